@@ -1,0 +1,38 @@
+#pragma once
+
+// Adding, removing and reordering the photographs of a project.
+
+#include <memory>
+
+#include "model/project.h"
+
+namespace plenvista {
+
+// Inserts a new image (it gets a new id, the camera and the camera's image
+// centre); the only image becomes current and sets `changed`. Posts
+// ImagesChanged. Whether the photograph matches the camera's native size is
+// the caller's next question (matches_native_size).
+ProjectImage* add_image(Project& project, std::unique_ptr<ProjectImage> image);
+
+// Refused (0) when there is no current image or a material uses it as its
+// texture. Otherwise images partnered with it become their own partners, it
+// is removed, the first remaining image becomes current, ImagesChanged is
+// posted and the change noted. Returns 1.
+int remove_current_image(Project& project);
+
+// The first image in list order whose `marks_changed` is set and which has
+// more than 3 reference points, or null.
+ProjectImage* first_image_ready_for_search(const ImageSet& images);
+
+// The current image exchanges its id with its neighbour before (delta -1) or
+// after (+1) it and the list is re-sorted; nothing for the first (last) one.
+void move_current_image(ImageSet& images, int delta);
+
+// Adds a reference point with a new id and sets the image's `marks_changed`.
+ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const Vec3& world,
+                                    const Point2& image_position);
+
+// Gives every image the camera and its image centre.
+void attach_camera_to_images(ImageSet& images);
+
+}  // namespace plenvista

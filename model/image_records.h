@@ -1,0 +1,73 @@
+#pragma once
+
+// Photographs of a project and the reference points marked in them. Image
+// positions are pixels relative to the image centre (`centre_x`, `centre_y`,
+// copied from the camera); world positions are model units; angles degrees.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "model/id_list.h"
+#include "model/model_records.h"
+#include "model/vec3.h"
+#include "model/zoom_pan_state.h"
+#include "photogrammetry/camera_model.h"
+#include "photogrammetry/camera_pose.h"
+
+namespace plenvista {
+
+// A point of known world position marked in one photograph.
+struct ReferencePoint {
+  int id = 0;
+  Vec3 world_position;
+  Point2 image_position;      // marked pixel minus the image centre
+  Point2 projected_position;  // where the last search's pose projects it, centre-relative
+  int outlier = 0;            // error above 15 after the last search
+  int selected = 0;           // never saved
+};
+
+// Working values of the camera position search, never saved.
+struct SearchState {
+  double model_size = 0.0;
+  double best_error = -1.0;
+  double accepted_error = -1.0;
+  double step_divisor = 0.1;
+};
+
+// Picking state of the image view for one photograph, never saved.
+struct ImagePicking {
+  ModelPoint* pressed_point = nullptr;
+  Point2 last_press;
+  Point2 last_release;
+  std::array<ModelPoint*, 3> face_corners{};
+  int face_corner_count = 0;
+};
+
+// One photograph.
+struct ProjectImage {
+  int id = 0;
+  std::string description;
+  IdList<ReferencePoint> reference_points{10, 10};
+  CameraPose pose;
+  ProjectImage* partner = nullptr;  // another image, itself, or null
+  CameraModel* camera = nullptr;    // the project's one camera
+  double centre_x = 0.0;
+  double centre_y = 0.0;
+  std::string file_name;                     // without directory
+  std::optional<std::string> resolved_path;  // where the file was found
+  ZoomPanState view;
+  ImagePicking picking;
+  int marks_changed = 0;
+  double search_score = 0.0;  // percent
+  int pose_known = 0;
+  int pixel_width = 0;
+  int pixel_height = 0;
+  double texture_centre_x = 0.0;
+  double texture_centre_y = 0.0;
+  double texture_scale = 1.0;
+  int size_differs = 0;
+  SearchState search;
+};
+
+}  // namespace plenvista

@@ -1,0 +1,30 @@
+#pragma once
+
+// ImageSet: the photographs of a project, the current image, the one camera
+// every image points to, and the image list panel's modes.
+
+#include <optional>
+
+#include "model/id_list.h"
+#include "model/image_records.h"
+#include "model/vec3.h"
+#include "photogrammetry/camera_model.h"
+
+namespace plenvista {
+
+struct ImageSet {
+  IdList<ProjectImage> images{20, 20};
+  ProjectImage* current = nullptr;
+  std::optional<Vec3> pending_world_position;  // given to the next reference point marked
+  Point2 last_clicked;
+  CameraModel camera;
+  int partner_mode = 0;
+  int calibration_mode = 0;
+  int reference_points_only = 0;
+
+  ImageSet() = default;
+  ImageSet(const ImageSet&) = delete;
+  ImageSet& operator=(const ImageSet&) = delete;
+};
+
+}  // namespace plenvista

@@ -1,0 +1,99 @@
+#include "model/layers_materials.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/recorders.h"
+
+namespace plenvista {
+namespace {
+
+struct LayersMaterials : ::testing::Test {
+  MemorySettingsStore store;
+  testing::RecordingNotifier notifier;
+  testing::RecordingMessages messages;
+  Project project{store, notifier, messages};
+  ModelData& m = project.model;
+
+  ModelPoint* add_point(Layer* layer) {
+    auto p = std::make_unique<ModelPoint>();
+    p->id = m.new_id();
+    p->layer = layer;
+    return m.points.insert(std::move(p));
+  }
+};
+
+using AddLayer = LayersMaterials;
+using DeleteLayer = LayersMaterials;
+using DeleteMaterial = LayersMaterials;
+
+TEST_F(AddLayer, RefusesANameThatDiffersOnlyInCase) {
+  EXPECT_EQ(add_layer(project, "default LAYER", 5), nullptr);
+  EXPECT_EQ(m.layers.count(), 1);
+  EXPECT_EQ(add_material(project, "DEFAULT material"), nullptr);
+  EXPECT_EQ(m.materials.count(), 1);
+}
+
+TEST_F(AddLayer, AppendsWithNewIdButNotVisible) {
+  project.changed = 0;
+  Layer* layer = add_layer(project, "Roof", 0x00FF00);
+  ASSERT_NE(layer, nullptr);
+  EXPECT_EQ(layer->id, 2);
+  EXPECT_EQ(layer->attribute1, 0);
+  EXPECT_EQ(layer->attribute2, 1);
+  EXPECT_EQ(layer->pen(), (Pen{0x00FF00u, 2}));
+  EXPECT_FALSE(m.visible_layers.contains(layer));
+  EXPECT_EQ(project.changed, 1);
+  set_layer_colour(*layer, 0x0000FF);
+  EXPECT_EQ(layer->pen().colour, 0x0000FFu);
+}
+
+TEST_F(AddLayer, EleventhLayerGrowsTheListToTwentySlots) {
+  for (int i = 0; i < 10; ++i) add_layer(project, "L" + std::to_string(i), 0);
+  EXPECT_EQ(m.layers.count(), 11);
+  EXPECT_EQ(m.layers.capacity(), 20);
+}
+
+TEST_F(DeleteLayer, RefusesTheOnlyLayerOutOfRangeAndUsedLayers) {
+  EXPECT_EQ(delete_layer(project, 0), 0);
+  EXPECT_EQ(delete_layer(project, 5), 0);
+  Layer* used = add_layer(project, "Used", 0);
+  add_point(used);
+  EXPECT_EQ(delete_layer(project, m.layers.index_of(used)), 0);
+  EXPECT_EQ(m.layers.count(), 2);
+}
+
+TEST_F(DeleteLayer, CurrentLayerIsReplacedByTheFirst) {
+  Layer* extra = add_layer(project, "Extra", 0);
+  m.current_layer = extra;
+  m.visible_layers.insert(extra);
+  EXPECT_EQ(delete_layer(project, 1), 1);
+  EXPECT_EQ(m.current_layer, m.layers.first());
+  EXPECT_EQ(m.visible_layers.count(), 1);  // no visible entry points at the deleted layer
+}
+
+TEST_F(DeleteMaterial, CurrentMaterialIsReplacedByTheFirstAndUsedOnesStay) {
+  Material* second = add_material(project, "Brick");
+  m.current_material = second;
+  auto f = std::make_unique<ModelFace>();
+  f->id = m.new_id();
+  f->material = m.materials.first();
+  ModelPoint* p = add_point(m.current_layer);
+  f->corners = {p, p, p};
+  m.faces.insert(std::move(f));
+  EXPECT_EQ(delete_material(project, 0), 0);
+  EXPECT_EQ(delete_material(project, 1), 1);
+  EXPECT_EQ(m.current_material, m.materials.first());
+  EXPECT_EQ(delete_material(project, 0), 0);  // the only material
+}
+
+TEST_F(DeleteMaterial, IdsAfterDeletionsAreNeverReused) {
+  Material* a = add_material(project, "A");
+  const int a_id = a->id;
+  delete_material(project, m.materials.index_of(a));
+  Layer* l = add_layer(project, "B", 0);
+  EXPECT_GT(l->id, a_id);
+  EXPECT_EQ(m.next_id, l->id + 1);
+}
+
+}  // namespace
+}  // namespace plenvista

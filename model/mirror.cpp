@@ -1,0 +1,78 @@
+#include "model/mirror.h"
+
+#include <memory>
+
+namespace plenvista {
+
+namespace {
+
+double& axis_ref(ModelPoint& p, MirrorPlane axis) {
+  switch (axis) {
+    case MirrorPlane::Y: return p.y;
+    case MirrorPlane::Z: return p.z;
+    default: return p.x;
+  }
+}
+
+}  // namespace
+
+void build_mirror_point(ModelData& model, const ModelPoint& point) {
+  const ProjectTransform& t = model.transform;
+  if (t.mirror_plane == MirrorPlane::None) return;
+  const double offset = axis_value(t.origin_offset, t.mirror_plane);
+  const double sum = axis_value(point.position(), t.mirror_plane) + offset;
+  if (sum > -t.mirror_buffer && sum < t.mirror_buffer) return;
+  auto mirror = std::make_unique<ModelPoint>();
+  mirror->id = point.id;
+  mirror->layer = point.layer;
+  mirror->x = point.x;
+  mirror->y = point.y;
+  mirror->z = point.z;
+  double& a = axis_ref(*mirror, t.mirror_plane);
+  a = -a - 2.0 * offset;
+  model.mirror_points.insert(std::move(mirror));
+}
+
+void build_mirror_texture_coord(ModelData& model, const TextureCoord& coord) {
+  auto mirror = std::make_unique<TextureCoord>();
+  mirror->id = coord.id;
+  mirror->u = coord.u;
+  mirror->v = coord.v;
+  if (coord.point) {
+    ModelPoint* mirrored = model.mirror_points.find(coord.point->id);
+    mirror->point = mirrored ? mirrored : model.points.find(coord.point->id);
+  }
+  model.mirror_texture_coords.insert(std::move(mirror));
+}
+
+void build_mirror_face(ModelData& model, const ModelFace& face) {
+  auto mirror = std::make_unique<ModelFace>();
+  mirror->id = model.new_id();
+  mirror->material = face.material;
+  mirror->shown = 1;
+  static constexpr std::size_t kOrder[3] = {0, 2, 1};
+  for (std::size_t k = 0; k < 3; ++k) {
+    ModelPoint* corner = face.corners[kOrder[k]];
+    ModelPoint* mirrored = corner ? model.mirror_points.find(corner->id) : nullptr;
+    mirror->corners[k] = mirrored ? mirrored : corner;
+    TextureCoord* coord = face.texture_coords[kOrder[k]];
+    TextureCoord* mirrored_coord = coord ? model.mirror_texture_coords.find(coord->id) : nullptr;
+    mirror->texture_coords[k] = mirrored_coord ? mirrored_coord : coord;
+  }
+  model.mirror_faces.insert(std::move(mirror));
+}
+
+void rebuild_mirror_lists(ModelData& model) {
+  const bool plane_set = model.transform.mirror_plane != MirrorPlane::None;
+  model.mirror_points.clear();
+  if (plane_set)
+    for (const ModelPoint* p : model.points) build_mirror_point(model, *p);
+  model.mirror_texture_coords.clear();
+  if (plane_set)
+    for (const TextureCoord* t : model.texture_coords) build_mirror_texture_coord(model, *t);
+  model.mirror_faces.clear();
+  if (plane_set)
+    for (const ModelFace* f : model.faces) build_mirror_face(model, *f);
+}
+
+}  // namespace plenvista

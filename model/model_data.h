@@ -1,0 +1,63 @@
+#pragma once
+
+// ModelData: the 3D model of a project with its lists, its id counter, the
+// transform and mirror lists, the visibility lists and display options.
+//
+// Invariants every operation keeps: every point has a layer and every face a
+// material and three corners that are in the points list; the visible lists
+// hold only records of the layers and materials lists; the current layer and
+// material are members of their lists; there is at least one layer and one
+// material once defaults are applied; all lists are in ascending id order.
+
+#include <string>
+
+#include "model/colour.h"
+#include "model/id_list.h"
+#include "model/model_records.h"
+#include "model/project_transform.h"
+
+namespace plenvista {
+
+struct ModelData {
+  std::string description;
+  int next_id = 0;
+  std::string image_directories = ".;";
+  IdList<ModelPoint> points{100, 100};
+  IdList<ModelPoint> mirror_points{100, 100};
+  IdList<ModelFace> faces{100, 100};
+  IdList<ModelFace> mirror_faces{100, 100};
+  IdList<Material> materials{10, 10};
+  IdList<Layer> layers{10, 10};
+  ProjectTransform transform{0, {}, 10.0, 1.0, MirrorPlane::None};
+  IdList<TextureCoord> texture_coords{100, 100};
+  IdList<TextureCoord> mirror_texture_coords{100, 100};
+  IdList<Layer> visible_layers{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
+  IdList<Material> visible_materials{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
+  Material* current_material = nullptr;
+  Layer* current_layer = nullptr;
+  int show_mirror_points = 0;
+  int selection_size = 5;  // 5 "Small Selection", 15 "Large Selection"
+  int selection_mode = 0;  // 0 new, 1 add to, 2 remove from selection
+  Colour face_line_colour = 0;
+  Colour mirror_face_line_colour = 0;
+  Colour reference_point_colour = 0;
+
+  // Takes the id counter's value and increments it.
+  int new_id() { return next_id++; }
+
+  Pen face_line_pen() const { return {face_line_colour, 1}; }
+  Pen selected_face_line_pen() const { return {face_line_colour, 2}; }
+  Pen mirror_face_line_pen() const { return {mirror_face_line_colour, 1}; }
+  Pen reference_point_pen() const { return {reference_point_colour, 1}; }
+
+  // Empties every list, resets the counter, description, transform
+  // (buffer 10.0), options, colours and directories ".;".
+  void clear();
+};
+
+// Derived flags: a point is shown when its layer is visible and it belongs to
+// no face or to at least one face of a visible material. Mirror faces keep
+// their own shown flag.
+void refresh_visibility(ModelData& model);
+
+}  // namespace plenvista

@@ -1,0 +1,81 @@
+#pragma once
+
+// The records of the 3D model: points, faces, texture coordinates, layers
+// and materials. Records refer to each other by pointer in memory and by id
+// in files. Coordinates are model units; colours are red-low 32-bit values.
+// Every record's first field is its id, shared with every other kind through
+// the model's single `next_id` counter.
+
+#include <array>
+#include <string>
+
+#include "model/colour.h"
+#include "model/vec3.h"
+
+namespace plenvista {
+
+struct Layer;
+struct Material;
+struct TextureCoord;
+struct ProjectImage;
+
+// A vertex of the model.
+struct ModelPoint {
+  int id = 0;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  int reserved = 0;          // copied by the undo baseline, never saved
+  int selected = 0;
+  int picked_for_face = 0;   // one of the corners being picked for a new face
+  int shown = 0;             // derived by the visibility refresh
+  int on_visible_layer = 0;  // derived
+  int used_by_face = 0;      // derived
+  Layer* layer = nullptr;    // never null for a point in the points list
+  Vec3 normal;               // the exporters' vertex normal, never saved
+
+  Vec3 position() const { return {x, y, z}; }
+};
+
+// A triangle, corners in winding order.
+struct ModelFace {
+  int id = 0;
+  std::array<ModelPoint*, 3> corners{};
+  std::array<TextureCoord*, 3> texture_coords{};  // per corner, null until texture is applied
+  Material* material = nullptr;                   // never null
+  int delete_mark = 0;                            // used only during point deletion
+  Vec3 normal;                                    // the exporters' face normal, never saved
+  int shown = 1;                                  // derived
+};
+
+// The texture position of one model point in its material's photograph.
+struct TextureCoord {
+  int id = 0;
+  int delete_mark = 0;
+  double u = 0.0;
+  double v = 0.0;
+  ModelPoint* point = nullptr;
+};
+
+struct Layer {
+  int id = 0;
+  int attribute1 = 0;  // saved and loaded, not otherwise used
+  int attribute2 = 1;  // saved and loaded, not otherwise used
+  Colour colour = 0;
+  std::string name;    // unique within the project, compared without letter case
+  int reserved = 0;
+
+  Pen pen() const { return {colour, 2}; }
+};
+
+struct Material {
+  int id = 0;
+  Colour face_colour = 0;  // exported as the diffuse colour
+  double attribute = 0.0;  // saved and loaded
+  Colour specular_colour = 0;
+  Colour emissive_colour = 0;
+  std::string name;        // unique within the project, compared without letter case
+  ProjectImage* texture_image = nullptr;
+};
+
+}  // namespace plenvista

@@ -1,0 +1,28 @@
+#pragma once
+
+// Small text helpers for 8-bit (UTF-8) model texts.
+
+#include <string_view>
+
+namespace plenvista {
+
+inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Equality without regard to ASCII letter case.
+inline bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  return true;
+}
+
+inline bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && equal_ignoring_case(text.substr(text.size() - suffix.size()), suffix);
+}
+
+inline bool is_path_separator(char c) { return c == '/' || c == '\\'; }
+
+// Position of the last '/' or '\', or npos.
+inline std::size_t last_separator(std::string_view path) { return path.find_last_of("/\\"); }
+
+}  // namespace plenvista

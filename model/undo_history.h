@@ -1,0 +1,92 @@
+#pragma once
+
+// UndoHistory: the named edit actions since the last New, Open or Save, and a
+// baseline copy of the points, texture coordinates and faces taken then.
+// Layers and materials are recorded by id: replay of a record whose layer or
+// material was deleted since uses the current one.
+// Undo and redo do not reverse entries: they rebuild the three lists from the
+// baseline and replay the actions up to the wanted position. Layers,
+// materials, images, reference points and the transform are outside it.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "model/id_list.h"
+#include "model/model_data.h"
+#include "model/model_records.h"
+
+namespace plenvista {
+
+enum class UndoKind : int {
+  AddPoint = 1,
+  DeletePoint = 2,
+  SetPoint = 3,
+  AddFace = 4,
+  DeleteFace = 5,
+  SetFace = 6,
+  AddTextureCoord = 7,
+};
+
+struct UndoEntry {
+  int id = 0;  // entries live in an unsorted list; this field is unused
+  UndoKind kind = UndoKind::AddPoint;
+  int record_id = 0;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  double u = 0.0;
+  double v = 0.0;
+  int layer_id = -1;     // by id, so a layer deleted since is detected on replay
+  int material_id = -1;  // likewise
+  int point_id = 0;
+  std::array<int, 3> corner_ids{-1, -1, -1};
+  std::array<int, 3> texture_ids{-1, -1, -1};
+};
+
+struct UndoAction {
+  int id = 0;  // actions live in an unsorted list; this field is unused
+  std::string name;
+  IdList<UndoEntry> entries{20, 20, ListOrder::Unsorted};
+};
+
+// Baseline copy of a point: its layer by id.
+struct BaselinePoint {
+  int id = 0;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  int layer_id = -1;
+  int reserved = 0;
+};
+
+// Baseline copy of a face: material, corners and texture coordinates by id
+// (-1 none).
+struct BaselineFace {
+  int id = 0;
+  int material_id = -1;
+  std::array<int, 3> corner_ids{-1, -1, -1};
+  std::array<int, 3> texture_ids{-1, -1, -1};
+};
+
+// Baseline copy of a texture coordinate: its point by id.
+struct BaselineTextureCoord {
+  int id = 0;
+  double u = 0.0;
+  double v = 0.0;
+  int point_id = -1;
+};
+
+struct UndoHistory {
+  UndoAction* recording = nullptr;
+  IdList<UndoAction> actions{20, 20, ListOrder::Unsorted};
+  IdList<BaselinePoint> baseline_points{100, 100};
+  IdList<BaselineFace> baseline_faces{100, 100};
+  IdList<BaselineTextureCoord> baseline_texture_coords{100, 100};
+  int position = 0;  // number of actions applied to the model
+
+  // Takes the model as the new baseline and forgets every action.
+  void reset_baseline(const ModelData& model);
+};
+
+}  // namespace plenvista

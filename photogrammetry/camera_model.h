@@ -1,0 +1,74 @@
+#pragma once
+
+// CameraModel: a camera described by a photograph of a ruled grid taken
+// square-on from `distance_mm`, plus the photographed pixel position of every
+// grid intersection (the corner table). Projection looks points up in the
+// derived cell table, so lens distortion needs no model of its own.
+//
+// Units: cell sizes and distance in mm; centre, corners and native size in
+// pixels of the calibration photograph (x right, y down). Row 0 of the corner
+// table is the top of the grid, column 0 its left.
+//
+// The two tables are absent until allocated, and then always have their full
+// fixed size (31 x 31 corners, 30 x 30 cells) whatever `rows` and `columns`.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/vec3.h"
+
+namespace plenvista {
+
+inline constexpr int kMaxGridCells = 30;
+inline constexpr int kCornerSlots = kMaxGridCells + 1;
+
+// One cell (row i, column j) of the derived table, P(r, c) being corners:
+//  0,1 P(i,j)   2,3 P(i,j+1)   4,5 P(i+1,j)   6,7 P(i+1,j+1)
+//  8 top edge px/mm, 9 bottom edge, 10 left edge, 11 right edge.
+struct GridCell {
+  std::array<double, 12> v{};
+  friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+
+struct CameraModel {
+  std::optional<std::string> notes;
+  int type_code = 1;
+  int rows = 0;
+  int columns = 0;
+  double cell_width_mm = 10.0;
+  double cell_height_mm = 10.0;
+  double centre_x = 100.0;
+  double centre_y = 100.0;
+  int native_width = 2272;
+  int native_height = 1704;
+  std::optional<std::string> image_file;
+  double distance_mm = 100.0;
+  std::vector<Point2> corners;  // kCornerSlots * kCornerSlots once allocated, else empty
+  std::vector<GridCell> cells;  // kMaxGridCells * kMaxGridCells once allocated, else empty
+  int cells_ready = 0;
+
+  bool has_tables() const { return !corners.empty() && !cells.empty(); }
+  Point2& corner(int row, int column) { return corners[static_cast<std::size_t>(row * kCornerSlots + column)]; }
+  const Point2& corner(int row, int column) const {
+    return corners[static_cast<std::size_t>(row * kCornerSlots + column)];
+  }
+  GridCell& cell(int row, int column) { return cells[static_cast<std::size_t>(row * kMaxGridCells + column)]; }
+  const GridCell& cell(int row, int column) const {
+    return cells[static_cast<std::size_t>(row * kMaxGridCells + column)];
+  }
+
+  friend bool operator==(const CameraModel&, const CameraModel&) = default;
+};
+
+// Allocates fresh zeroed tables for a grid of rows x columns, replacing any
+// previous tables, and clears `cells_ready`. Refused (returns false, nothing
+// changed) unless both counts lie in 1..30.
+bool allocate_tables(CameraModel& camera, int rows, int columns);
+
+// Fills the cell table from the corner table for rows 0..rows-1 and columns
+// 0..columns-1 and sets `cells_ready`. Does nothing without tables.
+void derive_cells(CameraModel& camera);
+
+}  // namespace plenvista
