@@ -1,0 +1,104 @@
+#include "persistence/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <cmath>
+
+#include "persistence/binary_io.h"
+
+namespace plenvista {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  fs::path path = fs::temp_directory_path() / ("plenvista_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  TempDir() { fs::create_directories(path); }
+  ~TempDir() { fs::remove_all(path); }
+};
+
+TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporary) {
+  TempDir dir;
+  const std::string target = (dir.path / "a.bin").string();
+  ASSERT_EQ(write_file_atomically(target, "old"), WriteResult::Ok);
+  ASSERT_EQ(write_file_atomically(target, std::string("new\0data", 8)), WriteResult::Ok);
+  const ReadResult read = read_whole_file(target);
+  ASSERT_TRUE(read.bytes);
+  EXPECT_EQ(std::string(read.bytes->begin(), read.bytes->end()), std::string("new\0data", 8));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+}
+
+TEST(WriteFileAtomically, AFailedWriteLeavesTheOldFileIntact) {
+  TempDir dir;
+  const std::string target = (dir.path / "a.bin").string();
+  ASSERT_EQ(write_file_atomically(target, "precious"), WriteResult::Ok);
+  // A directory where the temporary file would go makes the write fail.
+  fs::create_directory(target + ".plenvista-part");
+  EXPECT_NE(write_file_atomically(target, "lost?"), WriteResult::Ok);
+  const ReadResult read = read_whole_file(target);
+  ASSERT_TRUE(read.bytes);
+  EXPECT_EQ(std::string(read.bytes->begin(), read.bytes->end()), "precious");
+}
+
+TEST(WriteFileAtomically, AMissingDirectoryCannotBeOpened) {
+  EXPECT_EQ(write_file_atomically("/nonexistent-dir/x/y.bin", "x"), WriteResult::CannotOpen);
+}
+
+TEST(ReadWholeFile, ReportsTheErrorOfAFailedOpen) {
+  const ReadResult read = read_whole_file("/nonexistent-dir/nothing.op2");
+  EXPECT_FALSE(read.bytes);
+  EXPECT_EQ(read.error, ENOENT);
+  EXPECT_FALSE(file_is_readable("/nonexistent-dir/nothing.op2"));
+  EXPECT_FALSE(file_is_readable(fs::temp_directory_path().string()));
+}
+
+TEST(ByteReader, RoundTripsWhatByteWriterWrites) {
+  ByteWriter w;
+  w.i32(-2);
+  w.f64(-0.0);
+  w.text(std::optional<std::string>{});
+  w.text(std::string_view(""));
+  w.text(std::string_view("PLEN"));
+  EXPECT_EQ(w.data().size(), 4u + 8u + 4u + 5u + 9u);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(w.data().data());
+  ByteReader r({p, w.data().size()});
+  std::int32_t i = 0;
+  double d = 1.0;
+  std::optional<std::string> absent = "x", empty, plen;
+  EXPECT_TRUE(r.read_i32(i));
+  EXPECT_TRUE(r.read_f64(d));
+  EXPECT_TRUE(r.read_text(absent));
+  EXPECT_TRUE(r.read_text(empty));
+  EXPECT_TRUE(r.read_text(plen));
+  EXPECT_EQ(i, -2);
+  EXPECT_TRUE(std::signbit(d));
+  EXPECT_FALSE(absent);
+  EXPECT_EQ(empty, "");
+  EXPECT_EQ(plen, "PLEN");
+  EXPECT_EQ(r.remaining(), 0u);
+}
+
+TEST(ByteReader, RefusesLengthsAndCountsBeyondTheBuffer) {
+  ByteWriter w;
+  w.i32(1000);  // a text length far past the end
+  w.bytes("abc", 3);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(w.data().data());
+  ByteReader r({p, w.data().size()});
+  std::optional<std::string> t;
+  EXPECT_FALSE(r.read_text(t));
+  EXPECT_FALSE(r.ok());
+  std::int32_t i = 0;
+  EXPECT_FALSE(r.read_i32(i));  // stays failed
+
+  ByteWriter c;
+  c.i32(3);
+  c.bytes("0123456789", 10);
+  ByteReader counts({reinterpret_cast<const std::uint8_t*>(c.data().data()), c.data().size()});
+  std::int32_t n = 0;
+  EXPECT_FALSE(counts.read_count(n, 4));  // three 4-byte records need 12 bytes, 10 left
+}
+
+}  // namespace
+}  // namespace plenvista
