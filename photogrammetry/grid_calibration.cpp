@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 namespace plenvista {
 namespace {
@@ -27,17 +28,30 @@ int to_pixel(double v) {
   return static_cast<int>(std::clamp(v, -kFarPixel, kFarPixel));
 }
 
+// Grey levels of out.size() pixels of row y from column x on, as
+// grey_level gives them one by one.
+void read_grey_row(GridPhoto& photo, int x, int y, std::span<int> out) {
+  std::fill(out.begin(), out.end(), 0);
+  if (!photo.photograph || y < 0 || y >= photo.height) return;
+  const int first = std::max(x, 0);
+  const int end = std::min(x + static_cast<int>(out.size()), photo.width);
+  std::int32_t* cache = &photo.grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(photo.width)];
+  for (int i = first; i < end; ++i) {
+    if (cache[i] < 0) {
+      const Rgb c = photo.photograph->pixel(i, y);
+      cache[i] = (c.r + c.g + c.b) / 3;
+    }
+    out[static_cast<std::size_t>(i - x)] = cache[i];
+  }
+}
+
 }  // namespace
 
 int grey_level(GridPhoto& photo, int x, int y) {
   if (!photo.photograph || x < 0 || y < 0 || x >= photo.width || y >= photo.height) return 0;
-  std::int32_t& cached = photo.grey[static_cast<std::size_t>(y) * static_cast<std::size_t>(photo.width) +
-                                    static_cast<std::size_t>(x)];
-  if (cached < 0) {
-    const Rgb c = photo.photograph->pixel(x, y);
-    cached = (c.r + c.g + c.b) / 3;
-  }
-  return cached;
+  int g = 0;
+  read_grey_row(photo, x, y, std::span(&g, 1));
+  return g;
 }
 
 int corner_score(GridPhoto& photo, int type, int x, int y) {
@@ -85,13 +99,15 @@ PixelPos corner_search(GridPhoto& photo, int type, int x0, int y0) {
   std::array<int, kStride * kStride> row_sums;
   std::array<int, kStride * kStride> column_sums;
   for (int c = 0; c < nx; ++c) column_sums[static_cast<std::size_t>(c)] = 0;
+  std::array<int, kWindowSide> grey_row;
   for (int r = 0; r < ny; ++r) {
+    read_grey_row(photo, wx, wy + r, std::span(grey_row.data(), static_cast<std::size_t>(nx)));
     int* row = &row_sums[static_cast<std::size_t>(r * kStride)];
     const int* above = &column_sums[static_cast<std::size_t>(r * kStride)];
     int* below = &column_sums[static_cast<std::size_t>((r + 1) * kStride)];
     row[0] = 0;
     for (int c = 0; c < nx; ++c) {
-      const int g = grey_level(photo, wx + c, wy + r);
+      const int g = grey_row[static_cast<std::size_t>(c)];
       row[c + 1] = row[c] + g;
       below[c] = above[c] + g;
     }
