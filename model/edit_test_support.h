@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -35,6 +36,11 @@ struct ModelSnapshot {
   std::vector<std::tuple<int, int, std::array<int, 3>, std::array<int, 3>>> faces;  // id, material, corners, coords
   friend bool operator==(const ModelSnapshot&, const ModelSnapshot&) = default;
 };
+
+inline void PrintTo(const ModelSnapshot& s, std::ostream* out) {
+  *out << s.points.size() << " points, " << s.texture_coords.size() << " texture coordinates, "
+       << s.faces.size() << " faces";
+}
 
 inline int id_or_none(const auto* record) { return record ? record->id : -1; }
 

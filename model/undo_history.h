@@ -68,12 +68,15 @@ struct BaselinePoint {
 };
 
 // Baseline copy of a face: material, corners and texture coordinates by id
-// (-1 none).
+// (-1 none), and where those corners and coordinates stand in the baseline
+// lists (-1 none), so that restoring the baseline needs no search.
 struct BaselineFace {
   int id = 0;
   int material_id = -1;
   std::array<int, 3> corner_ids{-1, -1, -1};
   std::array<int, 3> texture_ids{-1, -1, -1};
+  std::array<int, 3> corner_slots{-1, -1, -1};
+  std::array<int, 3> texture_slots{-1, -1, -1};
 };
 
 // Baseline copy of a texture coordinate: its point by id.
