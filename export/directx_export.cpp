@@ -1,5 +1,7 @@
 #include "export/directx_export.h"
 
+#include <cstring>
+
 #include "export/export_file.h"
 #include "export/export_lists.h"
 #include "export/export_paths.h"
@@ -67,37 +69,45 @@ constexpr const char* kTemplates =
     "\r\n";
 
 // Ends one item of a list: ";" after the last, "," after the others.
-void end_item(std::string& out, std::size_t index, std::size_t count) {
-  out += index + 1 == count ? ';' : ',';
-  end_line(out);
+char* end_item(char* p, std::size_t index, std::size_t count) {
+  *p++ = index + 1 == count ? ';' : ',';
+  return write_text(p, "\r\n");
 }
 
 void append_count(std::string& out, const char* indent, std::size_t count) {
   out += indent;
-  append_integer(out, static_cast<long long>(count));
-  out += ';';
-  end_line(out);
+  char number[kIntegerMaxChars];
+  out.append(number, write_integer(number, static_cast<long long>(count)));
+  out += ";\r\n";
 }
 
-void append_vector(std::string& out, const char* indent, const Vec3& v) {
-  out += indent;
-  append_fixed6(out, v, ';');
-  out += ';';
+void append_vectors(std::string& out, const char* indent, const std::vector<Vec3>& vectors) {
+  append_count(out, indent, vectors.size());
+  const std::size_t indent_size = std::strlen(indent);
+  char line[kLineChars];
+  for (std::size_t i = 0; i < vectors.size(); ++i) {
+    char* p = line + indent_size;
+    std::memcpy(line, indent, indent_size);
+    p = write_fixed6(p, vectors[i], ';');
+    *p++ = ';';
+    out.append(line, end_item(p, i, vectors.size()));
+  }
 }
 
 void append_colour(std::string& out, Colour colour) {
-  append_fixed6(out, colour_fraction(red_of(colour)));
-  out += "; ";
-  append_fixed6(out, colour_fraction(green_of(colour)));
-  out += "; ";
-  append_fixed6(out, colour_fraction(blue_of(colour)));
-  out += ';';
+  char line[kLineChars];
+  char* p = write_fixed6(line, colour_fraction(red_of(colour)));
+  p = write_text(p, "; ");
+  p = write_fixed6(p, colour_fraction(green_of(colour)));
+  p = write_text(p, "; ");
+  p = write_fixed6(p, colour_fraction(blue_of(colour)));
+  *p++ = ';';
+  out.append(line, p);
 }
 
 // What one export writes, numbered.
 struct Mesh {
   std::vector<ModelPoint*> vertices;         // V; null for a texture coordinate without point
-  std::vector<ModelPoint*> distinct_points;  // the points whose normals are computed
   ExportLists lists;                         // lists.texture_coords is T with "Use Textures"
   std::vector<std::array<int, 3>> face_indices;
 };
@@ -106,20 +116,14 @@ Mesh build_mesh(const ModelData& model, const ExportSettings& settings) {
   Mesh mesh;
   mesh.lists = collect_export_lists(model, settings);
   const bool textured = settings.use_textures == 1;
-  RecordNumbers numbers(textured ? mesh.lists.texture_coords.size() : mesh.lists.points.size());
   if (textured) {
     mesh.vertices.reserve(mesh.lists.texture_coords.size());
-    for (std::size_t i = 0; i < mesh.lists.texture_coords.size(); ++i) {
-      mesh.vertices.push_back(mesh.lists.texture_coords[i]->point);
-      numbers.assign(mesh.lists.texture_coords[i], static_cast<int>(i));
-    }
+    for (const TextureCoord* coord : mesh.lists.texture_coords) mesh.vertices.push_back(coord->point);
   } else {
     mesh.vertices = mesh.lists.points;
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) numbers.assign(mesh.vertices[i], static_cast<int>(i));
   }
-  // Every written vertex's point is a model or mirror point of the export, so
-  // normalising those lists covers each written point exactly once.
-  mesh.distinct_points = std::move(mesh.lists.points);
+  const RecordNumbers numbers =
+      textured ? numbered(mesh.lists.texture_coords, 0) : numbered(mesh.lists.points, 0);
   mesh.face_indices.reserve(mesh.lists.faces.size());
   for (const ModelFace* face : mesh.lists.faces) {
     std::array<int, 3> indices{};
@@ -135,16 +139,18 @@ Mesh build_mesh(const ModelData& model, const ExportSettings& settings) {
 
 void append_faces(std::string& out, const char* indent, const std::vector<std::array<int, 3>>& faces) {
   append_count(out, indent, faces.size());
+  const std::size_t indent_size = std::strlen(indent);
+  char line[kLineChars];
   for (std::size_t i = 0; i < faces.size(); ++i) {
-    out += indent;
-    out += "3;";
-    append_integer(out, faces[i][0]);
-    out += ',';
-    append_integer(out, faces[i][1]);
-    out += ',';
-    append_integer(out, faces[i][2]);
-    out += ';';
-    end_item(out, i, faces.size());
+    std::memcpy(line, indent, indent_size);
+    char* p = write_text(line + indent_size, "3;");
+    p = write_integer(p, faces[i][0]);
+    *p++ = ',';
+    p = write_integer(p, faces[i][1]);
+    *p++ = ',';
+    p = write_integer(p, faces[i][2]);
+    *p++ = ';';
+    out.append(line, end_item(p, i, faces.size()));
   }
 }
 
@@ -157,56 +163,54 @@ std::string directx_text(ModelData& model, const ExportSettings& settings) {
   static const ModelPoint kMissingPoint{};
 
   std::string out;
-  out.reserve(vertices.size() * 96 + faces.size() * 48 + 4096);
+  // Generous: pages reserved but never written cost nothing, a regrowth copies everything.
+  out.reserve(vertices.size() * 112 + faces.size() * 96 + 4096);
   out += "xof 0303txt 0032\r\n";
   if (settings.write_templates == 1) out += kTemplates;
   out += "Mesh {\r\n";
 
-  append_count(out, " ", vertices.size());
-  for (std::size_t i = 0; i < vertices.size(); ++i) {
-    append_vector(out, " ", export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings));
-    end_item(out, i, vertices.size());
-  }
+  std::vector<Vec3> vectors(vertices.size());
+  for (std::size_t i = 0; i < vertices.size(); ++i)
+    vectors[i] = export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings);
+  append_vectors(out, " ", vectors);
   append_faces(out, " ", mesh.face_indices);
 
   if (settings.write_normals == 1) {
-    compute_normals(faces, mesh.distinct_points, settings);
+    // Every written vertex's point is a model or mirror point of the export,
+    // so normalising those lists covers each written point exactly once.
+    compute_normals(faces, mesh.lists.points, settings);
+    for (std::size_t i = 0; i < vertices.size(); ++i) vectors[i] = vertices[i] ? vertices[i]->normal : Vec3{};
     out += " MeshNormals {\r\n";
-    append_count(out, "  ", vertices.size());
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-      append_vector(out, "  ", vertices[i] ? vertices[i]->normal : Vec3{});
-      end_item(out, i, vertices.size());
-    }
+    append_vectors(out, "  ", vectors);
     append_faces(out, "  ", mesh.face_indices);
     out += " }\r\n";
   }
 
+  char line[kLineChars];
   if (settings.use_textures == 1) {
     const std::vector<TextureCoord*>& coords = mesh.lists.texture_coords;
     out += " MeshTextureCoords {\r\n";
     append_count(out, "  ", coords.size());
     for (std::size_t i = 0; i < coords.size(); ++i) {
-      out += "  ";
-      append_fixed6(out, coords[i]->u);
-      out += ';';
-      append_fixed6(out, coords[i]->v);
-      out += ';';
-      end_item(out, i, coords.size());
+      char* p = write_text(line, "  ");
+      p = write_fixed6(p, coords[i]->u);
+      *p++ = ';';
+      p = write_fixed6(p, coords[i]->v);
+      *p++ = ';';
+      out.append(line, end_item(p, i, coords.size()));
     }
     out += " }\r\n";
   }
 
-  RecordNumbers material_numbers(static_cast<std::size_t>(model.materials.count()));
-  for (int i = 0; i < model.materials.count(); ++i) material_numbers.assign(model.materials[i], i);
+  const RecordNumbers material_numbers = numbered(mesh.lists.materials, 0);
   out += " MeshMaterialList {\r\n";
-  append_count(out, "  ", static_cast<std::size_t>(model.materials.count()));
+  append_count(out, "  ", mesh.lists.materials.size());
   append_count(out, "  ", faces.size());
   for (std::size_t i = 0; i < faces.size(); ++i) {
-    out += "  ";
-    append_integer(out, material_numbers.find(faces[i]->material, 0));
-    end_item(out, i, faces.size());
+    char* p = write_integer(write_text(line, "  "), material_numbers.find(faces[i]->material, 0));
+    out.append(line, end_item(p, i, faces.size()));
   }
-  for (const Material* material : model.materials) {
+  for (const Material* material : mesh.lists.materials) {
     out += "  Material {\r\n   ";
     append_colour(out, material->face_colour);
     out += " 1.000000;;\r\n";

@@ -19,7 +19,8 @@ ExportLists collect_export_lists(const ModelData& model, const ExportSettings& s
   const bool use_mirror = settings.use_mirror == 1;
   return {joined(model.points, model.mirror_points, use_mirror),
           joined(model.texture_coords, model.mirror_texture_coords, use_mirror),
-          joined(model.faces, model.mirror_faces, use_mirror)};
+          joined(model.faces, model.mirror_faces, use_mirror),
+          std::vector<Material*>(model.materials.begin(), model.materials.end())};
 }
 
 }  // namespace plenvista

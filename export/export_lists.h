@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/number_format.h"
 #include "model/export_settings.h"
 #include "model/model_data.h"
 
@@ -18,6 +19,7 @@ struct ExportLists {
   std::vector<ModelPoint*> points;
   std::vector<TextureCoord*> texture_coords;
   std::vector<ModelFace*> faces;
+  std::vector<Material*> materials;  // the model's, numbered from 0 in both formats
 };
 
 ExportLists collect_export_lists(const ModelData& model, const ExportSettings& settings);
@@ -28,5 +30,8 @@ inline double colour_fraction(std::uint8_t byte) { return static_cast<float>(byt
 
 // Export files end every line with CR LF.
 inline void end_line(std::string& out) { out += "\r\n"; }
+
+// Room for one line of up to three numbers and a few integers.
+inline constexpr std::size_t kLineChars = 3 * kFixed6MaxChars + 64;
 
 }  // namespace plenvista

@@ -15,21 +15,18 @@ constexpr int kFastExponentLimit = 43;
 
 __extension__ using Wide = unsigned __int128;
 
-void append_via_to_chars(std::string& out, double value) {
-  char buffer[400];  // DBL_MAX has 309 integer digits
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-  out.append(buffer, result.ptr);
+char* write_via_to_chars(char* out, double value) {
+  return std::to_chars(out, out + kFixed6MaxChars, value, std::chars_format::fixed, 6).ptr;
 }
 
 }  // namespace
 
-void append_fixed6(std::string& out, double value) {
+char* write_fixed6(char* out, double value) {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   const bool negative = (bits >> 63) != 0;
   const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   if (biased_exponent == 0x7FF || biased_exponent - 1023 >= kFastExponentLimit) {
-    append_via_to_chars(out, value);
-    return;
+    return write_via_to_chars(out, value);
   }
   std::uint64_t millionths = 0;
   if (biased_exponent != 0) {  // subnormals round to zero
@@ -43,31 +40,26 @@ void append_fixed6(std::string& out, double value) {
       if (remainder > half || (remainder == half && (millionths & 1u) != 0)) ++millionths;
     }
   }
-  char buffer[32];
-  char* p = buffer;
+  char* p = out;
   if (negative) *p++ = '-';
-  p = std::to_chars(p, buffer + sizeof buffer, millionths / 1000000u).ptr;
+  p = std::to_chars(p, p + kIntegerMaxChars, millionths / 1000000u).ptr;
   *p++ = '.';
   std::uint64_t fraction = millionths % 1000000u;
   for (int i = 5; i >= 0; --i) {
     p[i] = static_cast<char>('0' + fraction % 10u);
     fraction /= 10u;
   }
-  out.append(buffer, p + 6);
+  return p + 6;
 }
 
-void append_fixed6(std::string& out, const Vec3& v, char separator) {
-  append_fixed6(out, v.x);
-  out += separator;
-  append_fixed6(out, v.y);
-  out += separator;
-  append_fixed6(out, v.z);
+char* write_fixed6(char* out, const Vec3& v, char separator) {
+  out = write_fixed6(out, v.x);
+  *out++ = separator;
+  out = write_fixed6(out, v.y);
+  *out++ = separator;
+  return write_fixed6(out, v.z);
 }
 
-void append_integer(std::string& out, long long value) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
-}
+char* write_integer(char* out, long long value) { return std::to_chars(out, out + kIntegerMaxChars, value).ptr; }
 
 }  // namespace plenvista

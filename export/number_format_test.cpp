@@ -12,9 +12,8 @@ namespace plenvista {
 namespace {
 
 std::string fixed6(double value) {
-  std::string out;
-  append_fixed6(out, value);
-  return out;
+  char buffer[kFixed6MaxChars];
+  return std::string(buffer, write_fixed6(buffer, value));
 }
 
 std::string printf_fixed6(double value) {
@@ -23,7 +22,7 @@ std::string printf_fixed6(double value) {
   return buffer;
 }
 
-TEST(AppendFixed6, MatchesPrintfOnSignsTiesAndExtremes) {
+TEST(WriteFixed6, MatchesPrintfOnSignsTiesAndExtremes) {
   ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
   const double cases[] = {0.0, -0.0, 1.0, -1.0, 0.5, 0.0000005, -0.0000004, -1e-300, 5e-324, -5e-324,
                           1.0 / 128, 3.0 / 128, 5.0 / 128, -7.0 / 128, 0.9999995, 999999.9999995, 0.996094,
@@ -37,7 +36,7 @@ TEST(AppendFixed6, MatchesPrintfOnSignsTiesAndExtremes) {
   EXPECT_EQ(fixed6(1.0 / 128), "0.007812");  // an exact tie goes to the even digit
 }
 
-TEST(AppendFixed6, MatchesPrintfOnRandomValuesOfEveryMagnitude) {
+TEST(WriteFixed6, MatchesPrintfOnRandomValuesOfEveryMagnitude) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
   std::uniform_int_distribution<int> exponent(-30, 50);
@@ -53,14 +52,12 @@ TEST(AppendFixed6, MatchesPrintfOnRandomValuesOfEveryMagnitude) {
   }
 }
 
-TEST(AppendInteger, WritesPlainDecimal) {
-  std::string out;
-  append_integer(out, 0);
-  out += ' ';
-  append_integer(out, -42);
-  out += ' ';
-  append_integer(out, 2147483647);
-  EXPECT_EQ(out, "0 -42 2147483647");
+TEST(WriteInteger, WritesPlainDecimalAndVectorsTheirSeparator) {
+  char buffer[3 * kFixed6MaxChars];
+  char* p = write_integer(buffer, -9223372036854775807LL - 1);
+  p = write_text(p, " | ");
+  p = write_fixed6(p, Vec3{-0.0, 1e-7, -2.5}, ';');
+  EXPECT_EQ(std::string(buffer, p), "-9223372036854775808 | -0.000000;0.000000;-2.500000");
 }
 
 }  // namespace

@@ -12,9 +12,12 @@ namespace plenvista {
 namespace {
 
 void append_triple(std::string& out, const char* tag, const Vec3& v) {
-  out += tag;
-  append_fixed6(out, v, ' ');
-  end_line(out);
+  char line[kLineChars];
+  char* p = line;
+  while (*tag) *p++ = *tag++;
+  p = write_fixed6(p, v, ' ');
+  p = write_text(p, "\r\n");
+  out.append(line, p);
 }
 
 void append_colour(std::string& out, const char* tag, Colour colour) {
@@ -26,11 +29,10 @@ void append_colour(std::string& out, const char* tag, Colour colour) {
 // faces with a material outside the list are dropped. Linear in faces plus
 // materials.
 std::vector<std::vector<ModelFace*>> faces_by_material(const std::vector<ModelFace*>& faces,
-                                                        const IdList<Material>& materials) {
-  RecordNumbers numbers(static_cast<std::size_t>(materials.count()));
-  for (int i = 0; i < materials.count(); ++i) numbers.assign(materials[i], i);
+                                                        const std::vector<Material*>& materials) {
+  const RecordNumbers numbers = numbered(materials, 0);
   std::vector<int> material_of(faces.size());
-  std::vector<std::size_t> sizes(static_cast<std::size_t>(materials.count()), 0);
+  std::vector<std::size_t> sizes(materials.size(), 0);
   for (std::size_t i = 0; i < faces.size(); ++i) {
     material_of[i] = numbers.find(faces[i]->material, -1);
     if (material_of[i] >= 0) ++sizes[static_cast<std::size_t>(material_of[i])];
@@ -67,14 +69,12 @@ std::string mtl_text(const ModelData& model, const ExportSettings& settings) {
 std::string obj_text(ModelData& model, const ExportSettings& settings) {
   const ExportLists lists = collect_export_lists(model, settings);
 
-  RecordNumbers vertex_numbers(lists.points.size());
-  for (std::size_t i = 0; i < lists.points.size(); ++i) vertex_numbers.assign(lists.points[i], static_cast<int>(i + 1));
-  RecordNumbers texture_numbers(lists.texture_coords.size());
-  for (std::size_t i = 0; i < lists.texture_coords.size(); ++i)
-    texture_numbers.assign(lists.texture_coords[i], static_cast<int>(i + 1));
+  const RecordNumbers vertex_numbers = numbered(lists.points, 1);
+  const RecordNumbers texture_numbers = numbered(lists.texture_coords, 1);
 
   std::string out;
-  out.reserve(lists.points.size() * 80 + lists.texture_coords.size() * 24 + lists.faces.size() * 48 + 4096);
+  // Generous: pages reserved but never written cost nothing, a regrowth copies everything.
+  out.reserve(lists.points.size() * 100 + lists.texture_coords.size() * 40 + lists.faces.size() * 80 + 4096);
   out += "g ";
   out += settings.base_name;
   end_line(out);
@@ -85,35 +85,38 @@ std::string obj_text(ModelData& model, const ExportSettings& settings) {
   for (const ModelPoint* point : lists.points) append_triple(out, "v ", export_position(*point, settings));
   compute_normals(lists.faces, lists.points, settings);
   for (const ModelPoint* point : lists.points) append_triple(out, "vn ", point->normal);
+  char line[kLineChars];
   for (const TextureCoord* coord : lists.texture_coords) {
-    out += "vt ";
-    append_fixed6(out, coord->u);
-    out += ' ';
-    append_fixed6(out, 1.0 - coord->v);
-    end_line(out);
+    char* p = write_text(line, "vt ");
+    p = write_fixed6(p, coord->u);
+    *p++ = ' ';
+    p = write_fixed6(p, 1.0 - coord->v);
+    p = write_text(p, "\r\n");
+    out.append(line, p);
   }
 
-  const auto groups = faces_by_material(lists.faces, model.materials);
-  for (int m = 0; m < model.materials.count(); ++m) {
+  const auto groups = faces_by_material(lists.faces, lists.materials);
+  for (std::size_t m = 0; m < lists.materials.size(); ++m) {
     out += "usemtl ";
-    out += model.materials[m]->name;
+    out += lists.materials[m]->name;
     end_line(out);
-    for (const ModelFace* face : groups[static_cast<std::size_t>(m)]) {
-      out += 'f';
+    for (const ModelFace* face : groups[m]) {
+      char* p = write_text(line, "f");
       for (int k = 0; k < 3; ++k) {
         const int corner = corner_order(k, settings);
         const int vertex = vertex_numbers.find(face->corners[corner], 0);
-        out += ' ';
-        append_integer(out, vertex);
-        out += '/';
+        *p++ = ' ';
+        p = write_integer(p, vertex);
+        *p++ = '/';
         // OBJ numbers from 1: a corner without texture coordinate leaves the
         // field empty ("v//vn"), which every reader accepts, where 0 is invalid.
         if (const int texture = texture_numbers.find(face->texture_coords[corner], 0); texture > 0)
-          append_integer(out, texture);
-        out += '/';
-        append_integer(out, vertex);
+          p = write_integer(p, texture);
+        *p++ = '/';
+        p = write_integer(p, vertex);
       }
-      end_line(out);
+      p = write_text(p, "\r\n");
+      out.append(line, p);
     }
   }
   return out;
