@@ -1,0 +1,52 @@
+#pragma once
+
+// Numbers as text, independent of the user's locale: the GUI switches the C
+// library to the user's locale, where printf and strtod would use a decimal
+// comma. format_fixed gives exactly the text of printf's "%0.<decimals>f"
+// in the C locale (rounding and the sign of negative zero included);
+// parse_number reads a decimal number with a point the way a text-to-double
+// conversion without validation does: leading blanks skipped, the longest
+// leading numeric part taken, 0 when there is none.
+
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace plenvista {
+
+inline std::string format_fixed(double value, int decimals) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return "0";
+  return std::string(buffer, result.ptr);
+}
+
+inline void append_fixed(std::string& out, double value, int decimals) {
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec == std::errc()) out.append(buffer, result.ptr);
+  else out.push_back('0');
+}
+
+inline double parse_number(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  double value = 0.0;
+  const char* first = text.data() + i;
+  const char* last = text.data() + text.size();
+  // from_chars takes no leading '+' and would read "-" itself; the sign is
+  // handled above so that "+2" and "- 2" behave like the C conversion.
+  if (first < last && *first != '-' && *first != '+') {
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc::invalid_argument) value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace plenvista
