@@ -18,7 +18,7 @@
 #include <string>
 
 #include "shell/command_line.h"
-#include "shell/dialog_numbers.h"
+#include "model/number_text.h"
 #include "shell/help_window.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"

@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "shell/dialog_numbers.h"
+#include "model/number_text.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
