@@ -248,7 +248,7 @@ void CPlenvistaDlg::build_panels() {
   auto* mirror_group = new QGroupBox(QStringLiteral("Mirror Points"), client_);
   mirror_group->setGeometry(dialog_units(5, 312, 117, 28));
   show_mirror_ = new QCheckBox(QStringLiteral("Show Mirror Points"), client_);
-  show_mirror_->setGeometry(dialog_units(8, 323, 79, 11));
+  show_mirror_->setGeometry(dialog_units(8, 323, 110, 11));
 
   auto* mode_group = new QGroupBox(QStringLiteral("Mode"), client_);
   mode_group->setGeometry(dialog_units(6, 340, 117, 30));
