@@ -71,4 +71,19 @@ bool allocate_tables(CameraModel& camera, int rows, int columns);
 // 0..columns-1 and sets `cells_ready`. Does nothing without tables.
 void derive_cells(CameraModel& camera);
 
+// Looks a camera-frame point (x, y) at `depth` (mm or model units, any
+// consistent unit) up in the grid and returns its pixel offset (dx, dy) from
+// the camera centre, y down, with the camera's y read as if it grew
+// downwards. The point is scaled onto the grid plane at `distance_mm`; the
+// reference intersection is (rows div 2, columns div 2) in whole cells.
+// Points outside the grid extrapolate from the nearest border cell. Depth is
+// not tested: a point behind the camera goes through the centre mirrored, and
+// depth 0 (or any non-finite grid position) uses cell 0 and gives a result
+// that is not finite. A camera without tables gives NaN.
+//
+// grid_lookup derives the cell table first when `cells_ready` is 0;
+// grid_lookup_ready uses the cell table as it is.
+Point2 grid_lookup(CameraModel& camera, double depth, double x, double y);
+Point2 grid_lookup_ready(const CameraModel& camera, double depth, double x, double y);
+
 }  // namespace plenvista

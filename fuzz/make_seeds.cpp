@@ -1,0 +1,66 @@
+// Writes a seed corpus for the fuzz targets: a small but complete project in
+// every file version from 1 to 13, a new project, and any further seeds the
+// other readers want.
+//   make_seeds OUTPUT_DIR
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "model/image_management.h"
+#include "model/layers_materials.h"
+#include "persistence/project_file.h"
+#include "testing/legacy_project_writer.h"
+#include "testing/recorders.h"
+
+int main(int argc, char** argv) {
+  using namespace plenvista;
+  if (argc != 2) {
+    std::cerr << "usage: make_seeds OUTPUT_DIR\n";
+    return 2;
+  }
+  const std::filesystem::path out = argv[1];
+  std::filesystem::create_directories(out / "project");
+  MemorySettingsStore store;
+  testing::RecordingNotifier notifier;
+  testing::RecordingMessages messages;
+  Project project(store, notifier, messages);
+  auto write = [&](const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  write(out / "project" / "new.op2", encode_project(project));
+
+  ModelData& m = project.model;
+  Layer* layer = add_layer(project, "Roof", 0x00FF00);
+  m.visible_layers.insert(layer);
+  Material* material = add_material(project, "Brick");
+  auto image = std::make_unique<ProjectImage>();
+  image->description = "front";
+  image->file_name = "front.bmp";
+  ProjectImage* front = add_image(project, std::move(image));
+  front->partner = front;
+  add_reference_point(project, *front, {1, 2, 3}, {4, 5});
+  material->texture_image = front;
+  ModelPoint* corners[3];
+  for (int i = 0; i < 3; ++i) {
+    auto p = std::make_unique<ModelPoint>();
+    p->id = m.new_id();
+    p->x = i;
+    p->layer = layer;
+    corners[i] = m.points.insert(std::move(p));
+  }
+  auto tc = std::make_unique<TextureCoord>();
+  tc->id = m.new_id();
+  tc->point = corners[0];
+  TextureCoord* coord = m.texture_coords.insert(std::move(tc));
+  auto face = std::make_unique<ModelFace>();
+  face->id = m.new_id();
+  face->corners = {corners[0], corners[1], corners[2]};
+  face->texture_coords = {coord, nullptr, nullptr};
+  face->material = material;
+  m.faces.insert(std::move(face));
+  project.camera_file_name = "camera.cal";
+  for (int version = 1; version <= 13; ++version)
+    write(out / "project" / ("v" + std::to_string(version) + ".op2"), testing::encode_project_version(project, version));
+  return 0;
+}

@@ -1,0 +1,38 @@
+// Fuzz target: the project-file decoder must refuse or accept any bytes
+// without reading outside them, and whatever it accepts must keep the
+// model's invariants.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "persistence/project_file.h"
+#include "testing/recorders.h"
+
+namespace {
+
+plenvista::Project& base_project() {
+  static plenvista::MemorySettingsStore store;
+  static plenvista::testing::RecordingNotifier notifier;
+  static plenvista::testing::RecordingMessages messages;
+  static plenvista::Project project(store, notifier, messages);
+  return project;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace plenvista;
+  ProjectFileContents contents;
+  if (decode_project({data, size}, base_project(), contents) != DecodeStatus::Ok) return 0;
+  const ModelData& m = contents.model;
+  for (const ModelFace* f : m.faces) {
+    if (!f->material) std::abort();
+    for (const ModelPoint* c : f->corners)
+      if (!m.points.contains(c)) std::abort();
+  }
+  for (const ModelPoint* p : m.points)
+    if (!m.layers.contains(p->layer)) std::abort();
+  if (!m.layers.contains(m.current_layer) || !m.materials.contains(m.current_material)) std::abort();
+  return 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// The two coordinate transforms of a zoomed and scrolled view, shared by the
+// image, CAD and calibration views and by the projection into a view.
+//
+// Client positions are view pixels from the view's top-left corner; image
+// positions are photograph pixels (model units in a CAD view). The visible
+// span is trunc(view size / zoom) image pixels and the scroll is truncated
+// towards zero too: the stretched picture is drawn from the same whole
+// numbers, so marks stay aligned with it. The truncations are done in
+// doubles, so a zero zoom or view size gives an infinite or undefined
+// result rather than undefined behaviour.
+
+#include "model/vec3.h"
+#include "model/zoom_pan_state.h"
+
+namespace plenvista {
+
+// Visible span of the image in whole image pixels (x and y).
+Point2 visible_span(const ZoomPanState& view);
+
+Point2 client_to_image(const ZoomPanState& view, Point2 client);
+Point2 image_to_client(const ZoomPanState& view, Point2 image);
+
+}  // namespace plenvista

@@ -1,0 +1,66 @@
+#pragma once
+
+// The project file (*.op2): one little-endian binary file holding the images
+// with their reference points, the whole model, the export settings and the
+// three CAD view records. Photographs and the camera file are named, not
+// embedded, and found along the model's image directories when opened.
+//
+// Save always writes version 13. Open reads versions 1 to 13.
+//
+// Open reads the whole file into fresh records first and replaces the open
+// project only when everything was read and validated: a damaged or cut
+// short file, impossible counts or lengths, or a point, face or material
+// naming a record that is not in the file change nothing and give
+// "Cannot read project file (%s): the file is damaged or incomplete". A
+// wrong magic or signature is refused silently. Save writes a temporary file
+// beside the target and renames it over the target only when every write
+// succeeded; on failure the old file is untouched and `modified` is kept.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "model/project.h"
+
+namespace plenvista {
+
+inline constexpr const char* kProjectOpenCaption = "Project Open";
+
+// Writes the project at `project.path`. 1 on success: the undo baseline is
+// reset and `modified` cleared. 0 on failure ("Cannot Open Project File",
+// caption "Error"), the project unchanged.
+int save_project(Project& project);
+
+// Reads the project at `project.path` (made absolute first). 1 on success:
+// images, model, export settings and CAD views replaced, photographs and the
+// camera file found and the camera loaded, the undo baseline reset, mirror
+// lists rebuilt, ImagesChanged and ModelChanged posted, `modified` unchanged.
+// 0 on failure, the project unchanged.
+int open_project(Project& project);
+
+// Everything a project file holds, read into fresh records.
+struct ProjectFileContents {
+  int version = 0;
+  std::optional<std::string> camera_file_name;
+  std::unique_ptr<ImageSet> images = std::make_unique<ImageSet>();
+  ModelData model;
+  bool has_export_settings = false;
+  ExportSettings export_settings;
+  bool has_cad_views = false;
+  std::array<CadViewState, 3> cad_views{};
+};
+
+enum class DecodeStatus { Ok, WrongMagic, WrongSignature, Damaged };
+
+// Decodes a whole file. `base` supplies the values a file of an older
+// version does not hold (export settings, CAD views, colours, selection
+// size and mode). Never reads outside `bytes` and never allocates from an
+// unchecked count.
+DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& base, ProjectFileContents& out);
+
+// The version-13 bytes of a project.
+std::string encode_project(const Project& project);
+
+}  // namespace plenvista

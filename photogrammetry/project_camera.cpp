@@ -1,0 +1,28 @@
+#include "photogrammetry/project_camera.h"
+
+#include "model/find_file.h"
+#include "model/image_management.h"
+#include "photogrammetry/camera_file.h"
+
+namespace plenvista {
+
+namespace {
+
+class DiscardedMessages : public MessageSink {
+ public:
+  void show(const std::string&, const std::string&) override {}
+};
+
+}  // namespace
+
+int set_camera_file(Project& project, const std::string& name) {
+  project.camera_file_name = name;
+  project.camera_file_path = find_file_along_directories(project.model.image_directories, project.directory, name);
+  if (!project.camera_file_path) return 0;
+  DiscardedMessages quiet;
+  if (!load_camera(*project.camera_file_path, project.images().camera, quiet)) return 0;
+  attach_camera_to_images(project.images());
+  return 1;
+}
+
+}  // namespace plenvista
