@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
 #include "shell/plenvista_dlg.h"
 #include "shell/qt_seams.h"
@@ -20,7 +21,7 @@ int CPlenvistaApp::run() {
   QtSettingsStore settings;
   QtFileChooser files;
   QtQuestionAsker questions;
-  ProjectFiles project_files;
+  const ProjectFiles project_files{open_project, save_project};
   CPlenvistaDlg window({settings, files, questions, project_files, command_line_});
   window.show();
   return exec();

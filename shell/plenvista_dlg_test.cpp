@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 
+#include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
 #include "shell/shell_test_doubles.h"
 #include "shell/toolbar_icons.h"
@@ -534,6 +535,32 @@ TEST_F(Help, ContentsAndF1ShowTheManual) {
   trigger(32790);
   ASSERT_EQ(questions.told.size(), 1u);
   EXPECT_EQ(questions.told[0].caption, "About Plenvista");
+}
+
+}  // namespace
+}  // namespace plenvista
+
+namespace plenvista {
+namespace {
+
+TEST(ProjectFileCommands, SaveAsThenOpenThroughTheRealProjectFile) {
+  QTemporaryDir dir;
+  MemorySettingsStore settings;
+  testing::ScriptedFiles files;
+  testing::ScriptedQuestions questions;
+  const std::string path = dir.filePath("round trip.op2").toStdString();
+  CPlenvistaDlg window({settings, files, questions, {open_project, save_project}, {}});
+  window.project().model.description = "kept";
+  files.choices = {path};
+  window.command(32776)->trigger();
+  EXPECT_EQ(window.windowTitle(), "round trip.op2 - Plenvista");
+  window.command(57600)->trigger();
+  EXPECT_EQ(window.project().model.description, "");
+  files.choices = {path};
+  window.command(57601)->trigger();
+  EXPECT_EQ(window.project().model.description, "kept");
+  EXPECT_EQ(window.windowTitle(), "round trip.op2 - Plenvista");
+  EXPECT_TRUE(questions.told.empty());
 }
 
 }  // namespace
