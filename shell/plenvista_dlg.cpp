@@ -17,10 +17,14 @@
 #include <functional>
 #include <string>
 
+#include "model/edit_actions.h"
+#include "model/translation.h"
+#include "model/undo_commands.h"
 #include "shell/command_line.h"
 #include "model/number_text.h"
 #include "shell/help_window.h"
 #include "shell/toolbar_icons.h"
+#include "shell/translation_editor_dialog.h"
 #include "shell/view_layout.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
@@ -273,6 +277,14 @@ void CPlenvistaDlg::connect_commands() {
     on(32776, [this] { on_save_as(); });
   }
   for (int id : {57602, 32771}) on(id, [this] { close(); });
+  for (int id : {32777, 32800}) on(id, [this] { undo_command(*project_); });
+  for (int id : {32778, 32801}) on(id, [this] { redo_command(*project_); });
+  on(32802, [this] { delete_command(*project_); });
+  for (int id : {32780, 32803}) on(id, [this] { on_translations(); });
+  on(32808, [this] {
+    project_->changed = 0;
+    commit_mirror(*project_);
+  });
   on(32810, [this] { on_selection_size(5); });
   on(32811, [this] { on_selection_size(15); });
   on(32812, [this] { on_selection_mode(0); });
@@ -346,6 +358,11 @@ bool CPlenvistaDlg::on_save_as() {
   const bool saved = project_files_.save(*project_) == 1;
   set_title();
   return saved;
+}
+
+void CPlenvistaDlg::on_translations() {
+  TranslationEditorDialog dialog(project_->model.transform, questions_, this);
+  if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
 }
 
 void CPlenvistaDlg::on_show_mirror_points(bool checked) {

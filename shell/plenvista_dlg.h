@@ -97,6 +97,7 @@ class CPlenvistaDlg : public QMainWindow {
   void on_open();
   bool on_save();
   bool on_save_as();
+  void on_translations();
   void on_show_mirror_points(bool checked);
   void on_select_create();
   void on_selection_size(int size);

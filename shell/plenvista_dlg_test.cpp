@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 
+#include "model/edit_actions.h"
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
 #include "shell/shell_test_doubles.h"
@@ -408,6 +409,32 @@ TEST_F(SaveCommand, CtrlSSaves) {
   files.choices = {"/data/keys.op2"};
   QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(store.saved_paths, std::vector<std::string>{"/data/keys.op2"});
+}
+
+TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  ModelPoint* p = plenvista::add_point(project(), 1, 2, 3);
+  p->selected = 1;
+  project().note_change();
+  deliver();
+  ASSERT_TRUE(window->command(32802)->isEnabled());
+  trigger(32802);  // Delete
+  deliver();
+  EXPECT_EQ(project().model.points.count(), 0);
+  trigger(32777);  // menu Undo
+  EXPECT_EQ(project().model.points.count(), 1);
+  trigger(32778);  // menu Redo
+  EXPECT_EQ(project().model.points.count(), 0);
+  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(project().model.points.count(), 1);
+  QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(project().model.points.count(), 0);
+  trigger(32800);  // toolbar Undo
+  deliver();
+  EXPECT_EQ(project().model.points.count(), 1);
+  EXPECT_EQ(window->status_text(3), "Points : 1, Faces : 0");
 }
 
 TEST_F(CloseCommand, UnmodifiedClosesWithoutAsking) {

@@ -7,12 +7,13 @@
 // chosen for a model that has none yet, whether the mirrored side may be
 // deleted; on No the dialog stays open. On acceptance `edit()` holds the
 // values read from the fields (locale-free; a non-number reads as 0); the
-// caller applies them to the model.
+// caller applies them with apply_translation.
 
 #include <QDialog>
 #include <array>
 
 #include "model/project_transform.h"
+#include "model/translation.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -20,13 +21,6 @@ class QRadioButton;
 namespace plenvista {
 
 class QuestionAsker;
-
-struct TranslationEdit {
-  Vec3 origin_offset;
-  double scale = 1.0;
-  double mirror_buffer = 4.0;
-  MirrorPlane plane = MirrorPlane::None;
-};
 
 class TranslationEditorDialog : public QDialog {
  public:
