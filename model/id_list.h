@@ -8,7 +8,9 @@
 //
 // Capacity is observable: a list starts with an initial number of slots and
 // grows by a fixed step when full (the 101st point grows the points list from
-// 100 to 200 slots). Out-of-range slots are refused, never undefined.
+// 100 to 200 slots). The storage underneath grows geometrically, so filling
+// a list of n records costs O(n), not O(n^2 / step). Out-of-range slots are
+// refused, never undefined.
 
 #include <algorithm>
 #include <memory>
@@ -33,8 +35,8 @@ class IdList {
  public:
   IdList(int initial_capacity, int growth, ListOrder order = ListOrder::Sorted,
          ListOwnership ownership = ListOwnership::Owning)
-      : growth_(growth), order_(order), ownership_(ownership) {
-    slots_.assign(static_cast<std::size_t>(initial_capacity), nullptr);
+      : capacity_(initial_capacity), growth_(growth), order_(order), ownership_(ownership) {
+    slots_.reserve(static_cast<std::size_t>(initial_capacity));
   }
   ~IdList() { clear(); }
 
@@ -45,17 +47,18 @@ class IdList {
     if (this != &other) {
       clear();
       slots_ = std::move(other.slots_);
+      other.slots_.clear();
       count_ = std::exchange(other.count_, 0);
+      capacity_ = other.capacity_;
       growth_ = other.growth_;
       order_ = other.order_;
       ownership_ = other.ownership_;
-      other.slots_.assign(slots_.size(), nullptr);
     }
     return *this;
   }
 
   int count() const { return count_; }
-  int capacity() const { return static_cast<int>(slots_.size()); }
+  int capacity() const { return capacity_; }
   bool empty() const { return count_ == 0; }
   bool owns() const { return ownership_ == ListOwnership::Owning; }
   ListOrder order() const { return order_; }
@@ -72,11 +75,9 @@ class IdList {
   // Inserts a record (an owning list takes ownership) and returns it. In a
   // sorted list an id equal to an existing one goes before it.
   T* insert(T* record) {
-    if (count_ == capacity()) grow();
+    if (count_ == capacity_) capacity_ += std::max(growth_, 1);
     const int slot = order_ == ListOrder::Unsorted ? count_ : insertion_slot(record->id);
-    auto pos = slots_.begin() + slot;
-    std::move_backward(pos, slots_.begin() + count_, slots_.begin() + count_ + 1);
-    *pos = record;
+    slots_.insert(slots_.begin() + slot, record);
     ++count_;
     return record;
   }
@@ -136,17 +137,16 @@ class IdList {
   std::unique_ptr<T> take_at(int slot) {
     if (!in_range(slot)) return nullptr;
     T* record = slots_[static_cast<std::size_t>(slot)];
-    std::move(slots_.begin() + slot + 1, slots_.begin() + count_, slots_.begin() + slot);
-    slots_[static_cast<std::size_t>(--count_)] = nullptr;
+    slots_.erase(slots_.begin() + slot);
+    --count_;
     return std::unique_ptr<T>(record);
   }
 
   // Deletes (when owning) and nulls every slot; the capacity is kept.
   void clear() {
-    for (int i = 0; i < count_; ++i) {
-      if (owns()) delete slots_[static_cast<std::size_t>(i)];
-      slots_[static_cast<std::size_t>(i)] = nullptr;
-    }
+    if (owns())
+      for (T* record : slots_) delete record;
+    slots_.clear();
     count_ = 0;
   }
 
@@ -159,12 +159,6 @@ class IdList {
  private:
   bool in_range(int slot) const { return slot >= 0 && slot < count_; }
   int id_at(int slot) const { return slots_[static_cast<std::size_t>(slot)]->id; }
-
-  void grow() {
-    std::vector<T*> larger(static_cast<std::size_t>(capacity() + std::max(growth_, 1)), nullptr);
-    std::copy(slots_.begin(), slots_.begin() + count_, larger.begin());
-    slots_ = std::move(larger);
-  }
 
   int insertion_slot(int id) const {
     if (count_ == 0 || id > id_at(count_ - 1)) return count_;
@@ -182,8 +176,9 @@ class IdList {
     return hi;
   }
 
-  std::vector<T*> slots_;
+  std::vector<T*> slots_;  // exactly the used slots
   int count_ = 0;
+  int capacity_ = 0;
   int growth_ = 10;
   ListOrder order_ = ListOrder::Sorted;
   ListOwnership ownership_ = ListOwnership::Owning;
