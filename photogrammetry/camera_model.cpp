@@ -35,44 +35,11 @@ void derive_cells(CameraModel& camera) {
   camera.cells_ready = 1;
 }
 
-namespace {
-
-// trunc(position / size) as a cell index in 0..count-1: indices at or above
-// the count take the last cell, negative ones the first, and a non-finite
-// position cell 0, all without converting an out-of-range double.
-int cell_index(double position, double size, int count) {
-  const double index = std::trunc(position / size);
-  if (!std::isfinite(index)) return 0;
-  if (index >= count) return count - 1;
-  if (index < 0) return 0;
-  return static_cast<int>(index);
-}
-
-}  // namespace
 
 Point2 grid_lookup(CameraModel& camera, double depth, double x, double y) {
   if (!camera.cells_ready) derive_cells(camera);
   return grid_lookup_ready(camera, depth, x, y);
 }
 
-Point2 grid_lookup_ready(const CameraModel& camera, double depth, double x, double y) {
-  if (!camera.has_tables()) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    return {nan, nan};
-  }
-  const double cw = camera.cell_width_mm;
-  const double ch = camera.cell_height_mm;
-  const double s = camera.distance_mm / depth;
-  const double gx = x * s + (camera.columns / 2) * cw;
-  const double gy = y * s + (camera.rows / 2) * ch;
-  const int j = cell_index(gx, cw, std::clamp(camera.columns, 1, kMaxGridCells));
-  const int i = cell_index(gy, ch, std::clamp(camera.rows, 1, kMaxGridCells));
-  const double fx = (gx - j * cw) / cw;
-  const double fy = (gy - i * ch) / ch;
-  const auto& v = camera.cell(i, j).v;
-  const double u = fx < 0.5 ? v[2] - v[0] : v[6] - v[4];
-  const double w = fy < 0.5 ? v[5] - v[1] : v[7] - v[3];
-  return {fx * u + v[0] - camera.centre_x, fy * w + v[1] - camera.centre_y};
-}
 
 }  // namespace plenvista

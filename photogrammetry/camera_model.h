@@ -12,7 +12,9 @@
 // The two tables are absent until allocated, and then always have their full
 // fixed size (31 x 31 corners, 30 x 30 cells) whatever `rows` and `columns`.
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +86,42 @@ void derive_cells(CameraModel& camera);
 // grid_lookup derives the cell table first when `cells_ready` is 0;
 // grid_lookup_ready uses the cell table as it is.
 Point2 grid_lookup(CameraModel& camera, double depth, double x, double y);
-Point2 grid_lookup_ready(const CameraModel& camera, double depth, double x, double y);
+inline Point2 grid_lookup_ready(const CameraModel& camera, double depth, double x, double y);
+
+namespace detail {
+
+// trunc(position / size) as a cell index in 0..count-1: indices at or above
+// the count take the last cell, negative ones the first, and a non-finite
+// quotient cell 0, all without converting an out-of-range double. The
+// conversion of a quotient in (-1, count) truncates like trunc.
+inline int cell_index(double position, double size, int count) {
+  const double quotient = position / size;
+  if (!(quotient > -1.0) || quotient == std::numeric_limits<double>::infinity()) return 0;
+  if (quotient >= count) return count - 1;
+  return static_cast<int>(quotient);
+}
+
+}  // namespace detail
+
+// Defined here so that searches projecting many points inline it.
+inline Point2 grid_lookup_ready(const CameraModel& camera, double depth, double x, double y) {
+  if (!camera.has_tables()) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return {nan, nan};
+  }
+  const double cw = camera.cell_width_mm;
+  const double ch = camera.cell_height_mm;
+  const double s = camera.distance_mm / depth;
+  const double gx = x * s + (camera.columns / 2) * cw;
+  const double gy = y * s + (camera.rows / 2) * ch;
+  const int j = detail::cell_index(gx, cw, std::clamp(camera.columns, 1, kMaxGridCells));
+  const int i = detail::cell_index(gy, ch, std::clamp(camera.rows, 1, kMaxGridCells));
+  const double fx = (gx - j * cw) / cw;
+  const double fy = (gy - i * ch) / ch;
+  const auto& v = camera.cell(i, j).v;
+  const double u = fx < 0.5 ? v[2] - v[0] : v[6] - v[4];
+  const double w = fy < 0.5 ? v[5] - v[1] : v[7] - v[3];
+  return {fx * u + v[0] - camera.centre_x, fy * w + v[1] - camera.centre_y};
+}
 
 }  // namespace plenvista

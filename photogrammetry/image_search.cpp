@@ -1,0 +1,330 @@
+#include "photogrammetry/image_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "photogrammetry/camera_search.h"
+#include "photogrammetry/projection.h"
+
+namespace plenvista {
+namespace {
+
+constexpr int kScanSteps = 12;
+constexpr int kStepCap = 2000;
+constexpr int kPolishSteps = 300;
+constexpr std::size_t kFinalists = 3;
+constexpr int kStepsPerBatch = 60;
+constexpr double kGoodScore = 90.0;
+constexpr double kRadiansToDegrees = 1 / kDegreesToRadians;
+
+Vec3 cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+double length(const Vec3& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+Vec3 scaled(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+
+// Results in order of preference: every reference point in front first,
+// then the lower summed error; a NaN error never wins.
+bool preferred(bool in_front_a, double error_a, bool in_front_b, double error_b) {
+  if (in_front_a != in_front_b) return in_front_a;
+  return error_a < error_b || (!std::isnan(error_a) && std::isnan(error_b));
+}
+
+using Params = std::array<double, 6>;
+
+Params params_of(const CameraPose& pose) {
+  return {pose.offset.x, pose.offset.y, pose.offset.z, pose.rotation.x, pose.rotation.y, pose.rotation.z};
+}
+CameraPose pose_of(const Params& p) { return {{p[0], p[1], p[2]}, {p[3], p[4], p[5]}}; }
+
+// The normalised residuals (x and y of every reference point).
+std::vector<double> residuals(const ProjectImage& image, const Params& p) {
+  const PreparedPose pose(image, pose_of(p));
+  const double sx = image.pixel_width > 0 && image.pixel_height > 0 ? 2272.0 / image.pixel_width : 1.0;
+  const double sy = image.pixel_width > 0 && image.pixel_height > 0 ? 1704.0 / image.pixel_height : 1.0;
+  std::vector<double> r;
+  for (const ReferencePoint* point : image.reference_points) {
+    const Point2 q = pose.project(point->world_position, false);
+    r.push_back((q.x - point->image_position.x) * sx);
+    r.push_back((q.y - point->image_position.y) * sy);
+  }
+  return r;
+}
+
+double squared_sum(const std::vector<double>& r) {
+  double sum = 0.0;
+  for (double v : r) sum += v * v;
+  return sum;
+}
+
+// Solves a x = b for a symmetric 6 x 6 system; false when it is singular.
+bool solve(std::array<Params, 6> a, Params b, Params& x) {
+  for (std::size_t c = 0; c < 6; ++c) {
+    std::size_t pivot = c;
+    for (std::size_t r = c + 1; r < 6; ++r)
+      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
+    if (!(std::fabs(a[pivot][c]) > 0)) return false;
+    std::swap(a[c], a[pivot]);
+    std::swap(b[c], b[pivot]);
+    for (std::size_t r = c + 1; r < 6; ++r) {
+      const double f = a[r][c] / a[c][c];
+      for (std::size_t k = c; k < 6; ++k) a[r][k] -= f * a[c][k];
+      b[r] -= f * b[c];
+    }
+  }
+  for (std::size_t c = 6; c-- > 0;) {
+    double v = b[c];
+    for (std::size_t k = c + 1; k < 6; ++k) v -= a[c][k] * x[k];
+    x[c] = v / a[c][c];
+  }
+  return true;
+}
+
+// Levenberg-Marquardt on the squared residuals from a pose the pattern
+// search brought near a minimum; the pattern search's steps cannot follow
+// the narrow valley in which turning the camera and moving it sideways
+// almost cancel.
+CameraPose least_squares_polish(const ProjectImage& image, const CameraPose& start) {
+  Params p = params_of(start);
+  std::vector<double> r = residuals(image, p);
+  double cost = squared_sum(r);
+  double lambda = 1e-3;
+  for (int iteration = 0; iteration < 100 && std::isfinite(cost) && lambda < 1e12; ++iteration) {
+    std::array<std::vector<double>, 6> jacobian;
+    for (std::size_t k = 0; k < 6; ++k) {
+      const double h = k < 3 ? 1e-6 * std::max(1.0, std::fabs(p[k])) : 1e-6;
+      Params up = p;
+      Params down = p;
+      up[k] += h;
+      down[k] -= h;
+      const std::vector<double> ru = residuals(image, up);
+      const std::vector<double> rd = residuals(image, down);
+      jacobian[k].resize(r.size());
+      for (std::size_t i = 0; i < r.size(); ++i) jacobian[k][i] = (ru[i] - rd[i]) / (2 * h);
+    }
+    std::array<Params, 6> normal{};
+    Params gradient{};
+    for (std::size_t a = 0; a < 6; ++a) {
+      for (std::size_t b = 0; b < 6; ++b)
+        for (std::size_t i = 0; i < r.size(); ++i) normal[a][b] += jacobian[a][i] * jacobian[b][i];
+      for (std::size_t i = 0; i < r.size(); ++i) gradient[a] -= jacobian[a][i] * r[i];
+    }
+    for (;;) {
+      std::array<Params, 6> damped = normal;
+      for (std::size_t a = 0; a < 6; ++a) damped[a][a] += lambda * normal[a][a];
+      Params delta{};
+      Params trial = p;
+      if (solve(damped, gradient, delta))
+        for (std::size_t k = 0; k < 6; ++k) trial[k] += delta[k];
+      const std::vector<double> rt = residuals(image, trial);
+      const double trial_cost = squared_sum(rt);
+      if (trial_cost < cost) {
+        const bool converged = cost - trial_cost <= 1e-14 * cost;
+        p = trial;
+        r = rt;
+        cost = trial_cost;
+        lambda = std::max(lambda / 10, 1e-12);
+        if (converged) return pose_of(p);
+        break;
+      }
+      lambda *= 10;
+      if (lambda >= 1e12) break;
+    }
+  }
+  return pose_of(p);
+}
+
+}  // namespace
+
+// The rotation taking world to camera frame has the camera's right, up and
+// backward axes as its rows; it equals Ry(b) Rx(a) Rz(g), whose row 1 is
+// (cos a sin g, cos a cos g, -sin a) and whose column 2 is
+// (sin b cos a, -sin a, cos b cos a).
+CameraPose pose_looking_at(const Vec3& eye, const Vec3& target, const Vec3& up) {
+  const Vec3 view{target.x - eye.x, target.y - eye.y, target.z - eye.z};
+  const Vec3 forward = scaled(view, 1 / length(view));
+  const Vec3 side = cross(forward, up);
+  const Vec3 right = scaled(side, 1 / length(side));
+  const Vec3 camera_up = cross(right, forward);
+  const Vec3 back = scaled(forward, -1);
+  const double a = std::asin(std::clamp(-camera_up.z, -1.0, 1.0));
+  // Looking straight along Y (cos a = 0) only b + g or b - g is defined:
+  // take g = 0, where row 0 is (cos b, ., .) and row 2 is (-sin b, ., .).
+  const bool along_y = std::fabs(camera_up.z) > 1 - 1e-12;
+  const double b = along_y ? std::atan2(-back.x, right.x) : std::atan2(right.z, back.z);
+  const double g = along_y ? 0.0 : std::atan2(camera_up.x, camera_up.y);
+  return {scaled(eye, -1), {a * kRadiansToDegrees, b * kRadiansToDegrees, g * kRadiansToDegrees}};
+}
+
+std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image) {
+  const int n = image.reference_points.count();
+  if (n == 0) return {};
+  Vec3 centroid{0, 0, 0};
+  for (const ReferencePoint* point : image.reference_points) {
+    centroid.x += point->world_position.x / n;
+    centroid.y += point->world_position.y / n;
+    centroid.z += point->world_position.z / n;
+  }
+  double radius = 0.0;
+  for (const ReferencePoint* point : image.reference_points) {
+    const Vec3& w = point->world_position;
+    radius = std::max(radius, length({w.x - centroid.x, w.y - centroid.y, w.z - centroid.z}));
+  }
+  if (!(radius > 0) || !std::isfinite(radius)) return {};
+
+  std::vector<Vec3> directions;  // from the centroid towards the camera
+  for (double elevation : {0.0, 40.0}) {
+    const double e = elevation * kDegreesToRadians;
+    for (int k = 0; k < 8; ++k) {
+      const double azimuth = k * 45 * kDegreesToRadians;
+      directions.push_back({std::cos(e) * std::sin(azimuth), std::sin(e), std::cos(e) * std::cos(azimuth)});
+    }
+  }
+  directions.push_back({0, 1, 0});
+  directions.push_back({0, -1, 0});
+
+  std::vector<CameraPose> starts;
+  for (double distance : {2.5, 5.0, 10.0})
+    for (const Vec3& d : directions) {
+      const Vec3 eye{centroid.x + d.x * distance * radius, centroid.y + d.y * distance * radius,
+                     centroid.z + d.z * distance * radius};
+      // Straight above or below, the image's top points away from +Z.
+      const Vec3 up = d.x == 0 && d.z == 0 ? Vec3{0, 0, -1} : Vec3{0, 1, 0};
+      starts.push_back(pose_looking_at(eye, centroid, up));
+    }
+  return starts;
+}
+
+ImageSearch::ImageSearch(ProjectImage& image) : image_(image) { initial_scan(image_); }
+
+bool ImageSearch::run_batch() {
+  switch (phase_) {
+    case Phase::Plain:
+      run_plain_batch();
+      break;
+    case Phase::Scan:
+    case Phase::Polish:
+      run_more_starts_batch();
+      break;
+    case Phase::Ended:
+      break;
+  }
+  return ended();
+}
+
+double ImageSearch::shown_error() const {
+  if (phase_ == Phase::Plain || phase_ == Phase::Ended) return image_.search.best_error;
+  const Result* best = nullptr;
+  for (const std::vector<Result>* list : {&results_, &scanned_})
+    for (const Result& r : *list)
+      if (!best || preferred(r.in_front, r.state.best_error, best->in_front, best->state.best_error)) best = &r;
+  return best ? best->state.best_error : image_.search.best_error;
+}
+
+// Steps until one improves the summed error or the search ends.
+void ImageSearch::run_plain_batch() {
+  for (;;) {
+    const bool finished = refine_step(image_);
+    ++steps_;
+    current_error_ = image_.search.best_error;
+    bool end = finished;
+    if (!finished) {
+      end = steps_without_finish_ > kStepCap;
+      ++steps_without_finish_;
+    }
+    if (end) {
+      end_plain_search();
+      return;
+    }
+    const bool improved = previous_error_ > current_error_;
+    previous_error_ = current_error_;
+    if (improved) return;
+  }
+}
+
+ImageSearch::Result ImageSearch::current_result() const {
+  return {image_.pose, image_.search, all_in_front(image_, image_.pose)};
+}
+
+void ImageSearch::end_plain_search() {
+  const Result plain = current_result();
+  const double score = search_score_for(plain.state.best_error, image_.reference_points.count());
+  if (score >= kGoodScore && plain.in_front) {
+    finish_search(image_);
+    phase_ = Phase::Ended;
+    return;
+  }
+  results_.push_back(plain);
+  starts_ = starts_around_reference_points(image_);
+  if (starts_.empty()) {
+    conclude();
+    return;
+  }
+  phase_ = Phase::Scan;
+}
+
+void ImageSearch::run_more_starts_batch() {
+  for (int budget = kStepsPerBatch; budget > 0 && !ended(); --budget) {
+    if (phase_ == Phase::Scan) scan_step();
+    else polish_step();
+  }
+}
+
+void ImageSearch::scan_step() {
+  if (steps_in_trial_ == 0) {
+    const CameraPose& start = starts_[next_start_];
+    image_.pose = start;
+    reset_search(image_);
+    // Steps in proportion to the distance from the first reference point,
+    // which is where the start looks from: moves of a fifth of it at first.
+    const Vec3& w = image_.reference_points.first()->world_position;
+    image_.search.model_size = std::sqrt((w.x + start.offset.x) * (w.x + start.offset.x) +
+                                         (w.y + start.offset.y) * (w.y + start.offset.y) +
+                                         (w.z + start.offset.z) * (w.z + start.offset.z));
+  }
+  const bool finished = refine_step(image_);
+  ++steps_;
+  ++steps_in_trial_;
+  if (!finished && steps_in_trial_ < kScanSteps) return;
+  scanned_.push_back(current_result());
+  steps_in_trial_ = 0;
+  if (++next_start_ < starts_.size()) return;
+
+  finalists_ = scanned_;
+  std::stable_sort(finalists_.begin(), finalists_.end(), [](const Result& a, const Result& b) {
+    return preferred(a.in_front, a.state.best_error, b.in_front, b.state.best_error);
+  });
+  finalists_.resize(std::min(finalists_.size(), kFinalists));
+  phase_ = Phase::Polish;
+}
+
+void ImageSearch::polish_step() {
+  if (steps_in_trial_ == 0) {
+    image_.pose = finalists_[next_finalist_].pose;
+    image_.search = finalists_[next_finalist_].state;
+  }
+  const bool finished = refine_step(image_);
+  ++steps_;
+  ++steps_in_trial_;
+  if (!finished && steps_in_trial_ <= kPolishSteps) return;
+  const CameraPose polished = least_squares_polish(image_, image_.pose);
+  const double polished_error = summed_error_at(image_, polished);
+  if (polished_error < image_.search.best_error) {
+    image_.pose = polished;
+    image_.search.best_error = polished_error;
+  }
+  results_.push_back(current_result());
+  steps_in_trial_ = 0;
+  if (++next_finalist_ == finalists_.size()) conclude();
+}
+
+void ImageSearch::conclude() {
+  const Result* kept = &results_.front();
+  for (const Result& r : results_)
+    if (preferred(r.in_front, r.state.best_error, kept->in_front, kept->state.best_error)) kept = &r;
+  image_.pose = kept->pose;
+  image_.search = kept->state;
+  finish_search(image_);
+  phase_ = Phase::Ended;
+}
+
+}  // namespace plenvista

@@ -1,0 +1,100 @@
+#pragma once
+
+// The whole camera position search of one photograph, run in batches that a
+// caller steps (the "Searching ..." dialog once per timer tick, the
+// command-line tool and the tests in a loop).
+//
+// First the plain search: the initial scan of ten viewpoints around the
+// origin, then refinement steps. A batch of it ends at the first step that
+// improves the summed error, or at the end; the search ends when a step
+// finishes it or, failing that, after more than 2000 steps.
+//
+// When that search ends poorly (score below 90, or a reference point at
+// depth 0 or behind the camera), typically because the world origin lies
+// amid the reference points and the ten viewpoints stand far too close, it
+// goes on from further viewpoints looking at the reference points' centroid
+// from around and above them at several distances in proportion to their
+// extent, each refined by up to 12 steps; the three most promising (all
+// points in front first, then the lowest error) are refined by up to 300
+// more steps and then by a least-squares (Levenberg-Marquardt) polish of
+// the six pose values, kept where it lowers the summed error. Of
+// all results, the plain one included, the lowest summed error with every
+// reference point in front is kept, else the lowest summed error. A plain
+// search that ended well is kept as it is. Batches of this part run a fixed
+// number of steps. The total work is bounded by the step counts.
+//
+// At the end finish_search runs on the kept pose (score, outliers,
+// projected positions, `pose_known`, `marks_changed` cleared). Abandoning
+// an ImageSearch leaves `marks_changed` set.
+
+#include <cstddef>
+#include <vector>
+
+#include "model/image_records.h"
+
+namespace plenvista {
+
+// The pose of a camera at `eye` (world units) looking at `target` with its
+// image's up as close to `up` as the view allows (no roll about the view
+// axis when `up` is world +Y). `up` must not be parallel to the view.
+CameraPose pose_looking_at(const Vec3& eye, const Vec3& target, const Vec3& up);
+
+// Viewpoints looking at the centroid of the image's reference points with
+// the image's up along world +Y where that is defined: eight around them
+// level, eight around them from 40 degrees above, one straight above and
+// one straight below, each at 2.5, 5 and 10 times the largest
+// distance of a reference point from the centroid. None without reference
+// points or when they all coincide.
+std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image);
+
+class ImageSearch {
+ public:
+  // Runs the initial scan on the image, which must outlive the search.
+  explicit ImageSearch(ProjectImage& image);
+
+  // One batch; true once the search has ended and been finished.
+  bool run_batch();
+  bool ended() const { return phase_ == Phase::Ended; }
+
+  // The summed error behind the score shown while running: the plain
+  // search's best error, then the best result kept so far.
+  double shown_error() const;
+  // Refinement steps run since the initial scan (the scan not counted).
+  int steps() const { return steps_; }
+  // Whether the viewpoints around the reference points were tried.
+  bool tried_more_starts() const { return !starts_.empty(); }
+
+ private:
+  enum class Phase { Plain, Scan, Polish, Ended };
+  struct Result {
+    CameraPose pose;
+    SearchState state;
+    bool in_front = false;
+  };
+
+  void run_plain_batch();
+  void end_plain_search();
+  void run_more_starts_batch();
+  void scan_step();
+  void polish_step();
+  Result current_result() const;
+  void conclude();
+
+  ProjectImage& image_;
+  Phase phase_ = Phase::Plain;
+  int steps_ = 0;
+  int steps_without_finish_ = 0;
+  double current_error_ = 0.0;
+  double previous_error_ = 0.0;
+
+  double extent_size_ = 0.0;
+  std::vector<CameraPose> starts_;
+  std::size_t next_start_ = 0;
+  int steps_in_trial_ = 0;
+  std::vector<Result> scanned_;
+  std::vector<Result> finalists_;
+  std::size_t next_finalist_ = 0;
+  std::vector<Result> results_;
+};
+
+}  // namespace plenvista
