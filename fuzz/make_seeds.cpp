@@ -9,7 +9,10 @@
 
 #include "model/image_management.h"
 #include "model/layers_materials.h"
+#include "persistence/binary_io.h"
 #include "persistence/project_file.h"
+#include "photogrammetry/camera_file.h"
+#include "testing/cameras.h"
 #include "testing/legacy_project_writer.h"
 #include "testing/recorders.h"
 
@@ -62,5 +65,26 @@ int main(int argc, char** argv) {
   project.camera_file_name = "camera.cal";
   for (int version = 1; version <= 13; ++version)
     write(out / "project" / ("v" + std::to_string(version) + ".op2"), testing::encode_project_version(project, version));
+
+  std::filesystem::create_directories(out / "camera_file");
+  CameraModel camera = testing::grid_camera(3, 4);
+  camera.notes = "seed";
+  if (!save_camera((out / "camera_file" / "small.cal").string(), camera, messages)) return 1;
+
+  // A 2 x 2 bottom-up 24-bit bitmap: file header, 40-byte info header, two
+  // padded rows of pixels.
+  std::filesystem::create_directories(out / "bitmap_size");
+  ByteWriter bmp;
+  bmp.bytes("BM", 2);
+  bmp.i32(14 + 40 + 16);
+  bmp.i32(0);
+  bmp.i32(14 + 40);
+  bmp.i32(40);
+  bmp.i32(2);
+  bmp.i32(2);
+  bmp.bytes("\x01\x00\x18\x00", 4);
+  for (int i = 0; i < 6; ++i) bmp.i32(0);
+  bmp.bytes(std::string(16, '\x7f').data(), 16);
+  write(out / "bitmap_size" / "tiny.bmp", bmp.data());
   return 0;
 }

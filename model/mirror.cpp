@@ -70,9 +70,13 @@ void rebuild_mirror_lists(ModelData& model) {
   model.mirror_texture_coords.clear();
   if (plane_set)
     for (const TextureCoord* t : model.texture_coords) build_mirror_texture_coord(model, *t);
+  rebuild_mirror_faces(model);
+}
+
+void rebuild_mirror_faces(ModelData& model) {
   model.mirror_faces.clear();
-  if (plane_set)
-    for (const ModelFace* f : model.faces) build_mirror_face(model, *f);
+  if (model.transform.mirror_plane == MirrorPlane::None) return;
+  for (const ModelFace* f : model.faces) build_mirror_face(model, *f);
 }
 
 }  // namespace plenvista

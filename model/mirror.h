@@ -19,5 +19,8 @@ void build_mirror_texture_coord(ModelData& model, const TextureCoord& coord);
 void build_mirror_face(ModelData& model, const ModelFace& face);
 // Empties and, when a plane is set, rebuilds the three mirror lists.
 void rebuild_mirror_lists(ModelData& model);
+// Empties and, when a plane is set, rebuilds the mirror faces only (the
+// mirror points and texture coordinates are still current).
+void rebuild_mirror_faces(ModelData& model);
 
 }  // namespace plenvista

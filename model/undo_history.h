@@ -7,6 +7,9 @@
 // Undo and redo do not reverse entries: they rebuild the three lists from the
 // baseline and replay the actions up to the wanted position. Layers,
 // materials, images, reference points and the transform are outside it.
+// Replay skips ids that are not found; a face whose corner cannot be found is
+// not re-created, so no face ever refers to a point outside the points list.
+// The history is never saved and has no size limit.
 
 #include <array>
 #include <memory>
@@ -26,6 +29,10 @@ enum class UndoKind : int {
   DeleteFace = 5,
   SetFace = 6,
   AddTextureCoord = 7,
+  // Apply Texture discards every texture coordinate and every face corner's
+  // reference to one; these two make that and the new attachments replayable.
+  ClearTextureCoords = 8,      // no fields
+  SetFaceTextureCoords = 9,    // record id, texture ids (after the edit)
 };
 
 struct UndoEntry {
@@ -61,12 +68,15 @@ struct BaselinePoint {
 };
 
 // Baseline copy of a face: material, corners and texture coordinates by id
-// (-1 none).
+// (-1 none), and where those corners and coordinates stand in the baseline
+// lists (-1 none), so that restoring the baseline needs no search.
 struct BaselineFace {
   int id = 0;
   int material_id = -1;
   std::array<int, 3> corner_ids{-1, -1, -1};
   std::array<int, 3> texture_ids{-1, -1, -1};
+  std::array<int, 3> corner_slots{-1, -1, -1};
+  std::array<int, 3> texture_slots{-1, -1, -1};
 };
 
 // Baseline copy of a texture coordinate: its point by id.
@@ -87,6 +97,23 @@ struct UndoHistory {
 
   // Takes the model as the new baseline and forgets every action.
   void reset_baseline(const ModelData& model);
+
+  // Deletes the redo tail, appends a new empty action with that name, moves
+  // the position to the end and makes the action the recording one.
+  UndoAction& begin_action(const std::string& name);
+  // Appends an entry of that kind to the recording action. Only between
+  // begin_action and end_action.
+  UndoEntry& record(UndoKind kind);
+  void end_action() { recording = nullptr; }
+
+  // Undo is move(-1), redo move(+1). A position outside 0..actions is
+  // clamped and the model left alone (result 0). Otherwise the points,
+  // texture coordinates and faces are rebuilt from the baseline (selection
+  // and derived flags 0, mirror lists emptied) and the actions up to the new
+  // position replayed (result 1). `next_id` is not touched.
+  int move(ModelData& model, int delta);
+  // Whether move(delta) would rebuild the model (the new position is in range).
+  bool can_move(int delta) const;
 };
 
 }  // namespace plenvista

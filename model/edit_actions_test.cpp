@@ -1,0 +1,267 @@
+#include "model/edit_actions.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "model/edit_test_support.h"
+#include "model/layers_materials.h"
+#include "model/undo_commands.h"
+
+namespace plenvista {
+namespace {
+
+using testing::snapshot;
+using DeletePoints = testing::EditFixture;
+using DeleteFaces = testing::EditFixture;
+using SetLayer = testing::EditFixture;
+using EditPoints = testing::EditFixture;
+using DeleteCommand = testing::EditFixture;
+
+std::vector<UndoKind> kinds(const UndoAction& action) {
+  std::vector<UndoKind> out;
+  for (const UndoEntry* e : action.entries) out.push_back(e->kind);
+  return out;
+}
+
+TEST_F(DeletePoints, RecordsFacesThenThePointAndUndoRestoresBoth) {
+  Material* other = add_material(project, "Other");
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ModelPoint* c = add_point(project, 0, 1, 0);
+  ModelPoint* d = add_point(project, 1, 1, 0);
+  ModelFace* f1 = add_face(project, *a, *b, *c);
+  model.current_material = other;
+  ModelFace* f2 = add_face(project, *b, *d, *c);
+  const int f1_id = f1->id;
+  const int f2_id = f2->id;
+  const int c_id = c->id;
+  const testing::ModelSnapshot before = snapshot(model);
+
+  select_only({c});
+  delete_points(project);
+  const UndoAction& action = *project.undo.actions.last();
+  EXPECT_EQ(action.name, "Delete Points");
+  EXPECT_EQ(kinds(action), (std::vector<UndoKind>{UndoKind::DeleteFace, UndoKind::DeleteFace, UndoKind::DeletePoint}));
+  EXPECT_EQ(model.points.count(), 3);
+  EXPECT_EQ(model.faces.count(), 0);
+  EXPECT_EQ(project.changed, 1);
+
+  undo_command(project);
+  EXPECT_EQ(snapshot(model), before);
+  ASSERT_NE(model.faces.find(f1_id), nullptr);
+  EXPECT_EQ(model.faces.find(f1_id)->material, model.materials.first());
+  EXPECT_EQ(model.faces.find(f2_id)->material, other);
+  redo_command(project);
+  EXPECT_EQ(model.faces.count(), 0);
+  EXPECT_EQ(model.points.find(c_id), nullptr);
+}
+
+TEST_F(DeletePoints, RemovesTheTextureCoordinatesOfThePointAndForgetsItsPicks) {
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ProjectImage* image = project.images().images.insert(std::make_unique<ProjectImage>());
+  image->picking.face_corners = {b, a, nullptr};
+  image->picking.face_corner_count = 2;
+  b->picked_for_face = 1;
+  project.undo.begin_action("Apply Texture");
+  TextureSink sink(project);
+  sink.create(*a, 0.1, 0.2);
+  TextureCoord* kept = sink.create(*b, 0.3, 0.4);
+  project.undo.end_action();
+
+  select_only({a});
+  delete_points(project);
+  ASSERT_EQ(model.texture_coords.count(), 1);
+  EXPECT_EQ(model.texture_coords.first(), kept);
+  EXPECT_EQ(image->picking.face_corner_count, 0);
+  EXPECT_EQ(b->picked_for_face, 0);
+  EXPECT_EQ(notifier.posted.back(), (testing::Posted{Notification::SelectionChanged, 0}));
+}
+
+TEST_F(DeleteFaces, NeedsAllThreeCornersSelected) {
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ModelPoint* c = add_point(project, 0, 1, 0);
+  ModelPoint* d = add_point(project, 1, 1, 0);
+  ModelFace* full = add_face(project, *a, *b, *c);
+  const int full_id = full->id;
+  ModelFace* partial = add_face(project, *b, *d, *c);
+  select_only({a, b, c});
+  delete_faces(project);
+  ASSERT_EQ(model.faces.count(), 1);
+  EXPECT_EQ(model.faces.first(), partial);
+  EXPECT_EQ(model.points.count(), 4);
+  EXPECT_EQ(kinds(*project.undo.actions.last()), (std::vector<UndoKind>{UndoKind::DeleteFace}));
+  undo_command(project);
+  EXPECT_NE(model.faces.find(full_id), nullptr);
+}
+
+// Gives every face of the material coordinates u = x, v = y of its corners,
+// one coordinate per point and call.
+void planar_texture(Material& material, ProjectImage&, TextureSink& sink) {
+  std::map<ModelPoint*, TextureCoord*> made;
+  for (ModelFace* f : sink.model().faces) {
+    if (f->material != &material) continue;
+    std::array<TextureCoord*, 3> coords{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      ModelPoint* p = f->corners[k];
+      auto [it, fresh] = made.try_emplace(p, nullptr);
+      if (fresh) it->second = sink.create(*p, p->x, p->y);
+      coords[k] = it->second;
+    }
+    sink.attach(*f, coords);
+  }
+}
+
+struct Textured : testing::EditFixture {
+  ProjectImage* image = nullptr;
+  ModelPoint* a = nullptr;
+  ModelPoint* b = nullptr;
+  ModelPoint* c = nullptr;
+  ModelFace* face = nullptr;
+
+  void SetUp() override {
+    image = project.images().images.insert(std::make_unique<ProjectImage>());
+    image->id = model.new_id();
+    model.current_material->texture_image = image;
+    a = add_point(project, 0, 0, 0);
+    b = add_point(project, 1, 0, 0);
+    c = add_point(project, 0, 1, 0);
+    face = add_face(project, *a, *b, *c);
+  }
+};
+
+using SetMaterialTextured = Textured;
+using ApplyTextureUndo = Textured;
+
+TEST_F(SetMaterialTextured, UndoAndRedoKeepEachCornersOwnCoordinate) {
+  apply_texture(project, {model.current_material}, planar_texture);
+  const std::array<int, 3> coord_ids{face->texture_coords[0]->id, face->texture_coords[1]->id,
+                                     face->texture_coords[2]->id};
+  Material* other = add_material(project, "Other");
+  model.current_material = other;
+  select_only({a, b, c});
+  set_material(project);
+  EXPECT_EQ(face->material, other);
+  EXPECT_EQ(a->selected, 0);
+
+  auto check_corners = [&](Material* material) {
+    ASSERT_EQ(model.faces.count(), 1);
+    const ModelFace* f = model.faces.first();
+    EXPECT_EQ(f->material, material);
+    for (std::size_t k = 0; k < 3; ++k) {
+      ASSERT_NE(f->texture_coords[k], nullptr);
+      EXPECT_EQ(f->texture_coords[k]->id, coord_ids[k]);
+      EXPECT_EQ(f->texture_coords[k]->point, f->corners[k]);
+    }
+  };
+  undo_command(project);
+  check_corners(model.materials.first());
+  redo_command(project);
+  check_corners(other);
+}
+
+TEST_F(ApplyTextureUndo, BringsBackTheEarlierCoordinatesAndAttachments) {
+  apply_texture(project, {model.current_material}, planar_texture);
+  ASSERT_EQ(model.texture_coords.count(), 3);
+  EXPECT_EQ(project.undo.actions.last()->name, "Apply Texture");
+  EXPECT_EQ(project.modified, 1);
+
+  b->x = 7;  // so that the second application gives other coordinates
+  project.undo.reset_baseline(model);
+  const testing::ModelSnapshot baseline = snapshot(model);
+  apply_texture(project, {model.current_material}, planar_texture);
+  const testing::ModelSnapshot second = snapshot(model);
+  ASSERT_NE(second, baseline);
+
+  undo_command(project);
+  EXPECT_EQ(snapshot(model), baseline);
+  redo_command(project);
+  EXPECT_EQ(snapshot(model), second);
+}
+
+TEST_F(ApplyTextureUndo, SkipsMaterialsWithoutImageAndClearsTheOthers) {
+  apply_texture(project, {model.current_material}, planar_texture);
+  Material* plain = add_material(project, "Plain");
+  int calls = 0;
+  apply_texture(project, {plain}, [&](Material&, ProjectImage&, TextureSink&) { ++calls; });
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(model.texture_coords.count(), 0);
+  for (const TextureCoord* t : face->texture_coords) EXPECT_EQ(t, nullptr);
+  undo_command(project);
+  EXPECT_EQ(model.texture_coords.count(), 3);
+  EXPECT_EQ(testing::broken_invariant(model), "");
+}
+
+TEST_F(SetLayer, RecordsTheNewLayerAndUndoGivesBackTheOld) {
+  Layer* other = add_layer(project, "Other", 0);
+  ModelPoint* a = add_point(project, 1, 2, 3);
+  add_point(project, 4, 5, 6);
+  const int a_id = a->id;
+  model.current_layer = other;
+  select_only({a});
+  set_layer(project);
+  EXPECT_EQ(a->layer, other);
+  EXPECT_EQ(model.points.last()->layer, model.layers.first());
+  const UndoEntry& e = *project.undo.actions.last()->entries.first();
+  EXPECT_EQ(e.kind, UndoKind::SetPoint);
+  EXPECT_EQ(e.layer_id, other->id);
+  undo_command(project);
+  EXPECT_EQ(model.points.find(a_id)->layer, model.layers.first());
+}
+
+TEST_F(EditPoints, MovesOnlyTheSelectedAndTheMirrorFollows) {
+  model.transform.mirror_plane = MirrorPlane::X;
+  ModelPoint* a = add_point(project, 10, 0, 0);
+  ModelPoint* b = add_point(project, 20, 0, 0);
+  const int a_id = a->id;
+  select_only({a});
+  edit_points(project, -8, 1, 0);  // into the buffer band: the mirror goes
+  EXPECT_EQ(a->position(), (Vec3{2, 1, 0}));
+  EXPECT_EQ(b->position(), (Vec3{20, 0, 0}));
+  EXPECT_EQ(model.mirror_points.find(a->id), nullptr);
+  undo_command(project);
+  ASSERT_NE(model.mirror_points.find(a_id), nullptr);
+  EXPECT_EQ(model.mirror_points.find(a_id)->x, -10.0);
+}
+
+TEST_F(DeleteCommand, RemovesSelectedReferencePointsInCalibrationMode) {
+  ProjectImage* image = project.images().images.insert(std::make_unique<ProjectImage>());
+  project.images().current = image;
+  project.images().calibration_mode = 1;
+  for (int i = 0; i < 3; ++i) {
+    auto mark = std::make_unique<ReferencePoint>();
+    mark->id = model.new_id();
+    mark->selected = i != 1;
+    image->reference_points.insert(std::move(mark));
+  }
+  const int kept_id = image->reference_points.at(1)->id;
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  select_only({a});
+  project.modified = 0;
+  notifier.posted.clear();
+  delete_command(project);
+  EXPECT_EQ(model.points.count(), 0);
+  ASSERT_EQ(image->reference_points.count(), 1);
+  EXPECT_EQ(image->reference_points.first()->id, kept_id);
+  EXPECT_EQ(image->marks_changed, 1);
+  EXPECT_EQ(project.modified, 1);
+  EXPECT_EQ(notifier.posted.back(), (testing::Posted{Notification::ModelChanged, 0}));
+}
+
+TEST_F(DeleteCommand, DeletesFacesOutsidePointMode) {
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ModelPoint* c = add_point(project, 0, 1, 0);
+  add_face(project, *a, *b, *c);
+  project.point_mode = 0;
+  select_only({a, b, c});
+  delete_command(project);
+  EXPECT_EQ(model.faces.count(), 0);
+  EXPECT_EQ(model.points.count(), 3);
+  EXPECT_EQ(project.undo.actions.last()->name, "Delete Faces");
+}
+
+}  // namespace
+}  // namespace plenvista
