@@ -55,6 +55,7 @@ struct Parsed {
   NewOptions create;
   AddImageOptions add_image;
   AddReferenceOptions add_reference;
+  AddFaceOptions add_face;
   DumpOptions dump;
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
@@ -100,6 +101,10 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   add_reference->add_option("--image", p.add_reference.image, "image id")->required();
   add_numbers(add_reference, "--at", p.at, 2, "X Y", "photograph position in pixels")->required();
   add_numbers(add_reference, "--world", p.world, 3, "X Y Z", "world position")->required();
+
+  CLI::App* add_face =
+      project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
+  add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
 
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
@@ -153,6 +158,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     p.add_reference.world = {p.world[0], p.world[1], p.world[2]};
     return run_add_reference(io, p.add_reference);
   }
+  if (add_face->parsed()) return run_add_face(io, p.add_face);
   if (dump->parsed()) return run_dump(io, p.dump);
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];

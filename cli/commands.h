@@ -47,6 +47,12 @@ struct AddReferenceOptions {
 };
 int run_add_reference(CliIo& io, const AddReferenceOptions& options);
 
+struct AddFaceOptions {
+  std::string project;
+  std::vector<int> points;  // three point ids in winding order
+};
+int run_add_face(CliIo& io, const AddFaceOptions& options);
+
 struct DumpOptions {
   std::string project;
 };
