@@ -1,0 +1,142 @@
+#pragma once
+
+// Test support for the exporters: a project in a temporary directory, model
+// building shortcuts and what an independent reader (assimp) sees in a file.
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/project.h"
+#include "persistence/file_io.h"
+#include "persistence/settings_store.h"
+#include "testing/recorders.h"
+
+namespace plenvista::testing {
+
+struct ExportFixture : ::testing::Test {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("plenvista_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  MemorySettingsStore store;
+  RecordingNotifier notifier;
+  RecordingMessages messages;
+  Project project{store, notifier, messages};
+  ModelData& model = project.model;
+  ExportSettings& settings = project.export_settings;
+
+  ExportFixture() {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    project.directory = dir.string() + "/";
+  }
+  ~ExportFixture() override { std::filesystem::remove_all(dir); }
+
+  std::string in_dir(const std::string& name) const { return (dir / name).string(); }
+
+  ModelPoint* add_point(double x, double y, double z) {
+    auto* p = new ModelPoint{};
+    p->id = model.new_id();
+    p->x = x;
+    p->y = y;
+    p->z = z;
+    p->layer = model.current_layer;
+    return model.points.insert(p);
+  }
+  TextureCoord* add_coord(ModelPoint* point, double u, double v) {
+    auto* t = new TextureCoord{};
+    t->id = model.new_id();
+    t->u = u;
+    t->v = v;
+    t->point = point;
+    return model.texture_coords.insert(t);
+  }
+  ModelFace* add_face(ModelPoint* a, ModelPoint* b, ModelPoint* c, Material* material = nullptr) {
+    auto* f = new ModelFace{};
+    f->id = model.new_id();
+    f->corners = {a, b, c};
+    f->material = material ? material : model.materials.first();
+    return model.faces.insert(f);
+  }
+
+  static std::string read_text(const std::string& path) {
+    const ReadResult read = read_whole_file(path);
+    return read.bytes ? std::string(read.bytes->begin(), read.bytes->end()) : std::string("<missing>");
+  }
+  // The lines of a CR LF file, without their ends; "<bare LF>" marks a line
+  // ended by LF alone.
+  static std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      if (end == start || text[end - 1] != '\r') lines.push_back("<bare LF>");
+      else lines.push_back(text.substr(start, end - 1 - start));
+    }
+    if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
+    return lines;
+  }
+};
+
+// One triangle as an independent reader sees it.
+struct ReadTriangle {
+  std::string material;
+  std::array<aiVector3D, 3> positions;
+  std::array<aiVector3D, 3> uvs;  // zero without texture coordinates
+};
+
+struct ReadMaterial {
+  std::string name;
+  aiColor3D diffuse;
+  std::string texture;  // empty without one
+};
+
+struct ReadScene {
+  std::vector<ReadTriangle> triangles;
+  std::vector<ReadMaterial> materials;
+  std::size_t meshes = 0;
+};
+
+// Imports a file with assimp (no post-processing; a scene with meshes is
+// validated); fails the test when assimp refuses it.
+inline ReadScene read_with_assimp(const std::string& path) {
+  ReadScene out;
+  Assimp::Importer importer;
+  const aiScene* scene = importer.ReadFile(path, 0);
+  if (scene && scene->mNumMeshes > 0) scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure);
+  EXPECT_NE(scene, nullptr) << path << ": " << importer.GetErrorString();
+  if (!scene) return out;
+  for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
+    const aiMaterial* m = scene->mMaterials[i];
+    ReadMaterial r;
+    aiString name;
+    if (m->Get(AI_MATKEY_NAME, name) == AI_SUCCESS) r.name = name.C_Str();
+    m->Get(AI_MATKEY_COLOR_DIFFUSE, r.diffuse);
+    aiString texture;
+    if (m->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS) r.texture = texture.C_Str();
+    out.materials.push_back(r);
+  }
+  out.meshes = scene->mNumMeshes;
+  for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+    const aiMesh* mesh = scene->mMeshes[i];
+    const std::string material = out.materials.at(mesh->mMaterialIndex).name;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+      const aiFace& face = mesh->mFaces[f];
+      EXPECT_EQ(face.mNumIndices, 3u);
+      ReadTriangle t{material, {}, {}};
+      for (unsigned k = 0; k < 3 && k < face.mNumIndices; ++k) {
+        t.positions[k] = mesh->mVertices[face.mIndices[k]];
+        if (mesh->HasTextureCoords(0)) t.uvs[k] = mesh->mTextureCoords[0][face.mIndices[k]];
+      }
+      out.triangles.push_back(t);
+    }
+  }
+  return out;
+}
+
+}  // namespace plenvista::testing
