@@ -48,6 +48,12 @@ void require_positive(const std::vector<double>& numbers, const std::string& nam
     if (!(n > 0)) throw CLI::ValidationError(name, "must be above 0");
 }
 
+// "on" or "off" as given, or none.
+std::optional<bool> on_off(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return text == "on";
+}
+
 Point2 point_of(const std::vector<double>& v, std::size_t first = 0) { return {v[first], v[first + 1]}; }
 
 struct Parsed {
@@ -56,6 +62,8 @@ struct Parsed {
   AddImageOptions add_image;
   AddReferenceOptions add_reference;
   AddFaceOptions add_face;
+  ExportCommandOptions export_options;
+  std::string format, output, textures, mirror, scaling, reverse_z;
   DumpOptions dump;
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
@@ -105,6 +113,20 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App* add_face =
       project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
   add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
+
+  CLI::App* export_command = project_command(app, "export", "Exports the model as OBJ/MTL or DirectX text files.",
+                                             p.export_options.project);
+  export_command->add_option("--format", p.format, "obj or x")->required()->check(CLI::IsMember({"obj", "x"}));
+  CLI::Option* output_option = export_command->add_option(
+      "--output", p.output,
+      "the file (a bare name goes beside the project; default: the project's last export path of the format)");
+  const std::pair<const char*, std::string*> switches[] = {{"--textures", &p.textures},
+                                                           {"--mirror", &p.mirror},
+                                                           {"--scaling", &p.scaling},
+                                                           {"--reverse-z", &p.reverse_z}};
+  for (const auto& [name, target] : switches)
+    export_command->add_option(name, *target, "on or off (default: the project's export setting)")
+        ->check(CLI::IsMember({"on", "off"}));
 
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
@@ -159,6 +181,16 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     return run_add_reference(io, p.add_reference);
   }
   if (add_face->parsed()) return run_add_face(io, p.add_face);
+  if (export_command->parsed()) {
+    ExportCommandOptions& e = p.export_options;
+    e.format = p.format == "x" ? ExportFormat::DirectX : ExportFormat::Obj;
+    if (output_option->count()) e.output = p.output;
+    e.textures = on_off(p.textures);
+    e.mirror = on_off(p.mirror);
+    e.scaling = on_off(p.scaling);
+    e.reverse_z = on_off(p.reverse_z);
+    return run_export(io, e);
+  }
   if (dump->parsed()) return run_dump(io, p.dump);
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];

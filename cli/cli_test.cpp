@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+
 #include <filesystem>
 
 #include "cli/cli_test_support.h"
@@ -321,12 +324,66 @@ TEST(CliArguments, HelpForTheToolAndEveryCommand) {
   Workspace ws;
   CliRun run = ws.run("--help");
   EXPECT_EQ(run.status, 0);
-  for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "dump", "calibrate"}) {
+  for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "export", "dump", "calibrate"}) {
     EXPECT_NE(run.out.find(command), std::string::npos) << command;
     const CliRun help = ws.run(std::string(command) + " --help");
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.out.find(std::string("Usage: plenvista-cli ") + command), std::string::npos) << help.out;
   }
+}
+
+TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
+  Workspace ws;
+  ws.make_project();
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    ModelPoint* a = add_point(opened.project, 0, 0, 0);
+    ModelPoint* b = add_point(opened.project, 10, 0, 0);
+    ModelPoint* c = add_point(opened.project, 0, 10, 5);
+    add_face(opened.project, *a, *b, *c);
+    ASSERT_EQ(save_project(opened.project), 1);
+  }
+  const std::string before = ws.bytes("p.op2");
+  CliRun run = ws.run("export p.op2 --format obj");
+  EXPECT_EQ(run.status, 1) << "no stored path yet";
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+
+  run = ws.run("export p.op2 --format obj --output model.OBJ --textures off --reverse-z on");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const aiScene* obj = aiImportFile(ws.path("model.obj").c_str(), 0);
+  ASSERT_NE(obj, nullptr) << aiGetErrorString();
+  ASSERT_EQ(obj->mNumMeshes, 1u);
+  EXPECT_EQ(obj->mMeshes[0]->mNumVertices, 3u);
+  EXPECT_EQ(obj->mMeshes[0]->mNumFaces, 1u);
+  aiReleaseImport(obj);
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    const ExportSettings& settings = opened.project.export_settings;
+    EXPECT_EQ(settings.format, 1);
+    EXPECT_EQ(settings.use_textures, 0);
+    EXPECT_EQ(settings.reverse_z, 1);
+    EXPECT_EQ(settings.use_mirror, 1);
+    EXPECT_EQ(settings.last_obj_path, "model");
+  }
+
+  std::filesystem::remove(ws.path("model.obj"));
+  run = ws.run("export p.op2 --format obj");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(ws.path("model.obj"))) << "the stored path is used again";
+
+  std::filesystem::create_directories(ws.path("out"));
+  run = ws.run("export p.op2 --format x --output out/model");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const aiScene* x = aiImportFile(ws.path("out/model.x").c_str(), 0);
+  ASSERT_NE(x, nullptr) << aiGetErrorString();
+  EXPECT_GE(x->mNumMeshes, 1u);
+  aiReleaseImport(x);
+
+  const std::string exported = ws.bytes("p.op2");
+  EXPECT_EQ(ws.run("export p.op2 --format x --output missing/dir/model").status, 1);
+  EXPECT_EQ(ws.bytes("p.op2"), exported);
+  EXPECT_EQ(ws.run("export p.op2 --format stl --output a").status, 2);
+  EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
 }
 
 }  // namespace

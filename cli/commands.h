@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli_session.h"
+#include "export/export_paths.h"
 #include "model/vec3.h"
 
 namespace plenvista {
@@ -52,6 +53,18 @@ struct AddFaceOptions {
   std::vector<int> points;  // three point ids in winding order
 };
 int run_add_face(CliIo& io, const AddFaceOptions& options);
+
+struct ExportCommandOptions {
+  std::string project;
+  ExportFormat format = ExportFormat::Obj;
+  std::optional<std::string> output;  // default: the project's last path of the format
+  // Unset options keep the project's stored export settings.
+  std::optional<bool> textures;
+  std::optional<bool> mirror;
+  std::optional<bool> scaling;
+  std::optional<bool> reverse_z;
+};
+int run_export(CliIo& io, const ExportCommandOptions& options);
 
 struct DumpOptions {
   std::string project;
