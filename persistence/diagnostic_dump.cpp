@@ -1,5 +1,7 @@
 #include "persistence/diagnostic_dump.h"
 
+#include <initializer_list>
+
 #include "model/number_text.h"
 #include "persistence/file_io.h"
 #include "photogrammetry/projection.h"
@@ -8,7 +10,17 @@ namespace plenvista {
 
 namespace {
 
-void fixed(std::string& out, double value, int decimals) { append_fixed(out, value, decimals); }
+// "(a,b,c)" with every number to `decimals` places.
+void tuple(std::string& out, std::initializer_list<double> values, int decimals) {
+  out += '(';
+  const char* separator = "";
+  for (double v : values) {
+    out += separator;
+    append_fixed(out, v, decimals);
+    separator = ",";
+  }
+  out += ')';
+}
 
 }  // namespace
 
@@ -17,39 +29,23 @@ std::string diagnostic_dump_text(const Project& project) {
   std::string out = "\r\nImages : " + std::to_string(set.images.count()) + "\r\n";
   for (const ProjectImage* image : set.images) {
     const CameraPose& pose = image->pose;
-    out += "Image : " + image->description + ", Offset:(";
-    fixed(out, pose.offset.x, 3);
-    out += ',';
-    fixed(out, pose.offset.y, 3);
-    out += ',';
-    fixed(out, pose.offset.z, 3);
-    out += ") Rotation:(";
-    fixed(out, pose.rotation.x, 3);
-    out += ',';
-    fixed(out, pose.rotation.y, 3);
-    out += ',';
-    fixed(out, pose.rotation.z, 3);
-    out += ")\r\n";
+    out += "Image : " + image->description + ", Offset:";
+    tuple(out, {pose.offset.x, pose.offset.y, pose.offset.z}, 3);
+    out += " Rotation:";
+    tuple(out, {pose.rotation.x, pose.rotation.y, pose.rotation.z}, 3);
+    out += "\r\n";
     int number = 0;
     for (const ReferencePoint* ref : image->reference_points) {
       const Point2 projected = project_to_image(ref->world_position, *image, false, false);
       const double error = normalised_error(projected, ref->image_position, *image);
-      out += "  " + std::to_string(number++) + ": (";
-      fixed(out, ref->image_position.x, 2);
-      out += ',';
-      fixed(out, ref->image_position.y, 2);
-      out += ") (";
-      fixed(out, ref->projected_position.x, 2);
-      out += ',';
-      fixed(out, ref->projected_position.y, 2);
-      out += ") (";
-      fixed(out, ref->world_position.x, 2);
-      out += ',';
-      fixed(out, ref->world_position.y, 2);
-      out += ',';
-      fixed(out, ref->world_position.z, 2);
-      out += ") [";
-      fixed(out, error, 2);
+      out += "  " + std::to_string(number++) + ": ";
+      tuple(out, {ref->image_position.x, ref->image_position.y}, 2);
+      out += ' ';
+      tuple(out, {ref->projected_position.x, ref->projected_position.y}, 2);
+      out += ' ';
+      tuple(out, {ref->world_position.x, ref->world_position.y, ref->world_position.z}, 2);
+      out += " [";
+      append_fixed(out, error, 2);
       out += "] \r\n";
     }
     out += "\r\n";

@@ -6,7 +6,9 @@
 #include <random>
 
 #include "model/image_management.h"
+#include "model/edit_actions.h"
 #include "model/layers_materials.h"
+#include "model/undo_commands.h"
 #include "persistence/file_io.h"
 #include "testing/legacy_project_writer.h"
 #include "testing/recorders.h"
@@ -146,6 +148,18 @@ TEST_F(SaveProject, FullProjectRoundTripsByteForByte) {
   EXPECT_EQ(reopened.cad_views[0].sub_views[0].centred, 1);
   EXPECT_EQ(reopened.undo.baseline_points.count(), 4);
   EXPECT_EQ(reopened.modified, 0);  // Open leaves `modified` as it was
+}
+
+TEST_F(SaveProject, UndoCannotGoBackPastASave) {
+  add_point(project, 1, 2, 3);
+  add_point(project, 4, 5, 6);
+  project.set_path(file("undo.op2"));
+  ASSERT_EQ(save_project(project), 1);
+  const std::string saved = encode_project(project);
+  undo_command(project);
+  EXPECT_EQ(project.model.points.count(), 2);
+  EXPECT_EQ(encode_project(project), saved);
+  EXPECT_EQ(project.modified, 1);  // undo and redo always mark the project modified
 }
 
 TEST_F(SaveProject, AlwaysWritesVersionThirteenAndTheLayoutsFixedSizes) {

@@ -1,0 +1,30 @@
+#include "shell/plenvista_app.h"
+
+#include <QStringList>
+
+#include "persistence/project_file.h"
+#include "platform/qt_settings_store.h"
+#include "shell/plenvista_dlg.h"
+#include "shell/qt_seams.h"
+
+namespace plenvista {
+
+CPlenvistaApp::CPlenvistaApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("Plenvista"));
+  // The whole command line after the program name names the project.
+  QStringList words = arguments();
+  if (!words.isEmpty()) words.removeFirst();
+  command_line_ = words.join(QLatin1Char(' ')).toStdString();
+}
+
+int CPlenvistaApp::run() {
+  QtSettingsStore settings;
+  QtFileChooser files;
+  QtQuestionAsker questions;
+  const ProjectFiles project_files{open_project, save_project};
+  CPlenvistaDlg window({settings, files, questions, project_files, command_line_});
+  window.show();
+  return exec();
+}
+
+}  // namespace plenvista

@@ -1,0 +1,94 @@
+#pragma once
+
+// Scripted stand-ins for the shell's seams: file choices and answers are
+// taken from queues (an empty queue cancels), and project files live in a
+// map from path to the model description they hold.
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/project.h"
+#include "shell/shell_seams.h"
+
+namespace plenvista::testing {
+
+class ScriptedFiles : public FileChooser {
+ public:
+  std::optional<std::string> choose_open(QWidget*) override { return next(); }
+  std::optional<std::string> choose_save(QWidget*, const std::string& initial) override {
+    save_initials.push_back(initial);
+    return next();
+  }
+  std::deque<std::optional<std::string>> choices;
+  std::vector<std::string> save_initials;
+
+ private:
+  std::optional<std::string> next() {
+    if (choices.empty()) return std::nullopt;
+    auto choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
+};
+
+struct Asked {
+  QString text;
+  QString caption;
+  QMessageBox::StandardButtons buttons;
+};
+
+class ScriptedQuestions : public QuestionAsker {
+ public:
+  QMessageBox::StandardButton ask(QWidget*, const QString& text, const QString& caption,
+                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon) override {
+    asked.push_back({text, caption, buttons});
+    if (answers.empty()) return QMessageBox::Cancel;
+    const auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void tell(QWidget*, const QString& text, const QString& caption) override { told.push_back({text, caption, {}}); }
+  std::deque<QMessageBox::StandardButton> answers;
+  std::vector<Asked> asked;
+  std::vector<Asked> told;
+};
+
+// Open reads the description stored at the path; Save stores it there and
+// clears `modified`. Paths in `unreadable` and `unwritable` fail with a
+// message, as the real file functions do.
+struct FileStore {
+  std::map<std::string, std::string> files;
+  std::set<std::string> unreadable;
+  std::set<std::string> unwritable;
+  std::vector<std::string> saved_paths;
+
+  ProjectFiles functions() {
+    return {[this](Project& p) { return open(p); }, [this](Project& p) { return save(p); }};
+  }
+  int open(Project& p) {
+    const auto it = files.find(p.path.value_or(""));
+    if (it == files.end() || unreadable.contains(it->first)) {
+      p.messages.show("Cannot Open Project File", "Error");
+      return 0;
+    }
+    p.model.description = it->second;
+    return 1;
+  }
+  int save(Project& p) {
+    const std::string path = p.path.value_or("");
+    if (path.empty() || unwritable.contains(path)) {
+      p.messages.show("Cannot Save Project File", "Error");
+      return 0;
+    }
+    files[path] = p.model.description;
+    saved_paths.push_back(path);
+    p.modified = 0;
+    return 1;
+  }
+};
+
+}  // namespace plenvista::testing
