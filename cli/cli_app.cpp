@@ -1,0 +1,207 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+
+#include "cli/commands.h"
+
+namespace plenvista {
+
+namespace {
+
+std::optional<double> strict_number(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0.0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+// An option taking `count` numbers.
+CLI::Option* add_numbers(CLI::App* app, const std::string& name, std::vector<double>& target, int count,
+                         const std::string& names, const std::string& description) {
+  CLI::Option* option = app->add_option(
+      name,
+      [&target, name](const CLI::results_t& results) {
+        target.clear();
+        for (const std::string& text : results) {
+          const auto number = strict_number(text);
+          if (!number) throw CLI::ValidationError(name, "not a number: " + text);
+          target.push_back(*number);
+        }
+        return true;
+      },
+      description);
+  option->expected(count)->type_name("NUMBER");
+  option->description(description + " (" + names + ")");
+  return option;
+}
+
+// Requires every number of an option to be above 0.
+void require_positive(const std::vector<double>& numbers, const std::string& name) {
+  for (const double n : numbers)
+    if (!(n > 0)) throw CLI::ValidationError(name, "must be above 0");
+}
+
+// "on" or "off" as given, or none.
+std::optional<bool> on_off(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return text == "on";
+}
+
+Point2 point_of(const std::vector<double>& v, std::size_t first = 0) { return {v[first], v[first + 1]}; }
+
+struct Parsed {
+  InfoOptions info;
+  NewOptions create;
+  AddImageOptions add_image;
+  AddReferenceOptions add_reference;
+  AddFaceOptions add_face;
+  ExportCommandOptions export_options;
+  std::string format, output, textures, mirror, scaling, reverse_z;
+  DumpOptions dump;
+  CalibrateOptions calibrate;
+  std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
+  std::string camera, directories, notes;
+};
+
+CLI::App* project_command(CLI::App& app, const std::string& name, const std::string& description,
+                          std::string& project) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->add_option("PROJECT", project, "the project file (.op2)")->required();
+  return command;
+}
+
+}  // namespace
+
+int run_cli(int argc, const char* const* argv, CliIo& io) {
+  CLI::App app{"plenvista-cli: the photogrammetric modeller's operations on the command line, without a display.",
+               "plenvista-cli"};
+  app.require_subcommand(1, 1);
+  Parsed p;
+
+  CLI::App* info = project_command(app, "info", "Shows what a project holds.", p.info.project);
+  info->add_flag("--json", p.info.json, "one JSON document for scripts");
+
+  CLI::App* create = project_command(app, "new", "Creates and saves a new project.", p.create.project);
+  CLI::Option* camera_option =
+      create->add_option("--camera", p.camera, "camera file (.cal), found along the image directories");
+  CLI::Option* dirs_option =
+      create->add_option("--dirs", p.directories, "image directories, separated by ';' (default \".;\")");
+
+  CLI::App* add_image = project_command(app, "add-image", "Adds a photograph to a project.", p.add_image.project);
+  add_image->add_option("--file", p.add_image.file, "the photograph (.bmp), found along the image directories")
+      ->required();
+  add_image->add_option("--description", p.add_image.description, "the image's description");
+  CLI::Option* centre_option = add_numbers(add_image, "--centre", p.centre, 2, "X Y",
+                                           "approximate centre of a photograph of another size than the camera's");
+  CLI::Option* scale_option = add_numbers(add_image, "--scale", p.scale, 1, "S", "its scale (0..1)");
+  centre_option->needs(scale_option);
+  scale_option->needs(centre_option);
+
+  CLI::App* add_reference = project_command(app, "add-reference", "Marks a reference point in a photograph.",
+                                            p.add_reference.project);
+  add_reference->add_option("--image", p.add_reference.image, "image id")->required();
+  add_numbers(add_reference, "--at", p.at, 2, "X Y", "photograph position in pixels")->required();
+  add_numbers(add_reference, "--world", p.world, 3, "X Y Z", "world position")->required();
+
+  CLI::App* add_face =
+      project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
+  add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
+
+  CLI::App* export_command = project_command(app, "export", "Exports the model as OBJ/MTL or DirectX text files.",
+                                             p.export_options.project);
+  export_command->add_option("--format", p.format, "obj or x")->required()->check(CLI::IsMember({"obj", "x"}));
+  CLI::Option* output_option = export_command->add_option(
+      "--output", p.output,
+      "the file (a bare name goes beside the project; default: the project's last export path of the format)");
+  const std::pair<const char*, std::string*> switches[] = {{"--textures", &p.textures},
+                                                           {"--mirror", &p.mirror},
+                                                           {"--scaling", &p.scaling},
+                                                           {"--reverse-z", &p.reverse_z}};
+  for (const auto& [name, target] : switches)
+    export_command->add_option(name, *target, "on or off (default: the project's export setting)")
+        ->check(CLI::IsMember({"on", "off"}));
+
+  CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
+                                   p.dump.project);
+
+  CLI::App* calibrate = app.add_subcommand("calibrate", "Calibrates a camera from a photograph of a ruled grid.");
+  CalibrateOptions& cal = p.calibrate;
+  calibrate->add_option("PHOTO", cal.photograph, "the grid photograph (.bmp)")->required();
+  calibrate->add_option("--rows", cal.rows, "grid rows")->required()->check(CLI::Range(1, 30));
+  calibrate->add_option("--columns", cal.columns, "grid columns")->required()->check(CLI::Range(1, 30));
+  add_numbers(calibrate, "--cell", p.cell, 2, "W H", "cell width and height in mm")->required();
+  add_numbers(calibrate, "--distance", p.distance, 1, "D", "distance from camera to grid in mm")->required();
+  add_numbers(calibrate, "--centre", p.calibrate_centre, 2, "X Y", "a click near the central cross, pixels")
+      ->required();
+  add_numbers(calibrate, "--corners", p.corners, 8, "X1 Y1 X2 Y2 X3 Y3 X4 Y4",
+              "clicks near the top-left, top-right, bottom-right and bottom-left corners of the top-left cell")
+      ->required();
+  calibrate->add_option("--output", cal.output, "the camera file to write (.cal)")->required();
+  CLI::Option* notes_option = calibrate->add_option("--notes", p.notes, "notes stored in the camera file");
+  calibrate->add_flag("--json", cal.json, "one JSON document for scripts");
+
+  try {
+    app.parse(argc, argv);
+    if (calibrate->parsed()) {
+      require_positive(p.cell, "--cell");
+      require_positive(p.distance, "--distance");
+    }
+  } catch (const CLI::CallForHelp&) {
+    io.out << app.help();
+    return kExitSuccess;
+  } catch (const CLI::CallForAllHelp&) {
+    io.out << app.help("", CLI::AppFormatMode::All);
+    return kExitSuccess;
+  } catch (const CLI::ParseError& e) {
+    io.err << "Error: " << e.what() << "\n\n" << app.help();
+    return kExitUsage;
+  }
+
+  if (info->parsed()) return run_info(io, p.info);
+  if (create->parsed()) {
+    if (camera_option->count()) p.create.camera = p.camera;
+    if (dirs_option->count()) p.create.directories = p.directories;
+    return run_new(io, p.create);
+  }
+  if (add_image->parsed()) {
+    if (!p.centre.empty()) p.add_image.centre = point_of(p.centre);
+    if (!p.scale.empty()) p.add_image.scale = p.scale[0];
+    return run_add_image(io, p.add_image);
+  }
+  if (add_reference->parsed()) {
+    p.add_reference.at = point_of(p.at);
+    p.add_reference.world = {p.world[0], p.world[1], p.world[2]};
+    return run_add_reference(io, p.add_reference);
+  }
+  if (add_face->parsed()) return run_add_face(io, p.add_face);
+  if (export_command->parsed()) {
+    ExportCommandOptions& e = p.export_options;
+    e.format = p.format == "x" ? ExportFormat::DirectX : ExportFormat::Obj;
+    if (output_option->count()) e.output = p.output;
+    e.textures = on_off(p.textures);
+    e.mirror = on_off(p.mirror);
+    e.scaling = on_off(p.scaling);
+    e.reverse_z = on_off(p.reverse_z);
+    return run_export(io, e);
+  }
+  if (dump->parsed()) return run_dump(io, p.dump);
+  if (calibrate->parsed()) {
+    cal.cell_width_mm = p.cell[0];
+    cal.cell_height_mm = p.cell[1];
+    cal.distance_mm = p.distance[0];
+    cal.centre = point_of(p.calibrate_centre);
+    for (std::size_t k = 0; k < 8; k += 2) cal.corners.push_back(point_of(p.corners, k));
+    if (notes_option->count()) cal.notes = p.notes;
+    return run_calibrate(io, cal);
+  }
+  return kExitUsage;
+}
+
+}  // namespace plenvista

@@ -1,0 +1,390 @@
+// End-to-end tests of plenvista-cli: the built executable runs on projects,
+// cameras and photographs made here, and the files it leaves are read back.
+
+#include <gtest/gtest.h>
+
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+
+#include <filesystem>
+
+#include "cli/cli_test_support.h"
+#include "model/edit_actions.h"
+#include "model/number_text.h"
+#include "photogrammetry/camera_file.h"
+#include "testing/cameras.h"
+#include "testing/synthetic_grid.h"
+
+namespace plenvista {
+namespace {
+
+using testing::CliRun;
+using testing::OpenedProject;
+using testing::run_cli;
+using testing::TempDir;
+
+// A directory with a camera (native size 64 x 48) in cameras/ and two
+// photographs in photos/: front.bmp of the native size and small.bmp of 32 x 24.
+struct Workspace {
+  TempDir dir;
+  Workspace() {
+    CameraModel camera = testing::grid_camera(8, 12);
+    camera.native_width = 64;
+    camera.native_height = 48;
+    std::filesystem::create_directories(dir.path / "cameras");
+    testing::RecordingMessages messages;
+    EXPECT_TRUE(save_camera(dir.dir("cameras") + "cam.cal", camera, messages));
+    dir.write("photos/front.bmp", testing::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
+    dir.write("photos/small.bmp", testing::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
+  }
+  std::string path(const std::string& relative) const { return (dir.path / relative).string(); }
+  CliRun run(const std::string& arguments) const { return run_cli(dir, arguments); }
+  std::string bytes(const std::string& relative) const { return testing::read_text(dir.path / relative); }
+
+  // A project with the camera and one native-size image (id 2).
+  void make_project() const {
+    ASSERT_EQ(run("new p.op2 --camera cam.cal --dirs '.;cameras;photos'").status, 0);
+    ASSERT_EQ(run("add-image p.op2 --file front.bmp --description Front").status, 0);
+  }
+};
+
+TEST(CliNew, SavesTheDefaultsWithTheCameraFoundAlongTheDirectories) {
+  Workspace ws;
+  const CliRun run = ws.run("new p.op2 --camera cam.cal --dirs '.;cameras;photos'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  OpenedProject opened(ws.path("p.op2"));
+  const Project& project = opened.project;
+  EXPECT_EQ(project.model.image_directories, ".;cameras;photos");
+  EXPECT_EQ(project.camera_file_name, "cam.cal");
+  EXPECT_EQ(project.camera_file_path, ws.path("cameras/cam.cal"));
+  ASSERT_EQ(project.model.layers.count(), 1);
+  EXPECT_EQ(project.model.layers.at(0)->name, "Default Layer");
+  EXPECT_EQ(project.model.materials.at(0)->name, "Default Material");
+  EXPECT_EQ(project.model.next_id, 2);
+  EXPECT_EQ(project.images().camera.native_width, 64);
+}
+
+TEST(CliNew, RefusesAnExistingFileAndAMissingCamera) {
+  Workspace ws;
+  ws.dir.write("p.op2", "keep me");
+  CliRun run = ws.run("new p.op2");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(ws.bytes("p.op2"), "keep me");
+  run = ws.run("new q.op2 --camera absent.cal");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Error: Invalid camera file"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(ws.path("q.op2")));
+}
+
+TEST(CliAddImage, AddsANativeSizePhotographFoundAlongTheDirectories) {
+  Workspace ws;
+  ASSERT_EQ(ws.run("new p.op2 --camera cam.cal --dirs '.;cameras;photos'").status, 0);
+  // A directory part is dropped: the name is looked up along the directories.
+  const CliRun run = ws.run("add-image p.op2 --file 'C:\\elsewhere\\front.bmp' --description 'Front view'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Added image 2\n");
+  EXPECT_EQ(run.err, "");
+  OpenedProject opened(ws.path("p.op2"));
+  ASSERT_EQ(opened.project.images().images.count(), 1);
+  const ProjectImage& image = *opened.project.images().images.at(0);
+  EXPECT_EQ(image.file_name, "front.bmp");
+  EXPECT_EQ(image.description, "Front view");
+  EXPECT_EQ(image.size_differs, 0);
+  EXPECT_EQ(image.resolved_path, ws.path("photos/front.bmp"));
+}
+
+TEST(CliAddImage, APhotographOfAnotherSizeTakesTheCentreAndScaleOrAWarning) {
+  Workspace ws;
+  ws.make_project();
+  CliRun run = ws.run("add-image p.op2 --file small.bmp");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Warning: The photograph is 32 x 24, the camera's 64 x 48"), std::string::npos) << run.err;
+  run = ws.run("add-image p.op2 --file small.bmp --centre 16.5 -12 --scale 0.5");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  run = ws.run("add-image p.op2 --file small.bmp --scale 0.5");
+  EXPECT_EQ(run.status, 2) << "--scale needs --centre";
+
+  OpenedProject opened(ws.path("p.op2"));
+  const auto& images = opened.project.images().images;
+  ASSERT_EQ(images.count(), 3);
+  EXPECT_EQ(images.at(1)->size_differs, 0);
+  const ProjectImage& sized = *images.at(2);
+  EXPECT_EQ(sized.size_differs, 1);
+  EXPECT_EQ(sized.texture_centre_x, 16.5);
+  EXPECT_EQ(sized.texture_centre_y, -12.0);
+  EXPECT_EQ(sized.texture_scale, 0.5);
+}
+
+TEST(CliAddImage, FailsWithoutTouchingTheProject) {
+  Workspace ws;
+  ASSERT_EQ(ws.run("new bare.op2").status, 0);
+  const std::string bare = ws.bytes("bare.op2");
+  CliRun run = ws.run("add-image bare.op2 --file front.bmp");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The project needs a camera"), std::string::npos) << run.err;
+  EXPECT_EQ(ws.bytes("bare.op2"), bare);
+
+  ws.make_project();
+  const std::string before = ws.bytes("p.op2");
+  run = ws.run("add-image p.op2 --file missing.bmp");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "Error: Cannot open image file. Check the file name and that the file exists in one of the directories "
+            "listed in Project Properties\n");
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+}
+
+TEST(CliAddReference, StoresThePositionRelativeToTheCentreAndMarksTheImage) {
+  Workspace ws;
+  ws.make_project();
+  const CliRun run = ws.run("add-reference p.op2 --image 2 --at 700.5 300 --world 1.5 -2 3e2");
+  ASSERT_EQ(run.status, 0) << run.err;
+  OpenedProject opened(ws.path("p.op2"));
+  const ProjectImage& image = *opened.project.images().images.at(0);
+  ASSERT_EQ(image.reference_points.count(), 1);
+  const ReferencePoint& point = *image.reference_points.at(0);
+  // The camera's centre is (610, 345).
+  EXPECT_EQ(point.image_position, (Point2{90.5, -45}));
+  EXPECT_EQ(point.world_position, (Vec3{1.5, -2, 300}));
+  EXPECT_EQ(image.marks_changed, 1);
+}
+
+TEST(CliAddReference, UnknownImageAndDamagedProjectFailUntouched) {
+  Workspace ws;
+  ws.make_project();
+  const std::string before = ws.bytes("p.op2");
+  CliRun run = ws.run("add-reference p.op2 --image 7 --at 1 2 --world 1 2 3");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: No image with id 7\n");
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+
+  const std::string damaged = before.substr(0, before.size() - 40);
+  ws.dir.write("p.op2", damaged);
+  run = ws.run("add-reference p.op2 --image 2 --at 1 2 --world 1 2 3");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("damaged or incomplete"), std::string::npos) << run.err;
+  EXPECT_EQ(ws.bytes("p.op2"), damaged);
+  EXPECT_EQ(ws.run("info p.op2").status, 1);
+
+  ws.dir.write("other.op2", "not a project at all");
+  run = ws.run("info other.op2");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: Not a project file: other.op2\n");
+  EXPECT_EQ(ws.run("info absent.op2").status, 1);
+}
+
+TEST(CliAddFace, AddsAFaceWithTheCurrentMaterial) {
+  Workspace ws;
+  ws.make_project();
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    for (int k = 0; k < 3; ++k) add_point(opened.project, k, k * k, 1);
+    ASSERT_EQ(save_project(opened.project), 1);
+  }
+  const std::string before = ws.bytes("p.op2");
+  CliRun run = ws.run("add-face p.op2 --points 3 5 9");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: No point with id 9\n");
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+  EXPECT_EQ(ws.run("add-face p.op2 --points 3 5").status, 2);
+
+  run = ws.run("add-face p.op2 --points 5 3 4");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Added face 6 with material \"Default Material\"\n");
+  OpenedProject opened(ws.path("p.op2"));
+  ASSERT_EQ(opened.project.model.faces.count(), 1);
+  const ModelFace& face = *opened.project.model.faces.at(0);
+  EXPECT_EQ(face.corners[0]->id, 5);
+  EXPECT_EQ(face.corners[1]->id, 3);
+  EXPECT_EQ(face.corners[2]->id, 4);
+  EXPECT_EQ(face.material->name, "Default Material");
+}
+
+TEST(CliInfo, ReportsImagesCameraAndCountsForPeopleAndScripts) {
+  Workspace ws;
+  ws.make_project();
+  ASSERT_EQ(ws.run("add-reference p.op2 --image 2 --at 1 2 --world 1 2 3").status, 0);
+  std::filesystem::remove(ws.path("photos/front.bmp"));
+  CliRun run = ws.run("info p.op2 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"camera\":{\"name\":\"cam.cal\",\"path\":\"" + ws.path("cameras/cam.cal") +
+                         "\",\"found\":true}"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("{\"id\":2,\"description\":\"Front\",\"file\":\"front.bmp\",\"path\":null,\"found\":false,"
+                         "\"located\":false,\"score\":0,\"reference_points\":1"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\"points\":0,\"faces\":0,\"texture_coordinates\":0"), std::string::npos) << run.out;
+
+  run = ws.run("info p.op2");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Camera file: cam.cal (found at " + ws.path("cameras/cam.cal") + ")"), std::string::npos);
+  EXPECT_NE(run.out.find("  2 \"Front\" front.bmp (not found)\n    not located, score 0.00%, 1 reference points"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(CliDump, WritesTheDumpToTheWorkingDirectory) {
+  Workspace ws;
+  ws.make_project();
+  const CliRun run = ws.run("dump p.op2");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string dump = ws.bytes("PlenDebug.txt");
+  EXPECT_EQ(dump.rfind("\r\nImages : 1\r\nImage : Front, Offset:(", 0), 0u) << dump;
+}
+
+testing::SyntheticGrid calibration_grid() {
+  testing::SyntheticGrid grid;
+  grid.line_x = testing::evenly(57.3, 44.0, 13);
+  grid.line_y = testing::evenly(61.7, 44.0, 9);
+  grid.cross_width = 7.0;
+  grid.cross_arm = 22.0;
+  return grid;
+}
+
+// A click a few pixels off a point, as two numbers.
+std::string numbers(Point2 p, Point2 off = {3, -4}) {
+  return format_fixed(p.x + off.x, 3) + " " + format_fixed(p.y + off.y, 3);
+}
+
+TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
+  Workspace ws;
+  const testing::SyntheticGrid grid = calibration_grid();
+  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
+  const Point2 cross = testing::true_intersection(grid, 4, 6);
+  std::string corners;
+  for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
+    corners += " " + numbers(testing::true_intersection(grid, r, c));
+  const CliRun run = ws.run("calibrate grid.bmp --rows 8 --columns 12 --cell 10 12.5 --distance 250 --centre " +
+                            numbers(cross) + " --corners" + corners +
+                            " --output made.cal --notes 'bench camera' --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"rows\":8,\"columns\":12,\"native_width\":640,\"native_height\":480"), std::string::npos)
+      << run.out;
+
+  CameraModel camera;
+  testing::RecordingMessages messages;
+  ASSERT_TRUE(load_camera(ws.path("made.cal"), camera, messages));
+  EXPECT_EQ(camera.rows, 8);
+  EXPECT_EQ(camera.columns, 12);
+  EXPECT_NEAR(camera.centre_x, cross.x, 0.5);
+  EXPECT_NEAR(camera.centre_y, cross.y, 0.5);
+  EXPECT_EQ(camera.cell_width_mm, 10.0);
+  EXPECT_EQ(camera.cell_height_mm, 12.5);
+  EXPECT_EQ(camera.distance_mm, 250.0);
+  EXPECT_EQ(camera.notes, "bench camera");
+  EXPECT_EQ(camera.image_file, ws.path("grid.bmp"));
+  EXPECT_EQ(camera.native_width, 640);
+  for (int i = 0; i <= 8; ++i) {
+    for (int j = 0; j <= 12; ++j) {
+      const Point2 truth = testing::true_intersection(grid, i, j);
+      EXPECT_NEAR(camera.corner(i, j).x, truth.x, 0.5) << i << ", " << j;
+      EXPECT_NEAR(camera.corner(i, j).y, truth.y, 0.5) << i << ", " << j;
+    }
+  }
+}
+
+TEST(CliCalibrate, ClicksOutsideTheirRegionsAndUnreadablePhotographsFail) {
+  Workspace ws;
+  const testing::SyntheticGrid grid = calibration_grid();
+  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
+  const std::string fixed = " --rows 8 --columns 12 --cell 10 10 --distance 100 --output made.cal";
+  const std::string corners = " --corners 57 61 101 61 101 105 57 105";
+  CliRun run = ws.run("calibrate grid.bmp" + fixed + " --centre 20 20" + corners);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("not in the middle of the photograph"), std::string::npos) << run.err;
+  run = ws.run("calibrate grid.bmp" + fixed + " --centre 320 240 --corners 57 61 101 61 400 400 57 105");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Corner click 3 (400.00, 400.00)"), std::string::npos) << run.err;
+  run = ws.run("calibrate absent.bmp" + fixed + " --centre 320 240" + corners);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
+  EXPECT_EQ(ws.run("calibrate grid.bmp" + fixed + " --centre 320 240" + corners + " --distance 0").status, 2);
+  EXPECT_EQ(ws.run("calibrate grid.bmp --rows 31 --columns 12 --cell 10 10 --distance 100 --output made.cal"
+                   " --centre 320 240" + corners)
+                .status,
+            2);
+}
+
+TEST(CliArguments, UsageErrorsExitTwoWithTheCommandsUsage) {
+  Workspace ws;
+  CliRun run = ws.run("add-reference p.op2 --image 2 --at 1,5 2 --world 1 2 3");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("not a number: 1,5"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Usage: plenvista-cli add-reference"), std::string::npos) << run.err;
+  EXPECT_EQ(ws.run("").status, 2);
+  EXPECT_EQ(ws.run("frobnicate p.op2").status, 2);
+  EXPECT_EQ(ws.run("add-image p.op2").status, 2);
+  EXPECT_EQ(ws.run("add-reference p.op2 --image two --at 1 2 --world 1 2 3").status, 2);
+}
+
+TEST(CliArguments, HelpForTheToolAndEveryCommand) {
+  Workspace ws;
+  CliRun run = ws.run("--help");
+  EXPECT_EQ(run.status, 0);
+  for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "export", "dump", "calibrate"}) {
+    EXPECT_NE(run.out.find(command), std::string::npos) << command;
+    const CliRun help = ws.run(std::string(command) + " --help");
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_NE(help.out.find(std::string("Usage: plenvista-cli ") + command), std::string::npos) << help.out;
+  }
+}
+
+TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
+  Workspace ws;
+  ws.make_project();
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    ModelPoint* a = add_point(opened.project, 0, 0, 0);
+    ModelPoint* b = add_point(opened.project, 10, 0, 0);
+    ModelPoint* c = add_point(opened.project, 0, 10, 5);
+    add_face(opened.project, *a, *b, *c);
+    ASSERT_EQ(save_project(opened.project), 1);
+  }
+  const std::string before = ws.bytes("p.op2");
+  CliRun run = ws.run("export p.op2 --format obj");
+  EXPECT_EQ(run.status, 1) << "no stored path yet";
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+
+  run = ws.run("export p.op2 --format obj --output model.OBJ --textures off --reverse-z on");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const aiScene* obj = aiImportFile(ws.path("model.obj").c_str(), 0);
+  ASSERT_NE(obj, nullptr) << aiGetErrorString();
+  ASSERT_EQ(obj->mNumMeshes, 1u);
+  EXPECT_EQ(obj->mMeshes[0]->mNumVertices, 3u);
+  EXPECT_EQ(obj->mMeshes[0]->mNumFaces, 1u);
+  aiReleaseImport(obj);
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    const ExportSettings& settings = opened.project.export_settings;
+    EXPECT_EQ(settings.format, 1);
+    EXPECT_EQ(settings.use_textures, 0);
+    EXPECT_EQ(settings.reverse_z, 1);
+    EXPECT_EQ(settings.use_mirror, 1);
+    EXPECT_EQ(settings.last_obj_path, "model");
+  }
+
+  std::filesystem::remove(ws.path("model.obj"));
+  run = ws.run("export p.op2 --format obj");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(ws.path("model.obj"))) << "the stored path is used again";
+
+  std::filesystem::create_directories(ws.path("out"));
+  run = ws.run("export p.op2 --format x --output out/model");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const aiScene* x = aiImportFile(ws.path("out/model.x").c_str(), 0);
+  ASSERT_NE(x, nullptr) << aiGetErrorString();
+  EXPECT_GE(x->mNumMeshes, 1u);
+  aiReleaseImport(x);
+
+  const std::string exported = ws.bytes("p.op2");
+  EXPECT_EQ(ws.run("export p.op2 --format x --output missing/dir/model").status, 1);
+  EXPECT_EQ(ws.bytes("p.op2"), exported);
+  EXPECT_EQ(ws.run("export p.op2 --format stl --output a").status, 2);
+  EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
+}
+
+}  // namespace
+}  // namespace plenvista

@@ -1,0 +1,89 @@
+#pragma once
+
+// The commands of plenvista-cli, callable without the argument parser.
+// Each takes its parsed options, writes its report to io.out (for people,
+// or one JSON document with `json`) and its messages to io.err, and returns
+// the exit status: 0 success, 1 failure (the project file untouched).
+//
+// Photograph positions are pixels of the photograph, x to the right, y
+// down; world positions are model units.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_session.h"
+#include "export/export_paths.h"
+#include "model/vec3.h"
+
+namespace plenvista {
+
+struct InfoOptions {
+  std::string project;
+  bool json = false;
+};
+int run_info(CliIo& io, const InfoOptions& options);
+
+struct NewOptions {
+  std::string project;
+  std::optional<std::string> camera;       // camera file name, found along the directories
+  std::optional<std::string> directories;  // ';'-separated image directories
+};
+int run_new(CliIo& io, const NewOptions& options);
+
+struct AddImageOptions {
+  std::string project;
+  std::string file;
+  std::string description;
+  std::optional<Point2> centre;  // approximate centre of a photograph of another size
+  std::optional<double> scale;
+};
+int run_add_image(CliIo& io, const AddImageOptions& options);
+
+struct AddReferenceOptions {
+  std::string project;
+  int image = 0;
+  Point2 at;  // photograph pixels
+  Vec3 world;
+};
+int run_add_reference(CliIo& io, const AddReferenceOptions& options);
+
+struct AddFaceOptions {
+  std::string project;
+  std::vector<int> points;  // three point ids in winding order
+};
+int run_add_face(CliIo& io, const AddFaceOptions& options);
+
+struct ExportCommandOptions {
+  std::string project;
+  ExportFormat format = ExportFormat::Obj;
+  std::optional<std::string> output;  // default: the project's last path of the format
+  // Unset options keep the project's stored export settings.
+  std::optional<bool> textures;
+  std::optional<bool> mirror;
+  std::optional<bool> scaling;
+  std::optional<bool> reverse_z;
+};
+int run_export(CliIo& io, const ExportCommandOptions& options);
+
+struct DumpOptions {
+  std::string project;
+};
+int run_dump(CliIo& io, const DumpOptions& options);
+
+struct CalibrateOptions {
+  std::string photograph;  // BMP file of the grid
+  int rows = 0;
+  int columns = 0;
+  double cell_width_mm = 0.0;
+  double cell_height_mm = 0.0;
+  double distance_mm = 0.0;
+  Point2 centre;                 // a click near the central cross
+  std::vector<Point2> corners;   // four clicks near the corners of the top-left cell
+  std::string output;            // the camera file to write
+  std::optional<std::string> notes;
+  bool json = false;
+};
+int run_calibrate(CliIo& io, const CalibrateOptions& options);
+
+}  // namespace plenvista

@@ -1,0 +1,50 @@
+#include <filesystem>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "export/export_paths.h"
+#include "model/text.h"
+
+namespace plenvista {
+
+namespace {
+
+int flag(const std::optional<bool>& given, int stored) { return given ? (*given ? 1 : 0) : stored; }
+
+}  // namespace
+
+int run_export(CliIo& io, const ExportCommandOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  Project& project = session.project();
+  const ExportSettings& stored = project.export_settings;
+
+  std::string typed;
+  if (options.output) {
+    typed = *options.output;
+    // A path with a directory is taken from the working directory, as a
+    // browsed one would be; a bare name goes beside the project, as typed.
+    if (last_separator(typed) != std::string::npos && !is_path_separator(typed.front())) {
+      std::error_code ec;
+      typed = std::filesystem::absolute(typed, ec).string();
+    }
+  } else {
+    const auto& last = options.format == ExportFormat::Obj ? stored.last_obj_path : stored.last_x_path;
+    if (!last) {
+      session.error("The project holds no earlier export path of this format; give --output");
+      return kExitFailure;
+    }
+    typed = *last;
+  }
+
+  const ExportOptions chosen{flag(options.textures, stored.use_textures), flag(options.reverse_z, stored.reverse_z),
+                             flag(options.scaling, stored.use_scaling), flag(options.mirror, stored.use_mirror)};
+  if (!export_from_dialog(project, options.format, typed, chosen)) return kExitFailure;
+  if (!session.save()) return kExitFailure;
+  const auto& written = options.format == ExportFormat::Obj ? project.export_settings.last_obj_path
+                                                             : project.export_settings.last_x_path;
+  io.out << "Exported " << written.value_or(typed) << (options.format == ExportFormat::Obj ? ".obj" : "") << '\n';
+  return kExitSuccess;
+}
+
+}  // namespace plenvista

@@ -1,0 +1,269 @@
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+#include "model/find_file.h"
+#include "model/image_management.h"
+#include "model/number_text.h"
+#include "model/text.h"
+#include "persistence/diagnostic_dump.h"
+#include "persistence/file_io.h"
+#include "photogrammetry/bitmap_size.h"
+#include "photogrammetry/project_camera.h"
+
+namespace plenvista {
+
+namespace {
+
+const char* mirror_plane_name(MirrorPlane plane) {
+  switch (plane) {
+    case MirrorPlane::X: return "X";
+    case MirrorPlane::Y: return "Y";
+    case MirrorPlane::Z: return "Z";
+    case MirrorPlane::None: break;
+  }
+  return "none";
+}
+
+std::string colour_text(Colour c) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string text = "#";
+  for (const std::uint8_t channel : {red_of(c), green_of(c), blue_of(c)}) {
+    text += kHex[channel >> 4];
+    text += kHex[channel & 0xF];
+  }
+  return text;
+}
+
+std::string vec_text(const Vec3& v, int decimals) {
+  return "(" + format_fixed(v.x, decimals) + ", " + format_fixed(v.y, decimals) + ", " +
+         format_fixed(v.z, decimals) + ")";
+}
+
+void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
+  json.key(name).begin_array().value(v.x).value(v.y).value(v.z).end_array();
+}
+
+std::optional<BitmapSize> photograph_size(const ProjectImage& image) {
+  if (!image.resolved_path) return std::nullopt;
+  return read_bitmap_size(*image.resolved_path);
+}
+
+void info_json(CliIo& io, Project& project) {
+  JsonWriter json;
+  json.begin_object();
+  json.member("project", *project.path).member("file_version", project.file_version);
+  json.key("camera").begin_object();
+  if (project.camera_file_name) json.member("name", *project.camera_file_name);
+  else json.key("name").null();
+  if (project.camera_file_path) json.member("path", *project.camera_file_path);
+  else json.key("path").null();
+  json.member("found", project.camera_file_path.has_value());
+  json.end_object();
+
+  json.key("images").begin_array();
+  for (const ProjectImage* image : project.images().images) {
+    json.begin_object()
+        .member("id", image->id)
+        .member("description", image->description)
+        .member("file", image->file_name);
+    if (image->resolved_path) json.member("path", *image->resolved_path);
+    else json.key("path").null();
+    json.member("found", image->resolved_path.has_value())
+        .member("located", image->pose_known != 0)
+        .member("score", image->search_score)
+        .member("reference_points", image->reference_points.count());
+    json_vec(json, "position", image->pose.offset);
+    json_vec(json, "rotation", image->pose.rotation);
+    if (const auto size = photograph_size(*image)) {
+      json.member("width", size->width).member("height", size->height);
+    } else {
+      json.key("width").null().key("height").null();
+    }
+    json.end_object();
+  }
+  json.end_array();
+
+  const ModelData& model = project.model;
+  json.key("layers").begin_array();
+  for (const Layer* layer : model.layers)
+    json.begin_object()
+        .member("id", layer->id)
+        .member("name", layer->name)
+        .member("colour", colour_text(layer->colour))
+        .member("visible", model.visible_layers.contains(layer))
+        .member("current", layer == model.current_layer)
+        .end_object();
+  json.end_array();
+  json.key("materials").begin_array();
+  for (const Material* material : model.materials) {
+    json.begin_object()
+        .member("id", material->id)
+        .member("name", material->name)
+        .member("face_colour", colour_text(material->face_colour));
+    if (material->texture_image) json.member("texture_image", material->texture_image->id);
+    else json.key("texture_image").null();
+    json.member("current", material == model.current_material).end_object();
+  }
+  json.end_array();
+  json.member("points", model.points.count())
+      .member("faces", model.faces.count())
+      .member("texture_coordinates", model.texture_coords.count());
+  json.key("transform").begin_object();
+  json_vec(json, "origin_offset", model.transform.origin_offset);
+  json.member("scale", model.transform.scale)
+      .member("mirror_plane", mirror_plane_name(model.transform.mirror_plane))
+      .member("mirror_buffer", model.transform.mirror_buffer)
+      .end_object();
+  json.end_object();
+  io.out << json.text();
+}
+
+void info_text(CliIo& io, Project& project) {
+  std::ostream& out = io.out;
+  out << "Project: " << *project.path << "\nFile version: " << project.file_version << "\nCamera file: ";
+  if (!project.camera_file_name) out << "none\n";
+  else if (project.camera_file_path) out << *project.camera_file_name << " (found at " << *project.camera_file_path << ")\n";
+  else out << *project.camera_file_name << " (not found)\n";
+
+  out << "Images: " << project.images().images.count() << '\n';
+  for (const ProjectImage* image : project.images().images) {
+    out << "  " << image->id << " \"" << image->description << "\" " << image->file_name;
+    out << (image->resolved_path ? " (found at " + *image->resolved_path + ")" : std::string(" (not found)"));
+    if (const auto size = photograph_size(*image)) out << ", " << size->width << " x " << size->height << " pixels";
+    out << "\n    " << (image->pose_known ? "located" : "not located") << ", score "
+        << format_fixed(image->search_score, 2) << "%, " << image->reference_points.count()
+        << " reference points, position " << vec_text(image->pose.offset, 3) << ", rotation "
+        << vec_text(image->pose.rotation, 3) << '\n';
+  }
+
+  const ModelData& model = project.model;
+  out << "Layers: " << model.layers.count() << '\n';
+  for (const Layer* layer : model.layers) {
+    out << "  " << layer->id << " \"" << layer->name << "\" " << colour_text(layer->colour)
+        << (model.visible_layers.contains(layer) ? "" : " hidden") << (layer == model.current_layer ? " current" : "")
+        << '\n';
+  }
+  out << "Materials: " << model.materials.count() << '\n';
+  for (const Material* material : model.materials) {
+    out << "  " << material->id << " \"" << material->name << "\" " << colour_text(material->face_colour);
+    if (material->texture_image) out << " texture image " << material->texture_image->id;
+    out << (material == model.current_material ? " current" : "") << '\n';
+  }
+  out << "Points: " << model.points.count() << "\nFaces: " << model.faces.count()
+      << "\nTexture coordinates: " << model.texture_coords.count() << "\nOrigin offset: "
+      << vec_text(model.transform.origin_offset, 3) << "\nScale: " << format_fixed(model.transform.scale, 3)
+      << "\nMirror plane: " << mirror_plane_name(model.transform.mirror_plane);
+  if (model.transform.mirror_plane != MirrorPlane::None)
+    out << " (buffer " << format_fixed(model.transform.mirror_buffer, 3) << ")";
+  out << '\n';
+}
+
+std::string bare_file_name(const std::string& path) {
+  const std::size_t slash = last_separator(path);
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int run_info(CliIo& io, const InfoOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  if (options.json) info_json(io, session.project());
+  else info_text(io, session.project());
+  return kExitSuccess;
+}
+
+int run_new(CliIo& io, const NewOptions& options) {
+  CliSession session(io.err);
+  Project& project = session.project();
+  std::error_code ec;
+  if (std::filesystem::exists(options.project, ec)) {
+    session.error("The project file already exists: " + options.project);
+    return kExitFailure;
+  }
+  project.new_project();
+  project.set_path(std::filesystem::absolute(options.project, ec).string());
+  if (options.directories) project.model.image_directories = *options.directories;
+  if (options.camera && !set_camera_file(project, *options.camera)) {
+    session.error("Invalid camera file");
+    return kExitFailure;
+  }
+  project.note_change();
+  if (!session.save()) return kExitFailure;
+  io.out << "Created " << *project.path << '\n';
+  return kExitSuccess;
+}
+
+int run_add_image(CliIo& io, const AddImageOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  Project& project = session.project();
+  if (!project.camera_file_name) {
+    session.error(
+        "The project needs a camera to be selected. Please select the camera that was used to create the images.");
+    return kExitFailure;
+  }
+  const std::string name = bare_file_name(options.file);
+  const auto found = find_file_along_directories(project.model.image_directories, project.directory, name);
+  if (!found) {
+    session.error(
+        "Cannot open image file. Check the file name and that the file exists in one of the directories listed in "
+        "Project Properties");
+    return kExitFailure;
+  }
+  auto created = std::make_unique<ProjectImage>();
+  created->file_name = name;
+  created->description = options.description;
+  created->resolved_path = found;
+  ProjectImage* image = add_image(project, std::move(created));
+  if (!matches_native_size(project, *image)) {
+    const CameraModel& camera = project.images().camera;
+    const std::string sizes = std::to_string(image->pixel_width) + " x " + std::to_string(image->pixel_height) +
+                              ", the camera's " + std::to_string(camera.native_width) + " x " +
+                              std::to_string(camera.native_height);
+    if (options.centre && options.scale) {
+      image->texture_centre_x = options.centre->x;
+      image->texture_centre_y = options.centre->y;
+      image->texture_scale = *options.scale;
+      image->size_differs = 1;
+    } else {
+      session.warning("The photograph is " + sizes +
+                      "; without --centre and --scale it is taken as of the native size");
+    }
+  } else if (options.centre || options.scale) {
+    session.warning("The photograph has the camera's native size; --centre and --scale are not used");
+  }
+  project.changed = 1;
+  project.note_change();
+  if (!session.save()) return kExitFailure;
+  io.out << "Added image " << image->id << '\n';
+  return kExitSuccess;
+}
+
+int run_add_reference(CliIo& io, const AddReferenceOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  Project& project = session.project();
+  ProjectImage* image = find_image(session, options.image);
+  if (!image) return kExitFailure;
+  const ReferencePoint* point = add_reference_point(
+      project, *image, options.world, {options.at.x - image->centre_x, options.at.y - image->centre_y});
+  project.changed = 1;
+  project.note_change();
+  if (!session.save()) return kExitFailure;
+  io.out << "Added reference point " << point->id << " to image " << image->id << '\n';
+  return kExitSuccess;
+}
+
+int run_dump(CliIo& io, const DumpOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  if (!write_diagnostic_dump(session.project())) return kExitFailure;
+  io.out << "Wrote " << kDiagnosticDumpFile << '\n';
+  return kExitSuccess;
+}
+
+}  // namespace plenvista
