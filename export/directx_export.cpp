@@ -111,6 +111,8 @@ struct Mesh {
   std::vector<std::array<int, 3>> face_indices;
 };
 
+// Per face the numbers of its corners (`corners` picks points or texture
+// coordinates) in written order: positions in `numbered`, 0 when not in it.
 template <class Record>
 std::vector<std::array<int, 3>> corner_numbers(const std::vector<ModelFace*>& faces, const std::vector<Record*>& numbered,
                                                std::array<Record*, 3> ModelFace::*corners, const ExportSettings& settings) {

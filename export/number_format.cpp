@@ -121,7 +121,7 @@ char* write_fixed6(char* out, double value) {
   if (negative) *p++ = '-';
   p = write_unsigned(p, millionths / 1000000u);
   *p++ = '.';
-  const std::uint64_t fraction = millionths % 1000000u;
+  const auto fraction = static_cast<std::uint32_t>(millionths % 1000000u);
   write_pair(p, fraction / 10000u);
   write_pair(p + 2, fraction / 100u % 100u);
   write_pair(p + 4, fraction % 100u);

@@ -38,13 +38,14 @@ class AtomicFileWriter {
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Whether the temporary file was created.
+  // Whether the temporary file was created and is not yet finished.
   bool is_open() const { return file_ != nullptr; }
   // Appends bytes; false (and every later write false) once a write failed
   // or the file is not open.
   bool write(std::string_view bytes);
   // CannotOpen when the temporary file was never created, WriteFailed when
-  // a write, the close or the rename failed, else Ok. Call once.
+  // a write, the close or the rename failed, else Ok. Once finished the
+  // writer takes nothing more (a second finish() gives CannotOpen).
   WriteResult finish();
 
  private:
