@@ -13,7 +13,7 @@ namespace plenvista {
 
 namespace {
 
-constexpr const char* kTemplates =
+constexpr std::string_view kTemplates =
     "\r\n"
     "template Vector {\r\n"
     " <3d82ab5e-62da-11cf-ab39-0020af71e433>\r\n"
@@ -74,35 +74,34 @@ char* end_item(char* p, std::size_t index, std::size_t count) {
   return write_text(p, "\r\n");
 }
 
-void append_count(std::string& out, const char* indent, std::size_t count) {
-  out += indent;
-  char number[kIntegerMaxChars];
-  out.append(number, write_integer(number, static_cast<long long>(count)));
-  out += ";\r\n";
+void write_count(TextOut& out, std::string_view indent, std::size_t count) {
+  char* p = out.room(kLineChars);
+  std::memcpy(p, indent.data(), indent.size());
+  p = write_integer(p + indent.size(), static_cast<long long>(count));
+  out.commit(write_text(p, ";\r\n"));
 }
 
-void append_vectors(std::string& out, const char* indent, const std::vector<Vec3>& vectors) {
-  append_count(out, indent, vectors.size());
-  const std::size_t indent_size = std::strlen(indent);
-  char line[kLineChars];
-  for (std::size_t i = 0; i < vectors.size(); ++i) {
-    char* p = line + indent_size;
-    std::memcpy(line, indent, indent_size);
-    p = write_fixed6(p, vectors[i], ';');
+// `count` vectors, vector_at(i) giving the i-th.
+template <class VectorAt>
+void write_vectors(TextOut& out, std::string_view indent, std::size_t count, const VectorAt& vector_at) {
+  write_count(out, indent, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    char* p = out.room(kLineChars);
+    std::memcpy(p, indent.data(), indent.size());
+    p = write_fixed6(p + indent.size(), vector_at(i), ';');
     *p++ = ';';
-    out.append(line, end_item(p, i, vectors.size()));
+    out.commit(end_item(p, i, count));
   }
 }
 
-void append_colour(std::string& out, Colour colour) {
-  char line[kLineChars];
-  char* p = write_fixed6(line, colour_fraction(red_of(colour)));
+void write_colour(TextOut& out, Colour colour) {
+  char* p = write_fixed6(out.room(kLineChars), colour_fraction(red_of(colour)));
   p = write_text(p, "; ");
   p = write_fixed6(p, colour_fraction(green_of(colour)));
   p = write_text(p, "; ");
   p = write_fixed6(p, colour_fraction(blue_of(colour)));
   *p++ = ';';
-  out.append(line, p);
+  out.commit(p);
 }
 
 // What one export writes, numbered.
@@ -112,122 +111,125 @@ struct Mesh {
   std::vector<std::array<int, 3>> face_indices;
 };
 
+// Per face the numbers of its corners (`corners` picks points or texture
+// coordinates) in written order: positions in `numbered`, 0 when not in it.
+template <class Record>
+std::vector<std::array<int, 3>> corner_numbers(const std::vector<ModelFace*>& faces, const std::vector<Record*>& numbered,
+                                               std::array<Record*, 3> ModelFace::*corners, const ExportSettings& settings) {
+  const RecordNumbers numbers(numbered, 0);
+  std::array<std::size_t, 3> order{};
+  for (int k = 0; k < 3; ++k) order[static_cast<std::size_t>(k)] = static_cast<std::size_t>(corner_order(k, settings));
+  std::vector<std::array<int, 3>> indices(faces.size());
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    const std::array<Record*, 3>& c = faces[i]->*corners;
+    for (std::size_t k = 0; k < 3; ++k) indices[i][k] = numbers.find(c[order[k]], 0);
+  }
+  return indices;
+}
+
 Mesh build_mesh(const ModelData& model, const ExportSettings& settings) {
   Mesh mesh;
   mesh.lists = collect_export_lists(model, settings);
-  const bool textured = settings.use_textures == 1;
-  if (textured) {
+  if (settings.use_textures == 1) {
     mesh.vertices.reserve(mesh.lists.texture_coords.size());
     for (const TextureCoord* coord : mesh.lists.texture_coords) mesh.vertices.push_back(coord->point);
+    mesh.face_indices =
+        corner_numbers(mesh.lists.faces, mesh.lists.texture_coords, &ModelFace::texture_coords, settings);
   } else {
     mesh.vertices = mesh.lists.points;
-  }
-  const RecordNumbers numbers =
-      textured ? numbered(mesh.lists.texture_coords, 0) : numbered(mesh.lists.points, 0);
-  mesh.face_indices.reserve(mesh.lists.faces.size());
-  for (const ModelFace* face : mesh.lists.faces) {
-    std::array<int, 3> indices{};
-    for (int k = 0; k < 3; ++k) {
-      const int corner = corner_order(k, settings);
-      indices[static_cast<std::size_t>(k)] =
-          textured ? numbers.find(face->texture_coords[corner], 0) : numbers.find(face->corners[corner], 0);
-    }
-    mesh.face_indices.push_back(indices);
+    mesh.face_indices = corner_numbers(mesh.lists.faces, mesh.lists.points, &ModelFace::corners, settings);
   }
   return mesh;
 }
 
-void append_faces(std::string& out, const char* indent, const std::vector<std::array<int, 3>>& faces) {
-  append_count(out, indent, faces.size());
-  const std::size_t indent_size = std::strlen(indent);
-  char line[kLineChars];
+void write_faces(TextOut& out, std::string_view indent, const std::vector<std::array<int, 3>>& faces) {
+  write_count(out, indent, faces.size());
   for (std::size_t i = 0; i < faces.size(); ++i) {
-    std::memcpy(line, indent, indent_size);
-    char* p = write_text(line + indent_size, "3;");
+    char* p = out.room(kLineChars);
+    std::memcpy(p, indent.data(), indent.size());
+    p = write_text(p + indent.size(), "3;");
     p = write_integer(p, faces[i][0]);
     *p++ = ',';
     p = write_integer(p, faces[i][1]);
     *p++ = ',';
     p = write_integer(p, faces[i][2]);
     *p++ = ';';
-    out.append(line, end_item(p, i, faces.size()));
+    out.commit(end_item(p, i, faces.size()));
   }
 }
 
 }  // namespace
 
-std::string directx_text(ModelData& model, const ExportSettings& settings) {
-  Mesh mesh = build_mesh(model, settings);
+void write_directx(ModelData& model, const ExportSettings& settings, TextOut& out) {
+  const Mesh mesh = build_mesh(model, settings);
   const std::vector<ModelPoint*>& vertices = mesh.vertices;
   const std::vector<ModelFace*>& faces = mesh.lists.faces;
   static const ModelPoint kMissingPoint{};
 
-  std::string out;
-  // Generous: pages reserved but never written cost nothing, a regrowth copies everything.
-  out.reserve(vertices.size() * 112 + faces.size() * 96 + 4096);
-  out += "xof 0303txt 0032\r\n";
-  if (settings.write_templates == 1) out += kTemplates;
-  out += "Mesh {\r\n";
+  out.put("xof 0303txt 0032\r\n");
+  if (settings.write_templates == 1) out.put(kTemplates);
+  out.put("Mesh {\r\n");
 
-  std::vector<Vec3> vectors(vertices.size());
-  for (std::size_t i = 0; i < vertices.size(); ++i)
-    vectors[i] = export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings);
-  append_vectors(out, " ", vectors);
-  append_faces(out, " ", mesh.face_indices);
+  write_vectors(out, " ", vertices.size(), [&](std::size_t i) {
+    return export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings);
+  });
+  write_faces(out, " ", mesh.face_indices);
 
   if (settings.write_normals == 1) {
     // Every written vertex's point is a model or mirror point of the export,
     // so normalising those lists covers each written point exactly once.
     compute_normals(faces, mesh.lists.points, settings);
-    for (std::size_t i = 0; i < vertices.size(); ++i) vectors[i] = vertices[i] ? vertices[i]->normal : Vec3{};
-    out += " MeshNormals {\r\n";
-    append_vectors(out, "  ", vectors);
-    append_faces(out, "  ", mesh.face_indices);
-    out += " }\r\n";
+    out.put(" MeshNormals {\r\n");
+    write_vectors(out, "  ", vertices.size(), [&](std::size_t i) { return vertices[i] ? vertices[i]->normal : Vec3{}; });
+    write_faces(out, "  ", mesh.face_indices);
+    out.put(" }\r\n");
   }
 
-  char line[kLineChars];
   if (settings.use_textures == 1) {
     const std::vector<TextureCoord*>& coords = mesh.lists.texture_coords;
-    out += " MeshTextureCoords {\r\n";
-    append_count(out, "  ", coords.size());
+    out.put(" MeshTextureCoords {\r\n");
+    write_count(out, "  ", coords.size());
     for (std::size_t i = 0; i < coords.size(); ++i) {
-      char* p = write_text(line, "  ");
+      char* p = write_text(out.room(kLineChars), "  ");
       p = write_fixed6(p, coords[i]->u);
       *p++ = ';';
       p = write_fixed6(p, coords[i]->v);
       *p++ = ';';
-      out.append(line, end_item(p, i, coords.size()));
+      out.commit(end_item(p, i, coords.size()));
     }
-    out += " }\r\n";
+    out.put(" }\r\n");
   }
 
-  const RecordNumbers material_numbers = numbered(mesh.lists.materials, 0);
-  out += " MeshMaterialList {\r\n";
-  append_count(out, "  ", mesh.lists.materials.size());
-  append_count(out, "  ", faces.size());
+  const RecordNumbers material_numbers(mesh.lists.materials, 0);
+  out.put(" MeshMaterialList {\r\n");
+  write_count(out, "  ", mesh.lists.materials.size());
+  write_count(out, "  ", faces.size());
   for (std::size_t i = 0; i < faces.size(); ++i) {
-    char* p = write_integer(write_text(line, "  "), material_numbers.find(faces[i]->material, 0));
-    out.append(line, end_item(p, i, faces.size()));
+    char* p = write_integer(write_text(out.room(kLineChars), "  "), material_numbers.find(faces[i]->material, 0));
+    out.commit(end_item(p, i, faces.size()));
   }
   for (const Material* material : mesh.lists.materials) {
-    out += "  Material {\r\n   ";
-    append_colour(out, material->face_colour);
-    out += " 1.000000;;\r\n";
-    out += "   0.000000;\r\n   ";
-    append_colour(out, material->specular_colour);
-    out += ";\r\n   ";
-    append_colour(out, material->emissive_colour);
-    out += ";\r\n";
+    out.put("  Material {\r\n   ");
+    write_colour(out, material->face_colour);
+    out.put(" 1.000000;;\r\n");
+    out.put("   0.000000;\r\n   ");
+    write_colour(out, material->specular_colour);
+    out.put(";\r\n   ");
+    write_colour(out, material->emissive_colour);
+    out.put(";\r\n");
     if (settings.use_textures == 1 && material->texture_image) {
-      out += "   TextureFilename {\r\n    \"";
-      out += material->texture_image->file_name;
-      out += "\";\r\n   }\r\n";
+      out.put("   TextureFilename {\r\n    \"");
+      out.put(material->texture_image->file_name);
+      out.put("\";\r\n   }\r\n");
     }
-    out += "  }\r\n";
+    out.put("  }\r\n");
   }
-  out += " }\r\n}\r\n";
-  return out;
+  out.put(" }\r\n}\r\n");
+}
+
+
+std::string directx_text(ModelData& model, const ExportSettings& settings) {
+  return text_of([&](TextOut& out) { write_directx(model, settings, out); });
 }
 
 int export_directx(Project& project, const std::string& path) {
@@ -237,7 +239,8 @@ int export_directx(Project& project, const std::string& path) {
   // made on a working copy and kept only then.
   ExportSettings working = settings;
   copy_transform(working, project.model.transform);
-  const WriteResult result = write_export_file(project, settings.export_base, directx_text(project.model, working));
+  const WriteResult result = write_export_file(
+      project, settings.export_base, [&](TextOut& out) { write_directx(project.model, working, out); });
   if (result == WriteResult::CannotOpen) return 0;
   settings.origin_offset = working.origin_offset;
   settings.scale = working.scale;

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "export/text_out.h"
 #include "model/export_settings.h"
 #include "model/model_data.h"
 #include "model/project.h"
@@ -20,6 +21,7 @@
 namespace plenvista {
 
 // The whole file text. Recomputes the normals when they are written.
+void write_directx(ModelData& model, const ExportSettings& settings, TextOut& out);
 std::string directx_text(ModelData& model, const ExportSettings& settings);
 
 // Export DirectX: writes the export base of `path` (which already ends in

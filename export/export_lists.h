@@ -6,7 +6,6 @@
 // writers share. No failure cases.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "export/number_format.h"
@@ -27,9 +26,6 @@ ExportLists collect_export_lists(const ModelData& model, const ExportSettings& s
 // A colour byte as written in a material: byte / 256 rounded to single
 // precision (255 gives 0.99609375, written 0.996094).
 inline double colour_fraction(std::uint8_t byte) { return static_cast<float>(byte * 0.00390625); }
-
-// Export files end every line with CR LF.
-inline void end_line(std::string& out) { out += "\r\n"; }
 
 // Room for one line of up to three numbers and a few integers.
 inline constexpr std::size_t kLineChars = 3 * kFixed6MaxChars + 64;

@@ -6,8 +6,8 @@
 // locale, where printf would write a decimal comma).
 //
 // The writers put their text at `out`, which must have room for it, and
-// return the end of what they wrote; building a line in a local buffer and
-// appending it once is what makes large exports fast.
+// return the end of what they wrote, so a line is built in place in the
+// output buffer (TextOut::room) without temporaries.
 //
 // write_fixed6: "%0.06f" — six decimals, the exact binary value rounded to
 // nearest with ties to even, a minus sign kept on negative zero and on

@@ -52,6 +52,44 @@ TEST(WriteFixed6, MatchesPrintfOnRandomValuesOfEveryMagnitude) {
   }
 }
 
+TEST(WriteFixed6, MatchesPrintfOnMillionsOfValuesNearTiesAndDigitCountChanges) {
+  std::mt19937_64 random(11);
+  std::uniform_int_distribution<int> digits(0, 15);
+  std::uniform_int_distribution<std::int64_t> any_millionths(-(std::int64_t{1} << 53), std::int64_t{1} << 53);
+  std::uniform_int_distribution<int> nudge(-2, 2);
+  for (int i = 0; i < 1000000; ++i) {
+    // A random count of integer digits, so 9.9999995, 99.9999995 ... occur.
+    std::int64_t millionths = any_millionths(random);
+    const int keep = digits(random);
+    std::int64_t limit = 1;
+    for (int d = 0; d < keep; ++d) limit *= 10;
+    millionths %= limit;
+    const double tie = (static_cast<double>(millionths) + 0.5) / 1e6;
+    ASSERT_EQ(fixed6(tie), printf_fixed6(tie)) << millionths;
+    // The doubles right beside it.
+    const double beside = std::nextafter(tie, nudge(random) > 0 ? 1e300 : -1e300);
+    ASSERT_EQ(fixed6(beside), printf_fixed6(beside)) << millionths;
+  }
+}
+
+TEST(WriteInteger, MatchesPlainDecimalOfEveryLength) {
+  std::mt19937_64 random(5);
+  std::uniform_int_distribution<int> shift(1, 63);  // non-negative, so negating is safe
+  std::uniform_int_distribution<std::uint64_t> bits;
+  char buffer[kIntegerMaxChars];
+  for (int i = 0; i < 200000; ++i) {
+    const auto value = static_cast<long long>(bits(random) >> shift(random));
+    for (const long long v : {value, -value, value / 10 * 10, value - 1}) {
+      ASSERT_EQ(std::string(buffer, write_integer(buffer, v)), std::to_string(v));
+    }
+  }
+  for (long long power = 1;; power *= 10) {
+    for (const long long v : {power - 1, power, -power})
+      EXPECT_EQ(std::string(buffer, write_integer(buffer, v)), std::to_string(v));
+    if (power > std::numeric_limits<long long>::max() / 10) break;
+  }
+}
+
 TEST(WriteInteger, WritesPlainDecimalAndVectorsTheirSeparator) {
   char buffer[3 * kFixed6MaxChars];
   char* p = write_integer(buffer, -9223372036854775807LL - 1);

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "export/text_out.h"
 #include "model/export_settings.h"
 #include "model/model_data.h"
 #include "model/project.h"
@@ -20,10 +21,12 @@ namespace plenvista {
 
 // The MTL text: per material its diffuse colour and, with "Use Textures",
 // the texture photograph's file name as stored.
+void write_mtl(const ModelData& model, const ExportSettings& settings, TextOut& out);
 std::string mtl_text(const ModelData& model, const ExportSettings& settings);
 
 // The OBJ text for the base name and material library name in `settings`.
 // Recomputes the vertex and face normals of the written records.
+void write_obj(ModelData& model, const ExportSettings& settings, TextOut& out);
 std::string obj_text(ModelData& model, const ExportSettings& settings);
 
 // Export OBJ: `path` is the base path without ".obj". Records the path as

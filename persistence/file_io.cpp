@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 namespace plenvista {
 
@@ -19,20 +20,41 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-WriteResult write_file_atomically(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".plenvista-part";
-  std::FILE* raw = std::fopen(temp.c_str(), "wb");
-  if (!raw) return WriteResult::CannotOpen;
-  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
-  const bool flushed = std::fflush(raw) == 0;
-  const bool closed = std::fclose(raw) == 0;
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), temp_(path_ + ".plenvista-part"), file_(std::fopen(temp_.c_str(), "wb")) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (!file_) return;  // never opened, or finish() has dealt with it
+  std::fclose(file_);
   std::error_code ec;
-  if (written && flushed && closed) {
-    std::filesystem::rename(temp, path, ec);
+  std::filesystem::remove(temp_, ec);
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+  if (!file_) failed_ = true;
+  if (failed_ || bytes.empty()) return !failed_;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+  return !failed_;
+}
+
+WriteResult AtomicFileWriter::finish() {
+  if (!file_) return WriteResult::CannotOpen;
+  const bool flushed = std::fflush(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  std::error_code ec;
+  if (!failed_ && flushed && closed) {
+    std::filesystem::rename(temp_, path_, ec);
     if (!ec) return WriteResult::Ok;
   }
-  std::filesystem::remove(temp, ec);
+  std::filesystem::remove(temp_, ec);
   return WriteResult::WriteFailed;
+}
+
+WriteResult write_file_atomically(const std::string& path, std::string_view bytes) {
+  AtomicFileWriter writer(path);
+  writer.write(bytes);
+  return writer.finish();
 }
 
 ReadResult read_whole_file(const std::string& path, std::size_t max_bytes) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <sys/resource.h>
+
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 
 #include "persistence/binary_io.h"
 
@@ -44,6 +47,72 @@ TEST(WriteFileAtomically, AFailedWriteLeavesTheOldFileIntact) {
 
 TEST(WriteFileAtomically, AMissingDirectoryCannotBeOpened) {
   EXPECT_EQ(write_file_atomically("/nonexistent-dir/x/y.bin", "x"), WriteResult::CannotOpen);
+}
+
+std::string contents(const std::string& path) {
+  const ReadResult read = read_whole_file(path);
+  return read.bytes ? std::string(read.bytes->begin(), read.bytes->end()) : "<unreadable>";
+}
+
+TEST(AtomicFileWriter, ReplacesTheTargetOnlyWhenFinished) {
+  TempDir dir;
+  const std::string target = (dir.path / "big.txt").string();
+  ASSERT_EQ(write_file_atomically(target, "old"), WriteResult::Ok);
+  std::string expected;
+  {
+    AtomicFileWriter writer(target);
+    ASSERT_TRUE(writer.is_open());
+    for (int i = 0; i < 300; ++i) {
+      const std::string piece(static_cast<std::size_t>(i) * 37, static_cast<char>('a' + i % 26));
+      EXPECT_TRUE(writer.write(piece));
+      expected += piece;
+    }
+    EXPECT_EQ(contents(target), "old");
+    EXPECT_TRUE(fs::exists(target + ".plenvista-part"));
+    EXPECT_EQ(writer.finish(), WriteResult::Ok);
+  }
+  EXPECT_EQ(contents(target), expected);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+}
+
+TEST(AtomicFileWriter, AnUnfinishedOrFailedFileLeavesTheTargetAndNoTemporary) {
+  TempDir dir;
+  const std::string target = (dir.path / "kept.txt").string();
+  ASSERT_EQ(write_file_atomically(target, "precious"), WriteResult::Ok);
+  {
+    AtomicFileWriter abandoned(target);
+    EXPECT_TRUE(abandoned.write("half"));
+  }
+  EXPECT_EQ(contents(target), "precious");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+
+  // A file size limit makes a write fail the way a full disk does.
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  WriteResult result = WriteResult::Ok;
+  bool later_write = true;
+  {
+    AtomicFileWriter writer(target);
+    writer.write(std::string(3000, 'x'));
+    writer.write(std::string(1 << 20, 'y'));  // beyond the limit, whatever the buffering
+    later_write = writer.write("z");
+    result = writer.finish();
+  }
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(later_write);
+  EXPECT_EQ(result, WriteResult::WriteFailed);
+  EXPECT_EQ(contents(target), "precious");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+
+  AtomicFileWriter nowhere((dir.path / "missing" / "x.txt").string());
+  EXPECT_FALSE(nowhere.is_open());
+  EXPECT_FALSE(nowhere.write("x"));
+  EXPECT_EQ(nowhere.finish(), WriteResult::CannotOpen);
 }
 
 TEST(ReadWholeFile, ReportsTheErrorOfAFailedOpen) {
