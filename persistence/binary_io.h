@@ -131,6 +131,7 @@ class ByteWriter {
     out_.push_back('\0');
   }
   void bytes(const void* data, std::size_t n) { out_.append(static_cast<const char*>(data), n); }
+  void reserve(std::size_t n) { out_.reserve(n); }
 
   const std::string& data() const { return out_; }
   std::string& data() { return out_; }

@@ -402,6 +402,10 @@ void show_damaged(Project& project, const std::string& path) {
 
 std::string encode_project(const Project& project) {
   ByteWriter w;
+  const ModelData& model = project.model;
+  w.reserve(4096 + kPointSize * static_cast<std::size_t>(model.points.count()) +
+            kFaceSize * static_cast<std::size_t>(model.faces.count()) +
+            kTextureCoordSize * static_cast<std::size_t>(model.texture_coords.count()));
   w.i32(kProjectFileMagic);
   w.text(std::string_view("PLEN"));
   w.i32(kProjectFileVersion);
