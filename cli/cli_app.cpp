@@ -48,6 +48,20 @@ void require_positive(const std::vector<double>& numbers, const std::string& nam
     if (!(n > 0)) throw CLI::ValidationError(name, "must be above 0");
 }
 
+int image_id(const std::string& text) {
+  int id = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), id);
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) return -1;
+  return id;
+}
+
+// ID X Y: a whole number and two numbers.
+void check_image_and_position(const std::vector<std::string>& values, const std::string& name) {
+  if (image_id(values[0]) < 0) throw CLI::ValidationError(name, "not an image id: " + values[0]);
+  for (std::size_t k = 1; k < 3; ++k)
+    if (!strict_number(values[k])) throw CLI::ValidationError(name, "not a number: " + values[k]);
+}
+
 // "on" or "off" as given, or none.
 std::optional<bool> on_off(const std::string& text) {
   if (text.empty()) return std::nullopt;
@@ -61,9 +75,14 @@ struct Parsed {
   NewOptions create;
   AddImageOptions add_image;
   AddReferenceOptions add_reference;
+  LocateOptions locate;
+  int locate_image = 0;
+  AddPointOptions add_point;
+  std::vector<std::string> point_image, point_partner;
   AddFaceOptions add_face;
   ExportCommandOptions export_options;
   std::string format, output, textures, mirror, scaling, reverse_z;
+  TextureOptions texture;
   DumpOptions dump;
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
@@ -110,6 +129,24 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   add_numbers(add_reference, "--at", p.at, 2, "X Y", "photograph position in pixels")->required();
   add_numbers(add_reference, "--world", p.world, 3, "X Y Z", "world position")->required();
 
+  CLI::App* locate = project_command(
+      app, "locate", "Finds the camera position of every image whose reference points changed, or of one image.",
+      p.locate.project);
+  CLI::Option* locate_image = locate->add_option("--image", p.locate_image, "only this image");
+  locate->add_flag("--json", p.locate.json, "one JSON document for scripts");
+
+  CLI::App* add_point = project_command(
+      app, "add-point", "Adds a point clicked in two located photographs to the current layer.", p.add_point.project);
+  add_point->add_option("--image", p.point_image, "image id and photograph position in pixels (ID X Y)")
+      ->required()
+      ->expected(3)
+      ->type_name("ID X Y");
+  add_point->add_option("--partner", p.point_partner, "the second image and position (ID X Y)")
+      ->required()
+      ->expected(3)
+      ->type_name("ID X Y");
+  add_point->add_flag("--json", p.add_point.json, "one JSON document for scripts");
+
   CLI::App* add_face =
       project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
   add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
@@ -127,6 +164,11 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   for (const auto& [name, target] : switches)
     export_command->add_option(name, *target, "on or off (default: the project's export setting)")
         ->check(CLI::IsMember({"on", "off"}));
+
+  CLI::App* texture = project_command(app, "texture", "Applies texture coordinates to the faces of materials.",
+                                      p.texture.project);
+  texture->add_option("--material", p.texture.materials,
+                      "material name (default: every material with a texture image)");
 
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
@@ -149,6 +191,10 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
 
   try {
     app.parse(argc, argv);
+    if (add_point->parsed()) {
+      check_image_and_position(p.point_image, "--image");
+      check_image_and_position(p.point_partner, "--partner");
+    }
     if (calibrate->parsed()) {
       require_positive(p.cell, "--cell");
       require_positive(p.distance, "--distance");
@@ -180,6 +226,17 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     p.add_reference.world = {p.world[0], p.world[1], p.world[2]};
     return run_add_reference(io, p.add_reference);
   }
+  if (locate->parsed()) {
+    if (locate_image->count()) p.locate.image = p.locate_image;
+    return run_locate(io, p.locate);
+  }
+  if (add_point->parsed()) {
+    p.add_point.image = image_id(p.point_image[0]);
+    p.add_point.image_at = {*strict_number(p.point_image[1]), *strict_number(p.point_image[2])};
+    p.add_point.partner = image_id(p.point_partner[0]);
+    p.add_point.partner_at = {*strict_number(p.point_partner[1]), *strict_number(p.point_partner[2])};
+    return run_add_point(io, p.add_point);
+  }
   if (add_face->parsed()) return run_add_face(io, p.add_face);
   if (export_command->parsed()) {
     ExportCommandOptions& e = p.export_options;
@@ -191,6 +248,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     e.reverse_z = on_off(p.reverse_z);
     return run_export(io, e);
   }
+  if (texture->parsed()) return run_texture(io, p.texture);
   if (dump->parsed()) return run_dump(io, p.dump);
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];

@@ -10,8 +10,10 @@
 
 #include "cli/cli_test_support.h"
 #include "model/edit_actions.h"
+#include "model/layers_materials.h"
 #include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
+#include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/synthetic_grid.h"
 
@@ -324,7 +326,8 @@ TEST(CliArguments, HelpForTheToolAndEveryCommand) {
   Workspace ws;
   CliRun run = ws.run("--help");
   EXPECT_EQ(run.status, 0);
-  for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "export", "dump", "calibrate"}) {
+  for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "export", "dump", "calibrate",
+                              "locate", "add-point", "texture"}) {
     EXPECT_NE(run.out.find(command), std::string::npos) << command;
     const CliRun help = ws.run(std::string(command) + " --help");
     EXPECT_EQ(help.status, 0) << command;
@@ -384,6 +387,155 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
   EXPECT_EQ(ws.bytes("p.op2"), exported);
   EXPECT_EQ(ws.run("export p.op2 --format stl --output a").status, 2);
   EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
+}
+
+
+// Photograph position (pixels) of a world point seen from `pose` by image 2's camera.
+Point2 photographed(const Workspace& ws, const CameraPose& pose, const Vec3& world) {
+  OpenedProject opened(ws.path("p.op2"));
+  ProjectImage& image = *opened.project.images().images.at(0);
+  image.pose = pose;
+  return project_to_image(world, image, true);
+}
+
+TEST(CliLocate, RecoversAKnownPoseFromItsReferencePoints) {
+  Workspace ws;
+  ws.make_project();
+  const CameraPose truth{{12, -6, -260}, {4, -7, 2}};
+  const Vec3 world[] = {{-40, -30, 10}, {45, -25, -5}, {30, 35, 20}, {-35, 25, 0}, {5, 0, 40}, {20, -10, -30}};
+  for (const Vec3& w : world) {
+    const Point2 at = photographed(ws, truth, w);
+    const CliRun run = ws.run("add-reference p.op2 --image 2 --at " + numbers(at, {0, 0}) + " --world " +
+                              format_fixed(w.x, 3) + " " + format_fixed(w.y, 3) + " " + format_fixed(w.z, 3));
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  const CliRun run = ws.run("locate p.op2 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("{\"images\":[{\"id\":2,", 0), 0u) << run.out;
+  OpenedProject opened(ws.path("p.op2"));
+  const ProjectImage& image = *opened.project.images().images.at(0);
+  EXPECT_EQ(image.pose_known, 1);
+  EXPECT_EQ(image.marks_changed, 0);
+  EXPECT_GT(image.search_score, 99.0);
+  EXPECT_NEAR(image.pose.offset.x, truth.offset.x, 1.0);
+  EXPECT_NEAR(image.pose.offset.y, truth.offset.y, 1.0);
+  EXPECT_NEAR(image.pose.offset.z, truth.offset.z, 2.0);
+  EXPECT_NEAR(image.pose.rotation.x, truth.rotation.x, 0.5);
+  EXPECT_NEAR(image.pose.rotation.y, truth.rotation.y, 0.5);
+  EXPECT_NEAR(image.pose.rotation.z, truth.rotation.z, 0.5);
+
+  // Nothing changed since: nothing to locate, and the file is left alone.
+  const std::string after = ws.bytes("p.op2");
+  const CliRun again = ws.run("locate p.op2");
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.out, "No image has changed reference points to locate from\n");
+  EXPECT_EQ(ws.bytes("p.op2"), after);
+}
+
+TEST(CliLocate, OneImageNeedsFourReferencePoints) {
+  Workspace ws;
+  ws.make_project();
+  ASSERT_EQ(ws.run("add-reference p.op2 --image 2 --at 1 2 --world 1 2 3").status, 0);
+  const std::string before = ws.bytes("p.op2");
+  const CliRun run = ws.run("locate p.op2 --image 2");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: Image 2 has 1 reference points; at least 4 are needed\n");
+  EXPECT_EQ(ws.run("locate p.op2 --image 9").status, 1);
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+}
+
+TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
+  Workspace ws;
+  ws.make_project();
+  ASSERT_EQ(ws.run("add-image p.op2 --file front.bmp --description Side").status, 0);
+  const CameraPose left{{20, 0, -250}, {0, 5, 0}};
+  const CameraPose right{{-25, 5, -240}, {3, -8, 1}};
+  const Vec3 truth{7.25, -3.5, 12.75};
+  Point2 at_left, at_right;
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    ProjectImage& a = *opened.project.images().images.at(0);
+    ProjectImage& b = *opened.project.images().images.at(1);
+    a.pose = left;
+    b.pose = right;
+    at_left = project_to_image(truth, a, true);
+    at_right = project_to_image(truth, b, true);
+    a.pose_known = 1;
+    ASSERT_EQ(save_project(opened.project), 1);
+  }
+  const std::string args = " --image 2 " + numbers(at_left, {0, 0}) + " --partner 3 " + numbers(at_right, {0, 0});
+  const std::string before = ws.bytes("p.op2");
+  CliRun run = ws.run("add-point p.op2" + args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error: Image 3 is not located\n");
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    opened.project.images().images.at(1)->pose_known = 1;
+    ASSERT_EQ(save_project(opened.project), 1);
+  }
+  run = ws.run("add-point p.op2 --json" + args);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("{\"id\":4,\"position\":[", 0), 0u) << run.out;
+  OpenedProject opened(ws.path("p.op2"));
+  ASSERT_EQ(opened.project.model.points.count(), 1);
+  const ModelPoint& point = *opened.project.model.points.at(0);
+  EXPECT_NEAR(point.x, truth.x, 0.25);
+  EXPECT_NEAR(point.y, truth.y, 0.25);
+  EXPECT_NEAR(point.z, truth.z, 0.25);
+  EXPECT_EQ(point.layer->name, "Default Layer");
+  EXPECT_EQ(ws.run("add-point p.op2 --image 2 1 x --partner 3 1 2").status, 2);
+}
+
+TEST(CliTexture, GivesTheFacesOfTexturedMaterialsCoordinates) {
+  Workspace ws;
+  ws.make_project();
+  {
+    OpenedProject opened(ws.path("p.op2"));
+    Project& project = opened.project;
+    project.images().images.at(0)->pose = CameraPose{{0, 0, -250}, {0, 0, 0}};
+    Material* textured = add_material(project, "Skin");
+    textured->texture_image = project.images().images.at(0);
+    ModelPoint* a = add_point(project, 0, 0, 0);
+    ModelPoint* b = add_point(project, 20, 0, 0);
+    ModelPoint* c = add_point(project, 0, 20, 0);
+    project.model.current_material = textured;
+    add_face(project, *a, *b, *c);
+    project.model.current_material = project.model.materials.at(0);
+    add_face(project, *a, *c, *b);
+    ASSERT_EQ(save_project(project), 1);
+  }
+  const std::string before = ws.bytes("p.op2");
+  EXPECT_EQ(ws.run("texture p.op2 --material Nothing").status, 1);
+  const CliRun plain = ws.run("texture p.op2 --material 'default material'");
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(plain.err, "Error: Material \"Default Material\" has no texture image\n");
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+
+  // A photograph whose size cannot be read textures nothing and saves nothing.
+  const std::string photo = ws.bytes("photos/front.bmp");
+  ws.dir.write("photos/front.bmp", "not a bitmap");
+  const CliRun unreadable = ws.run("texture p.op2");
+  EXPECT_EQ(unreadable.status, 1);
+  EXPECT_NE(unreadable.err.find("Warning: The size of the photograph front.bmp cannot be read"), std::string::npos)
+      << unreadable.err;
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+  ws.dir.write("photos/front.bmp", photo);
+
+  const CliRun run = ws.run("texture p.op2");
+  ASSERT_EQ(run.status, 0) << run.err;
+  OpenedProject opened(ws.path("p.op2"));
+  const auto& faces = opened.project.model.faces;
+  EXPECT_EQ(opened.project.model.texture_coords.count(), 3);
+  for (const ModelFace* face : faces) {
+    const bool skin = face->material->name == "Skin";
+    for (const TextureCoord* coord : face->texture_coords) EXPECT_EQ(coord != nullptr, skin);
+  }
+  // u, v: the corner's photograph position over the photograph's size.
+  const ModelFace& skin = faces.at(0)->material->name == "Skin" ? *faces.at(0) : *faces.at(1);
+  const Point2 at = project_to_image(skin.corners[1]->position(), *opened.project.images().images.at(0), true);
+  EXPECT_NEAR(skin.texture_coords[1]->u, at.x / 64, 1e-9);
+  EXPECT_NEAR(skin.texture_coords[1]->v, at.y / 48, 1e-9);
 }
 
 }  // namespace

@@ -48,6 +48,23 @@ struct AddReferenceOptions {
 };
 int run_add_reference(CliIo& io, const AddReferenceOptions& options);
 
+struct LocateOptions {
+  std::string project;
+  std::optional<int> image;  // none: every image whose reference points changed
+  bool json = false;
+};
+int run_locate(CliIo& io, const LocateOptions& options);
+
+struct AddPointOptions {
+  std::string project;
+  int image = 0;
+  Point2 image_at;  // photograph pixels
+  int partner = 0;
+  Point2 partner_at;
+  bool json = false;
+};
+int run_add_point(CliIo& io, const AddPointOptions& options);
+
 struct AddFaceOptions {
   std::string project;
   std::vector<int> points;  // three point ids in winding order
@@ -65,6 +82,12 @@ struct ExportCommandOptions {
   std::optional<bool> reverse_z;
 };
 int run_export(CliIo& io, const ExportCommandOptions& options);
+
+struct TextureOptions {
+  std::string project;
+  std::vector<std::string> materials;  // names; none: every material with a texture image
+};
+int run_texture(CliIo& io, const TextureOptions& options);
 
 struct DumpOptions {
   std::string project;
