@@ -87,7 +87,6 @@ class ImageSearch {
   double current_error_ = 0.0;
   double previous_error_ = 0.0;
 
-  double extent_size_ = 0.0;
   std::vector<CameraPose> starts_;
   std::size_t next_start_ = 0;
   int steps_in_trial_ = 0;
