@@ -16,31 +16,23 @@ void JsonWriter::separate() {
   }
 }
 
-JsonWriter& JsonWriter::begin_object() {
+JsonWriter& JsonWriter::open(char bracket) {
   separate();
-  out_ += '{';
+  out_ += bracket;
   has_items_.push_back(false);
   return *this;
 }
 
-JsonWriter& JsonWriter::end_object() {
-  out_ += '}';
+JsonWriter& JsonWriter::close(char bracket) {
+  out_ += bracket;
   has_items_.pop_back();
   return *this;
 }
 
-JsonWriter& JsonWriter::begin_array() {
-  separate();
-  out_ += '[';
-  has_items_.push_back(false);
-  return *this;
-}
-
-JsonWriter& JsonWriter::end_array() {
-  out_ += ']';
-  has_items_.pop_back();
-  return *this;
-}
+JsonWriter& JsonWriter::begin_object() { return open('{'); }
+JsonWriter& JsonWriter::end_object() { return close('}'); }
+JsonWriter& JsonWriter::begin_array() { return open('['); }
+JsonWriter& JsonWriter::end_array() { return close(']'); }
 
 JsonWriter& JsonWriter::key(std::string_view name) {
   value(name);

@@ -43,6 +43,9 @@ class JsonWriter {
   void separate();
 
   std::string out_;
+  JsonWriter& open(char bracket);
+  JsonWriter& close(char bracket);
+
   std::vector<bool> has_items_;  // per open container: whether an item was written
   bool after_key_ = false;
 };

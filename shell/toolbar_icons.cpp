@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 #include <array>
 #include <cstring>
 
@@ -49,23 +50,16 @@ const Drawn* find_button(int id) {
 }
 
 void draw_arrow(QPainter& p, bool left, const QColor& c) {
+  // A curved arrow pointing left; the right one is its mirror image.
   QPainterPath path;
-  if (left) {
-    path.moveTo(2, 7);
-    path.lineTo(7, 2);
-    path.lineTo(7, 5);
-    path.cubicTo(12, 5, 14, 8, 13, 13);
-    path.cubicTo(12, 10, 10, 9, 7, 9);
-    path.lineTo(7, 12);
-  } else {
-    path.moveTo(14, 7);
-    path.lineTo(9, 2);
-    path.lineTo(9, 5);
-    path.cubicTo(4, 5, 2, 8, 3, 13);
-    path.cubicTo(4, 10, 6, 9, 9, 9);
-    path.lineTo(9, 12);
-  }
+  path.moveTo(2, 7);
+  path.lineTo(7, 2);
+  path.lineTo(7, 5);
+  path.cubicTo(12, 5, 14, 8, 13, 13);
+  path.cubicTo(12, 10, 10, 9, 7, 9);
+  path.lineTo(7, 12);
   path.closeSubpath();
+  if (!left) path = QTransform(-1, 0, 0, 1, 16, 0).map(path);
   p.fillPath(path, c);
 }
 
