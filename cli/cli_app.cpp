@@ -102,6 +102,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App app{"plenvista-cli: the photogrammetric modeller's operations on the command line, without a display.",
                "plenvista-cli"};
   app.require_subcommand(1, 1);
+  app.set_version_flag("--version", std::string("plenvista-cli ") + PLENVISTA_VERSION);
   Parsed p;
 
   CLI::App* info = project_command(app, "info", "Shows what a project holds.", p.info.project);
@@ -201,6 +202,9 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     }
   } catch (const CLI::CallForHelp&) {
     io.out << app.help();
+    return kExitSuccess;
+  } catch (const CLI::CallForVersion& e) {
+    io.out << e.what() << '\n';
     return kExitSuccess;
   } catch (const CLI::CallForAllHelp&) {
     io.out << app.help("", CLI::AppFormatMode::All);

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "model/number_text.h"
 #include "persistence/project_file.h"
 
 namespace plenvista {
@@ -28,6 +29,17 @@ ProjectImage* find_image(CliSession& session, int id) {
   if (ProjectImage* image = session.project().images().images.find(id)) return image;
   session.error("No image with id " + std::to_string(id));
   return nullptr;
+}
+
+std::string vec_text(const Vec3& v, int decimals) {
+  std::string text = "(";
+  text += format_fixed(v.x, decimals);
+  text += ", ";
+  text += format_fixed(v.y, decimals);
+  text += ", ";
+  text += format_fixed(v.z, decimals);
+  text += ')';
+  return text;
 }
 
 }  // namespace plenvista

@@ -76,4 +76,7 @@ class CliSession {
 // The image of that id, or null with "No image with id N" told.
 ProjectImage* find_image(CliSession& session, int id);
 
+// "(x, y, z)" with that many decimals, locale-free.
+std::string vec_text(const Vec3& v, int decimals);
+
 }  // namespace plenvista

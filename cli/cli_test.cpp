@@ -324,6 +324,9 @@ TEST(CliArguments, UsageErrorsExitTwoWithTheCommandsUsage) {
 
 TEST(CliArguments, HelpForTheToolAndEveryCommand) {
   Workspace ws;
+  const CliRun version = ws.run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "plenvista-cli " PLENVISTA_VERSION "\n");
   CliRun run = ws.run("--help");
   EXPECT_EQ(run.status, 0);
   for (const char* command : {"info", "new", "add-image", "add-reference", "add-face", "export", "dump", "calibrate",

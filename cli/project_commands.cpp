@@ -37,11 +37,6 @@ std::string colour_text(Colour c) {
   return text;
 }
 
-std::string vec_text(const Vec3& v, int decimals) {
-  return "(" + format_fixed(v.x, decimals) + ", " + format_fixed(v.y, decimals) + ", " +
-         format_fixed(v.z, decimals) + ")";
-}
-
 void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
   json.key(name).begin_array().value(v.x).value(v.y).value(v.z).end_array();
 }

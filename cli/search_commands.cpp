@@ -14,10 +14,6 @@ namespace plenvista {
 
 namespace {
 
-std::string vec_text(const Vec3& v) {
-  return "(" + format_fixed(v.x, 3) + ", " + format_fixed(v.y, 3) + ", " + format_fixed(v.z, 3) + ")";
-}
-
 void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
   json.key(name).begin_array().value(v.x).value(v.y).value(v.z).end_array();
 }
@@ -61,8 +57,8 @@ void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
   if (located.empty()) io.out << "No image has changed reference points to locate from\n";
   for (const ProjectImage* image : located) {
     io.out << "Image " << image->id << " \"" << image->description << "\": score "
-           << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset) << ", rotation "
-           << vec_text(image->pose.rotation) << "\n  outliers:";
+           << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset, 3) << ", rotation "
+           << vec_text(image->pose.rotation, 3) << "\n  outliers:";
     bool any = false;
     for (const ReferencePoint* point : image->reference_points) {
       if (!point->outlier) continue;
@@ -137,7 +133,7 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
     json.member("layer", point->layer->name).end_object();
     io.out << json.text();
   } else {
-    io.out << "Added point " << point->id << " at " << vec_text(position) << " in layer \"" << point->layer->name
+    io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \"" << point->layer->name
            << "\"\n";
   }
   return kExitSuccess;

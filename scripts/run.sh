@@ -5,13 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-
-build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLENVISTA_BUILD_TESTS=OFF -DPLENVISTA_BUILD_BENCHMARKS=OFF
-cmake --build "$build"
-
-if [[ -x "$build/shell/plenvista" ]]; then
-  exec "$build/shell/plenvista" "$@"
-fi
-echo "The main window is not built yet. Built so far:"
-find "$build" -maxdepth 2 -type f -executable -name 'plenvista*' -print
+scripts/build-release.sh
+exec build/release/shell/plenvista "$@"

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test headless.
+# Installs what is missing; builds and starts the program exactly as
+# scripts/run.sh does (warnings as errors here); builds everything with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
+# headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+scripts/build-release.sh --strict
+scripts/smoke.sh build/release-strict
+
 build=build/test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLENVISTA_SANITIZE=ON
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLENVISTA_SANITIZE=ON -DPLENVISTA_WERROR=ON
 cmake --build "$build"
 
 # The file readers' fuzz targets, a bounded time each (FUZZ_SECONDS, default

@@ -1,6 +1,14 @@
+#include <cstdio>
+#include <cstring>
+
 #include "shell/plenvista_app.h"
 
 int main(int argc, char** argv) {
+  // Answered before any window system is touched, so it works without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("plenvista %s\n", PLENVISTA_VERSION);
+    return 0;
+  }
   plenvista::CPlenvistaApp app(argc, argv);
   return app.run();
 }
