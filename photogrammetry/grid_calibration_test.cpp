@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "photogrammetry/grid_check.h"
 #include "testing/synthetic_grid.h"
 
 namespace plenvista {
@@ -343,6 +344,16 @@ TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
     EXPECT_EQ(camera.rows, 8);
     EXPECT_EQ(camera.columns, 12);
     expect_table_matches(camera, grid, 0.5);
+
+    const GridCheck check = check_grid(camera, photo.intersection_found);
+    EXPECT_TRUE(check.passed()) << ::testing::PrintToString(check.problems);
+    EXPECT_EQ(check.found, 117);
+    EXPECT_LT(check.rms_px, 0.3);
+    EXPECT_LT(check.worst_px, 1.0);
+    EXPECT_GT(check.cell_width_px.min, 38.0);
+    EXPECT_LT(check.cell_width_px.max, 44.5);
+    EXPECT_GT(check.cell_height_px.min, 38.0);
+    EXPECT_LT(check.cell_height_px.max, 44.5);
   }
 }
 
