@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "platform/qimage_pixels.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 namespace {
@@ -20,7 +20,7 @@ void BM_LoadBmpPixels(benchmark::State& state) {
     return;
   }
   const std::string file = path.toStdString();
-  for (auto _ : state) benchmark::DoNotOptimize(load_bmp_pixels(file));
+  for (auto _ : state) benchmark::DoNotOptimize(read_photograph_pixels(file));
 }
 
 BENCHMARK(BM_LoadBmpPixels)->Unit(benchmark::kMillisecond);

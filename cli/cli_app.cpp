@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -102,6 +103,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App app{"plenvista-cli: the photogrammetric modeller's operations on the command line, without a display.",
                "plenvista-cli"};
   app.require_subcommand(1, 1);
+  install_photograph_size_reader();
   app.set_version_flag("--version", std::string("plenvista-cli ") + PLENVISTA_VERSION);
   Parsed p;
 

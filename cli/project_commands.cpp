@@ -11,6 +11,7 @@
 #include "persistence/diagnostic_dump.h"
 #include "persistence/file_io.h"
 #include "photogrammetry/bitmap_size.h"
+#include "platform/photograph_reader.h"
 #include "photogrammetry/project_camera.h"
 
 namespace plenvista {
@@ -43,7 +44,7 @@ void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
 
 std::optional<BitmapSize> photograph_size(const ProjectImage& image) {
   if (!image.resolved_path) return std::nullopt;
-  return read_bitmap_size(*image.resolved_path);
+  return read_photograph_size(*image.resolved_path);
 }
 
 void info_json(CliIo& io, Project& project) {

@@ -27,6 +27,8 @@ std::int32_t u16_at(const std::uint8_t* bytes) {
   return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8));
 }
 
+PhotographSizeReader size_reader = &read_bitmap_size;
+
 }  // namespace
 
 std::optional<BitmapSize> read_bitmap_size(const std::string& path) {
@@ -69,11 +71,13 @@ std::optional<BitmapSize> read_bitmap_size(const std::string& path) {
   return size;
 }
 
+void set_photograph_size_reader(PhotographSizeReader reader) { size_reader = reader ? reader : &read_bitmap_size; }
+
 bool matches_native_size(const Project& project, ProjectImage& image) {
   const std::optional<std::string> path =
       find_file_along_directories(project.model.image_directories, project.directory, image.file_name);
   if (path) {
-    if (const std::optional<BitmapSize> size = read_bitmap_size(*path)) {
+    if (const std::optional<BitmapSize> size = size_reader(*path)) {
       image.pixel_width = size->width;
       image.pixel_height = size->height;
     }
