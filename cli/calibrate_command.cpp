@@ -61,9 +61,9 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   };
 
   if (io.progress) io.err << "Reading " << options.photograph << " ...\n";
-  std::string problem;
-  std::optional<RgbImage> pixels = read_photograph_pixels(options.photograph, &problem);
-  if (!pixels) return fail(problem);
+  std::string unreadable;
+  std::optional<RgbImage> pixels = read_photograph_pixels(options.photograph, &unreadable);
+  if (!pixels) return fail(unreadable);
 
   GridPhoto photo;
   CameraModel camera;

@@ -330,6 +330,25 @@ std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::str
 
 QImage read_photograph_image(const std::string& path, std::string* error) { return decode(path, error); }
 
-void install_photograph_size_reader() { set_photograph_size_reader(&installed_size_reader); }
+std::optional<EmbeddedImage> embeddable_photograph(const std::string& path, std::string& error) {
+  if (!read_photograph_size(path, &error)) return std::nullopt;
+  std::optional<EmbeddedImage> stored = embed_as_stored(path, error);
+  if (stored) return stored;
+  const QImage image = decode(path, &error);
+  if (image.isNull()) return std::nullopt;
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) {
+    error = "The photograph " + path + " cannot be converted to PNG";
+    return std::nullopt;
+  }
+  return EmbeddedImage{png.toStdString(), "image/png"};
+}
+
+void install_photograph_readers() {
+  set_photograph_size_reader(&installed_size_reader);
+  set_image_embedder(&embeddable_photograph);
+}
 
 }  // namespace plenvista

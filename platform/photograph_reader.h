@@ -26,6 +26,7 @@
 
 #include <QImage>
 
+#include "export/glb_export.h"
 #include "photogrammetry/bitmap_size.h"
 #include "photogrammetry/pixel_source.h"
 
@@ -56,9 +57,14 @@ std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::str
 // into it), or a null image on failure.
 QImage read_photograph_image(const std::string& path, std::string* error = nullptr);
 
-// Makes matches_native_size (and so the size check of added images and
-// texture mapping) read every format through read_photograph_size. Called
-// once at start by the GUI and the command-line tool.
-void install_photograph_size_reader();
+// A texture photograph for the glTF export: JPEG and PNG files as they are
+// (their headers checked), BMP and TIFF decoded and encoded as PNG.
+std::optional<EmbeddedImage> embeddable_photograph(const std::string& path, std::string& error);
+
+// Makes the core read photographs through this reader: matches_native_size
+// (the size check of added images, texture mapping) through
+// read_photograph_size and the glTF export through embeddable_photograph.
+// Called once at start by the GUI and the command-line tool.
+void install_photograph_readers();
 
 }  // namespace plenvista

@@ -16,7 +16,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   QStringList words = arguments();
   if (!words.isEmpty()) words.removeFirst();
   command_line_ = words.join(QLatin1Char(' ')).toStdString();
-  install_photograph_size_reader();
+  install_photograph_readers();
 }
 
 int Application::run() {
