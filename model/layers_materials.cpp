@@ -10,7 +10,7 @@ namespace {
 
 template <class T>
 bool name_taken(const IdList<T>& list, const std::string& name) {
-  return std::any_of(list.begin(), list.end(), [&](const T* r) { return equal_ignoring_case(r->name, name); });
+  return std::any_of(list.begin(), list.end(), [&](const T* r) { return equal_ignoring_case(shown(r->name), name); });
 }
 
 }  // namespace

@@ -15,13 +15,14 @@
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"
+#include "model/text.h"
 
 namespace plenvista {
 
 struct ModelData {
-  std::string description;
+  StoredText description = "";
   int next_id = 0;
-  std::string image_directories = ".;";
+  StoredText image_directories = ".;";
   IdList<ModelPoint> points{100, 100};
   IdList<ModelPoint> mirror_points{100, 100};
   IdList<ModelFace> faces{100, 100};
