@@ -214,6 +214,7 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
   created->description = options.description;
   created->resolved_path = found;
   ProjectImage* image = add_image(project, std::move(created));
+  if (!image) return kExitFailure;
   if (!matches_native_size(project, *image)) {
     const CameraModel& camera = project.images().camera;
     const std::string sizes = std::to_string(image->pixel_width) + " x " + std::to_string(image->pixel_height) +
@@ -246,6 +247,7 @@ int run_add_reference(CliIo& io, const AddReferenceOptions& options) {
   if (!image) return kExitFailure;
   const ReferencePoint* point = add_reference_point(
       project, *image, options.world, {options.at.x - image->centre_x, options.at.y - image->centre_y});
+  if (!point) return kExitFailure;
   project.changed = 1;
   project.note_change();
   if (!session.save()) return kExitFailure;

@@ -124,6 +124,7 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
   }
   const Vec3 position = point_triangulation(options.image_at, options.partner_at, *a, *b);
   const ModelPoint* point = add_point(project, position.x, position.y, position.z);
+  if (!point) return kExitFailure;
   project.note_change();
   if (!session.save()) return kExitFailure;
   if (options.json) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "model/find_file.h"
@@ -465,8 +466,11 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
   if (m.layers.empty() || m.materials.empty()) return DecodeStatus::Damaged;
   if (!m.current_layer) m.current_layer = m.layers.first();
   if (!m.current_material) m.current_material = m.materials.first();
-  // Ids are never reused: keep the counter above every id in the file.
-  m.next_id = std::max(m.next_id, largest_id(out) + 1);
+  // Ids are never reused: keep the counter above every id in the file. A
+  // record holding the largest int leaves the counter nowhere to go.
+  const int largest = largest_id(out);
+  if (largest == std::numeric_limits<int>::max()) return DecodeStatus::Damaged;
+  m.next_id = std::max(m.next_id, largest + 1);
   return DecodeStatus::Ok;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "model/image_management.h"
@@ -407,6 +408,39 @@ TEST_F(DecodeProject, KeepsTheIdCounterAboveEveryIdRead) {
   ProjectFileContents c;
   ASSERT_EQ(decode_project(bytes_of(encode_project(project)), project, c), DecodeStatus::Ok);
   EXPECT_EQ(c.model.next_id, largest + 1);
+}
+
+// Found by fuzzing: a record id of the largest int made the counter wrap.
+// Such a file is damaged; one whose ids stop just below it opens full.
+TEST_F(OpenProject, IdsAtTheLargestIntAreDamageAndJustBelowItOpen) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  Project other(store, notifier, messages);
+  fill(other);
+  other.model.points.last()->id = kMax;
+  other.model.points.sort_by_id();
+  write(file("max.op2"), encode_project(other));
+  fill(project);
+  const std::string before = encode_project(project);
+  project.set_path(file("max.op2"));
+  EXPECT_EQ(open_project(project), 0);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text,
+            "Cannot read project file (" + file("max.op2") + "): the file is damaged or incomplete");
+  EXPECT_EQ(encode_project(project), before);
+
+  for (const int largest : {kMax - 1, kMax - 2}) {
+    other.model.points.last()->id = largest;
+    other.model.next_id = 5;
+    ProjectFileContents c;
+    ASSERT_EQ(decode_project(bytes_of(encode_project(other)), project, c), DecodeStatus::Ok) << largest;
+    EXPECT_EQ(c.model.next_id, largest + 1);
+  }
+  // A counter at the limit is what a project that used every id saves.
+  other.model.points.last()->id = 7;
+  other.model.next_id = kMax;
+  ProjectFileContents full;
+  ASSERT_EQ(decode_project(bytes_of(encode_project(other)), project, full), DecodeStatus::Ok);
+  EXPECT_EQ(full.model.next_id, kMax);
 }
 
 TEST_F(OpenProject, EveryTruncationAndRandomDamageLeavesTheProjectUntouched) {
