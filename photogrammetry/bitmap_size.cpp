@@ -75,7 +75,7 @@ void set_photograph_size_reader(PhotographSizeReader reader) { size_reader = rea
 
 bool matches_native_size(const Project& project, ProjectImage& image) {
   const std::optional<std::string> path =
-      find_file_along_directories(project.model.image_directories, project.directory, image.file_name);
+      find_file_along_directories(shown(project.model.image_directories), project.directory, shown(image.file_name));
   if (path) {
     if (const std::optional<BitmapSize> size = size_reader(*path)) {
       image.pixel_width = size->width;
