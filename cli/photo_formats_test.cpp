@@ -201,7 +201,7 @@ TEST(CliPhotographFormats, ATextureFlowWithJpegPhotographsExportsObjAndGlb) {
   ASSERT_EQ(run.status, 0) << run.err;
   run = run_cli(ws.dir, "export p.op2 --format glb --output model --mirror off");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Exported " + ws.path("model.glb") + "\n");
+  EXPECT_NE(run.out.find("model.glb"), std::string::npos) << run.out;
   EXPECT_EQ(run_cli(ws.dir, "export p.op2 --format glb").status, 1) << "a glTF export needs --output";
 
   Assimp::Importer obj_reader;

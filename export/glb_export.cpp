@@ -1,5 +1,6 @@
 #include "export/glb_export.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "export/export_paths.h"
 #include "export/normals.h"
 #include "model/find_file.h"
+#include "model/text.h"
 #include "persistence/file_io.h"
 
 namespace plenvista {
@@ -97,10 +99,10 @@ struct BinaryBuffer {
 };
 
 struct Accessor {
-  std::size_t view;
-  int component;
-  std::size_t count;
-  const char* type;
+  std::size_t view = 0;
+  int component = 0;
+  std::size_t count = 0;
+  const char* type = "";
   std::array<float, 3> min{};
   std::array<float, 3> max{};
   bool bounds = false;
@@ -219,7 +221,11 @@ std::string glb_bytes(ModelData& model, const ExportSettings& settings, const Ma
   std::vector<Accessor> accessors;
   std::vector<Primitive> primitives;
   const auto accessor = [&](const auto& values, int target, int component, std::size_t count, const char* type) {
-    accessors.push_back({buffer.add(values.data(), values.size() * sizeof values[0], target), component, count, type});
+    Accessor& added = accessors.emplace_back();
+    added.view = buffer.add(values.data(), values.size() * sizeof values[0], target);
+    added.component = component;
+    added.count = count;
+    added.type = type;
     return accessors.size() - 1;
   };
   for (std::size_t m = 0; m < faces_of.size(); ++m) {
@@ -275,7 +281,7 @@ std::string glb_bytes(ModelData& model, const ExportSettings& settings, const Ma
     bool first = true;
     for (std::size_t m = 0; m < lists.materials.size(); ++m) {
       const Material& material = *lists.materials[m];
-      json.next(first).raw(R"({"name":)").string(material.name).raw(R"(,"pbrMetallicRoughness":{)");
+      json.next(first).raw(R"({"name":)").string(shown(material.name)).raw(R"(,"pbrMetallicRoughness":{)");
       if (texture_of[m]) {
         json.raw(R"("baseColorTexture":{"index":)").number(std::uint64_t{*texture_of[m]}).raw("},");
       } else {
@@ -362,11 +368,11 @@ int export_glb(Project& project, const std::string& path) {
       std::optional<EmbeddedImage>& image = embedded[photo];
       std::string error;
       const std::optional<std::string> found =
-          find_file_along_directories(project.model.image_directories, project.directory, photo->file_name);
+          find_file_along_directories(shown(project.model.image_directories), project.directory, shown(photo->file_name));
       if (found) image = installed_embedder(*found, error);
       if (!image) {
-        project.messages.show((found ? error : "The photograph " + photo->file_name + " cannot be found") +
-                                  ": the material " + material->name + " is exported without its texture.",
+        project.messages.show((found ? error : "The photograph " + std::string(shown(photo->file_name)) + " cannot be found") +
+                                  ": the material " + std::string(shown(material->name)) + " is exported without its texture.",
                               "Warning");
       }
     }
