@@ -185,13 +185,14 @@ TEST(CliPhotographFormats, ATextureFlowWithJpegPhotographsExportsObjAndGlb) {
     std::vector<ModelPoint*> points;
     for (const Vec3& p : {Vec3{0, 0, 0}, Vec3{20, 0, 0}, Vec3{0, 20, 0}, Vec3{20, 20, 10}})
       points.push_back(add_point(project, p.x, p.y, p.z));
-    for (std::size_t i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2; ++i) {
       ProjectImage& image = *project.images().images.at(i);
-      image.pose = CameraPose{{static_cast<double>(i) * 5, 0, -250}, {0, 0, 0}};
+      image.pose = CameraPose{{i * 5.0, 0, -250}, {0, 0, 0}};
       Material* material = add_material(project, i == 0 ? "Front" : "Side");
       material->texture_image = &image;
       project.model.current_material = material;
-      add_face(project, *points[i], *points[1 + i], *points[2 + i]);
+      add_face(project, *points[static_cast<std::size_t>(i)], *points[static_cast<std::size_t>(i) + 1],
+               *points[static_cast<std::size_t>(i) + 2]);
     }
     ASSERT_EQ(save_project(project), 1);
   }

@@ -261,9 +261,9 @@ std::string glb_bytes(ModelData& model, const ExportSettings& settings, const Ma
   }
 
   Json json;
-  json.raw(R"({"asset":{"version":"2.0","generator":"Plenvista"},"scene":0,"scenes":[{"nodes":[)");
-  if (!primitives.empty()) json.raw("0");
-  json.raw("]}]");
+  json.raw(R"({"asset":{"version":"2.0","generator":"Plenvista"},"scene":0,"scenes":[{)");
+  if (!primitives.empty()) json.raw(R"("nodes":[0])");
+  json.raw("}]");
   if (!primitives.empty()) {
     json.raw(R"(,"nodes":[{"mesh":0}],"meshes":[{"primitives":[)");
     bool first = true;
