@@ -2,9 +2,9 @@
 #include <memory>
 #include <ostream>
 
+#include "base/number_text.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
-#include "model/number_text.h"
+#include "cli/json_values.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "platform/qimage_pixels.h"
@@ -22,8 +22,6 @@ std::string position_text(Point2 p) {
   text += ')';
   return text;
 }
-
-void json_point(JsonWriter& json, Point2 p) { json.begin_array().value(p.x).value(p.y).end_array(); }
 
 }  // namespace
 
@@ -70,19 +68,17 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   if (!save_camera(options.output, camera, messages)) return kExitFailure;
 
   if (options.json) {
-    JsonWriter json;
-    json.begin_object().key("centre");
-    json_point(json, centre.position);
-    json.key("corners").begin_array();
-    for (const Point2& p : corners) json_point(json, p);
-    json.end_array()
-        .member("rows", camera.rows)
-        .member("columns", camera.columns)
-        .member("native_width", camera.native_width)
-        .member("native_height", camera.native_height)
-        .member("camera_file", options.output)
-        .end_object();
-    io.out << json.text();
+    QJsonArray corner_positions;
+    for (const Point2& p : corners) corner_positions.append(json_array(p));
+    io.out << json_document({
+        {"centre", json_array(centre.position)},
+        {"corners", corner_positions},
+        {"rows", camera.rows},
+        {"columns", camera.columns},
+        {"native_width", camera.native_width},
+        {"native_height", camera.native_height},
+        {"camera_file", json_text(options.output)},
+    });
   } else {
     io.out << "Centre : " << position_text(centre.position) << '\n';
     for (std::size_t k = 0; k < 4; ++k) io.out << "Point " << k + 1 << " : " << position_text(corners[k]) << '\n';

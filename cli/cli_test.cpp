@@ -3,15 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <assimp/cimport.h>
 #include <assimp/scene.h>
 
-#include <filesystem>
-
+#include "base/number_text.h"
 #include "cli/cli_test_support.h"
 #include "model/edit_actions.h"
 #include "model/layers_materials.h"
-#include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
@@ -20,28 +20,29 @@
 namespace plenvista {
 namespace {
 
-using testing::CliRun;
-using testing::OpenedProject;
-using testing::run_cli;
-using testing::TempDir;
+using test_support::CliRun;
+using test_support::OpenedProject;
+using test_support::parse_json;
+using test_support::run_cli;
+using test_support::TempDir;
 
 // A directory with a camera (native size 64 x 48) in cameras/ and two
 // photographs in photos/: front.bmp of the native size and small.bmp of 32 x 24.
 struct Workspace {
   TempDir dir;
   Workspace() {
-    CameraModel camera = testing::grid_camera(8, 12);
+    CameraModel camera = test_support::grid_camera(8, 12);
     camera.native_width = 64;
     camera.native_height = 48;
     std::filesystem::create_directories(dir.path / "cameras");
-    testing::RecordingMessages messages;
+    test_support::RecordingMessages messages;
     EXPECT_TRUE(save_camera(dir.dir("cameras") + "cam.cal", camera, messages));
-    dir.write("photos/front.bmp", testing::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
-    dir.write("photos/small.bmp", testing::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
+    dir.write("photos/front.bmp", test_support::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
+    dir.write("photos/small.bmp", test_support::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
   }
   std::string path(const std::string& relative) const { return (dir.path / relative).string(); }
   CliRun run(const std::string& arguments) const { return run_cli(dir, arguments); }
-  std::string bytes(const std::string& relative) const { return testing::read_text(dir.path / relative); }
+  std::string bytes(const std::string& relative) const { return test_support::read_text(dir.path / relative); }
 
   // A project with the camera and one native-size image (id 2).
   void make_project() const {
@@ -182,7 +183,7 @@ TEST(CliAddFace, AddsAFaceWithTheCurrentMaterial) {
   {
     OpenedProject opened(ws.path("p.op2"));
     for (int k = 0; k < 3; ++k) add_point(opened.project, k, k * k, 1);
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string before = ws.bytes("p.op2");
   CliRun run = ws.run("add-face p.op2 --points 3 5 9");
@@ -210,15 +211,24 @@ TEST(CliInfo, ReportsImagesCameraAndCountsForPeopleAndScripts) {
   std::filesystem::remove(ws.path("photos/front.bmp"));
   CliRun run = ws.run("info p.op2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"camera\":{\"name\":\"cam.cal\",\"path\":\"" + ws.path("cameras/cam.cal") +
-                         "\",\"found\":true}"),
-            std::string::npos)
+  const QJsonObject info = parse_json(run.out);
+  EXPECT_EQ(
+      info["camera"].toObject(),
+      (QJsonObject{{"name", "cam.cal"}, {"path", QString::fromStdString(ws.path("cameras/cam.cal"))}, {"found", true}}))
       << run.out;
-  EXPECT_NE(run.out.find("{\"id\":2,\"description\":\"Front\",\"file\":\"front.bmp\",\"path\":null,\"found\":false,"
-                         "\"located\":false,\"score\":0,\"reference_points\":1"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("\"points\":0,\"faces\":0,\"texture_coordinates\":0"), std::string::npos) << run.out;
+  const QJsonObject image = info["images"].toArray().at(0).toObject();
+  EXPECT_EQ(image["id"], 2);
+  EXPECT_EQ(image["description"], "Front");
+  EXPECT_EQ(image["file"], "front.bmp");
+  EXPECT_TRUE(image["path"].isNull());
+  EXPECT_EQ(image["found"], false);
+  EXPECT_EQ(image["located"], false);
+  EXPECT_EQ(image["score"], 0);
+  EXPECT_EQ(image["reference_points"], 1);
+  EXPECT_TRUE(image["width"].isNull());
+  EXPECT_EQ(info["points"], 0);
+  EXPECT_EQ(info["faces"], 0);
+  EXPECT_EQ(info["texture_coordinates"], 0);
 
   run = ws.run("info p.op2");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -237,10 +247,10 @@ TEST(CliDump, WritesTheDumpToTheWorkingDirectory) {
   EXPECT_EQ(dump.rfind("\r\nImages : 1\r\nImage : Front, Offset:(", 0), 0u) << dump;
 }
 
-testing::SyntheticGrid calibration_grid() {
-  testing::SyntheticGrid grid;
-  grid.line_x = testing::evenly(57.3, 44.0, 13);
-  grid.line_y = testing::evenly(61.7, 44.0, 9);
+test_support::SyntheticGrid calibration_grid() {
+  test_support::SyntheticGrid grid;
+  grid.line_x = test_support::evenly(57.3, 44.0, 13);
+  grid.line_y = test_support::evenly(61.7, 44.0, 9);
   grid.cross_width = 7.0;
   grid.cross_arm = 22.0;
   return grid;
@@ -253,21 +263,25 @@ std::string numbers(Point2 p, Point2 off = {3, -4}) {
 
 TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   Workspace ws;
-  const testing::SyntheticGrid grid = calibration_grid();
-  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
-  const Point2 cross = testing::true_intersection(grid, 4, 6);
+  const test_support::SyntheticGrid grid = calibration_grid();
+  ws.dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(grid)));
+  const Point2 cross = test_support::true_intersection(grid, 4, 6);
   std::string corners;
   for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
-    corners += " " + numbers(testing::true_intersection(grid, r, c));
-  const CliRun run = ws.run("calibrate grid.bmp --rows 8 --columns 12 --cell 10 12.5 --distance 250 --centre " +
-                            numbers(cross) + " --corners" + corners +
-                            " --output made.cal --notes 'bench camera' --json");
+    corners += " " + numbers(test_support::true_intersection(grid, r, c));
+  const CliRun run =
+      ws.run("calibrate grid.bmp --rows 8 --columns 12 --cell 10 12.5 --distance 250 --centre " + numbers(cross) +
+             " --corners" + corners + " --output made.cal --notes 'bench camera' --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"rows\":8,\"columns\":12,\"native_width\":640,\"native_height\":480"), std::string::npos)
-      << run.out;
+  const QJsonObject report = parse_json(run.out);
+  EXPECT_EQ(report["rows"], 8) << run.out;
+  EXPECT_EQ(report["columns"], 12);
+  EXPECT_EQ(report["native_width"], 640);
+  EXPECT_EQ(report["native_height"], 480);
+  EXPECT_EQ(report["corners"].toArray().size(), 4);
 
   CameraModel camera;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera(ws.path("made.cal"), camera, messages));
   EXPECT_EQ(camera.rows, 8);
   EXPECT_EQ(camera.columns, 12);
@@ -281,7 +295,7 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   EXPECT_EQ(camera.native_width, 640);
   for (int i = 0; i <= 8; ++i) {
     for (int j = 0; j <= 12; ++j) {
-      const Point2 truth = testing::true_intersection(grid, i, j);
+      const Point2 truth = test_support::true_intersection(grid, i, j);
       EXPECT_NEAR(camera.corner(i, j).x, truth.x, 0.5) << i << ", " << j;
       EXPECT_NEAR(camera.corner(i, j).y, truth.y, 0.5) << i << ", " << j;
     }
@@ -290,8 +304,8 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
 
 TEST(CliCalibrate, ClicksOutsideTheirRegionsAndUnreadablePhotographsFail) {
   Workspace ws;
-  const testing::SyntheticGrid grid = calibration_grid();
-  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
+  const test_support::SyntheticGrid grid = calibration_grid();
+  ws.dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(grid)));
   const std::string fixed = " --rows 8 --columns 12 --cell 10 10 --distance 100 --output made.cal";
   const std::string corners = " --corners 57 61 101 61 101 105 57 105";
   CliRun run = ws.run("calibrate grid.bmp" + fixed + " --centre 20 20" + corners);
@@ -305,7 +319,8 @@ TEST(CliCalibrate, ClicksOutsideTheirRegionsAndUnreadablePhotographsFail) {
   EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
   EXPECT_EQ(ws.run("calibrate grid.bmp" + fixed + " --centre 320 240" + corners + " --distance 0").status, 2);
   EXPECT_EQ(ws.run("calibrate grid.bmp --rows 31 --columns 12 --cell 10 10 --distance 100 --output made.cal"
-                   " --centre 320 240" + corners)
+                   " --centre 320 240" +
+                   corners)
                 .status,
             2);
 }
@@ -347,7 +362,7 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
     ModelPoint* b = add_point(opened.project, 10, 0, 0);
     ModelPoint* c = add_point(opened.project, 0, 10, 5);
     add_face(opened.project, *a, *b, *c);
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string before = ws.bytes("p.op2");
   CliRun run = ws.run("export p.op2 --format obj");
@@ -392,7 +407,6 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
   EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
 }
 
-
 // Photograph position (pixels) of a world point seen from `pose` by image 2's camera.
 Point2 photographed(const Workspace& ws, const CameraPose& pose, const Vec3& world) {
   OpenedProject opened(ws.path("p.op2"));
@@ -414,7 +428,7 @@ TEST(CliLocate, RecoversAKnownPoseFromItsReferencePoints) {
   }
   const CliRun run = ws.run("locate p.op2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("{\"images\":[{\"id\":2,", 0), 0u) << run.out;
+  EXPECT_EQ(parse_json(run.out)["images"].toArray().at(0).toObject()["id"], 2) << run.out;
   OpenedProject opened(ws.path("p.op2"));
   const ProjectImage& image = *opened.project.images().images.at(0);
   EXPECT_EQ(image.pose_known, 1);
@@ -464,7 +478,7 @@ TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
     at_left = project_to_image(truth, a, true);
     at_right = project_to_image(truth, b, true);
     a.pose_known = 1;
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string args = " --image 2 " + numbers(at_left, {0, 0}) + " --partner 3 " + numbers(at_right, {0, 0});
   const std::string before = ws.bytes("p.op2");
@@ -475,11 +489,13 @@ TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
   {
     OpenedProject opened(ws.path("p.op2"));
     opened.project.images().images.at(1)->pose_known = 1;
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   run = ws.run("add-point p.op2 --json" + args);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("{\"id\":4,\"position\":[", 0), 0u) << run.out;
+  const QJsonObject added = parse_json(run.out);
+  EXPECT_EQ(added["id"], 4) << run.out;
+  EXPECT_EQ(added["position"].toArray().size(), 3) << run.out;
   OpenedProject opened(ws.path("p.op2"));
   ASSERT_EQ(opened.project.model.points.count(), 1);
   const ModelPoint& point = *opened.project.model.points.at(0);
@@ -506,7 +522,7 @@ TEST(CliTexture, GivesTheFacesOfTexturedMaterialsCoordinates) {
     add_face(project, *a, *b, *c);
     project.model.current_material = project.model.materials.at(0);
     add_face(project, *a, *c, *b);
-    ASSERT_EQ(save_project(project), 1);
+    ASSERT_TRUE(save_project(project));
   }
   const std::string before = ws.bytes("p.op2");
   EXPECT_EQ(ws.run("texture p.op2 --material Nothing").status, 1);

@@ -110,8 +110,10 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   const ExportLists lists = collect_export_lists(model, s);
   const bool textured = s.use_textures == 1;
   std::vector<const ModelPoint*> vertices;
-  if (textured) for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
-  else vertices.assign(lists.points.begin(), lists.points.end());
+  if (textured)
+    for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
+  else
+    vertices.assign(lists.points.begin(), lists.points.end());
   const auto point_at = positions(lists.points);
   const auto coord_at = positions(lists.texture_coords);
   const auto material_at = positions(lists.materials);
@@ -140,8 +142,9 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   }
   if (textured) {
     out += " MeshTextureCoords {\r\n";
-    out += reference_items<const TextureCoord*>("  ", {lists.texture_coords.begin(), lists.texture_coords.end()},
-                                                [](const TextureCoord* t) { return number(t->u) + ";" + number(t->v) + ";"; });
+    out += reference_items<const TextureCoord*>(
+        "  ", {lists.texture_coords.begin(), lists.texture_coords.end()},
+        [](const TextureCoord* t) { return number(t->u) + ";" + number(t->v) + ";"; });
     out += " }\r\n";
   }
   out += " MeshMaterialList {\r\n  " + std::to_string(lists.materials.size()) + ";\r\n";
@@ -151,13 +154,14 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   for (const Material* m : lists.materials) {
     out += "  Material {\r\n   " + colour_numbers(m->face_colour, "; ") + "; 1.000000;;\r\n   0.000000;\r\n   " +
            colour_numbers(m->specular_colour, "; ") + ";;\r\n   " + colour_numbers(m->emissive_colour, "; ") + ";;\r\n";
-    if (textured && m->texture_image) out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name + "\";\r\n   }\r\n";
+    if (textured && m->texture_image)
+      out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name + "\";\r\n   }\r\n";
     out += "  }\r\n";
   }
   return out + " }\r\n}\r\n";
 }
 
-struct RandomModel : testing::ExportFixture {
+struct RandomModel : test_support::ExportFixture {
   std::mt19937 random{2024};
   std::vector<std::unique_ptr<TextureCoord>> strays;  // referenced by faces, in no list
   Material stray_material;
@@ -166,10 +170,14 @@ struct RandomModel : testing::ExportFixture {
   int pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random); }
   double coordinate() {
     switch (pick(4)) {
-      case 0: return pick(2001) / 128.0 - 7.8125;                   // exact ties in the sixth decimal
-      case 1: return (pick(2000001) - 1000000 + 0.5) / 1e6;           // near ties
-      case 2: return std::uniform_real_distribution<double>(-1e7, 1e7)(random);
-      default: return std::uniform_real_distribution<double>(-20, 20)(random);
+      case 0:
+        return pick(2001) / 128.0 - 7.8125;  // exact ties in the sixth decimal
+      case 1:
+        return (pick(2000001) - 1000000 + 0.5) / 1e6;  // near ties
+      case 2:
+        return std::uniform_real_distribution<double>(-1e7, 1e7)(random);
+      default:
+        return std::uniform_real_distribution<double>(-20, 20)(random);
     }
   }
   // Ids spread widely when asked, so that both ways of numbering are used.
@@ -185,8 +193,9 @@ struct RandomModel : testing::ExportFixture {
     std::vector<Material*> materials{model.materials.first()};
     for (int m = 1; m < 5; ++m) materials.push_back(add_material(project, "Material " + std::to_string(m)));
     for (std::size_t m = 0; m < materials.size(); ++m) {
-      materials[m]->face_colour = make_colour(static_cast<std::uint8_t>(pick(256)), static_cast<std::uint8_t>(pick(256)),
-                                              static_cast<std::uint8_t>(pick(256)));
+      materials[m]->face_colour =
+          make_colour(static_cast<std::uint8_t>(pick(256)), static_cast<std::uint8_t>(pick(256)),
+                      static_cast<std::uint8_t>(pick(256)));
       materials[m]->specular_colour = make_colour(static_cast<std::uint8_t>(pick(256)), 0, 255);
       materials[m]->emissive_colour = make_colour(0, static_cast<std::uint8_t>(pick(256)), 1);
       if (m < photos.size() && pick(2)) {

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iostream>
 
+#include "base/binary_io.h"
 #include "model/image_management.h"
 #include "model/layers_materials.h"
-#include "persistence/binary_io.h"
 #include "persistence/project_file.h"
 #include "photogrammetry/camera_file.h"
 #include "testing/cameras.h"
@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path out = argv[1];
   std::filesystem::create_directories(out / "project");
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project(store, notifier, messages);
   auto write = [&](const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -64,10 +64,11 @@ int main(int argc, char** argv) {
   m.faces.insert(std::move(face));
   project.camera_file_name = "camera.cal";
   for (int version = 1; version <= 13; ++version)
-    write(out / "project" / ("v" + std::to_string(version) + ".op2"), testing::encode_project_version(project, version));
+    write(out / "project" / ("v" + std::to_string(version) + ".op2"),
+          test_support::encode_project_version(project, version));
 
   std::filesystem::create_directories(out / "camera_file");
-  CameraModel camera = testing::grid_camera(3, 4);
+  CameraModel camera = test_support::grid_camera(3, 4);
   camera.notes = "seed";
   if (!save_camera((out / "camera_file" / "small.cal").string(), camera, messages)) return 1;
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"

@@ -8,13 +8,15 @@
 // object, so holders may keep a reference for the program's lifetime.
 //
 // `changed` is set by every edit; Note change turns it into `modified` and
-// posts ModelChanged. Save clears `modified`.
+// posts ModelChanged. Save clears `modified`. Both are flags held in memory
+// only.
 
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "base/settings_store.h"
 #include "model/cad_view_state.h"
 #include "model/export_settings.h"
 #include "model/image_set.h"
@@ -22,7 +24,6 @@
 #include "model/notifications.h"
 #include "model/undo_history.h"
 #include "model/user_messages.h"
-#include "persistence/settings_store.h"
 
 namespace plenvista {
 
@@ -34,9 +35,6 @@ struct CursorPosition {
   double window_y = 0.0;
 };
 
-inline constexpr int kProjectFileMagic = 53;
-inline constexpr int kProjectFileVersion = 13;
-
 struct Project {
   // Create: the defaults and the preferences from the store.
   Project(SettingsStore& settings, Notifier& notifier, MessageSink& messages);
@@ -46,11 +44,11 @@ struct Project {
   CursorPosition cursor;
   ModelPoint* single_selected = nullptr;
   ModelPoint single_selected_transformed;
-  int changed = 0;
+  bool changed = false;
   int point_mode = 1;
   int select_mode = 0;
   int cad_page_shown = 0;
-  int modified = 0;
+  bool modified = false;
   std::unique_ptr<ImageSet> image_set = std::make_unique<ImageSet>();
   ExportSettings export_settings;
   UndoHistory undo;
@@ -61,9 +59,7 @@ struct Project {
   std::optional<std::string> path;
   std::string directory;  // up to and including the last separator; empty while untitled
   std::string file_name;
-  int file_magic = kProjectFileMagic;
-  std::string file_signature = "PLEN";
-  int file_version = kProjectFileVersion;
+  int file_version = 0;  // of the file last opened or saved; 0 before either
   std::optional<std::string> camera_file_name;
   std::optional<std::string> camera_file_path;
   Notifier& notifier;
@@ -80,8 +76,8 @@ struct Project {
   // file name; without a separator the whole path is the file name and the
   // directory is left as it was.
   void set_path(const std::string& new_path);
-  // If `changed`: `modified` 1, refresh the single selection, post
-  // ModelChanged, `changed` 0.
+  // If `changed`: `modified` set, refresh the single selection, post
+  // ModelChanged, `changed` cleared.
   void note_change();
   void refresh_single_selection();
   // Clears every point's selected and picked flags, posts SelectionChanged 0
@@ -89,7 +85,7 @@ struct Project {
   void clear_selection();
   // Toggle or set the selected flag of the point at a slot; out of range ignored.
   void toggle_selection(int slot);
-  void set_selection(int slot, int value);
+  void set_selection(int slot, bool value);
 
  private:
   void apply_defaults();

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
+#include "base/binary_io.h"
+#include "base/file_io.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
@@ -13,13 +13,13 @@
 namespace plenvista {
 namespace {
 
-using testing::Shown;
+using test_support::Shown;
 
 struct CameraFile : ::testing::Test {
-  testing::TempDir tmp;
-  testing::RecordingMessages messages;
+  test_support::TempDir tmp;
+  test_support::RecordingMessages messages;
   std::string path = (tmp.path / "c.cal").string();
-  CameraModel camera = testing::grid_camera(14, 20);
+  CameraModel camera = test_support::grid_camera(14, 20);
 
   void SetUp() override {
     camera.image_file = "grid.bmp";
@@ -137,10 +137,10 @@ TEST_F(LoadCamera, DamagedOrShortFilesLeaveTheCameraUnchanged) {
       with_i32(rows_at, 31),
       with_i32(rows_at + 4, 31),
       with_i32(rows_at + 4, -2),
-      with_i32(rows_at, 15),        // says more rows than the file holds
-      with_i32(22, 0x7FFFFFFF),     // notes longer than the file
+      with_i32(rows_at, 15),     // says more rows than the file holds
+      with_i32(22, 0x7FFFFFFF),  // notes longer than the file
   };
-  CameraModel target = testing::grid_camera(5, 6);
+  CameraModel target = test_support::grid_camera(5, 6);
   const CameraModel before = target;
   for (const std::string& bytes : damaged) {
     write(bytes);
@@ -152,7 +152,7 @@ TEST_F(LoadCamera, DamagedOrShortFilesLeaveTheCameraUnchanged) {
 }
 
 TEST_F(LoadCamera, FewerRowsClearTheRestOfTheTables) {
-  CameraModel small = testing::grid_camera(2, 3);
+  CameraModel small = test_support::grid_camera(2, 3);
   ASSERT_TRUE(save_camera(path, small, messages));
   ASSERT_TRUE(load_camera(path, camera, messages));
   EXPECT_EQ(camera.rows, 2);

@@ -23,8 +23,8 @@
 
 #include <optional>
 
-#include "model/vec3.h"
-#include "photogrammetry/camera_model.h"
+#include "base/vec3.h"
+#include "model/camera_model.h"
 #include "photogrammetry/grid_photo.h"
 
 namespace plenvista {

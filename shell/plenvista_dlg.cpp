@@ -17,11 +17,11 @@
 #include <functional>
 #include <string>
 
+#include "base/number_text.h"
 #include "model/edit_actions.h"
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
-#include "model/number_text.h"
 #include "shell/help_window.h"
 #include "shell/toolbar_icons.h"
 #include "shell/translation_editor_dialog.h"
@@ -104,8 +104,7 @@ QRect dialog_units(int x, int y, int width, int height) {
 }
 
 QString point_text(double x, double y, double z) {
-  return QString::fromStdString("x:" + format_fixed(x, 2) + ", y:" + format_fixed(y, 2) +
-                                ", z:" + format_fixed(z, 2));
+  return QString::fromStdString("x:" + format_fixed(x, 2) + ", y:" + format_fixed(y, 2) + ", z:" + format_fixed(z, 2));
 }
 
 const QString kCaption = QStringLiteral("Plenvista");
@@ -282,7 +281,7 @@ void CPlenvistaDlg::connect_commands() {
   on(32802, [this] { delete_command(*project_); });
   for (int id : {32780, 32803}) on(id, [this] { on_translations(); });
   on(32808, [this] {
-    project_->changed = 0;
+    project_->changed = false;
     commit_mirror(*project_);
   });
   on(32810, [this] { on_selection_size(5); });
@@ -348,14 +347,14 @@ void CPlenvistaDlg::on_open() {
 
 bool CPlenvistaDlg::on_save() {
   if (!project_->path) return on_save_as();
-  return project_files_.save(*project_) == 1;
+  return project_files_.save(*project_);
 }
 
 bool CPlenvistaDlg::on_save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
   project_->set_path(*path);
-  const bool saved = project_files_.save(*project_) == 1;
+  const bool saved = project_files_.save(*project_);
   set_title();
   return saved;
 }
@@ -400,7 +399,7 @@ void CPlenvistaDlg::on_help() {
 }
 
 bool CPlenvistaDlg::may_discard_changes() {
-  if (project_->modified == 0) return true;
+  if (!project_->modified) return true;
   const auto answer = questions_.ask(this, QStringLiteral("Save Change ?"), kCaption,
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
   if (answer == QMessageBox::No) return true;
@@ -414,7 +413,7 @@ bool CPlenvistaDlg::open_at(const std::string& path) {
   const auto old_directory = project_->directory;
   const auto old_file_name = project_->file_name;
   project_->set_path(path);
-  if (project_files_.open && project_files_.open(*project_) == 1) {
+  if (project_files_.open && project_files_.open(*project_) == OpenResult::Opened) {
     project_->post(Notification::ModelChanged);
     set_title();
     return true;
@@ -489,7 +488,8 @@ void CPlenvistaDlg::refresh() {
   show_mirror_->setChecked(model.show_mirror_points != 0);
   show_mirror_->setEnabled(model.transform.mirror_plane != MirrorPlane::None);
   commands_.at(model.selection_size == 15 ? 32811 : 32810)->setChecked(true);
-  if (model.selection_mode >= 0 && model.selection_mode <= 2) commands_.at(32812 + model.selection_mode)->setChecked(true);
+  if (model.selection_mode >= 0 && model.selection_mode <= 2)
+    commands_.at(32812 + model.selection_mode)->setChecked(true);
   cad_views_[0]->set_current_axis(project_->active_cad_view);
 }
 

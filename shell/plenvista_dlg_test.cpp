@@ -29,9 +29,9 @@
 namespace plenvista {
 namespace {
 
-using testing::FileStore;
-using testing::ScriptedFiles;
-using testing::ScriptedQuestions;
+using test_support::FileStore;
+using test_support::ScriptedFiles;
+using test_support::ScriptedQuestions;
 
 void deliver() { QCoreApplication::processEvents(); }
 
@@ -56,7 +56,7 @@ class MainWindow : public ::testing::Test {
     p->z = z;
     p->layer = project().model.current_layer;
     p->selected = selected;
-    project().changed = 1;
+    project().changed = true;
     project().note_change();
     deliver();
     return p;
@@ -124,14 +124,37 @@ TEST_F(Menu, TextsIdsAndShortcutsInOrder) {
 }
 
 TEST_F(Toolbar, ThirtyOnePositionsWithTooltipsAndCheckGroups) {
-  const std::vector<std::pair<int, QString>> expected{
-      {32797, "New Project"}, {32798, "Open"}, {32799, "Save"}, {0, ""}, {32800, "Undo"}, {32801, "Redo"},
-      {0, ""}, {32802, "Delete"}, {0, ""}, {32803, "Translation / Scaling"}, {32804, "Materials"},
-      {32805, "Layers"}, {0, ""}, {32806, "Set Material"}, {32807, "Set Layer"}, {0, ""},
-      {32808, "Commit Mirror"}, {32809, "Apply Texture"}, {0, ""}, {32810, "Small Selection"},
-      {32811, "Large Selection"}, {0, ""}, {32812, "New selection"}, {32813, "Add to selection"},
-      {32814, "Remove from selection"}, {0, ""}, {32815, "Tabbed Image / CAD display"},
-      {32816, "Mixed Image / CAD display"}, {0, ""}, {32817, "Camera Editor"}, {32818, "Export"}};
+  const std::vector<std::pair<int, QString>> expected{{32797, "New Project"},
+                                                      {32798, "Open"},
+                                                      {32799, "Save"},
+                                                      {0, ""},
+                                                      {32800, "Undo"},
+                                                      {32801, "Redo"},
+                                                      {0, ""},
+                                                      {32802, "Delete"},
+                                                      {0, ""},
+                                                      {32803, "Translation / Scaling"},
+                                                      {32804, "Materials"},
+                                                      {32805, "Layers"},
+                                                      {0, ""},
+                                                      {32806, "Set Material"},
+                                                      {32807, "Set Layer"},
+                                                      {0, ""},
+                                                      {32808, "Commit Mirror"},
+                                                      {32809, "Apply Texture"},
+                                                      {0, ""},
+                                                      {32810, "Small Selection"},
+                                                      {32811, "Large Selection"},
+                                                      {0, ""},
+                                                      {32812, "New selection"},
+                                                      {32813, "Add to selection"},
+                                                      {32814, "Remove from selection"},
+                                                      {0, ""},
+                                                      {32815, "Tabbed Image / CAD display"},
+                                                      {32816, "Mixed Image / CAD display"},
+                                                      {0, ""},
+                                                      {32817, "Camera Editor"},
+                                                      {32818, "Export"}};
   const QList<QAction*> actions = window->toolbar()->actions();
   ASSERT_EQ(actions.size(), 31);
   const std::set<int> grouped{32810, 32811, 32812, 32813, 32814, 32815, 32816};
@@ -214,7 +237,7 @@ TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
 TEST_F(Notifications, HandledInPostingOrderAfterThePosterReturns) {
   project().model.selection_size = 15;
   project().post(Notification::ImagesChanged);  // presses Large Selection
-  project().model.selection_size = 5;            // changed again before delivery
+  project().model.selection_size = 5;           // changed again before delivery
   window->command(32811)->setChecked(true);
   project().post(Notification::DisplayChanged);
   EXPECT_TRUE(window->command(32811)->isChecked());
@@ -230,8 +253,8 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   EXPECT_TRUE(window->command(32802)->isEnabled());
   window->vertex_tab()->setCurrentIndex(1);  // face mode
   EXPECT_EQ(project().point_mode, 0);
-  p->selected = 0;
-  project().changed = 1;
+  p->selected = false;
+  project().changed = true;
   project().note_change();
   deliver();
   EXPECT_FALSE(window->command(32802)->isEnabled());
@@ -364,7 +387,7 @@ TEST_F(OpenCommand, AskedBeforeAModifiedProjectIsReplaced) {
   trigger(57601);
   project().model.description = "a edited";
   add_point(0, 0, 0, 0);
-  ASSERT_EQ(project().modified, 1);
+  ASSERT_TRUE(project().modified);
 
   questions.answers = {QMessageBox::Cancel};
   files.choices = {"/data/b.op2"};
@@ -416,7 +439,7 @@ TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
   QApplication::setActiveWindow(window.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   ModelPoint* p = plenvista::add_point(project(), 1, 2, 3);
-  p->selected = 1;
+  p->selected = true;
   project().note_change();
   deliver();
   ASSERT_TRUE(window->command(32802)->isEnabled());
@@ -573,8 +596,8 @@ namespace {
 TEST(ProjectFileCommands, SaveAsThenOpenThroughTheRealProjectFile) {
   QTemporaryDir dir;
   MemorySettingsStore settings;
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   const std::string path = dir.filePath("round trip.op2").toStdString();
   CPlenvistaDlg window({settings, files, questions, {open_project, save_project}, {}});
   window.project().model.description = "kept";

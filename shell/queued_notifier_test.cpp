@@ -25,9 +25,9 @@ TEST(QueuedNotifier, DeliversAfterThePosterReturnsInPostingOrder) {
   EXPECT_TRUE(received.empty());
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();  // a post made while handling may wait for the next round
-  EXPECT_EQ(received, (Received{{Notification::ModelChanged, 0},
-                                {Notification::SelectionChanged, 1},
-                                {Notification::RedrawViews, 7}}));
+  EXPECT_EQ(
+      received,
+      (Received{{Notification::ModelChanged, 0}, {Notification::SelectionChanged, 1}, {Notification::RedrawViews, 7}}));
 }
 
 TEST(QueuedNotifier, DropsPostsWithoutAReceiver) {

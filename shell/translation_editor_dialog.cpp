@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {

@@ -7,20 +7,20 @@
 
 #include <string>
 
+#include "base/binary_io.h"
 #include "model/project.h"
-#include "persistence/binary_io.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 inline std::string encode_project_version(const Project& project, int version) {
   ByteWriter w;
   auto id = [](const auto* r) { return r ? r->id : -1; };
-  auto name = [&](const std::string& n) {
-    w.text(std::string_view(version == 1 ? "C:\\old\\place\\" + n : n));
-  };
+  auto name = [&](const std::string& n) { w.text(std::string_view(version == 1 ? "C:\\old\\place\\" + n : n)); };
   auto camera = [&] {
-    if (project.camera_file_name) name(*project.camera_file_name);
-    else w.i32(0);
+    if (project.camera_file_name)
+      name(*project.camera_file_name);
+    else
+      w.i32(0);
   };
   auto images = [&] {
     const ImageSet& set = project.images();
@@ -174,4 +174,4 @@ inline std::string encode_project_version(const Project& project, int version) {
   return std::move(w.data());
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support
