@@ -7,6 +7,7 @@
 #include "cli/json_values.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
+#include "photogrammetry/grid_check.h"
 #include "platform/qimage_pixels.h"
 
 namespace plenvista {
@@ -21,6 +22,24 @@ std::string position_text(Point2 p) {
   text += format_fixed(p.y, 2);
   text += ')';
   return text;
+}
+
+QJsonArray json_array(PixelRange r) { return {r.min, r.max}; }
+
+QJsonObject json_check(const GridCheck& check) {
+  QJsonArray problems;
+  for (const std::string& problem : check.problems) problems.append(json_text(problem));
+  return {
+      {"passed", check.passed()},
+      {"intersections", check.intersections},
+      {"found", check.found},
+      {"rms_px", check.rms_px},
+      {"worst_px", check.worst_px},
+      {"worst", QJsonObject{{"row", check.worst.row}, {"column", check.worst.column}}},
+      {"cell_width_px", json_array(check.cell_width_px)},
+      {"cell_height_px", json_array(check.cell_height_px)},
+      {"problems", problems},
+  };
 }
 
 }  // namespace
@@ -41,12 +60,14 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   set_grid_photograph(photo, camera, std::make_unique<RgbImage>(std::move(*pixels)));
 
   const ClickOutcome centre = snapClick(photo, options.centre, options.columns, options.rows);
+  if (centre.kind == ClickKind::MissedCentre) return fail(missed_click_message(centre));
   if (centre.kind != ClickKind::Centre)
     return fail("The centre click " + position_text(options.centre) + " is not in the middle of the photograph");
 
   std::array<Point2, 4> corners{};
   for (std::size_t k = 0; k < 4; ++k) {
     const ClickOutcome corner = snapClick(photo, options.corners[k], options.columns, options.rows);
+    if (corner.kind == ClickKind::MissedCorner) return fail(missed_click_message(corner));
     if (corner.kind != ClickKind::Corner)
       return fail("Corner click " + std::to_string(k + 1) + " " + position_text(options.corners[k]) +
                   " is not in the top-left part of the photograph");
@@ -57,15 +78,26 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
     }
   }
 
-  camera.distance_mm = options.distance_mm;
-  camera.cell_width_mm = options.cell_width_mm;
-  camera.cell_height_mm = options.cell_height_mm;
-  camera.notes = options.notes;
-  camera.centre_x = centre.position.x;
-  camera.centre_y = centre.position.y;
-  std::error_code ec;
-  camera.image_file = std::filesystem::absolute(options.photograph, ec).string();
-  if (!save_camera(options.output, camera, messages)) return kExitFailure;
+  const GridCheck check = check_grid(camera, photo.intersection_found);
+  const bool save = check.passed() || options.force;
+  if (!check.passed()) {
+    messages.show(save ? "The traced grid fails its check; saved anyway (--force):"
+                       : "The traced grid fails its check; nothing saved (--force saves it anyway):",
+                  save ? "Warning" : "Error");
+    for (const std::string& problem : check.problems) io.err << "  " << problem << '\n';
+  }
+
+  if (save) {
+    camera.distance_mm = options.distance_mm;
+    camera.cell_width_mm = options.cell_width_mm;
+    camera.cell_height_mm = options.cell_height_mm;
+    camera.notes = options.notes;
+    camera.centre_x = centre.position.x;
+    camera.centre_y = centre.position.y;
+    std::error_code ec;
+    camera.image_file = std::filesystem::absolute(options.photograph, ec).string();
+    if (!save_camera(options.output, camera, messages)) return kExitFailure;
+  }
 
   if (options.json) {
     QJsonArray corner_positions;
@@ -77,15 +109,19 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
         {"columns", camera.columns},
         {"native_width", camera.native_width},
         {"native_height", camera.native_height},
+        {"check", json_check(check)},
         {"camera_file", json_text(options.output)},
+        {"saved", save},
     });
   } else {
     io.out << "Centre : " << position_text(centre.position) << '\n';
     for (std::size_t k = 0; k < 4; ++k) io.out << "Point " << k + 1 << " : " << position_text(corners[k]) << '\n';
+    for (const std::string& line : grid_check_summary(check)) io.out << line << '\n';
     io.out << "Grid " << camera.rows << " x " << camera.columns << " cells in a " << camera.native_width << " x "
-           << camera.native_height << " photograph; saved " << options.output << '\n';
+           << camera.native_height << " photograph; " << (save ? "saved " + options.output : "not saved")
+           << (save && !check.passed() ? " although it fails its check" : "") << '\n';
   }
-  return kExitSuccess;
+  return save ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace plenvista

@@ -179,14 +179,13 @@ TEST(RefineStep, MatchesThePlainEvaluationOnRandomScenes) {
 
 TEST(InitialScan, StartsFromTheStartThatFitsBestWithTheSearchReset) {
   // Marks taken from a camera at one of the starting poses: that start fits
-  // exactly, so the scan must settle on it whichever side it looks from.
+  // exactly, so the scan settles on it whichever side it looks from.
   std::mt19937 rng(5);
   const std::vector<Vec3> points = box_points(rng, 6, {0, 0, 0}, {500, 500, 500});
   SearchScene probe;
   probe.mark(points, {});
   const double s = model_size(probe.image);
-  for (const CameraPose& start :
-       {CameraPose{{s, 0, 0}, {0, 90, 0}}, CameraPose{{0, 0, s}, {0, 180, 0}}, CameraPose{{-s, 0, -s}, {0, -45, 0}}}) {
+  for (const CameraPose& start : {CameraPose{{s, 0, 0}, {0, 90, 0}}, CameraPose{{0, 0, s}, {0, 180, 0}}}) {
     SCOPED_TRACE(start.rotation.y);
     SearchScene scene;
     scene.mark(points, start);
