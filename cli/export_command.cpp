@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <ostream>
 
+#include "base/text.h"
 #include "cli/commands.h"
 #include "export/export_paths.h"
-#include "model/text.h"
 
 namespace plenvista {
 
@@ -48,8 +48,8 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
     io.out << "Exported " << project.export_settings.export_base << '\n';
     return kExitSuccess;
   }
-  const auto& written = options.format == ExportFormat::Obj ? project.export_settings.last_obj_path
-                                                             : project.export_settings.last_x_path;
+  const auto& written =
+      options.format == ExportFormat::Obj ? project.export_settings.last_obj_path : project.export_settings.last_x_path;
   io.out << "Exported " << written.value_or(typed) << (options.format == ExportFormat::Obj ? ".obj" : "") << '\n';
   return kExitSuccess;
 }

@@ -1,18 +1,18 @@
 // plenvista-cli on photographs as cameras make them: the same scene saved as
 // BMP, JPEG (quality 95), PNG and TIFF gives the same results.
 
-#include <assimp/Importer.hpp>
-#include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <filesystem>
 
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include "base/number_text.h"
 #include "cli/cli_test_support.h"
 #include "model/edit_actions.h"
 #include "model/layers_materials.h"
-#include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
@@ -21,10 +21,10 @@
 namespace plenvista {
 namespace {
 
-using testing::CliRun;
-using testing::OpenedProject;
-using testing::run_cli;
-using testing::TempDir;
+using test_support::CliRun;
+using test_support::OpenedProject;
+using test_support::run_cli;
+using test_support::TempDir;
 
 constexpr const char* kExtensions[] = {"bmp", "jpg", "png", "tif"};
 
@@ -50,28 +50,28 @@ struct PhotoWorkspace {
   TempDir dir;
   RgbImage picture{1, 1};
   PhotoWorkspace() {
-    CameraModel camera = testing::grid_camera(8, 12);
+    CameraModel camera = test_support::grid_camera(8, 12);
     camera.native_width = 64;
     camera.native_height = 48;
-    testing::RecordingMessages messages;
+    test_support::RecordingMessages messages;
     EXPECT_TRUE(save_camera((dir.path / "cam.cal").string(), camera, messages));
-    testing::SyntheticGrid scene = testing::calibration_grid();
+    test_support::SyntheticGrid scene = test_support::calibration_grid();
     scene.width = 64;
     scene.height = 48;
-    scene.line_x = testing::evenly(5.5, 9.0, 7);
-    scene.line_y = testing::evenly(4.5, 9.0, 5);
-    picture = testing::draw_grid(scene);
+    scene.line_x = test_support::evenly(5.5, 9.0, 7);
+    scene.line_y = test_support::evenly(4.5, 9.0, 5);
+    picture = test_support::draw_grid(scene);
   }
   std::string path(const std::string& name) const { return (dir.path / name).string(); }
 };
 
 TEST(CliPhotographFormats, EveryFormatCalibratesToTheSameCornerTable) {
   TempDir dir;
-  const testing::SyntheticGrid grid = testing::calibration_grid();
-  const RgbImage drawn = testing::draw_grid(grid);
-  std::string clicks = " --centre " + numbers(testing::true_intersection(grid, 4, 6)) + " --corners";
+  const test_support::SyntheticGrid grid = test_support::calibration_grid();
+  const RgbImage drawn = test_support::draw_grid(grid);
+  std::string clicks = " --centre " + numbers(test_support::true_intersection(grid, 4, 6)) + " --corners";
   for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
-    clicks += " " + numbers(testing::true_intersection(grid, r, c));
+    clicks += " " + numbers(test_support::true_intersection(grid, r, c));
 
   std::vector<CameraModel> cameras;
   for (const char* ext : kExtensions) {
@@ -81,7 +81,7 @@ TEST(CliPhotographFormats, EveryFormatCalibratesToTheSameCornerTable) {
                                         clicks + " --output " + ext + ".cal");
     ASSERT_EQ(run.status, 0) << ext << ": " << run.err;
     CameraModel camera;
-    testing::RecordingMessages messages;
+    test_support::RecordingMessages messages;
     ASSERT_TRUE(load_camera((dir.path / (std::string(ext) + ".cal")).string(), camera, messages));
     EXPECT_EQ(camera.native_width, 640);
     EXPECT_EQ(camera.native_height, 480);
@@ -97,10 +97,10 @@ TEST(CliPhotographFormats, EveryFormatCalibratesToTheSameCornerTable) {
   }
 
   // A photograph cut short is refused by name, and no camera is written.
-  const std::string jpeg = testing::read_text(dir.path / "grid.jpg");
+  const std::string jpeg = test_support::read_text(dir.path / "grid.jpg");
   dir.write("cut.jpg", jpeg.substr(0, jpeg.size() / 2));
-  const CliRun cut = run_cli(dir, "calibrate cut.jpg --rows 8 --columns 12 --cell 10 10 --distance 250" + clicks +
-                                      " --output cut.cal");
+  const CliRun cut = run_cli(
+      dir, "calibrate cut.jpg --rows 8 --columns 12 --cell 10 10 --distance 250" + clicks + " --output cut.cal");
   EXPECT_EQ(cut.status, 1);
   EXPECT_NE(cut.err.find("Cannot read the photograph cut.jpg: the file is cut short or damaged"), std::string::npos)
       << cut.err;
@@ -136,9 +136,9 @@ TEST(CliPhotographFormats, EveryFormatLocatesToTheSamePose) {
     }
     for (std::size_t k = 0; k < std::size(world); ++k) {
       const Vec3& w = world[k];
-      const CliRun run = run_cli(dir, "add-reference " + project + " --image 2 --at " + numbers(clicks[k], {0, 0}) +
-                                          " --world " + format_fixed(w.x, 3) + " " + format_fixed(w.y, 3) + " " +
-                                          format_fixed(w.z, 3));
+      const CliRun run =
+          run_cli(dir, "add-reference " + project + " --image 2 --at " + numbers(clicks[k], {0, 0}) + " --world " +
+                           format_fixed(w.x, 3) + " " + format_fixed(w.y, 3) + " " + format_fixed(w.z, 3));
       ASSERT_EQ(run.status, 0) << run.err;
     }
     const CliRun located = run_cli(dir, "locate " + project);
@@ -160,7 +160,9 @@ std::vector<aiVector3D> corners_of(const aiScene& scene, bool uv) {
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
       for (unsigned k = 0; k < mesh.mFaces[f].mNumIndices; ++k) {
         const unsigned at = mesh.mFaces[f].mIndices[k];
-        corners.push_back(!uv ? mesh.mVertices[at] : mesh.HasTextureCoords(0) ? mesh.mTextureCoords[0][at] : aiVector3D());
+        corners.push_back(!uv                        ? mesh.mVertices[at]
+                          : mesh.HasTextureCoords(0) ? mesh.mTextureCoords[0][at]
+                                                     : aiVector3D());
       }
     }
   }
@@ -226,13 +228,14 @@ TEST(CliPhotographFormats, ATextureFlowWithJpegPhotographsExportsObjAndGlb) {
   }
 
   ASSERT_EQ(glb->mNumTextures, 2u);
-  const std::string jpeg = testing::read_text(ws.dir.path / "front.jpg");
+  const std::string jpeg = test_support::read_text(ws.dir.path / "front.jpg");
   const aiTexture& front = *glb->mTextures[0];
   EXPECT_EQ(front.mHeight, 0u);
   ASSERT_EQ(front.mWidth, jpeg.size());
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(front.pcData), jpeg.size()), jpeg);
   const aiTexture& side = *glb->mTextures[1];
-  const QImage converted = QImage::fromData(reinterpret_cast<const uchar*>(side.pcData), static_cast<int>(side.mWidth), "PNG");
+  const QImage converted =
+      QImage::fromData(reinterpret_cast<const uchar*>(side.pcData), static_cast<int>(side.mWidth), "PNG");
   ASSERT_EQ(converted.size(), QSize(64, 48));
   const Rgb centre = ws.picture.pixel(31, 20);
   EXPECT_EQ(converted.pixel(31, 20), qRgb(centre.r, centre.g, centre.b));

@@ -1,9 +1,9 @@
 #include "export/export_paths.h"
 
+#include "base/text.h"
 #include "export/directx_export.h"
 #include "export/glb_export.h"
 #include "export/obj_export.h"
-#include "model/text.h"
 
 namespace plenvista {
 
@@ -36,8 +36,8 @@ std::string glb_path(const std::string& typed) {
   return typed + ".glb";
 }
 
-int export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
-                       const ExportOptions& options) {
+bool export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
+                        const ExportOptions& options) {
   ExportSettings& settings = project.export_settings;
   settings.format = static_cast<int>(format);
   settings.use_textures = options.use_textures;

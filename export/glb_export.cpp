@@ -8,19 +8,19 @@
 #include <limits>
 #include <unordered_map>
 
+#include "base/file_io.h"
+#include "base/text.h"
 #include "export/export_file.h"
 #include "export/export_lists.h"
 #include "export/export_paths.h"
 #include "export/normals.h"
 #include "model/find_file.h"
-#include "model/text.h"
-#include "persistence/file_io.h"
 
 namespace plenvista {
 
 namespace {
 
-constexpr std::uint32_t kGlbMagic = 0x46546C67;  // "glTF"
+constexpr std::uint32_t kGlbMagic = 0x46546C67;   // "glTF"
 constexpr std::uint32_t kJsonChunk = 0x4E4F534A;  // "JSON"
 constexpr std::uint32_t kBinChunk = 0x004E4942;   // "BIN\0"
 constexpr int kFloat = 5126;
@@ -165,8 +165,8 @@ PrimitiveData primitive_of(const std::vector<ModelFace*>& faces, const ExportSet
       }
       const Vec3& n = point->normal;
       const bool none = n.x == 0.0 && n.y == 0.0 && n.z == 0.0;
-      data.normals.insert(data.normals.end(), {static_cast<float>(n.x), static_cast<float>(n.y),
-                                               none ? 1.0f : static_cast<float>(n.z)});
+      data.normals.insert(data.normals.end(),
+                          {static_cast<float>(n.x), static_cast<float>(n.y), none ? 1.0f : static_cast<float>(n.z)});
       if (data.textured) {
         data.texcoords.push_back(coord ? static_cast<float>(coord->u) : 0.0f);
         data.texcoords.push_back(coord ? static_cast<float>(coord->v) : 0.0f);
@@ -355,7 +355,7 @@ std::string glb_bytes(ModelData& model, const ExportSettings& settings, const Ma
   return glb;
 }
 
-int export_glb(Project& project, const std::string& path) {
+bool export_glb(Project& project, const std::string& path) {
   ExportSettings& settings = project.export_settings;
   copy_transform(settings, project.model.transform);
   split_export_path(path, project.directory, settings);
@@ -367,13 +367,14 @@ int export_glb(Project& project, const std::string& path) {
       if (!photo || embedded.contains(photo)) continue;
       std::optional<EmbeddedImage>& image = embedded[photo];
       std::string error;
-      const std::optional<std::string> found =
-          find_file_along_directories(shown(project.model.image_directories), project.directory, shown(photo->file_name));
+      const std::optional<std::string> found = find_file_along_directories(shown(project.model.image_directories),
+                                                                           project.directory, shown(photo->file_name));
       if (found) image = installed_embedder(*found, error);
       if (!image) {
-        project.messages.show((found ? error : "The photograph " + std::string(shown(photo->file_name)) + " cannot be found") +
-                                  ": the material " + std::string(shown(material->name)) + " is exported without its texture.",
-                              "Warning");
+        project.messages.show(
+            (found ? error : "The photograph " + std::string(shown(photo->file_name)) + " cannot be found") +
+                ": the material " + std::string(shown(material->name)) + " is exported without its texture.",
+            "Warning");
       }
     }
   }
@@ -381,9 +382,7 @@ int export_glb(Project& project, const std::string& path) {
     const auto found = embedded.find(material.texture_image);
     return found != embedded.end() && found->second ? &*found->second : nullptr;
   });
-  return write_export_file(project, settings.export_base, [&](TextOut& out) { out.put(glb); }) == WriteResult::Ok
-             ? 1
-             : 0;
+  return write_export_file(project, settings.export_base, [&](TextOut& out) { out.put(glb); }) == WriteResult::Ok;
 }
 
 }  // namespace plenvista

@@ -60,8 +60,8 @@ using MaterialImage = std::function<const EmbeddedImage*(const Material&)>;
 std::string glb_bytes(ModelData& model, const ExportSettings& settings, const MaterialImage& image_of);
 
 // Export glTF: copies the transform, embeds the texture photographs found
-// along the image directories and writes `path` atomically. Returns 1 when
+// along the image directories and writes `path` atomically. Returns whether
 // the file was written.
-int export_glb(Project& project, const std::string& path);
+bool export_glb(Project& project, const std::string& path);
 
 }  // namespace plenvista

@@ -13,11 +13,11 @@
 namespace plenvista {
 namespace {
 
-using testing::read_with_assimp;
+using test_support::read_with_assimp;
 
 // Two materials in the model's order, the second textured by a photograph;
 // a third material without faces.
-struct GlbModel : testing::ExportFixture {
+struct GlbModel : test_support::ExportFixture {
   Material* plain = nullptr;
   Material* skin = nullptr;
   ProjectImage photo;
@@ -137,7 +137,7 @@ TEST_F(GlbModel, ReverseZMirrorAndAnEmptyModel) {
 TEST_F(GlbModel, ExportFromDialogWritesTheFileAndWarnsOfAMissingPhotograph) {
   project.model.image_directories = ".";
   const ExportOptions options{1, 0, 1, 1};
-  ASSERT_EQ(export_from_dialog(project, ExportFormat::Glb, "model", options), 1);
+  ASSERT_TRUE(export_from_dialog(project, ExportFormat::Glb, "model", options));
   EXPECT_EQ(settings.format, 2);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].text.find("The photograph front.jpg cannot be found: the material Skin is exported "
@@ -153,7 +153,7 @@ TEST_F(GlbModel, ExportFromDialogWritesTheFileAndWarnsOfAMissingPhotograph) {
     std::fwrite(jpeg.bytes.data(), 1, jpeg.bytes.size(), f);
     std::fclose(f);
   }
-  ASSERT_EQ(export_from_dialog(project, ExportFormat::Glb, "model.GLB", options), 1);
+  ASSERT_TRUE(export_from_dialog(project, ExportFormat::Glb, "model.GLB", options));
   EXPECT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(read_text(in_dir("model.GLB")).find("image/jpeg") != std::string::npos, true);
 
@@ -161,9 +161,9 @@ TEST_F(GlbModel, ExportFromDialogWritesTheFileAndWarnsOfAMissingPhotograph) {
   const std::string before = read_text(in_dir("model.GLB"));
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no locale with a decimal comma is installed";
   model.transform.scale = 0.5;
-  ASSERT_EQ(export_from_dialog(project, ExportFormat::Glb, "comma", options), 1);
+  ASSERT_TRUE(export_from_dialog(project, ExportFormat::Glb, "comma", options));
   std::setlocale(LC_ALL, "C");
-  ASSERT_EQ(export_from_dialog(project, ExportFormat::Glb, "point", options), 1);
+  ASSERT_TRUE(export_from_dialog(project, ExportFormat::Glb, "point", options));
   EXPECT_EQ(read_text(in_dir("comma.glb")), read_text(in_dir("point.glb")));
   EXPECT_NE(before, read_text(in_dir("point.glb")));
 }

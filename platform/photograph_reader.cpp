@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -14,8 +13,8 @@
 #include <memory>
 #include <span>
 
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
+#include "base/binary_io.h"
+#include "base/file_io.h"
 
 namespace plenvista {
 namespace {
@@ -24,22 +23,32 @@ enum class Format { Unknown, Bmp, Jpeg, Png, Tiff };
 
 const char* format_name(Format f) {
   switch (f) {
-    case Format::Bmp: return "BMP";
-    case Format::Jpeg: return "JPEG";
-    case Format::Png: return "PNG";
-    case Format::Tiff: return "TIFF";
-    case Format::Unknown: break;
+    case Format::Bmp:
+      return "BMP";
+    case Format::Jpeg:
+      return "JPEG";
+    case Format::Png:
+      return "PNG";
+    case Format::Tiff:
+      return "TIFF";
+    case Format::Unknown:
+      break;
   }
   return "unknown";
 }
 
 const char* qt_format(Format f) {
   switch (f) {
-    case Format::Bmp: return "bmp";
-    case Format::Jpeg: return "jpeg";
-    case Format::Png: return "png";
-    case Format::Tiff: return "tiff";
-    case Format::Unknown: break;
+    case Format::Bmp:
+      return "bmp";
+    case Format::Jpeg:
+      return "jpeg";
+    case Format::Png:
+      return "png";
+    case Format::Tiff:
+      return "tiff";
+    case Format::Unknown:
+      break;
   }
   return "";
 }
@@ -96,9 +105,7 @@ std::string too_large(BitmapSize size) {
          " pixels, more than the 100 megapixels a photograph may have";
 }
 
-bool within_limit(BitmapSize size) {
-  return std::int64_t{size.width} * size.height <= kMaxPhotographPixels;
-}
+bool within_limit(BitmapSize size) { return std::int64_t{size.width} * size.height <= kMaxPhotographPixels; }
 
 bool read_u16(ByteReader& in, std::int32_t& out) {
   std::uint8_t b[2];
@@ -212,11 +219,16 @@ bool png_complete(std::span<const std::uint8_t> file) {
 
 bool complete(Format format, std::span<const std::uint8_t> file) {
   switch (format) {
-    case Format::Bmp: return bmp_complete(file);
-    case Format::Jpeg: return jpeg_complete(file);
-    case Format::Png: return png_complete(file);
-    case Format::Tiff: return true;  // the decoder fails on strips or tiles past the end
-    case Format::Unknown: break;
+    case Format::Bmp:
+      return bmp_complete(file);
+    case Format::Jpeg:
+      return jpeg_complete(file);
+    case Format::Png:
+      return png_complete(file);
+    case Format::Tiff:
+      return true;  // the decoder fails on strips or tiles past the end
+    case Format::Unknown:
+      break;
   }
   return false;
 }
@@ -249,14 +261,13 @@ QImage decode(const std::string& path, std::string* error) {
     fail(error, path, reason);
     return {};
   }
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                            static_cast<qsizetype>(bytes.size()));
+  QByteArray data =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer, qt_format(*format));
   prepare(reader);
-  const std::optional<BitmapSize> size =
-      *format == Format::Bmp ? read_bitmap_size(path) : header_size(reader);
+  const std::optional<BitmapSize> size = *format == Format::Bmp ? read_bitmap_size(path) : header_size(reader);
   if (!size) {
     fail(error, path, "its headers are damaged");
     return {};

@@ -20,11 +20,10 @@
 // a half-drawn picture. Every refusal gives a message naming the file:
 // "Cannot read the photograph <path>: <reason>". Paths are UTF-8.
 
+#include <QImage>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include <QImage>
 
 #include "export/glb_export.h"
 #include "photogrammetry/bitmap_size.h"

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <cstdlib>
 
 namespace plenvista {
@@ -55,12 +54,8 @@ TEST(PhotographReader, ReadsSizeAndPixelsOfEveryFormatInStoredOrientation) {
     const char* name;
     const char* format;
     int tolerance;
-  } cases[] = {{"grid photo.bmp", "BMP", 0},
-               {"photo.JPG", "JPEG", 40},
-               {"photo.png", "PNG", 0},
-               {"photo.tif", "TIFF", 0},
-               {"photo.tiff", "TIFF", 0},
-               {"named without extension", "PNG", 0}};
+  } cases[] = {{"grid photo.bmp", "BMP", 0}, {"photo.JPG", "JPEG", 40}, {"photo.png", "PNG", 0},
+               {"photo.tif", "TIFF", 0},     {"photo.tiff", "TIFF", 0}, {"named without extension", "PNG", 0}};
   for (const auto& c : cases) {
     const std::string path = files.write(c.name, encoded(picture, c.format, 100));
     EXPECT_EQ(read_photograph_size(path), (BitmapSize{7, 5})) << c.name;
