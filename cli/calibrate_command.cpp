@@ -13,15 +13,7 @@ namespace plenvista {
 
 namespace {
 
-// As the Camera Editor shows a position.
-std::string position_text(Point2 p) {
-  std::string text = "(";
-  text += format_fixed(p.x, 2);
-  text += ", ";
-  text += format_fixed(p.y, 2);
-  text += ')';
-  return text;
-}
+std::string position_text(Point2 p) { return format_position(p.x, p.y); }
 
 void json_point(JsonWriter& json, Point2 p) { json.begin_array().value(p.x).value(p.y).end_array(); }
 
