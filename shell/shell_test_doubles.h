@@ -12,27 +12,50 @@
 #include <vector>
 
 #include "model/project.h"
+#include "shell/file_dialogs.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista::testing {
 
-class ScriptedFiles : public FileChooser {
- public:
-  std::optional<std::string> choose_open(QWidget*) override { return next(); }
-  std::optional<std::string> choose_save(QWidget*, const std::string& initial) override {
-    save_initials.push_back(initial);
-    return next();
-  }
+// The user's file choices, in order; an empty queue cancels.
+struct ChoiceQueue {
   std::deque<std::optional<std::string>> choices;
-  std::vector<std::string> save_initials;
-
- private:
   std::optional<std::string> next() {
     if (choices.empty()) return std::nullopt;
     auto choice = choices.front();
     choices.pop_front();
     return choice;
   }
+};
+
+class ScriptedFiles : public FileChooser, public ChoiceQueue {
+ public:
+  std::optional<std::string> choose_open(QWidget*) override { return next(); }
+  std::optional<std::string> choose_save(QWidget*, const std::string& initial) override {
+    save_initials.push_back(initial);
+    return next();
+  }
+  std::vector<std::string> save_initials;
+};
+
+// Any kind of file: each dialog takes the next choice and records its
+// filter (and, for saving, the name it proposed).
+class ScriptedFileDialogs : public FileDialogs, public ChoiceQueue {
+ public:
+  std::optional<std::string> open_file(QWidget*, const QString& filter) override {
+    filters.push_back(filter);
+    return next();
+  }
+  std::optional<std::string> save_file(QWidget*, const QString& filter, const QString& default_suffix,
+                                       const std::string& initial) override {
+    filters.push_back(filter);
+    suffixes.push_back(default_suffix);
+    save_initials.push_back(initial);
+    return next();
+  }
+  std::vector<QString> filters;
+  std::vector<QString> suffixes;
+  std::vector<std::string> save_initials;
 };
 
 struct Asked {
