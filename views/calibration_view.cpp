@@ -1,6 +1,5 @@
 #include "views/calibration_view.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -10,6 +9,7 @@
 
 #include "model/zoom_pan.h"
 #include "platform/qimage_pixels.h"
+#include "views/closing_keys.h"
 #include "views/stretched_photo.h"
 #include "views/zoom_pan_input.h"
 
@@ -101,15 +101,7 @@ void CalibrationView::wheelEvent(QWheelEvent* event) {
 }
 
 void CalibrationView::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (!swallow_closing_key(event)) QWidget::keyPressEvent(event);
 }
 
 }  // namespace plenvista

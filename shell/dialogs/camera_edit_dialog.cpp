@@ -17,6 +17,7 @@
 #include "shell/dialogs/cam_busy_dialog.h"
 #include "shell/file_dialogs.h"
 #include "views/calibration_view.h"
+#include "views/closing_keys.h"
 
 namespace plenvista {
 
@@ -284,15 +285,7 @@ bool CameraEditDialog::may_close() {
 }
 
 void CameraEditDialog::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
-  }
+  if (!swallow_closing_key(event)) QDialog::keyPressEvent(event);
 }
 
 void CameraEditDialog::reject() {
