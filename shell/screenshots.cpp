@@ -20,7 +20,6 @@
 
 #include "model/zoom_pan.h"
 #include "shell/dialogs/camera_edit_dialog.h"
-#include "shell/file_dialogs.h"
 #include "shell/qt_seams.h"
 #include "testing/bmp_file.h"
 #include "testing/synthetic_grid.h"
@@ -30,7 +29,7 @@ namespace plenvista {
 namespace {
 
 // Answers every file dialog with one path.
-class FixedFile : public FileDialogs {
+class FixedFile : public FileChooser {
  public:
   explicit FixedFile(std::string path) : path_(std::move(path)) {}
   std::optional<std::string> open_file(QWidget*, const QString&) override { return path_; }

@@ -12,35 +12,14 @@
 #include <vector>
 
 #include "model/project.h"
-#include "shell/file_dialogs.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista::testing {
 
-// The user's file choices, in order; an empty queue cancels.
-struct ChoiceQueue {
-  std::deque<std::optional<std::string>> choices;
-  std::optional<std::string> next() {
-    if (choices.empty()) return std::nullopt;
-    auto choice = choices.front();
-    choices.pop_front();
-    return choice;
-  }
-};
-
-class ScriptedFiles : public FileChooser, public ChoiceQueue {
- public:
-  std::optional<std::string> choose_open(QWidget*) override { return next(); }
-  std::optional<std::string> choose_save(QWidget*, const std::string& initial) override {
-    save_initials.push_back(initial);
-    return next();
-  }
-  std::vector<std::string> save_initials;
-};
-
-// Any kind of file: each dialog takes the next choice and records its
-// filter (and, for saving, the name it proposed).
-class ScriptedFileDialogs : public FileDialogs, public ChoiceQueue {
+// File dialogs answered from a queue of choices (an empty queue cancels);
+// each records its filter and, for saving, the suffix and the name it
+// proposed.
+class ScriptedFiles : public FileChooser {
  public:
   std::optional<std::string> open_file(QWidget*, const QString& filter) override {
     filters.push_back(filter);
@@ -53,9 +32,18 @@ class ScriptedFileDialogs : public FileDialogs, public ChoiceQueue {
     save_initials.push_back(initial);
     return next();
   }
+  std::deque<std::optional<std::string>> choices;
   std::vector<QString> filters;
   std::vector<QString> suffixes;
   std::vector<std::string> save_initials;
+
+ private:
+  std::optional<std::string> next() {
+    if (choices.empty()) return std::nullopt;
+    auto choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
 };
 
 struct Asked {

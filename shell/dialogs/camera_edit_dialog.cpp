@@ -1,13 +1,12 @@
 #include "shell/dialogs/camera_edit_dialog.h"
 
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
 #include <filesystem>
 #include <utility>
 
@@ -15,7 +14,6 @@
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "shell/dialogs/cam_busy_dialog.h"
-#include "shell/file_dialogs.h"
 #include "views/calibration_view.h"
 #include "views/closing_keys.h"
 
@@ -27,7 +25,6 @@ const QString kTitle = QStringLiteral("Camera Editor");
 const QString kCameraFilter = QStringLiteral("cal Files (*.cal);;All Files (*.*)");
 const QString kPhotographFilter = QStringLiteral("bmp Files (*.bmp);;All Files (*.*)");
 constexpr int kInstructionPeriodMs = 1000;
-constexpr int kFieldLength = 127;
 constexpr int kNotesLength = 255;
 // Only the start of a field decides whether it reads as 0.
 constexpr int kRuleTextLength = 23;
@@ -40,14 +37,13 @@ QString file_name_of(const std::string& path) {
 
 }  // namespace
 
-CameraEditDialog::CameraEditDialog(FileDialogs& files, QuestionAsker& questions, QWidget* parent)
-    : QDialog(parent), files_(files), questions_(questions), messages_(questions) {
+CameraEditDialog::CameraEditDialog(FileChooser& files, QuestionAsker& questions, QWidget* parent)
+    : QDialog(parent), files_(files), questions_(questions), messages_(questions), form_(this) {
   setObjectName("CameraEditDialog");
   setWindowTitle(kTitle);
   messages_.bind(this);
   build();
-  fields_[Rows]->setText(QStringLiteral("14"));
-  fields_[Columns]->setText(QStringLiteral("20"));
+  clear_fields();
   update_instructions();
   timer_.setInterval(kInstructionPeriodMs);
   connect(&timer_, &QTimer::timeout, this, [this] { update_instructions(); });
@@ -57,62 +53,61 @@ CameraEditDialog::CameraEditDialog(FileDialogs& files, QuestionAsker& questions,
 CameraEditDialog::~CameraEditDialog() { timer_.stop(); }
 
 void CameraEditDialog::build() {
-  const auto make_button = [this](Button b, const char* text, void (CameraEditDialog::*command)()) {
+  const auto make_button = [this](Button b, const char* text) {
     buttons_[b] = new QPushButton(QString::fromLatin1(text), this);
     // ENTER must not press a button: the editor has no default action.
     buttons_[b]->setAutoDefault(false);
-    connect(buttons_[b], &QPushButton::clicked, this, command);
   };
-  make_button(New, "New", &CameraEditDialog::new_camera);
-  make_button(OpenCamera, "Open ...", &CameraEditDialog::open_camera);
-  make_button(OpenImage, "Open ...", &CameraEditDialog::open_image);
-  buttons_[Save] = new QPushButton(QStringLiteral("Save"), this);
-  buttons_[SaveAs] = new QPushButton(QStringLiteral("Save As ..."), this);
-  for (Button b : {Save, SaveAs}) buttons_[b]->setAutoDefault(false);
+  make_button(New, "New");
+  make_button(OpenCamera, "Open ...");
+  make_button(Save, "Save");
+  make_button(SaveAs, "Save As ...");
+  make_button(OpenImage, "Open ...");
+  connect(buttons_[New], &QPushButton::clicked, this, [this] { new_camera(); });
+  connect(buttons_[OpenCamera], &QPushButton::clicked, this, [this] { open_camera(); });
   connect(buttons_[Save], &QPushButton::clicked, this, [this] { save(); });
   connect(buttons_[SaveAs], &QPushButton::clicked, this, [this] { save_as(); });
+  connect(buttons_[OpenImage], &QPushButton::clicked, this, [this] { open_image(); });
 
   auto* top = new QHBoxLayout;
   for (Button b : {New, OpenCamera, Save, SaveAs}) top->addWidget(buttons_[b]);
   top->addStretch();
 
-  for (std::size_t f = 0; f < fields_.size(); ++f) {
-    fields_[f] = new QLineEdit(this);
-    fields_[f]->setMaxLength(f == static_cast<std::size_t>(Notes) ? kNotesLength : kFieldLength);
-  }
-  auto* form = new QGridLayout;
-  int row = 0;
-  const auto add_row = [&](const char* label, QWidget* widget, QWidget* extra = nullptr) {
-    form->addWidget(new QLabel(QString::fromLatin1(label), this), row, 0);
-    form->addWidget(widget, row, 1, 1, extra ? 1 : 2);
-    if (extra) form->addWidget(extra, row, 2);
-    ++row;
-  };
-  add_row("Image File :", fields_[ImageFile], buttons_[OpenImage]);
-  add_row("Notes:", fields_[Notes]);
-  add_row("Distance (mm) :", fields_[Distance]);
-  add_row("Columns :", fields_[Columns]);
-  add_row("Rows :", fields_[Rows]);
-  add_row("mm per cell (X) :", fields_[CellWidth]);
-  add_row("mm per cell (Y) :", fields_[CellHeight]);
-  const std::array<const char*, 4> point_labels{"Point 1 :", "Point 2 :", "Point 3 :", "Point 4 :"};
+  // The photograph's field shows only its name: it is not bound to a value.
+  fields_[ImageFile] = new QLineEdit(this);
+  fields_[ImageFile]->setMaxLength(Form::kTextLength);
+  auto* image_row = new QHBoxLayout;
+  image_row->setContentsMargins(0, 0, 0, 0);
+  image_row->addWidget(fields_[ImageFile], 1);
+  image_row->addWidget(buttons_[OpenImage]);
+  auto* image = new QWidget(this);
+  image->setLayout(image_row);
+  form_.add_row(QStringLiteral("Image File :"), image);
+  fields_[Notes] = form_.add_text(QStringLiteral("Notes:"), values_.notes, kNotesLength);
+  fields_[Distance] = form_.add_double(QStringLiteral("Distance (mm) :"), values_.distance_mm, 2);
+  fields_[Columns] = form_.add_int(QStringLiteral("Columns :"), values_.columns);
+  fields_[Rows] = form_.add_int(QStringLiteral("Rows :"), values_.rows);
+  fields_[CellWidth] = form_.add_double(QStringLiteral("mm per cell (X) :"), values_.cell_width_mm, 3);
+  fields_[CellHeight] = form_.add_double(QStringLiteral("mm per cell (Y) :"), values_.cell_height_mm, 3);
   for (std::size_t n = 0; n < points_.size(); ++n) {
     points_[n] = new QLabel(this);
-    add_row(point_labels[n], points_[n]);
+    form_.add_row(QStringLiteral("Point %1 :").arg(n + 1), points_[n]);
   }
   centre_text_ = new QLabel(this);
-  add_row("Centre :", centre_text_);
-  auto* help = new QLabel(QStringLiteral("Hold CTRL to scroll image.\nUse mouse wheel to zoom in and out."), this);
-  form->addWidget(help, row++, 0, 1, 3);
-  form->setRowStretch(row, 1);
+  form_.add_row(QStringLiteral("Centre :"), centre_text_);
+
+  auto* side = new QVBoxLayout;
+  side->addLayout(form_.layout());
+  side->addWidget(new QLabel(QStringLiteral("Hold CTRL to scroll image.\nUse mouse wheel to zoom in and out."), this));
+  side->addStretch();
 
   view_ = new CalibrationView(camera_, this);
   view_->setMinimumSize(470, 300);
-  view_->pressed = [this](Point2 image) { on_press(image); };
+  view_->pressed = [this](Point2 image_position) { on_press(image_position); };
 
   auto* middle = new QHBoxLayout;
   middle->addWidget(view_, 1);
-  middle->addLayout(form);
+  middle->addLayout(side);
 
   instruction_ = new QLabel(this);
   instruction_->setWordWrap(true);
@@ -126,12 +121,10 @@ void CameraEditDialog::build() {
   layout->addLayout(bottom);
 }
 
-double CameraEditDialog::number(Field f) const { return parse_number(fields_[f]->text().toStdString()); }
-
-int CameraEditDialog::whole_number(Field f) const {
-  const double value = std::trunc(number(f));
-  // Counts far outside any grid size read as 0, which no grid accepts.
-  return std::abs(value) < 1e6 ? static_cast<int>(value) : 0;
+void CameraEditDialog::clear_fields() {
+  for (Field f : {ImageFile, Notes, Distance, CellWidth, CellHeight}) fields_[f]->clear();
+  fields_[Rows]->setText(QStringLiteral("14"));
+  fields_[Columns]->setText(QStringLiteral("20"));
 }
 
 void CameraEditDialog::update_instructions() {
@@ -168,8 +161,8 @@ void CameraEditDialog::update_instructions() {
 }
 
 void CameraEditDialog::on_press(Point2 image) {
-  const ClickOutcome outcome =
-      snapClick(view_->grid_photo(), image, whole_number(Columns), whole_number(Rows));
+  form_.read();
+  const ClickOutcome outcome = snapClick(view_->grid_photo(), image, values_.columns, values_.rows);
   switch (outcome.kind) {
     case ClickKind::Ignored:
       return;
@@ -199,11 +192,9 @@ void CameraEditDialog::calculate_grid() {
 
 void CameraEditDialog::new_camera() {
   camera_ = CameraModel{};
-  for (Field f : {Notes, Distance, CellWidth, CellHeight, ImageFile}) fields_[f]->clear();
+  clear_fields();
   for (QLabel* point : points_) point->clear();
   centre_text_->clear();
-  fields_[Rows]->setText(QStringLiteral("14"));
-  fields_[Columns]->setText(QStringLiteral("20"));
   photograph_path_.clear();
   view_->set_photograph_path(std::nullopt);
   grid_unsaved_ = false;
@@ -222,14 +213,11 @@ void CameraEditDialog::open_camera() {
 }
 
 void CameraEditDialog::fill_fields_from_camera() {
-  fields_[Notes]->setText(QString::fromStdString(camera_.notes.value_or("")));
-  fields_[Rows]->setText(QString::number(camera_.rows));
-  fields_[Columns]->setText(QString::number(camera_.columns));
+  values_ = {camera_.notes.value_or(""), camera_.distance_mm, camera_.columns,
+             camera_.rows,  camera_.cell_width_mm, camera_.cell_height_mm};
+  form_.show();
   centre_ = {camera_.centre_x, camera_.centre_y};
   centre_text_->setText(position_text(centre_));
-  fields_[Distance]->setText(QString::fromStdString(format_fixed(camera_.distance_mm, 2)));
-  fields_[CellWidth]->setText(QString::fromStdString(format_fixed(camera_.cell_width_mm, 3)));
-  fields_[CellHeight]->setText(QString::fromStdString(format_fixed(camera_.cell_height_mm, 3)));
   // The corners of the top-left cell: top left, top right, bottom right,
   // bottom left. A camera without a grid has none to show.
   const std::array<std::pair<int, int>, 4> corners{{{0, 0}, {0, 1}, {1, 1}, {1, 0}}};
@@ -252,11 +240,11 @@ void CameraEditDialog::open_image() {
 
 bool CameraEditDialog::save() {
   if (!camera_file_) return false;
-  camera_.distance_mm = number(Distance);
-  camera_.cell_width_mm = number(CellWidth);
-  camera_.cell_height_mm = number(CellHeight);
-  const std::string notes = fields_[Notes]->text().left(kNotesLength).toStdString();
-  camera_.notes = notes.empty() ? std::nullopt : std::optional<std::string>(notes);
+  form_.read();
+  camera_.distance_mm = values_.distance_mm;
+  camera_.cell_width_mm = values_.cell_width_mm;
+  camera_.cell_height_mm = values_.cell_height_mm;
+  camera_.notes = values_.notes.empty() ? std::nullopt : std::optional<std::string>(values_.notes);
   camera_.centre_x = centre_.x;
   camera_.centre_y = centre_.y;
   camera_.image_file = photograph_path_.empty() ? std::nullopt : std::optional<std::string>(photograph_path_);

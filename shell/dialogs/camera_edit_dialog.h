@@ -31,6 +31,7 @@
 
 #include "model/vec3.h"
 #include "photogrammetry/camera_model.h"
+#include "shell/dialogs/form.h"
 #include "shell/qt_seams.h"
 
 class QLabel;
@@ -40,12 +41,12 @@ class QPushButton;
 namespace plenvista {
 
 class CalibrationView;
-class FileDialogs;
+class FileChooser;
 class QuestionAsker;
 
 class CameraEditDialog : public QDialog {
  public:
-  CameraEditDialog(FileDialogs& files, QuestionAsker& questions, QWidget* parent);
+  CameraEditDialog(FileChooser& files, QuestionAsker& questions, QWidget* parent);
   ~CameraEditDialog() override;
 
   enum Field { ImageFile, Notes, Distance, Columns, Rows, CellWidth, CellHeight, kFieldCount };
@@ -80,19 +81,32 @@ class CameraEditDialog : public QDialog {
 
  private:
   void build();
+  // The fields of a new camera: Rows 14, Columns 20, the others empty.
+  void clear_fields();
   void on_press(Point2 image);
   void calculate_grid();
   void fill_fields_from_camera();
-  double number(Field f) const;
-  int whole_number(Field f) const;
   // "Save Change ?" for a calculated grid that was not saved; false when
   // the editor is to stay open.
   bool may_close();
 
-  FileDialogs& files_;
+  // What the fields read as at the last Form::read(), or show at the next
+  // Form::show().
+  struct FieldValues {
+    std::string notes;
+    double distance_mm = 0.0;
+    int columns = 0;
+    int rows = 0;
+    double cell_width_mm = 0.0;
+    double cell_height_mm = 0.0;
+  };
+
+  FileChooser& files_;
   QuestionAsker& questions_;
   MessageBoxSink messages_;
   CameraModel camera_;
+  FieldValues values_;
+  Form form_;
   std::optional<std::string> camera_file_;
   std::string photograph_path_;
   Point2 centre_;

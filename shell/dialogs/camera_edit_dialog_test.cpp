@@ -31,7 +31,7 @@ namespace plenvista {
 namespace {
 
 using Dialog = CameraEditDialog;
-using testing::ScriptedFileDialogs;
+using testing::ScriptedFiles;
 using testing::ScriptedQuestions;
 
 const QString kOpenImage = "Open an image file using the open button at the top right of screen";
@@ -66,7 +66,7 @@ struct Editor {
   testing::TempDir dir;
   testing::SyntheticGrid grid = testing::default_size_grid();
   std::string photograph = dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
-  ScriptedFileDialogs files;
+  ScriptedFiles files;
   ScriptedQuestions questions;
   Dialog dialog{files, questions, nullptr};
 
