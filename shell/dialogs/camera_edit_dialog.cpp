@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
+#include "photogrammetry/grid_check.h"
 #include "shell/dialogs/cam_busy_dialog.h"
 #include "views/calibration_view.h"
 #include "views/closing_keys.h"
@@ -95,6 +97,8 @@ void CameraEditDialog::build() {
   }
   centre_text_ = new QLabel(this);
   form_.add_row(QStringLiteral("Centre :"), centre_text_);
+  grid_report_ = new QLabel(this);
+  form_.add_row(QStringLiteral("Grid :"), grid_report_);
 
   auto* side = new QVBoxLayout;
   side->addLayout(form_.layout());
@@ -157,7 +161,7 @@ void CameraEditDialog::update_instructions() {
     buttons_[SaveAs]->setEnabled(true);
   }
   if (note_.isEmpty()) instruction_->setText(rule);
-  else instruction_->setText(rule.isEmpty() ? note_ : note_ + QLatin1Char(' ') + rule);
+  else instruction_->setText(rule.isEmpty() ? note_ : rule + QStringLiteral(" - ") + note_);
 }
 
 void CameraEditDialog::on_press(Point2 image) {
@@ -166,6 +170,11 @@ void CameraEditDialog::on_press(Point2 image) {
   switch (outcome.kind) {
     case ClickKind::Ignored:
       return;
+    case ClickKind::MissedCorner:
+    case ClickKind::MissedCentre:
+      // Nothing is taken: the instruction stays and says why.
+      note_ = QString::fromStdString(missed_click_message(outcome));
+      break;
     case ClickKind::Centre:
       note_.clear();
       centre_ = outcome.position;
@@ -184,8 +193,16 @@ void CameraEditDialog::calculate_grid() {
   bool calculated = false;
   CamBusyDialog busy([&] { calculated = calculateGrid(view_->grid_photo(), camera_); }, this);
   busy.exec();
-  if (calculated) grid_unsaved_ = true;
-  else note_ = QStringLiteral("The grid was not calculated: Rows and Columns must be 1 to 30.");
+  if (calculated) {
+    grid_unsaved_ = true;
+    grid_check_ = check_grid(camera_, view_->grid_photo().intersection_found);
+    QStringList lines;
+    for (const std::string& line : grid_check_summary(*grid_check_)) lines << QString::fromStdString(line);
+    for (const std::string& problem : grid_check_->problems) lines << QString::fromStdString(problem);
+    grid_report_->setText(lines.join(QLatin1Char('\n')));
+  } else {
+    note_ = QStringLiteral("The grid was not calculated: Rows and Columns must be 1 to 30.");
+  }
   view_->update();
   update();
 }
@@ -197,6 +214,7 @@ void CameraEditDialog::new_camera() {
   centre_text_->clear();
   photograph_path_.clear();
   view_->set_photograph_path(std::nullopt);
+  forget_grid_check();
   grid_unsaved_ = false;
   note_.clear();
 }
@@ -206,6 +224,7 @@ void CameraEditDialog::open_camera() {
   if (!path) return;
   camera_file_ = *path;
   if (load_camera(*path, camera_, messages_)) {
+    forget_grid_check();
     grid_unsaved_ = false;
     note_.clear();
   }
@@ -238,8 +257,21 @@ void CameraEditDialog::open_image() {
   view_->set_photograph_path(*path);
 }
 
+bool CameraEditDialog::may_save_grid() {
+  if (!grid_check_ || grid_check_->passed()) return true;
+  QString text = QStringLiteral("The traced grid fails its check:");
+  for (const std::string& problem : grid_check_->problems) text += QLatin1Char('\n') + QString::fromStdString(problem);
+  text += QStringLiteral("\nSave it anyway ?");
+  return questions_.ask(this, text, kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning) ==
+         QMessageBox::Yes;
+}
+
 bool CameraEditDialog::save() {
-  if (!camera_file_) return false;
+  if (!camera_file_ || !may_save_grid()) return false;
+  return write_camera();
+}
+
+bool CameraEditDialog::write_camera() {
   form_.read();
   camera_.distance_mm = values_.distance_mm;
   camera_.cell_width_mm = values_.cell_width_mm;
@@ -254,11 +286,17 @@ bool CameraEditDialog::save() {
 }
 
 bool CameraEditDialog::save_as() {
+  if (!may_save_grid()) return false;
   const auto path = files_.save_file(this, kCameraFilter, QStringLiteral("cal"), camera_file_.value_or(""));
   if (!path) return false;
   setWindowTitle(file_name_of(*path) + QStringLiteral(" - ") + kTitle);
   camera_file_ = *path;
-  return save();
+  return write_camera();
+}
+
+void CameraEditDialog::forget_grid_check() {
+  grid_check_.reset();
+  grid_report_->clear();
 }
 
 bool CameraEditDialog::may_close() {

@@ -17,6 +17,11 @@
 // reads as 0. "Rows :" and "Columns :" are read at every click; the camera
 // keeps the grid size of its last calculation or of the last camera opened.
 //
+// After the calculation the grid is checked (intersections found, deviation
+// from a smooth grid, cell sizes in pixels) and the report shown beside the
+// fields; saving a grid that fails the check asks first, naming the
+// problems.
+//
 // Failure cases: a click that finds no grid lines nearby is ignored and the
 // instruction line says so; camera files that cannot be read or written are
 // reported in message boxes and change nothing. A calculated grid that has
@@ -31,6 +36,7 @@
 
 #include "model/vec3.h"
 #include "photogrammetry/camera_model.h"
+#include "photogrammetry/grid_check.h"
 #include "shell/dialogs/form.h"
 #include "shell/qt_seams.h"
 
@@ -57,6 +63,8 @@ class CameraEditDialog : public QDialog {
   QLabel* point_text(int n) const { return points_[static_cast<std::size_t>(n)]; }
   QLabel* centre_text() const { return centre_text_; }
   QLabel* instruction_text() const { return instruction_; }
+  // The check of the grid traced last: what was found and how smooth it is.
+  QLabel* grid_report_text() const { return grid_report_; }
   QPushButton* button(Button b) const { return buttons_[b]; }
   CalibrationView& view() const { return *view_; }
   const CameraModel& camera() const { return camera_; }
@@ -89,6 +97,11 @@ class CameraEditDialog : public QDialog {
   // "Save Change ?" for a calculated grid that was not saved; false when
   // the editor is to stay open.
   bool may_close();
+  // Asks before a grid that failed its check is saved; false on No.
+  bool may_save_grid();
+  // Copies the fields into the camera and writes it to the camera file.
+  bool write_camera();
+  void forget_grid_check();
 
   // What the fields read as at the last Form::read(), or show at the next
   // Form::show().
@@ -111,6 +124,8 @@ class CameraEditDialog : public QDialog {
   std::string photograph_path_;
   Point2 centre_;
   bool grid_unsaved_ = false;
+  // The check of the grid calculated here; none for a camera opened or new.
+  std::optional<GridCheck> grid_check_;
   // Why the last click or calculation came to nothing; shown before the
   // instruction until the next click is taken.
   QString note_;
@@ -120,6 +135,7 @@ class CameraEditDialog : public QDialog {
   std::array<QLabel*, 4> points_{};
   QLabel* centre_text_ = nullptr;
   QLabel* instruction_ = nullptr;
+  QLabel* grid_report_ = nullptr;
   std::array<QPushButton*, kButtonCount> buttons_{};
   QTimer timer_;
 };

@@ -145,6 +145,15 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   e.type(Dialog::Notes, "grid camera");
   EXPECT_FALSE(e.saves_enabled());
 
+  // A click on blank paper in the top-left corner finds no grid line: it is
+  // not taken, and the instruction stays and says why.
+  const Point2 blank = e.click({8.0, 15.0});
+  EXPECT_EQ(e.instruction(), kCentre + QString(" - Point 1 : no grid line found near (%1, %2); click within a few "
+                                               "pixels of the corner")
+                                           .arg(static_cast<int>(blank.x))
+                                           .arg(static_cast<int>(blank.y)));
+  EXPECT_EQ(e.dialog.point_text(0)->text(), "");
+
   // Zoom in twice about a point near the top left, then pan with CTRL held.
   e.wheel({40, 30}, 120);
   e.wheel({40, 30}, 120);
@@ -159,6 +168,7 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   const Point2 centre = e.click(e.near_intersection(7, 10));
   EXPECT_FALSE(e.dialog.centre_text()->text().isEmpty());
   EXPECT_EQ(e.instruction(), kCorners[0]);
+  EXPECT_EQ(e.dialog.grid_report_text()->text(), "");
 
   std::array<Point2, 4> corners{};
   for (std::size_t k = 0; k < 4; ++k) {
@@ -168,6 +178,8 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   }
   EXPECT_EQ(e.dialog.instruction_text()->text(), "");
   EXPECT_TRUE(e.saves_enabled());
+  EXPECT_TRUE(e.dialog.grid_report_text()->text().startsWith("Intersections found : 315 of 315\n"))
+      << e.dialog.grid_report_text()->text().toStdString();
   const CameraModel& camera = e.dialog.camera();
   ASSERT_EQ(camera.rows, 14);
   ASSERT_EQ(camera.columns, 20);
@@ -218,6 +230,7 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   EXPECT_EQ(testing::read_text(e.dir.path / "cli.cal"), testing::read_text(saved));
   QString shown = "Centre : " + e.dialog.centre_text()->text() + "\n";
   for (int k = 0; k < 4; ++k) shown += QString("Point %1 : ").arg(k + 1) + e.dialog.point_text(k)->text() + "\n";
+  shown += e.dialog.grid_report_text()->text() + "\n";
   EXPECT_EQ(QString::fromStdString(run.out).left(shown.size()), shown);
 
   // New keeps the file: a second camera goes into the same file with Save.
@@ -251,31 +264,47 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   EXPECT_EQ(e.questions.asked.size(), 1u);
 }
 
-TEST(CameraEditDialog, ClosingWithAnUnsavedGridCanSaveItFirst) {
+TEST(CameraEditDialog, AnUnsavedOrFailedGridIsSavedOnlyWhenTheUserSaysSo) {
   Editor e;
   e.open_image();
   e.type(Dialog::Distance, "500");
   e.type(Dialog::CellWidth, "10");
   e.type(Dialog::CellHeight, "10");
+  // One row more than the photograph has: the last row is not found.
+  e.type(Dialog::Rows, "15");
   e.click(e.near_intersection(7, 10));
   for (const auto& [row, column] : kCellCorners) e.click(e.near_intersection(row, column));
+  EXPECT_EQ(e.dialog.camera().rows, 15);
+  EXPECT_TRUE(e.dialog.grid_report_text()->text().contains(" of 336\n"))
+      << e.dialog.grid_report_text()->text().toStdString();
 
-  // Yes without a camera file goes through Save As; cancelling that keeps
-  // the editor open.
-  e.questions.answers = {QMessageBox::Yes};
+  // Closing asks to save; Yes without a camera file goes to Save As, which
+  // first asks about the failed check: No keeps the editor open, unsaved.
+  e.questions.answers = {QMessageBox::Yes, QMessageBox::No};
+  e.dialog.close();
+  EXPECT_TRUE(e.dialog.isVisible());
+  ASSERT_EQ(e.questions.asked.size(), 2u);
+  EXPECT_EQ(e.questions.asked[0].text, "The calculated grid has not been saved. Save the camera ?");
+  EXPECT_EQ(e.questions.asked[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  EXPECT_TRUE(e.questions.asked[1].text.startsWith("The traced grid fails its check:\n"));
+  EXPECT_TRUE(e.questions.asked[1].text.endsWith("\nSave it anyway ?"));
+  EXPECT_TRUE(e.files.save_initials.empty());
+
+  // Yes to both, then a cancelled file dialog: still open.
+  e.questions.answers = {QMessageBox::Yes, QMessageBox::Yes};
   e.dialog.close();
   EXPECT_TRUE(e.dialog.isVisible());
   ASSERT_EQ(e.files.save_initials.size(), 1u);
 
   const std::string path = (e.dir.path / "closing.cal").string();
-  e.questions.answers = {QMessageBox::Yes};
+  e.questions.answers = {QMessageBox::Yes, QMessageBox::Yes};
   e.files.choices = {path};
   e.dialog.close();
   EXPECT_FALSE(e.dialog.isVisible());
   CameraModel reread;
   testing::RecordingMessages messages;
   ASSERT_TRUE(load_camera(path, reread, messages));
-  EXPECT_EQ(reread.rows, 14);
+  EXPECT_EQ(reread.rows, 15);
 }
 
 // A camera file made the way the command-line tool makes one.
