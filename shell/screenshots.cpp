@@ -57,7 +57,7 @@ bool camera_editor(const QDir& out) {
   FixedFile files(photograph);
   QtQuestionAsker questions;
   CameraEditDialog dialog(files, questions, nullptr);
-  dialog.resize(1000, 575);
+  dialog.resize(1100, 575);
   dialog.show();
   if (!QTest::qWaitForWindowExposed(&dialog)) return false;
   dialog.open_image();

@@ -28,6 +28,7 @@ const QString kCameraFilter = QStringLiteral("cal Files (*.cal);;All Files (*.*)
 const QString kPhotographFilter = QStringLiteral("bmp Files (*.bmp);;All Files (*.*)");
 constexpr int kInstructionPeriodMs = 1000;
 constexpr int kNotesLength = 255;
+constexpr int kFieldsWidth = 400;
 // Only the start of a field decides whether it reads as 0.
 constexpr int kRuleTextLength = 23;
 
@@ -98,9 +99,14 @@ void CameraEditDialog::build() {
   centre_text_ = new QLabel(this);
   form_.add_row(QStringLiteral("Centre :"), centre_text_);
   grid_report_ = new QLabel(this);
+  grid_report_->setWordWrap(true);
   form_.add_row(QStringLiteral("Grid :"), grid_report_);
 
-  auto* side = new QVBoxLayout;
+  // The fields keep a fixed width; the view takes the rest.
+  auto* fields = new QWidget(this);
+  fields->setFixedWidth(kFieldsWidth);
+  auto* side = new QVBoxLayout(fields);
+  side->setContentsMargins(0, 0, 0, 0);
   side->addLayout(form_.layout());
   side->addWidget(new QLabel(QStringLiteral("Hold CTRL to scroll image.\nUse mouse wheel to zoom in and out."), this));
   side->addStretch();
@@ -111,7 +117,7 @@ void CameraEditDialog::build() {
 
   auto* middle = new QHBoxLayout;
   middle->addWidget(view_, 1);
-  middle->addLayout(side);
+  middle->addWidget(fields);
 
   instruction_ = new QLabel(this);
   instruction_->setWordWrap(true);
