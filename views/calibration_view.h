@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 #include "model/zoom_pan_state.h"
 #include "photogrammetry/camera_model.h"
 #include "photogrammetry/grid_photo.h"

@@ -5,7 +5,7 @@
 // the mouse, photograph pixels, or model units in a CAD view, for the image
 // side) and report whether the view is to be repainted.
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 #include "model/zoom_pan_state.h"
 
 namespace plenvista {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/grid_check.h"

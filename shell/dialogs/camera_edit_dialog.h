@@ -34,7 +34,7 @@
 #include <optional>
 #include <string>
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 #include "photogrammetry/camera_model.h"
 #include "photogrammetry/grid_check.h"
 #include "shell/dialogs/form.h"

@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "cli/cli_test_support.h"
-#include "model/number_text.h"
+#include "base/number_text.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 
 namespace plenvista {
 
