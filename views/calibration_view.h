@@ -22,7 +22,7 @@
 
 #include "base/vec3.h"
 #include "model/zoom_pan_state.h"
-#include "photogrammetry/camera_model.h"
+#include "model/camera_model.h"
 #include "photogrammetry/grid_photo.h"
 
 namespace plenvista {

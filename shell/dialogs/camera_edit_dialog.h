@@ -35,7 +35,7 @@
 #include <string>
 
 #include "base/vec3.h"
-#include "photogrammetry/camera_model.h"
+#include "model/camera_model.h"
 #include "photogrammetry/grid_check.h"
 #include "shell/dialogs/form.h"
 #include "shell/qt_seams.h"
