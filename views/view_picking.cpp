@@ -8,7 +8,9 @@ namespace plenvista {
 bool under_mouse(Point2 projected, Point2 mouse, int size) {
   const double mx = std::trunc(mouse.x);
   const double my = std::trunc(mouse.y);
-  return projected.x - size < mx && mx < projected.x + size && projected.y - size < my && my < projected.y + size;
+  const double px = std::trunc(projected.x);
+  const double py = std::trunc(projected.y);
+  return px - size < mx && mx < px + size && py - size < my && my < py + size;
 }
 
 BandRect BandRect::between(QPoint a, QPoint b) {

@@ -12,9 +12,10 @@
 
 namespace plenvista {
 
-// Whether a projected position is under the mouse: the mouse position is
-// cut to whole pixels and the position must lie strictly within `size`
-// pixels of it in x and in y, a square of 2 size - 1 pixels.
+// Whether a projected position is under the mouse: both are cut to whole
+// pixels, as the marks are drawn, and the position must lie strictly within
+// `size` pixels of the mouse in x and in y, a square of 2 size - 1 pixels
+// around the drawn mark.
 bool under_mouse(Point2 projected, Point2 mouse, int size);
 
 // A rectangle by its edges, both included; normalised (left <= right,
