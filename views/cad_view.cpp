@@ -76,9 +76,7 @@ void CadView::render(QImage& frame) {
   frame.fill(QColor(160, 160, 160));
   ModelData& model = project_.model;
   refresh_visibility(model);
-  QPainter painter(&frame);
-  draw_model_overlay(painter, model, project_points(model.points), project_points(model.mirror_points),
-                     frame.size());
+  draw_model_overlay(frame, model, project_points(model.points), project_points(model.mirror_points));
 }
 
 QRegion CadView::crosshair_pixels(Point2 at) const {

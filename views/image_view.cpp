@@ -125,8 +125,10 @@ void ImageView::render(QImage& frame) {
   sync_view_size(*image);
   stretch_photo(*photo, image->view, frame);
 
-  QPainter painter(&frame);
-  if (project_.images().calibration_mode) draw_reference_points(painter, *image);
+  if (project_.images().calibration_mode) {
+    QPainter painter(&frame);
+    draw_reference_points(painter, *image);
+  }
   if (model_drawn(*image)) {
     ModelData& model = project_.model;
     refresh_visibility(model);
@@ -135,7 +137,7 @@ void ImageView::render(QImage& frame) {
     ProjectedPoints points, mirror_points;
     points.build(model.points, project);
     mirror_points.build(model.mirror_points, project);
-    draw_model_overlay(painter, model, points, mirror_points, frame.size());
+    draw_model_overlay(frame, model, points, mirror_points);
   }
 }
 

@@ -1,26 +1,26 @@
 #include "views/model_overlay.h"
 
-#include <QColor>
-#include <QLineF>
+#include <QPainter>
 #include <QPen>
-#include <QRect>
 #include <array>
 #include <cmath>
 #include <utility>
 #include <vector>
+
+#include "views/frame_canvas.h"
 
 namespace plenvista {
 namespace {
 
 constexpr int kArm = 5;
 
-QColor to_qcolor(Colour c) { return QColor(red_of(c), green_of(c), blue_of(c)); }
+QRgb to_rgb(Colour c) { return qRgb(red_of(c), green_of(c), blue_of(c)); }
 
 // Whole client pixels of a finite position; far positions are clamped so
-// that the conversion stays defined (they are culled anyway).
+// that the conversion stays defined (they are culled or clipped anyway).
 QPoint pixel(Point2 p) {
-  const auto clamp = [](double v) { return static_cast<int>(std::trunc(std::clamp(v, -1e8, 1e8))); };
-  return {clamp(p.x), clamp(p.y)};
+  const auto whole = [](double v) { return static_cast<int>(std::trunc(std::clamp(v, -1e8, 1e8))); };
+  return {whole(p.x), whole(p.y)};
 }
 
 class Culler {
@@ -41,14 +41,6 @@ class Culler {
   double left_, top_, right_, bottom_;
 };
 
-// Face outlines, gathered so that each pen draws all its lines at once.
-void add_outline(std::vector<QLineF>& lines, const std::array<Point2, 3>& c) {
-  const QPointF a(pixel(c[0])), b(pixel(c[1])), d(pixel(c[2]));
-  lines.emplace_back(a, b);
-  lines.emplace_back(b, d);
-  lines.emplace_back(d, a);
-}
-
 bool corners_of(const ModelFace& face, const ProjectedPoints& first, const ProjectedPoints* second,
                 std::array<Point2, 3>& out) {
   for (std::size_t i = 0; i < 3; ++i) {
@@ -62,106 +54,73 @@ bool corners_of(const ModelFace& face, const ProjectedPoints& first, const Proje
   return true;
 }
 
-void draw_lines(QPainter& painter, const std::vector<QLineF>& lines, Colour colour, int width) {
-  if (lines.empty()) return;
-  QPen pen(to_qcolor(colour));
-  pen.setWidth(width == 1 ? 0 : width);  // width 0: the fast one-pixel pen
-  painter.setPen(pen);
-  painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+void outline(FrameCanvas& canvas, const std::array<Point2, 3>& c, QRgb colour, bool thick) {
+  const QPoint a = pixel(c[0]), b = pixel(c[1]), d = pixel(c[2]);
+  const auto draw = thick ? &FrameCanvas::thick_line : &FrameCanvas::line;
+  (canvas.*draw)(a, b, colour);
+  (canvas.*draw)(b, d, colour);
+  (canvas.*draw)(d, a, colour);
 }
 
-// Crosses of one colour as two 2-pixel bars each.
-struct CrossBatch {
-  Colour colour;
-  std::vector<QRect> bars;
-};
-
-void add_cross(std::vector<CrossBatch>& batches, Colour colour, QPoint at) {
-  if (batches.empty() || batches.back().colour != colour) {
-    auto same = std::find_if(batches.begin(), batches.end(), [colour](const CrossBatch& b) { return b.colour == colour; });
-    if (same == batches.end()) {
-      batches.push_back({colour, {}});
-    } else {
-      std::iter_swap(same, batches.end() - 1);
-    }
-  }
-  std::vector<QRect>& bars = batches.back().bars;
-  bars.emplace_back(at.x() - kArm, at.y() - 1, 2 * kArm + 1, 2);
-  bars.emplace_back(at.x() - 1, at.y() - kArm, 2, 2 * kArm + 1);
+// A cross of two 2-pixel bars with arms of 5 pixels.
+void cross(FrameCanvas& canvas, QPoint at, QRgb colour) {
+  canvas.fill_rect(at.x() - kArm, at.y() - 1, 2 * kArm + 1, 2, colour);
+  canvas.fill_rect(at.x() - 1, at.y() - kArm, 2, 2 * kArm + 1, colour);
 }
 
-void draw_crosses(QPainter& painter, const std::vector<CrossBatch>& batches) {
-  painter.setPen(Qt::NoPen);
-  for (const CrossBatch& batch : batches) {
-    painter.setBrush(to_qcolor(batch.colour));
-    painter.drawRects(batch.bars.data(), static_cast<int>(batch.bars.size()));
-  }
-  painter.setBrush(Qt::NoBrush);
-}
+QRgb layer_colour(const ModelPoint& point) { return to_rgb(point.layer != nullptr ? point.layer->colour : 0); }
 
 }  // namespace
 
-void draw_model_overlay(QPainter& painter, const ModelData& model, const ProjectedPoints& points,
-                        const ProjectedPoints& mirror_points, QSize client) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  const Culler cull(client, 2 * kArm + 2);
+void draw_model_overlay(QImage& frame, const ModelData& model, const ProjectedPoints& points,
+                        const ProjectedPoints& mirror_points) {
+  FrameCanvas canvas(frame);
+  const Culler cull(frame.size(), 2 * kArm + 2);
   const bool mirrors = model.show_mirror_points != 0;
 
-  std::vector<QLineF> thin, thick;
-  thin.reserve(static_cast<std::size_t>(model.faces.count()) * 3);
+  const QRgb face_colour = to_rgb(model.face_line_colour);
   std::array<Point2, 3> c;
   for (const ModelFace* face : model.faces) {
     if (!face->shown || !corners_of(*face, points, nullptr, c) || !cull.may_cross(c)) continue;
     const bool selected = face->corners[0]->selected && face->corners[1]->selected && face->corners[2]->selected;
-    add_outline(selected ? thick : thin, c);
+    outline(canvas, c, face_colour, selected);
   }
-  draw_lines(painter, thin, model.face_line_colour, 1);
-  draw_lines(painter, thick, model.face_line_colour, 2);
-
   if (mirrors) {
-    thin.clear();
+    const QRgb mirror_colour = to_rgb(model.mirror_face_line_colour);
     for (const ModelFace* face : model.mirror_faces)
-      if (face->shown && corners_of(*face, mirror_points, &points, c) && cull.may_cross(c)) add_outline(thin, c);
-    draw_lines(painter, thin, model.mirror_face_line_colour, 1);
+      if (face->shown && corners_of(*face, mirror_points, &points, c) && cull.may_cross(c))
+        outline(canvas, c, mirror_colour, false);
   }
 
-  std::vector<CrossBatch> crosses;
-  std::vector<std::pair<QPoint, Colour>> circles;
-  std::vector<QRect> squares;
+  std::vector<std::pair<QPoint, QRgb>> circles;
   for (int i = 0; i < points.count(); ++i) {
     const ModelPoint& point = *points.list().at(i);
     const Point2 p = points.at(i);
     if (!point.shown || !is_finite(p) || !cull.near(p)) continue;
-    const Colour colour = point.layer != nullptr ? point.layer->colour : 0;
+    const QPoint at = pixel(p);
     if (point.selected)
-      circles.emplace_back(pixel(p), colour);
+      circles.emplace_back(at, layer_colour(point));
     else if (point.picked_for_face)
-      squares.emplace_back(pixel(p).x() - kArm, pixel(p).y() - kArm, 2 * kArm, 2 * kArm);
+      canvas.fill_rect(at.x() - kArm, at.y() - kArm, 2 * kArm, 2 * kArm, qRgb(0, 0, 255));
     else
-      add_cross(crosses, colour, pixel(p));
+      cross(canvas, at, layer_colour(point));
   }
-  draw_crosses(painter, crosses);
-  painter.setBrush(Qt::white);
-  for (const auto& [at, colour] : circles) {
-    painter.setPen(QPen(to_qcolor(colour), 2));
-    painter.drawEllipse(QRect(at.x() - kArm, at.y() - kArm, 2 * kArm, 2 * kArm));
+  if (!circles.empty()) {
+    QPainter painter(&frame);
+    painter.setBrush(Qt::white);
+    for (const auto& [at, colour] : circles) {
+      painter.setPen(QPen(QColor(colour), 2));
+      painter.drawEllipse(QRect(at.x() - kArm, at.y() - kArm, 2 * kArm, 2 * kArm));
+    }
   }
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0, 0, 255));
-  painter.drawRects(squares.data(), static_cast<int>(squares.size()));
 
   if (mirrors) {
-    crosses.clear();
     for (int i = 0; i < mirror_points.count(); ++i) {
       const ModelPoint& point = *mirror_points.list().at(i);
       const Point2 p = mirror_points.at(i);
-      if (point.shown && is_finite(p) && cull.near(p))
-        add_cross(crosses, point.layer != nullptr ? point.layer->colour : 0, pixel(p));
+      if (point.shown && is_finite(p) && cull.near(p)) cross(canvas, pixel(p), layer_colour(point));
     }
-    draw_crosses(painter, crosses);
   }
-  painter.restore();
 }
 
 }  // namespace plenvista

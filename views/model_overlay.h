@@ -12,17 +12,17 @@
 //   - a mirrored point (when mirror points are shown): a cross.
 // Positions come from ProjectedPoints (client pixels, truncated to whole
 // pixels for drawing). A record with a position that is not finite is not
-// drawn, nor is one wholly outside the client area.
+// drawn, nor is one wholly outside the client area. The frame is the client
+// area, Format_RGB32.
 
-#include <QPainter>
-#include <QSize>
+#include <QImage>
 
 #include "model/model_data.h"
 #include "views/projected_points.h"
 
 namespace plenvista {
 
-void draw_model_overlay(QPainter& painter, const ModelData& model, const ProjectedPoints& points,
-                        const ProjectedPoints& mirror_points, QSize client);
+void draw_model_overlay(QImage& frame, const ModelData& model, const ProjectedPoints& points,
+                        const ProjectedPoints& mirror_points);
 
 }  // namespace plenvista
