@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/plenvista_app.h"
+#include "shell/application.h"
 
 int main(int argc, char** argv) {
   // Answered before any window system is touched, so it works without a display.
@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
     std::printf("plenvista %s\n", PLENVISTA_VERSION);
     return 0;
   }
-  plenvista::CPlenvistaApp app(argc, argv);
+  plenvista::Application app(argc, argv);
   return app.run();
 }

@@ -11,7 +11,7 @@ namespace plenvista {
 namespace {
 
 struct Drawn {
-  int id;
+  CommandId id;
   const char* theme;  // nullptr: always drawn
   QColor colour;
   const char* glyph;  // one or two letters, or "" for a drawn symbol
@@ -19,31 +19,31 @@ struct Drawn {
 
 // Button ids with their theme names, colours and glyphs.
 const std::array<Drawn, 22> kButtons{{
-    {32797, "document-new", QColor(255, 255, 255), ""},
-    {32798, "document-open", QColor(230, 180, 60), ""},
-    {32799, "document-save", QColor(60, 90, 170), ""},
-    {32800, "edit-undo", QColor(40, 130, 60), ""},
-    {32801, "edit-redo", QColor(40, 130, 60), ""},
-    {32802, "edit-delete", QColor(200, 40, 40), ""},
-    {32803, nullptr, QColor(90, 60, 160), "T"},
-    {32804, nullptr, QColor(190, 120, 30), "M"},
-    {32805, nullptr, QColor(30, 130, 150), "L"},
-    {32806, nullptr, QColor(150, 90, 20), "SM"},
-    {32807, nullptr, QColor(20, 100, 120), "SL"},
-    {32808, nullptr, QColor(120, 40, 120), "|"},
-    {32809, nullptr, QColor(150, 100, 60), "Tx"},
-    {32810, nullptr, QColor(0, 0, 0), ""},
-    {32811, nullptr, QColor(0, 0, 0), ""},
-    {32812, nullptr, QColor(30, 80, 200), "="},
-    {32813, nullptr, QColor(30, 150, 30), "+"},
-    {32814, nullptr, QColor(200, 40, 40), "-"},
-    {32815, nullptr, QColor(80, 80, 80), ""},
-    {32816, nullptr, QColor(80, 80, 80), ""},
-    {32817, "camera-photo", QColor(60, 60, 60), ""},
-    {32818, "document-export", QColor(40, 120, 40), ""},
+    {CommandId::ToolNew, "document-new", QColor(255, 255, 255), ""},
+    {CommandId::ToolOpen, "document-open", QColor(230, 180, 60), ""},
+    {CommandId::ToolSave, "document-save", QColor(60, 90, 170), ""},
+    {CommandId::ToolUndo, "edit-undo", QColor(40, 130, 60), ""},
+    {CommandId::ToolRedo, "edit-redo", QColor(40, 130, 60), ""},
+    {CommandId::ToolDelete, "edit-delete", QColor(200, 40, 40), ""},
+    {CommandId::ToolTranslations, nullptr, QColor(90, 60, 160), "T"},
+    {CommandId::ToolMaterials, nullptr, QColor(190, 120, 30), "M"},
+    {CommandId::ToolLayers, nullptr, QColor(30, 130, 150), "L"},
+    {CommandId::ToolSetMaterial, nullptr, QColor(150, 90, 20), "SM"},
+    {CommandId::ToolSetLayer, nullptr, QColor(20, 100, 120), "SL"},
+    {CommandId::ToolCommitMirror, nullptr, QColor(120, 40, 120), "|"},
+    {CommandId::ToolApplyTexture, nullptr, QColor(150, 100, 60), "Tx"},
+    {CommandId::ToolSmallSelection, nullptr, QColor(0, 0, 0), ""},
+    {CommandId::ToolLargeSelection, nullptr, QColor(0, 0, 0), ""},
+    {CommandId::ToolNewSelection, nullptr, QColor(30, 80, 200), "="},
+    {CommandId::ToolAddToSelection, nullptr, QColor(30, 150, 30), "+"},
+    {CommandId::ToolRemoveFromSelection, nullptr, QColor(200, 40, 40), "-"},
+    {CommandId::ToolTabbedDisplay, nullptr, QColor(80, 80, 80), ""},
+    {CommandId::ToolMixedDisplay, nullptr, QColor(80, 80, 80), ""},
+    {CommandId::ToolCameraEditor, "camera-photo", QColor(60, 60, 60), ""},
+    {CommandId::ToolExport, "document-export", QColor(40, 120, 40), ""},
 }};
 
-const Drawn* find_button(int id) {
+const Drawn* find_button(CommandId id) {
   for (const Drawn& d : kButtons)
     if (d.id == id) return &d;
   return nullptr;
@@ -63,24 +63,24 @@ void draw_arrow(QPainter& p, bool left, const QColor& c) {
   p.fillPath(path, c);
 }
 
-void draw_symbol(QPainter& p, int id, const QColor& c) {
+void draw_symbol(QPainter& p, CommandId id, const QColor& c) {
   const QPen outline(QColor(40, 40, 40), 1);
   switch (id) {
-    case 32797:  // a sheet with a folded corner
+    case CommandId::ToolNew:  // a sheet with a folded corner
       p.setPen(outline);
       p.setBrush(c);
       p.drawPolygon(QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
       p.drawLine(10, 1, 10, 4);
       p.drawLine(10, 4, 13, 4);
       break;
-    case 32798:  // an open folder
+    case CommandId::ToolOpen:  // an open folder
       p.setPen(outline);
       p.setBrush(c.darker(120));
       p.drawRect(1, 3, 12, 10);
       p.setBrush(c);
       p.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(13, 13), QPoint(1, 13)}));
       break;
-    case 32799:  // a floppy disk
+    case CommandId::ToolSave:  // a floppy disk
       p.setPen(outline);
       p.setBrush(c);
       p.drawRect(1, 1, 13, 13);
@@ -89,29 +89,29 @@ void draw_symbol(QPainter& p, int id, const QColor& c) {
       p.setBrush(QColor(200, 200, 200));
       p.drawRect(4, 9, 7, 5);
       break;
-    case 32800:
-    case 32801:
-      draw_arrow(p, id == 32800, c);
+    case CommandId::ToolUndo:
+    case CommandId::ToolRedo:
+      draw_arrow(p, id == CommandId::ToolUndo, c);
       break;
-    case 32802:  // a red cross
+    case CommandId::ToolDelete:  // a red cross
       p.setPen(QPen(c, 3, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(3, 3, 12, 12);
       p.drawLine(12, 3, 3, 12);
       break;
-    case 32810:  // a small square
+    case CommandId::ToolSmallSelection:  // a small square
       p.setPen(QPen(c, 1, Qt::DashLine));
       p.drawRect(5, 5, 5, 5);
       break;
-    case 32811:  // a large square
+    case CommandId::ToolLargeSelection:  // a large square
       p.setPen(QPen(c, 1, Qt::DashLine));
       p.drawRect(1, 1, 13, 13);
       break;
-    case 32815:  // one pane
+    case CommandId::ToolTabbedDisplay:  // one pane
       p.setPen(outline);
       p.setBrush(QColor(170, 200, 240));
       p.drawRect(1, 2, 13, 11);
       break;
-    case 32816:  // a large pane and two small ones
+    case CommandId::ToolMixedDisplay:  // a large pane and two small ones
       p.setPen(outline);
       p.setBrush(QColor(170, 200, 240));
       p.drawRect(1, 2, 8, 11);
@@ -119,7 +119,7 @@ void draw_symbol(QPainter& p, int id, const QColor& c) {
       p.drawRect(9, 2, 5, 5);
       p.drawRect(9, 8, 5, 5);
       break;
-    case 32817:  // a camera
+    case CommandId::ToolCameraEditor:  // a camera
       p.setPen(outline);
       p.setBrush(c);
       p.drawRect(1, 4, 14, 9);
@@ -127,7 +127,7 @@ void draw_symbol(QPainter& p, int id, const QColor& c) {
       p.setBrush(Qt::white);
       p.drawEllipse(5, 5, 6, 6);
       break;
-    case 32818:  // a sheet with an arrow leaving it
+    case CommandId::ToolExport:  // a sheet with an arrow leaving it
       p.setPen(outline);
       p.setBrush(Qt::white);
       p.drawRect(1, 1, 9, 13);
@@ -143,7 +143,7 @@ void draw_symbol(QPainter& p, int id, const QColor& c) {
 
 }  // namespace
 
-QPixmap drawn_toolbar_image(int command_id) {
+QPixmap drawn_toolbar_image(CommandId command_id) {
   const Drawn* d = find_button(command_id);
   if (d == nullptr) return {};
   QPixmap pixmap(16, 16);
@@ -166,7 +166,7 @@ QPixmap drawn_toolbar_image(int command_id) {
   return pixmap;
 }
 
-QIcon toolbar_icon(int command_id) {
+QIcon toolbar_icon(CommandId command_id) {
   const Drawn* d = find_button(command_id);
   if (d == nullptr) return {};
   QIcon drawn(drawn_toolbar_image(command_id));

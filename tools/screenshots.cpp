@@ -14,7 +14,9 @@
 
 #include "persistence/project_file.h"
 #include "persistence/settings_store.h"
-#include "shell/plenvista_dlg.h"
+#include "shell/actions.h"
+#include "shell/main_window.h"
+#include "shell/panels/image_list_panel.h"
 #include "shell/qt_seams.h"
 #include "tools/demo_project.h"
 
@@ -36,17 +38,17 @@ int take_screenshots(const QString& output) {
   MemorySettingsStore settings;
   QtFileChooser files;
   QtQuestionAsker questions;
-  CPlenvistaDlg window({settings, files, questions, {open_project, save_project}, project});
+  MainWindow window({settings, files, questions, {open_project, save_project}, project});
   window.resize(1280, 800);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   QTest::qWait(500);  // the command line's project opens after the first paint
 
   bool ok = save(window, output + "/image-view.png");
-  window.command(32816)->trigger();  // mixed display
+  window.actions().tool_mixed_display->trigger();
   ok = save(window, output + "/mixed-display.png") && ok;
-  window.command(32815)->trigger();  // tabbed display, CAD page
-  window.picture_tab()->setCurrentIndex(1);
+  window.actions().tool_tabbed_display->trigger();
+  window.image_list_panel()->setCurrentIndex(1);  // the CAD page
   ok = save(window, output + "/cad-view.png") && ok;
   return ok ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "model/edit_actions.h"
+#include "model/run_edit.h"
 #include "model/zoom_pan.h"
 #include "views/model_overlay.h"
 #include "views/zoom_pan_mouse.h"
@@ -31,7 +32,10 @@ Point2 axis_projection(int axis, const Vec3& p) {
 }
 
 CadView::CadView(Project& project, CadViewState& state, QWidget* parent)
-    : QWidget(parent), project_(project), state_(state) {
+    : QWidget(parent),
+      project_(project),
+      state_(state),
+      keys_({[this] { cycle_axis(); }, [this] { clear_selection(); }, [this] { delete_selection(); }}) {
   state_.bound_value = 2;
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
@@ -182,42 +186,33 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
 // -------------------------------------------------------------------- keys
 
 void CadView::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Shift:
-      if (last_key_ != Qt::Key_Shift) {
-        state_.current_axis = (state_.current_axis + 1) % 3;
-        refresh();
-      }
-      break;
-    case Qt::Key_Escape:
-      project_.clear_selection();
-      project_.note_change();
-      refresh();
-      break;
-    case Qt::Key_Delete:
-      if (project_.point_mode)
-        delete_points(project_);
-      else
-        delete_faces(project_);
-      project_.changed = 1;
-      project_.note_change();
-      refresh();
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      break;
-    default:
-      last_key_ = event->key();
-      QWidget::keyPressEvent(event);
-      return;
-  }
-  last_key_ = event->key();
-  event->accept();
+  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
 }
 
 void CadView::keyReleaseEvent(QKeyEvent* event) {
-  if (!event->isAutoRepeat()) last_key_ = 0;
+  keys_.release(*event);
   QWidget::keyReleaseEvent(event);
+}
+
+void CadView::cycle_axis() {
+  state_.current_axis = (state_.current_axis + 1) % 3;
+  refresh();
+}
+
+void CadView::clear_selection() {
+  project_.clear_selection();
+  project_.note_change();
+  refresh();
+}
+
+void CadView::delete_selection() {
+  run_edit(project_, [this] {
+    if (project_.point_mode)
+      delete_points(project_);
+    else
+      delete_faces(project_);
+  });
+  refresh();
 }
 
 }  // namespace plenvista

@@ -19,6 +19,7 @@
 
 #include "model/cad_view_state.h"
 #include "model/project.h"
+#include "views/view_keys.h"
 #include "views/view_picking.h"
 
 namespace plenvista {
@@ -58,13 +59,16 @@ class CadView : public QWidget {
   void centre_sub_views();
   ProjectedPoints project_points(const IdList<ModelPoint>& list);
   QRegion crosshair_pixels(Point2 at) const;
+  void cycle_axis();
+  void clear_selection();
+  void delete_selection();
 
   Project& project_;
   CadViewState& state_;
   QImage frame_;
   bool frame_stale_ = true;
   RubberBand band_;
-  int last_key_ = 0;
+  ViewKeys keys_;
   int renders_ = 0;
 };
 

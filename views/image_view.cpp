@@ -11,6 +11,7 @@
 
 #include "model/edit_actions.h"
 #include "model/image_management.h"
+#include "model/run_edit.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
@@ -66,7 +67,8 @@ ImageView::ImageView(Project& project, QWidget* parent)
       project_(project),
       small_selection_(selection_cursor(5)),
       large_selection_(selection_cursor(15)),
-      face_picking_(face_cursor()) {
+      face_picking_(face_cursor()),
+      keys_({[this] { shift_down(); }, [this] { escape(); }, [this] { delete_selection(); }}) {
   setObjectName("ImageView");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
@@ -231,14 +233,15 @@ void ImageView::pick_face_corners(ProjectImage& image, Point2 mouse) {
   for (int i = 0; i < points.count(); ++i) {
     ModelPoint* point = points.list().at(i);
     if (!point->shown || !under_mouse(points.at(i), mouse, project_.model.selection_size)) continue;
-    picking.face_corners[static_cast<std::size_t>(picking.face_corner_count++)] = point;
-    point->picked_for_face = 1;
-    project_.changed = 1;
-    project_.note_change();
+    run_edit(project_, [&] {
+      picking.face_corners[static_cast<std::size_t>(picking.face_corner_count++)] = point;
+      point->picked_for_face = 1;
+    });
     if (picking.face_corner_count == 3) {
-      add_face(project_, *picking.face_corners[0], *picking.face_corners[1], *picking.face_corners[2]);
-      project_.note_change();
-      clear_picks(image);
+      run_edit(project_, [&] {
+        add_face(project_, *picking.face_corners[0], *picking.face_corners[1], *picking.face_corners[2]);
+        clear_picks(image);
+      });
     }
   }
   refresh();
@@ -297,33 +300,36 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
       return;
     }
   }
-  clear_picks(image);
-  for (ReferencePoint* mark : image.reference_points) {
-    const Point2 p = image_to_client(image.view, {mark->image_position.x + image.centre_x,
-                                                  mark->image_position.y + image.centre_y});
-    if (under_mouse(p, mouse, project_.model.selection_size)) {
-      mark->selected = 1;
-      project_.note_change();
-      return;
+  ReferencePoint* hit = nullptr;
+  run_edit(project_, [&] {
+    clear_picks(image);
+    for (ReferencePoint* mark : image.reference_points) {
+      const Point2 p = image_to_client(image.view, {mark->image_position.x + image.centre_x,
+                                                    mark->image_position.y + image.centre_y});
+      if (under_mouse(p, mouse, project_.model.selection_size)) {
+        hit = mark;
+        mark->selected = 1;
+        break;
+      }
     }
-  }
+  });
+  if (hit != nullptr) return;
   images.last_clicked = image.view.mouse_image;
   if (images.pending_world_position) {
     add_reference_at_last_click(image, *images.pending_world_position);
     return;
   }
-  project_.note_change();
   if (!ask_reference_) return;
   if (const std::optional<Vec3> world = ask_reference_(this)) add_reference_at_last_click(image, *world);
 }
 
 void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world) {
   ImageSet& images = project_.images();
-  add_reference_point(project_, image, world,
-                      {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
-  images.pending_world_position.reset();
-  project_.changed = 1;
-  project_.note_change();
+  run_edit(project_, [&] {
+    add_reference_point(project_, image, world,
+                        {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
+    images.pending_world_position.reset();
+  });
 }
 
 void ImageView::clear_picks(ProjectImage& image) {
@@ -334,38 +340,17 @@ void ImageView::clear_picks(ProjectImage& image) {
   }
   image.picking.face_corners = {};
   image.picking.face_corner_count = 0;
-  project_.changed = 1;
 }
 
 // -------------------------------------------------------------------- keys
 
 void ImageView::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Shift:
-      if (last_key_ != Qt::Key_Shift) shift_down();
-      break;
-    case Qt::Key_Escape:
-      escape();
-      break;
-    case Qt::Key_Delete:
-      delete_selection();
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      break;
-    default:
-      last_key_ = event->key();
-      QWidget::keyPressEvent(event);
-      return;
-  }
-  last_key_ = event->key();
-  event->accept();
+  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
 }
 
 void ImageView::keyReleaseEvent(QKeyEvent* event) {
-  if (event->isAutoRepeat()) return;
-  last_key_ = 0;
-  if (event->key() == Qt::Key_Shift) shift_up();
+  keys_.release(*event);
+  if (!event->isAutoRepeat() && event->key() == Qt::Key_Shift) shift_up();
   QWidget::keyReleaseEvent(event);
 }
 
@@ -404,26 +389,27 @@ void ImageView::shift_up() {
 }
 
 void ImageView::escape() {
-  project_.images().pending_world_position.reset();
-  if (ProjectImage* image = displayed_image()) clear_picks(*image);
-  project_.note_change();
+  run_edit(project_, [this] {
+    project_.images().pending_world_position.reset();
+    if (ProjectImage* image = displayed_image()) clear_picks(*image);
+  });
   refresh();
 }
 
 void ImageView::delete_selection() {
-  if (project_.point_mode)
-    delete_points(project_);
-  else
-    delete_faces(project_);
-  ProjectImage* image = displayed_image();
-  if (project_.images().calibration_mode && image != nullptr) {
-    IdList<ReferencePoint>& marks = image->reference_points;
-    for (int i = marks.count() - 1; i >= 0; --i)
-      if (marks.at(i)->selected) marks.remove_at(i);
-    image->marks_changed = 1;
-  }
-  project_.changed = 1;
-  project_.note_change();
+  run_edit(project_, [this] {
+    if (project_.point_mode)
+      delete_points(project_);
+    else
+      delete_faces(project_);
+    ProjectImage* image = displayed_image();
+    if (project_.images().calibration_mode && image != nullptr) {
+      IdList<ReferencePoint>& marks = image->reference_points;
+      for (int i = marks.count() - 1; i >= 0; --i)
+        if (marks.at(i)->selected) marks.remove_at(i);
+      image->marks_changed = 1;
+    }
+  });
   refresh();
 }
 

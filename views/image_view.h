@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "model/project.h"
+#include "views/view_keys.h"
 #include "views/view_picking.h"
 
 namespace plenvista {
@@ -88,10 +89,10 @@ class ImageView : public QWidget {
   QImage frame_;
   bool frame_stale_ = true;
   RubberBand band_;
-  int last_key_ = 0;
   QCursor small_selection_;
   QCursor large_selection_;
   QCursor face_picking_;
+  ViewKeys keys_;
 };
 
 }  // namespace plenvista

@@ -2,34 +2,27 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLineEdit>
 #include <QVBoxLayout>
-
-#include "model/number_text.h"
 
 namespace plenvista {
 
-ReferencePointDialog::ReferencePointDialog(const Vec3& start, QWidget* parent) : QDialog(parent), position_(start) {
+ReferencePointDialog::ReferencePointDialog(const Vec3& start, QWidget* parent)
+    : QDialog(parent), position_(start), form_(this) {
   setWindowTitle(QStringLiteral("Reference Point"));
-  auto* form = new QFormLayout;
-  const double values[3] = {start.x, start.y, start.z};
-  const char* labels[3] = {"X:", "Y:", "Z:"};
-  for (std::size_t i = 0; i < 3; ++i) {
-    fields_[i] = new QLineEdit(QString::fromStdString(format_fixed(values[i], 2)), this);
-    fields_[i]->setMaxLength(23);
-    form->addRow(QString::fromLatin1(labels[i]), fields_[i]);
-  }
+  constexpr int kNumberLength = 23;
+  fields_[0] = form_.add_double(QStringLiteral("X:"), position_.x, 2, kNumberLength);
+  fields_[1] = form_.add_double(QStringLiteral("Y:"), position_.y, 2, kNumberLength);
+  fields_[2] = form_.add_double(QStringLiteral("Z:"), position_.z, 2, kNumberLength);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ReferencePointDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ReferencePointDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
+  layout->addLayout(form_.layout());
   layout->addWidget(buttons);
 }
 
 void ReferencePointDialog::accept() {
-  const auto read = [this](std::size_t i) { return parse_number(fields_[i]->text().toStdString()); };
-  position_ = {read(0), read(1), read(2)};
+  form_.read();
   QDialog::accept();
 }
 

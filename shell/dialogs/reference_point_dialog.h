@@ -9,6 +9,7 @@
 #include <array>
 
 #include "model/vec3.h"
+#include "shell/dialogs/form.h"
 
 class QLineEdit;
 
@@ -23,8 +24,9 @@ class ReferencePointDialog : public QDialog {
   void accept() override;
 
  private:
-  std::array<QLineEdit*, 3> fields_{};
   Vec3 position_;
+  Form form_;
+  std::array<QLineEdit*, 3> fields_{};
 };
 
 }  // namespace plenvista

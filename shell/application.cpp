@@ -1,15 +1,15 @@
-#include "shell/plenvista_app.h"
+#include "shell/application.h"
 
 #include <QStringList>
 
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
-#include "shell/plenvista_dlg.h"
+#include "shell/main_window.h"
 #include "shell/qt_seams.h"
 
 namespace plenvista {
 
-CPlenvistaApp::CPlenvistaApp(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Plenvista"));
   // The whole command line after the program name names the project.
   QStringList words = arguments();
@@ -17,12 +17,12 @@ CPlenvistaApp::CPlenvistaApp(int& argc, char** argv) : QApplication(argc, argv) 
   command_line_ = words.join(QLatin1Char(' ')).toStdString();
 }
 
-int CPlenvistaApp::run() {
+int Application::run() {
   QtSettingsStore settings;
   QtFileChooser files;
   QtQuestionAsker questions;
   const ProjectFiles project_files{open_project, save_project};
-  CPlenvistaDlg window({settings, files, questions, project_files, command_line_});
+  MainWindow window({settings, files, questions, project_files, command_line_});
   window.show();
   return exec();
 }

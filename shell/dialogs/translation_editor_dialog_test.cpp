@@ -1,4 +1,4 @@
-#include "shell/translation_editor_dialog.h"
+#include "shell/dialogs/translation_editor_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,16 @@
 #pragma once
 
-// CPlenvistaDlg: the program's one main window. It owns the menu, the
-// toolbar, the status bar, the two tabbed panels, the "Mirror Points" and
-// "Mode" groups, the one Project and the four views (the image view and the
-// tabbed, upper and lower CAD views); it turns commands into calls on the
-// project, lays the views out in the tabbed (0) or mixed (1) display,
-// handles the project's notifications in posting order and keeps the
-// status texts and the title current.
+// MainWindow: the program's one main window. It owns the commands
+// (Actions), the menu, the toolbar, the status bar, the two panels, the
+// "Mirror Points" and "Mode" groups, the one Project with its
+// ProjectSignals, and the four views (the image view and the tabbed, upper
+// and lower CAD views); it connects each command to its effect, lays the
+// views out in the tabbed (0) or mixed (1) display, and keeps the status
+// texts and the title current as the project's signals arrive.
+//
+// A view or panel is created here with the project; it connects itself to
+// the signals it needs through project_signals(), or the window connects
+// it where the view lies below the shell.
 //
 // Geometry is in pixels of the client area: the part of the window below the
 // menu bar, which holds the toolbar at its top, the status bar at its
@@ -21,31 +25,30 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "model/project.h"
+#include "shell/actions.h"
+#include "shell/project_signals.h"
 #include "shell/qt_seams.h"
-#include "shell/queued_notifier.h"
 #include "shell/shell_seams.h"
 
-class QAction;
-class QActionGroup;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
 class QStatusBar;
-class QTabWidget;
 class QToolBar;
 
 namespace plenvista {
 
 class CadView;
-class ImageView;
 class HelpWindow;
+class ImageListPanel;
+class ImageView;
+class LayerMaterialPanel;
 
-class CPlenvistaDlg : public QMainWindow {
+class MainWindow : public QMainWindow {
  public:
   struct Services {
     SettingsStore& settings;
@@ -57,20 +60,20 @@ class CPlenvistaDlg : public QMainWindow {
     std::string command_line;
   };
 
-  explicit CPlenvistaDlg(Services services);
-  ~CPlenvistaDlg() override;
+  explicit MainWindow(Services services);
+  ~MainWindow() override;
 
   Project& project() { return *project_; }
-  // The menu entry or toolbar button with this command id, or nullptr.
-  QAction* command(int id) const;
+  ProjectSignals& project_signals() { return signals_; }
+  const Actions& actions() const { return actions_; }
   QToolBar* toolbar() const { return toolbar_; }
   QString status_text(int pane) const;
   QWidget* client_area() const;
   ImageView& image_view() const { return *image_view_; }
   // 0 the tabbed CAD view, 1 the upper right, 2 the lower right view.
   CadView& cad_view(int index) const { return *cad_views_[static_cast<std::size_t>(index)]; }
-  QTabWidget* picture_tab() const { return picture_tab_; }
-  QTabWidget* vertex_tab() const { return vertex_tab_; }
+  ImageListPanel* image_list_panel() const { return image_list_panel_; }
+  LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   QCheckBox* show_mirror_box() const { return show_mirror_; }
   QRadioButton* select_button() const { return select_; }
   QRadioButton* create_button() const { return create_; }
@@ -84,11 +87,11 @@ class CPlenvistaDlg : public QMainWindow {
  private:
   class ClientArea;
 
-  void build_menu();
   void build_toolbar();
   void build_panels();
   void build_views();
   void connect_commands();
+  void connect_signals();
   void restore_placement();
   void open_last_project();
 
@@ -112,10 +115,10 @@ class CPlenvistaDlg : public QMainWindow {
   bool open_at(const std::string& path);
   void set_title();
 
-  // Notifications.
-  void handle(Notification notification, int argument);
+  // Signals.
   void display();
   void refresh();
+  void on_model_changed();
   void set_status(int pane, const QString& text);
   void update_cursor_status();
   void update_selection_status(int argument);
@@ -131,17 +134,17 @@ class CPlenvistaDlg : public QMainWindow {
   ProjectFiles project_files_;
   std::string command_line_;
 
-  QueuedNotifier notifier_;
+  ProjectSignals signals_;
   MessageBoxSink messages_;
   std::unique_ptr<Project> project_;
+  Actions actions_;
 
   ClientArea* client_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QStatusBar* status_bar_ = nullptr;
   std::array<QLabel*, 4> panes_{};
-  std::map<int, QAction*> commands_;
-  QTabWidget* picture_tab_ = nullptr;
-  QTabWidget* vertex_tab_ = nullptr;
+  ImageListPanel* image_list_panel_ = nullptr;
+  LayerMaterialPanel* layer_material_panel_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;
   QRadioButton* create_ = nullptr;

@@ -1,4 +1,4 @@
-#include "shell/translation_editor_dialog.h"
+#include "shell/dialogs/translation_editor_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -8,28 +8,23 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "model/number_text.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
 
-namespace {
-constexpr int kFieldLength = 127;
-}
-
 TranslationEditorDialog::TranslationEditorDialog(const ProjectTransform& current, QuestionAsker& questions,
                                                  QWidget* parent)
-    : QDialog(parent), current_plane_(current.mirror_plane), questions_(questions) {
+    : QDialog(parent), current_plane_(current.mirror_plane), questions_(questions), form_(this) {
   setWindowTitle(QStringLiteral("Translation Editor"));
-  auto* form = new QFormLayout;
-  const std::array<double, 5> values{current.origin_offset.x, current.origin_offset.y, current.origin_offset.z,
-                                     current.scale, current.mirror_buffer};
-  const std::array<const char*, 5> labels{"Origin X:", "Origin Y:", "Origin Z:", "Scale:", "Mirror Buffer:"};
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    fields_[i] = new QLineEdit(QString::fromStdString(format_fixed(values[i], 2)), this);
-    fields_[i]->setMaxLength(kFieldLength);
-    form->addRow(QString::fromLatin1(labels[i]), fields_[i]);
-  }
+  // The plane stays None in edit() until OK has read it.
+  edit_.origin_offset = current.origin_offset;
+  edit_.scale = current.scale;
+  edit_.mirror_buffer = current.mirror_buffer;
+  fields_[OriginX] = form_.add_double(QStringLiteral("Origin X:"), edit_.origin_offset.x, 2);
+  fields_[OriginY] = form_.add_double(QStringLiteral("Origin Y:"), edit_.origin_offset.y, 2);
+  fields_[OriginZ] = form_.add_double(QStringLiteral("Origin Z:"), edit_.origin_offset.z, 2);
+  fields_[Scale] = form_.add_double(QStringLiteral("Scale:"), edit_.scale, 2);
+  fields_[Buffer] = form_.add_double(QStringLiteral("Mirror Buffer:"), edit_.mirror_buffer, 2);
 
   auto* group = new QGroupBox(QStringLiteral("Mirror"), this);
   auto* radios = new QHBoxLayout(group);
@@ -46,7 +41,7 @@ TranslationEditorDialog::TranslationEditorDialog(const ProjectTransform& current
   connect(buttons, &QDialogButtonBox::rejected, this, &TranslationEditorDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
+  layout->addLayout(form_.layout());
   layout->addWidget(group);
   layout->addWidget(buttons);
 }
@@ -67,10 +62,7 @@ void TranslationEditorDialog::accept() {
         QStringLiteral("Warning"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning);
     if (answer != QMessageBox::Yes) return;
   }
-  const auto read = [this](Field f) { return parse_number(fields_[f]->text().toStdString()); };
-  edit_.scale = read(Scale);
-  edit_.origin_offset = {read(OriginX), read(OriginY), read(OriginZ)};
-  edit_.mirror_buffer = read(Buffer);
+  form_.read();
   edit_.plane = plane;
   QDialog::accept();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// CPlenvistaApp: the application object. It creates the main window with
+// Application: the application object. It creates the main window with
 // the user's settings store, the real file dialogs and message boxes and
 // the project file functions, shows it and runs until it closes; the
 // window is destroyed (and writes its settings) before run() returns.
@@ -10,9 +10,9 @@
 
 namespace plenvista {
 
-class CPlenvistaApp : public QApplication {
+class Application : public QApplication {
  public:
-  CPlenvistaApp(int& argc, char** argv);
+  Application(int& argc, char** argv);
   // The exit code of the event loop.
   int run();
 

@@ -14,6 +14,7 @@
 
 #include "model/project_transform.h"
 #include "model/translation.h"
+#include "shell/dialogs/form.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -39,9 +40,10 @@ class TranslationEditorDialog : public QDialog {
 
   MirrorPlane current_plane_;
   QuestionAsker& questions_;
+  TranslationEdit edit_;
+  Form form_;
   std::array<QLineEdit*, 5> fields_{};
   std::array<QRadioButton*, 4> planes_{};
-  TranslationEdit edit_;
 };
 
 }  // namespace plenvista

@@ -1,7 +1,6 @@
-#include "shell/plenvista_dlg.h"
+#include "shell/main_window.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,20 +11,21 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QToolBar>
 #include <functional>
 #include <string>
 
 #include "model/edit_actions.h"
+#include "model/number_text.h"
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
 #include "shell/dialogs/reference_point_dialog.h"
-#include "model/number_text.h"
+#include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/help_window.h"
+#include "shell/panels/image_list_panel.h"
+#include "shell/panels/layer_material_panel.h"
 #include "shell/toolbar_icons.h"
-#include "shell/translation_editor_dialog.h"
 #include "shell/view_layout.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
@@ -33,7 +33,7 @@
 namespace plenvista {
 
 // The client area: reports its size changes and its first paint.
-class CPlenvistaDlg::ClientArea : public QWidget {
+class MainWindow::ClientArea : public QWidget {
  public:
   explicit ClientArea(QWidget* parent) : QWidget(parent) {}
   std::function<void()> resized;
@@ -52,53 +52,6 @@ class CPlenvistaDlg::ClientArea : public QWidget {
 
 namespace {
 
-struct MenuItem {
-  int id;  // 0: separator
-  const char* text;
-};
-
-struct ToolButton {
-  int id;  // 0: separator
-  const char* tooltip;
-};
-
-constexpr ToolButton kToolbar[] = {
-    {32797, "New Project"},
-    {32798, "Open"},
-    {32799, "Save"},
-    {0, nullptr},
-    {32800, "Undo"},
-    {32801, "Redo"},
-    {0, nullptr},
-    {32802, "Delete"},
-    {0, nullptr},
-    {32803, "Translation / Scaling"},
-    {32804, "Materials"},
-    {32805, "Layers"},
-    {0, nullptr},
-    {32806, "Set Material"},
-    {32807, "Set Layer"},
-    {0, nullptr},
-    {32808, "Commit Mirror"},
-    {32809, "Apply Texture"},
-    {0, nullptr},
-    {32810, "Small Selection"},
-    {32811, "Large Selection"},
-    {0, nullptr},
-    {32812, "New selection"},
-    {32813, "Add to selection"},
-    {32814, "Remove from selection"},
-    {0, nullptr},
-    {32815, "Tabbed Image / CAD display"},
-    {32816, "Mixed Image / CAD display"},
-    {0, nullptr},
-    {32817, "Camera Editor"},
-    {32818, "Export"},
-};
-
-// Button groups whose buttons stay pressed until another of the group is.
-constexpr int kCheckGroups[][3] = {{32810, 32811, 0}, {32812, 32813, 32814}, {32815, 32816, 0}};
-
 // Dialog units of the window's panel controls to client pixels.
 QRect dialog_units(int x, int y, int width, int height) {
   return QRect(x * 3 / 2, y * 13 / 8, width * 3 / 2, height * 13 / 8);
@@ -113,29 +66,33 @@ const QString kCaption = QStringLiteral("Plenvista");
 
 }  // namespace
 
-CPlenvistaDlg::CPlenvistaDlg(Services services)
+MainWindow::MainWindow(Services services)
     : settings_(services.settings),
       files_(services.files),
       questions_(services.questions),
       project_files_(std::move(services.project_files)),
       command_line_(std::move(services.command_line)),
-      messages_(services.questions) {
+      messages_(services.questions),
+      actions_(this) {
   setWindowTitle(kCaption);
   setWindowIcon(program_icon());
   messages_.bind(this);
-  notifier_.bind(this, [this](Notification n, int argument) { handle(n, argument); });
-  project_ = std::make_unique<Project>(settings_, notifier_, messages_);
+  project_ = std::make_unique<Project>(settings_, signals_, messages_);
 
   client_ = new ClientArea(this);
   setCentralWidget(client_);
   build_views();
-  build_menu();
+  actions_.fill_menu_bar(menuBar());
+  // F1 opens the manual as Contents does.
+  auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(help_key, &QShortcut::activated, this, [this] { on_help(); });
   build_panels();
   create_->setChecked(true);
   project_->select_mode = 0;
   build_toolbar();
   show_mirror_->setChecked(true);
   connect_commands();
+  connect_signals();
 
   client_->resized = [this] { lay_out(); };
   client_->painted = [this] { on_first_paint(); };
@@ -144,7 +101,7 @@ CPlenvistaDlg::CPlenvistaDlg(Services services)
   open_last_project();
 }
 
-CPlenvistaDlg::~CPlenvistaDlg() {
+MainWindow::~MainWindow() {
   settings_.write_int("MainLeft", x());
   settings_.write_int("MainTop", y());
   settings_.write_int("MainWidth", width());
@@ -154,7 +111,7 @@ CPlenvistaDlg::~CPlenvistaDlg() {
   delete client_;
 }
 
-void CPlenvistaDlg::build_views() {
+void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
   image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
@@ -172,67 +129,12 @@ void CPlenvistaDlg::build_views() {
   cad_views_[2]->set_current_axis(0);
 }
 
-void CPlenvistaDlg::build_menu() {
-  const auto add_menu = [this](const char* title, std::initializer_list<MenuItem> items) {
-    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
-    for (const MenuItem& item : items) {
-      if (item.id == 0) {
-        menu->addSeparator();
-        continue;
-      }
-      QAction* action = menu->addAction(QString::fromLatin1(item.text));
-      action->setData(item.id);
-      commands_[item.id] = action;
-    }
-  };
-  add_menu("&File", {{57600, "&New\tCtrl+N"},
-                     {57601, "&Open...\tCtrl+O"},
-                     {57602, "&Close"},
-                     {0, nullptr},
-                     {57603, "&Save\tCtrl-S"},
-                     {32776, "Save &As..."},
-                     {0, nullptr},
-                     {32771, "E&xit"}});
-  add_menu("&Edit", {{32777, "&Undo\tCtrl-Z"}, {32778, "&Redo\tCtrl-Y"}});
-  add_menu("Project", {{32780, "Translations"}, {32792, "Materials"}, {32781, "Layers"}, {32791, "Properties"}});
-  add_menu("&Tools", {{32786, "Export"}, {32787, "Camera Setup / Calibration"}});
-  add_menu("&Help", {{32789, "Contents"}, {0, nullptr}, {32790, "&About"}});
-  // The menu texts promise these keys; the text already names them, so Qt
-  // adds nothing to it.
-  commands_[57600]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  commands_[57601]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  commands_[57603]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  commands_[32777]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  commands_[32778]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-  auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help_key, &QShortcut::activated, this, [this] { on_help(); });
-}
-
-void CPlenvistaDlg::build_toolbar() {
+void MainWindow::build_toolbar() {
   toolbar_ = new QToolBar(client_);
   toolbar_->setIconSize(QSize(16, 16));
   toolbar_->setMovable(false);
   toolbar_->setFloatable(false);
-  for (const ToolButton& button : kToolbar) {
-    if (button.id == 0) {
-      toolbar_->addSeparator();
-      continue;
-    }
-    QAction* action = toolbar_->addAction(toolbar_icon(button.id), QString::fromLatin1(button.tooltip));
-    action->setToolTip(QString::fromLatin1(button.tooltip));
-    action->setData(button.id);
-    commands_[button.id] = action;
-  }
-  for (const auto& ids : kCheckGroups) {
-    auto* group = new QActionGroup(toolbar_);
-    group->setExclusive(true);
-    for (int id : ids) {
-      if (id == 0) continue;
-      commands_[id]->setCheckable(true);
-      group->addAction(commands_[id]);
-    }
-  }
-  commands_[32815]->setChecked(true);
+  actions_.fill_toolbar(toolbar_);
 
   status_bar_ = new QStatusBar(client_);
   for (QLabel*& pane : panes_) {
@@ -242,18 +144,11 @@ void CPlenvistaDlg::build_toolbar() {
   }
 }
 
-void CPlenvistaDlg::build_panels() {
-  picture_tab_ = new QTabWidget(client_);
-  picture_tab_->setObjectName("CPictureTabCtrl");
-  picture_tab_->addTab(new QWidget, QStringLiteral("Images"));
-  picture_tab_->addTab(new QWidget, QStringLiteral("CAD"));
-  picture_tab_->setGeometry(dialog_units(5, 23, 117, 163));
-
-  vertex_tab_ = new QTabWidget(client_);
-  vertex_tab_->setObjectName("CVertexTabCtrl");
-  vertex_tab_->addTab(new QWidget, QStringLiteral("Vertex"));
-  vertex_tab_->addTab(new QWidget, QStringLiteral("Face"));
-  vertex_tab_->setGeometry(dialog_units(5, 188, 117, 123));
+void MainWindow::build_panels() {
+  image_list_panel_ = new ImageListPanel(*project_, client_);
+  image_list_panel_->setGeometry(dialog_units(5, 23, 117, 163));
+  layer_material_panel_ = new LayerMaterialPanel(*project_, client_);
+  layer_material_panel_->setGeometry(dialog_units(5, 188, 117, 123));
 
   auto* mirror_group = new QGroupBox(QStringLiteral("Mirror Points"), client_);
   mirror_group->setGeometry(dialog_units(5, 312, 117, 28));
@@ -271,72 +166,67 @@ void CPlenvistaDlg::build_panels() {
   modes->addButton(create_);
 }
 
-void CPlenvistaDlg::connect_commands() {
-  const auto on = [this](int id, std::function<void()> action) {
-    connect(commands_.at(id), &QAction::triggered, this, [action = std::move(action)] { action(); });
+void MainWindow::connect_commands() {
+  const Actions& a = actions_;
+  const auto on = [this](std::initializer_list<QAction*> actions, const std::function<void()>& effect) {
+    for (QAction* action : actions) connect(action, &QAction::triggered, this, [effect] { effect(); });
   };
-  for (int id : {57600, 32797}) on(id, [this] { on_new(); });
-  if (project_files_.open)
-    for (int id : {57601, 32798}) on(id, [this] { on_open(); });
+  on({a.file_new, a.tool_new}, [this] { on_new(); });
+  if (project_files_.open) on({a.file_open, a.tool_open}, [this] { on_open(); });
   if (project_files_.save) {
-    for (int id : {57603, 32799}) on(id, [this] { on_save(); });
-    on(32776, [this] { on_save_as(); });
+    on({a.file_save, a.tool_save}, [this] { on_save(); });
+    on({a.file_save_as}, [this] { on_save_as(); });
   }
-  for (int id : {57602, 32771}) on(id, [this] { close(); });
-  for (int id : {32777, 32800}) on(id, [this] { undo_command(*project_); });
-  for (int id : {32778, 32801}) on(id, [this] { redo_command(*project_); });
-  on(32802, [this] { delete_command(*project_); });
-  for (int id : {32780, 32803}) on(id, [this] { on_translations(); });
-  on(32808, [this] {
-    project_->changed = 0;
-    commit_mirror(*project_);
-  });
-  on(32810, [this] { on_selection_size(5); });
-  on(32811, [this] { on_selection_size(15); });
-  on(32812, [this] { on_selection_mode(0); });
-  on(32813, [this] { on_selection_mode(1); });
-  on(32814, [this] { on_selection_mode(2); });
-  on(32815, [this] { on_display_mode(0); });
-  on(32816, [this] { on_display_mode(1); });
-  on(32789, [this] { on_help(); });
-  on(32790, [this] { on_about(); });
+  on({a.file_close, a.file_exit}, [this] { close(); });
+  on({a.edit_undo, a.tool_undo}, [this] { undo_command(*project_); });
+  on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
+  on({a.tool_delete}, [this] { delete_command(*project_); });
+  on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
+  on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
+  on({a.tool_small_selection}, [this] { on_selection_size(5); });
+  on({a.tool_large_selection}, [this] { on_selection_size(15); });
+  on({a.tool_new_selection}, [this] { on_selection_mode(0); });
+  on({a.tool_add_to_selection}, [this] { on_selection_mode(1); });
+  on({a.tool_remove_from_selection}, [this] { on_selection_mode(2); });
+  on({a.tool_tabbed_display}, [this] { on_display_mode(0); });
+  on({a.tool_mixed_display}, [this] { on_display_mode(1); });
+  on({a.help_contents}, [this] { on_help(); });
+  on({a.help_about}, [this] { on_about(); });
 
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
   connect(create_, &QRadioButton::clicked, this, [this] { on_select_create(); });
-  connect(picture_tab_, &QTabWidget::currentChanged, this, [this](int index) {
-    project_->cad_page_shown = index == 1 ? 1 : 0;
-    project_->post(Notification::DisplayChanged);
-  });
-  connect(vertex_tab_, &QTabWidget::currentChanged, this,
-          [this](int index) { project_->point_mode = index == 0 ? 1 : 0; });
 }
 
-void CPlenvistaDlg::restore_placement() {
+void MainWindow::connect_signals() {
+  connect(&signals_, &ProjectSignals::displayChanged, this, &MainWindow::display);
+  connect(&signals_, &ProjectSignals::cursorMoved, this, &MainWindow::update_cursor_status);
+  connect(&signals_, &ProjectSignals::imagesChanged, this, &MainWindow::refresh);
+  connect(&signals_, &ProjectSignals::modelChanged, this, &MainWindow::on_model_changed);
+  connect(&signals_, &ProjectSignals::selectionChanged, this, &MainWindow::update_selection_status);
+  connect(&signals_, &ProjectSignals::redrawViews, this, &MainWindow::repaint_views);
+}
+
+void MainWindow::restore_placement() {
   move(settings_.read_int("MainLeft", 50), settings_.read_int("MainTop", 50));
   resize(settings_.read_int("MainWidth", 900), settings_.read_int("MainHeight", 650));
 }
 
-void CPlenvistaDlg::open_last_project() {
+void MainWindow::open_last_project() {
   if (settings_.read_int("UseLastProject", 0) == 0) return;
   const auto last = settings_.read_text("LastProject");
   if (last && !last->empty()) open_at(*last);
 }
 
-QAction* CPlenvistaDlg::command(int id) const {
-  const auto it = commands_.find(id);
-  return it == commands_.end() ? nullptr : it->second;
-}
+QString MainWindow::status_text(int pane) const { return panes_.at(static_cast<std::size_t>(pane))->text(); }
 
-QString CPlenvistaDlg::status_text(int pane) const { return panes_.at(static_cast<std::size_t>(pane))->text(); }
+QWidget* MainWindow::help_window() const { return help_.data(); }
 
-QWidget* CPlenvistaDlg::help_window() const { return help_.data(); }
-
-QWidget* CPlenvistaDlg::client_area() const { return client_; }
+QWidget* MainWindow::client_area() const { return client_; }
 
 // ---------------------------------------------------------------- commands
 
-void CPlenvistaDlg::on_new() {
+void MainWindow::on_new() {
   if (!may_discard_changes()) return;
   project_->new_project();
   project_->post(Notification::ModelChanged);
@@ -344,7 +234,7 @@ void CPlenvistaDlg::on_new() {
   set_title();
 }
 
-void CPlenvistaDlg::on_open() {
+void MainWindow::on_open() {
   if (!may_discard_changes()) return;
   const auto path = files_.choose_open(this);
   if (!path) return;
@@ -352,12 +242,12 @@ void CPlenvistaDlg::on_open() {
   repaint_views();
 }
 
-bool CPlenvistaDlg::on_save() {
+bool MainWindow::on_save() {
   if (!project_->path) return on_save_as();
   return project_files_.save(*project_) == 1;
 }
 
-bool CPlenvistaDlg::on_save_as() {
+bool MainWindow::on_save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
   project_->set_path(*path);
@@ -366,46 +256,46 @@ bool CPlenvistaDlg::on_save_as() {
   return saved;
 }
 
-void CPlenvistaDlg::on_translations() {
+void MainWindow::on_translations() {
   TranslationEditorDialog dialog(project_->model.transform, questions_, this);
   if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
 }
 
-void CPlenvistaDlg::on_show_mirror_points(bool checked) {
+void MainWindow::on_show_mirror_points(bool checked) {
   project_->model.show_mirror_points = checked ? 1 : 0;
   project_->post(Notification::ImagesChanged);
   repaint_views();
 }
 
-void CPlenvistaDlg::on_select_create() { project_->select_mode = select_->isChecked() ? 1 : 0; }
+void MainWindow::on_select_create() { project_->select_mode = select_->isChecked() ? 1 : 0; }
 
-void CPlenvistaDlg::on_selection_size(int size) {
+void MainWindow::on_selection_size(int size) {
   project_->model.selection_size = size;
   project_->post(Notification::ImagesChanged);
 }
 
-void CPlenvistaDlg::on_selection_mode(int mode) { project_->model.selection_mode = mode; }
+void MainWindow::on_selection_mode(int mode) { project_->model.selection_mode = mode; }
 
-void CPlenvistaDlg::on_display_mode(int mode) {
+void MainWindow::on_display_mode(int mode) {
   display_mode_ = mode;
   project_->post(Notification::DisplayChanged);
   lay_out();
   repaint_views();
 }
 
-void CPlenvistaDlg::on_about() {
+void MainWindow::on_about() {
   questions_.tell(this, QStringLiteral("Plenvista Version 0.1\nPhotogrammetric modeller"),
                   QStringLiteral("About Plenvista"));
 }
 
-void CPlenvistaDlg::on_help() {
+void MainWindow::on_help() {
   if (!help_) help_ = new HelpWindow(this);
   help_->show();
   help_->raise();
   help_->activateWindow();
 }
 
-bool CPlenvistaDlg::may_discard_changes() {
+bool MainWindow::may_discard_changes() {
   if (project_->modified == 0) return true;
   const auto answer = questions_.ask(this, QStringLiteral("Save Change ?"), kCaption,
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
@@ -415,7 +305,7 @@ bool CPlenvistaDlg::may_discard_changes() {
   return on_save();
 }
 
-bool CPlenvistaDlg::open_at(const std::string& path) {
+bool MainWindow::open_at(const std::string& path) {
   const auto old_path = project_->path;
   const auto old_directory = project_->directory;
   const auto old_file_name = project_->file_name;
@@ -431,12 +321,12 @@ bool CPlenvistaDlg::open_at(const std::string& path) {
   return false;
 }
 
-void CPlenvistaDlg::set_title() {
+void MainWindow::set_title() {
   setWindowTitle(project_->file_name.empty() ? kCaption
                                              : QString::fromStdString(project_->file_name) + " - " + kCaption);
 }
 
-void CPlenvistaDlg::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (may_discard_changes())
     event->accept();
   else
@@ -445,36 +335,16 @@ void CPlenvistaDlg::closeEvent(QCloseEvent* event) {
 
 // ----------------------------------------------------------- notifications
 
-void CPlenvistaDlg::handle(Notification notification, int argument) {
-  switch (notification) {
-    case Notification::DisplayChanged:
-      display();
-      break;
-    case Notification::CursorMoved:
-      update_cursor_status();
-      break;
-    case Notification::ImagesChanged:
-      refresh();
-      break;
-    case Notification::ModelChanged: {
-      bool any_selected = false;
-      for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected != 0;
-      commands_.at(32802)->setEnabled(any_selected);
-      update_model_status();
-      repaint_views();
-      break;
-    }
-    case Notification::SelectionChanged:
-      update_selection_status(argument);
-      break;
-    case Notification::RedrawViews:
-      repaint_views();
-      break;
-  }
+void MainWindow::on_model_changed() {
+  bool any_selected = false;
+  for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected != 0;
+  actions_.tool_delete->setEnabled(any_selected);
+  update_model_status();
+  repaint_views();
 }
 
-void CPlenvistaDlg::display() {
-  const bool images_page = picture_tab_->currentIndex() == 0;
+void MainWindow::display() {
+  const bool images_page = !image_list_panel_->cad_page_shown();
   if (display_mode_ == 0) {
     image_view_->setVisible(images_page);
     cad_views_[0]->setVisible(!images_page);
@@ -486,31 +356,33 @@ void CPlenvistaDlg::display() {
     cad_views_[1]->show();
     cad_views_[2]->show();
   }
-  commands_.at(32816)->setEnabled(images_page);
+  actions_.tool_mixed_display->setEnabled(images_page);
 }
 
-void CPlenvistaDlg::refresh() {
+void MainWindow::refresh() {
   repaint_views();
   const ModelData& model = project_->model;
   show_mirror_->setChecked(model.show_mirror_points != 0);
   show_mirror_->setEnabled(model.transform.mirror_plane != MirrorPlane::None);
-  commands_.at(model.selection_size == 15 ? 32811 : 32810)->setChecked(true);
-  if (model.selection_mode >= 0 && model.selection_mode <= 2) commands_.at(32812 + model.selection_mode)->setChecked(true);
+  (model.selection_size == 15 ? actions_.tool_large_selection : actions_.tool_small_selection)->setChecked(true);
+  QAction* const modes[] = {actions_.tool_new_selection, actions_.tool_add_to_selection,
+                            actions_.tool_remove_from_selection};
+  if (model.selection_mode >= 0 && model.selection_mode <= 2) modes[model.selection_mode]->setChecked(true);
   cad_views_[0]->set_current_axis(project_->active_cad_view);
 }
 
-void CPlenvistaDlg::set_status(int pane, const QString& text) {
+void MainWindow::set_status(int pane, const QString& text) {
   panes_.at(static_cast<std::size_t>(pane))->setText(text);
 }
 
-void CPlenvistaDlg::update_cursor_status() {
+void MainWindow::update_cursor_status() {
   const CursorPosition& c = project_->cursor;
   set_status(0, QString::fromStdString("Cursor: (" + std::to_string(static_cast<int>(c.window_x)) + "," +
                                        std::to_string(static_cast<int>(c.window_y)) + ") (" +
                                        format_fixed(c.image_x, 2) + ", " + format_fixed(c.image_y, 2) + ")"));
 }
 
-void CPlenvistaDlg::update_selection_status(int argument) {
+void MainWindow::update_selection_status(int argument) {
   const ModelPoint* p = project_->single_selected;
   if (argument == 0 || p == nullptr) {
     set_status(1, QString());
@@ -522,14 +394,14 @@ void CPlenvistaDlg::update_selection_status(int argument) {
   set_status(2, point_text(t.x, t.y, t.z));
 }
 
-void CPlenvistaDlg::update_model_status() {
+void MainWindow::update_model_status() {
   set_status(3, QString::fromStdString("Points : " + std::to_string(project_->model.points.count()) +
                                        ", Faces : " + std::to_string(project_->model.faces.count())));
 }
 
 // ------------------------------------------------------------------ layout
 
-void CPlenvistaDlg::lay_out() {
+void MainWindow::lay_out() {
   const int w = client_->width();
   const int h = client_->height();
   const ViewLayout views = layout_views(w, h, display_mode_);
@@ -546,12 +418,12 @@ void CPlenvistaDlg::lay_out() {
   }
 }
 
-void CPlenvistaDlg::repaint_views() {
+void MainWindow::repaint_views() {
   image_view_->refresh();
   for (CadView* view : cad_views_) view->refresh();
 }
 
-void CPlenvistaDlg::on_first_paint() {
+void MainWindow::on_first_paint() {
   if (first_paint_done_) return;
   first_paint_done_ = true;
   const std::string path = project_path_from_command_line(command_line_);

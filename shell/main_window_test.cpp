@@ -1,25 +1,29 @@
-#include "shell/plenvista_dlg.h"
+#include "shell/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <memory>
-#include <set>
 
 #include "model/edit_actions.h"
+#include "model/run_edit.h"
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
+#include "shell/dialogs/translation_editor_dialog.h"
+#include "shell/panels/image_list_panel.h"
+#include "shell/panels/layer_material_panel.h"
 #include "shell/shell_test_doubles.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"
@@ -35,29 +39,25 @@ using testing::ScriptedQuestions;
 
 void deliver() { QCoreApplication::processEvents(); }
 
-class MainWindow : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
  protected:
-  std::unique_ptr<CPlenvistaDlg> make(std::string command_line = {}) {
-    return std::make_unique<CPlenvistaDlg>(
-        CPlenvistaDlg::Services{settings, files, questions, store.functions(), std::move(command_line)});
+  std::unique_ptr<MainWindow> make(std::string command_line = {}) {
+    return std::make_unique<MainWindow>(
+        MainWindow::Services{settings, files, questions, store.functions(), std::move(command_line)});
   }
   void SetUp() override {
     window = make();
     deliver();
   }
   Project& project() { return window->project(); }
-  void trigger(int id) { window->command(id)->trigger(); }
-  // An edit the way the views make one: a change, then Note change.
+  const Actions& actions() const { return window->actions(); }
+  // An edit the way the views make one.
   ModelPoint* add_point(double x, double y, double z, int selected) {
-    auto* p = project().model.points.insert(std::make_unique<ModelPoint>());
-    p->id = project().model.new_id();
-    p->x = x;
-    p->y = y;
-    p->z = z;
-    p->layer = project().model.current_layer;
-    p->selected = selected;
-    project().changed = 1;
-    project().note_change();
+    ModelPoint* p = nullptr;
+    run_edit(project(), [&] {
+      p = plenvista::add_point(project(), x, y, z);
+      p->selected = selected;
+    });
     deliver();
     return p;
   }
@@ -66,128 +66,123 @@ class MainWindow : public ::testing::Test {
   ScriptedFiles files;
   ScriptedQuestions questions;
   FileStore store;
-  std::unique_ptr<CPlenvistaDlg> window;
+  std::unique_ptr<MainWindow> window;
 };
 
-using Menu = MainWindow;
-using Toolbar = MainWindow;
-using Notifications = MainWindow;
-using Layout = MainWindow;
-using Display = MainWindow;
-using Title = MainWindow;
-using OpenCommand = MainWindow;
-using SaveCommand = MainWindow;
-using CloseCommand = MainWindow;
-using NewCommand = MainWindow;
-using CommandLine = MainWindow;
-using Keyboard = MainWindow;
-using Panels = MainWindow;
-using Help = MainWindow;
+using Menu = MainWindowTest;
+using Toolbar = MainWindowTest;
+using Notifications = MainWindowTest;
+using Layout = MainWindowTest;
+using Display = MainWindowTest;
+using Title = MainWindowTest;
+using OpenCommand = MainWindowTest;
+using SaveCommand = MainWindowTest;
+using CloseCommand = MainWindowTest;
+using NewCommand = MainWindowTest;
+using CommandLine = MainWindowTest;
+using Keyboard = MainWindowTest;
+using Panels = MainWindowTest;
+using Help = MainWindowTest;
 
-TEST_F(Menu, TextsIdsAndShortcutsInOrder) {
-  const std::vector<std::pair<QString, std::vector<std::pair<int, QString>>>> expected{
-      {"&File",
-       {{57600, "&New\tCtrl+N"},
-        {57601, "&Open...\tCtrl+O"},
-        {57602, "&Close"},
-        {0, ""},
-        {57603, "&Save\tCtrl-S"},
-        {32776, "Save &As..."},
-        {0, ""},
-        {32771, "E&xit"}}},
-      {"&Edit", {{32777, "&Undo\tCtrl-Z"}, {32778, "&Redo\tCtrl-Y"}}},
-      {"Project", {{32780, "Translations"}, {32792, "Materials"}, {32781, "Layers"}, {32791, "Properties"}}},
-      {"&Tools", {{32786, "Export"}, {32787, "Camera Setup / Calibration"}}},
-      {"&Help", {{32789, "Contents"}, {0, ""}, {32790, "&About"}}},
-  };
-  const QList<QAction*> menus = window->menuBar()->actions();
-  ASSERT_EQ(menus.size(), static_cast<qsizetype>(expected.size()));
-  for (std::size_t m = 0; m < expected.size(); ++m) {
-    EXPECT_EQ(menus[static_cast<qsizetype>(m)]->text(), expected[m].first);
-    const QList<QAction*> items = menus[static_cast<qsizetype>(m)]->menu()->actions();
-    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[m].second.size())) << m;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-      const auto& [id, text] = expected[m].second[static_cast<std::size_t>(i)];
-      QAction* item = items[i];
-      EXPECT_EQ(item->isSeparator(), id == 0);
-      if (id == 0) continue;
-      EXPECT_EQ(item->text(), text);
-      EXPECT_EQ(item->data().toInt(), id);
-      EXPECT_EQ(window->command(id), item);
-    }
-  }
-  EXPECT_EQ(window->command(57600)->shortcut(), QKeySequence("Ctrl+N"));
-  EXPECT_EQ(window->command(57601)->shortcut(), QKeySequence("Ctrl+O"));
-  EXPECT_EQ(window->command(57603)->shortcut(), QKeySequence("Ctrl+S"));
-  EXPECT_EQ(window->command(32777)->shortcut(), QKeySequence("Ctrl+Z"));
-  EXPECT_EQ(window->command(32778)->shortcut(), QKeySequence("Ctrl+Y"));
+TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  std::vector<QAction*> entries;
+  for (QAction* menu : window->menuBar()->actions())
+    for (QAction* entry : menu->menu()->actions())
+      if (!entry->isSeparator()) entries.push_back(entry);
+  const Actions& a = actions();
+  EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new, a.file_open, a.file_close, a.file_save, a.file_save_as,
+                                            a.file_exit, a.edit_undo, a.edit_redo, a.project_translations,
+                                            a.project_materials, a.project_layers, a.project_properties,
+                                            a.tools_export, a.tools_camera_editor, a.help_contents,
+                                            a.help_about}));
+  // Ctrl+O opens, Ctrl+N starts a new project.
+  store.files["/data/keys.op2"] = "keys";
+  files.choices = {"/data/keys.op2"};
+  QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(project().model.description, "keys");
+  QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(project().model.description, "");
+  EXPECT_FALSE(project().path.has_value());
 }
 
-TEST_F(Toolbar, ThirtyOnePositionsWithTooltipsAndCheckGroups) {
-  const std::vector<std::pair<int, QString>> expected{
-      {32797, "New Project"}, {32798, "Open"}, {32799, "Save"}, {0, ""}, {32800, "Undo"}, {32801, "Redo"},
-      {0, ""}, {32802, "Delete"}, {0, ""}, {32803, "Translation / Scaling"}, {32804, "Materials"},
-      {32805, "Layers"}, {0, ""}, {32806, "Set Material"}, {32807, "Set Layer"}, {0, ""},
-      {32808, "Commit Mirror"}, {32809, "Apply Texture"}, {0, ""}, {32810, "Small Selection"},
-      {32811, "Large Selection"}, {0, ""}, {32812, "New selection"}, {32813, "Add to selection"},
-      {32814, "Remove from selection"}, {0, ""}, {32815, "Tabbed Image / CAD display"},
-      {32816, "Mixed Image / CAD display"}, {0, ""}, {32817, "Camera Editor"}, {32818, "Export"}};
-  const QList<QAction*> actions = window->toolbar()->actions();
-  ASSERT_EQ(actions.size(), 31);
-  const std::set<int> grouped{32810, 32811, 32812, 32813, 32814, 32815, 32816};
-  for (qsizetype i = 0; i < actions.size(); ++i) {
-    const auto& [id, tip] = expected[static_cast<std::size_t>(i)];
-    EXPECT_EQ(actions[i]->isSeparator(), id == 0) << i;
-    if (id == 0) continue;
-    EXPECT_EQ(actions[i]->data().toInt(), id);
-    EXPECT_EQ(actions[i]->toolTip(), tip);
-    EXPECT_EQ(actions[i]->isCheckable(), grouped.contains(id)) << id;
-    EXPECT_FALSE(actions[i]->icon().isNull()) << id;
+TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
+  std::vector<QImage> images;
+  for (QAction* button : window->toolbar()->actions()) {
+    if (button->isSeparator()) continue;
+    EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
+    EXPECT_FALSE(button->toolTip().isEmpty());
+    const QPixmap drawn = drawn_toolbar_image(static_cast<CommandId>(button->data().toInt()));
+    ASSERT_EQ(drawn.size(), QSize(16, 16)) << button->toolTip().toStdString();
+    images.push_back(drawn.toImage());
   }
+  EXPECT_EQ(images.size(), 22u);
+  for (std::size_t i = 0; i < images.size(); ++i)
+    for (std::size_t j = i + 1; j < images.size(); ++j) EXPECT_NE(images[i], images[j]) << i << " and " << j;
+
   // At start: tabbed display; the first ImagesChanged pressed the model's
   // small selection and new-selection mode.
-  EXPECT_TRUE(window->command(32815)->isChecked());
-  EXPECT_TRUE(window->command(32810)->isChecked());
-  EXPECT_TRUE(window->command(32812)->isChecked());
-  // A pressed button stays pressed until another of its group is pressed.
-  trigger(32814);
-  EXPECT_TRUE(window->command(32814)->isChecked());
-  EXPECT_FALSE(window->command(32812)->isChecked());
-  EXPECT_TRUE(window->command(32810)->isChecked());
-  trigger(32814);
-  EXPECT_TRUE(window->command(32814)->isChecked());
-  EXPECT_EQ(window->command(32810)->actionGroup(), window->command(32811)->actionGroup());
-  EXPECT_NE(window->command(32810)->actionGroup(), window->command(32812)->actionGroup());
-  EXPECT_NE(window->command(32812)->actionGroup(), window->command(32815)->actionGroup());
+  const Actions& a = actions();
+  EXPECT_TRUE(a.tool_tabbed_display->isChecked());
+  EXPECT_TRUE(a.tool_small_selection->isChecked());
+  EXPECT_TRUE(a.tool_new_selection->isChecked());
+  // A pressed button stays pressed until another of its group is pressed;
+  // the other groups keep theirs.
+  a.tool_remove_from_selection->trigger();
+  EXPECT_TRUE(a.tool_remove_from_selection->isChecked());
+  EXPECT_FALSE(a.tool_new_selection->isChecked());
+  a.tool_remove_from_selection->trigger();
+  EXPECT_TRUE(a.tool_remove_from_selection->isChecked());
+  EXPECT_TRUE(a.tool_small_selection->isChecked());
+  EXPECT_TRUE(a.tool_tabbed_display->isChecked());
+  EXPECT_FALSE(a.file_new->isCheckable());
 }
 
-TEST_F(Toolbar, DrawnImagesAreSixteenPixelsAndDistinct) {
-  std::vector<QImage> images;
-  for (int id = 32797; id <= 32818; ++id) {
-    const QPixmap pixmap = drawn_toolbar_image(id);
-    ASSERT_EQ(pixmap.size(), QSize(16, 16)) << id;
-    images.push_back(pixmap.toImage());
-  }
-  for (std::size_t a = 0; a < images.size(); ++a)
-    for (std::size_t b = a + 1; b < images.size(); ++b)
-      EXPECT_NE(images[a], images[b]) << 32797 + a << " and " << 32797 + b;
-  EXPECT_TRUE(drawn_toolbar_image(1).isNull());
+TEST_F(Toolbar, CommitMirrorMakesTheMirroredPointsReal) {
+  project().model.transform.mirror_plane = MirrorPlane::X;
+  add_point(10, 1, 1, 0);  // outside the buffer band
+  ASSERT_EQ(project().model.mirror_points.count(), 1);
+  actions().tool_commit_mirror->trigger();
+  deliver();
+  EXPECT_EQ(project().model.points.count(), 2);
+  EXPECT_EQ(project().model.transform.mirror_plane, MirrorPlane::None);
+  EXPECT_EQ(window->status_text(3), "Points : 2, Faces : 0");
 }
 
 TEST_F(Toolbar, SelectionButtonsSetTheModelAndArePressedFromIt) {
-  trigger(32811);
+  actions().tool_large_selection->trigger();
   EXPECT_EQ(project().model.selection_size, 15);
-  trigger(32813);
+  actions().tool_add_to_selection->trigger();
   EXPECT_EQ(project().model.selection_mode, 1);
-  trigger(32810);
+  actions().tool_small_selection->trigger();
   EXPECT_EQ(project().model.selection_size, 5);
   // A loaded project brings its own values; the refresh presses them.
   project().model.selection_size = 15;
   project().model.selection_mode = 2;
   project().post(Notification::ImagesChanged);
   deliver();
-  EXPECT_TRUE(window->command(32811)->isChecked());
-  EXPECT_TRUE(window->command(32814)->isChecked());
+  EXPECT_TRUE(actions().tool_large_selection->isChecked());
+  EXPECT_TRUE(actions().tool_remove_from_selection->isChecked());
+}
+
+TEST_F(Menu, TranslationsOpensTheEditorAndOkAppliesIt) {
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Translation Editor");
+    auto* editor = dynamic_cast<TranslationEditorDialog*>(dialog);
+    ASSERT_NE(editor, nullptr);
+    editor->field(TranslationEditorDialog::Scale)->setText("2.5");
+    editor->field(TranslationEditorDialog::OriginY)->setText("-1");
+    QTest::keyClick(editor->field(TranslationEditorDialog::Scale), Qt::Key_Return);
+  });
+  actions().project_translations->trigger();
+  deliver();
+  EXPECT_DOUBLE_EQ(project().model.transform.scale, 2.5);
+  EXPECT_DOUBLE_EQ(project().model.transform.origin_offset.y, -1.0);
+  EXPECT_EQ(project().modified, 1);
 }
 
 TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
@@ -215,27 +210,27 @@ TEST_F(Notifications, HandledInPostingOrderAfterThePosterReturns) {
   project().model.selection_size = 15;
   project().post(Notification::ImagesChanged);  // presses Large Selection
   project().model.selection_size = 5;            // changed again before delivery
-  window->command(32811)->setChecked(true);
+  actions().tool_large_selection->setChecked(true);
   project().post(Notification::DisplayChanged);
-  EXPECT_TRUE(window->command(32811)->isChecked());
+  EXPECT_TRUE(actions().tool_large_selection->isChecked());
   deliver();
   // The refresh saw the model as it was at delivery time.
-  EXPECT_TRUE(window->command(32810)->isChecked());
+  EXPECT_TRUE(actions().tool_small_selection->isChecked());
 }
 
 TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   add_point(0, 0, 0, 0);
-  EXPECT_FALSE(window->command(32802)->isEnabled());
+  EXPECT_FALSE(actions().tool_delete->isEnabled());
   ModelPoint* p = add_point(1, 1, 1, 1);
-  EXPECT_TRUE(window->command(32802)->isEnabled());
-  window->vertex_tab()->setCurrentIndex(1);  // face mode
+  EXPECT_TRUE(actions().tool_delete->isEnabled());
+  window->layer_material_panel()->setCurrentIndex(1);  // face mode
   EXPECT_EQ(project().point_mode, 0);
   p->selected = 0;
   project().changed = 1;
   project().note_change();
   deliver();
-  EXPECT_FALSE(window->command(32802)->isEnabled());
-  window->vertex_tab()->setCurrentIndex(0);
+  EXPECT_FALSE(actions().tool_delete->isEnabled());
+  window->layer_material_panel()->setCurrentIndex(0);
   EXPECT_EQ(project().point_mode, 1);
 }
 
@@ -265,7 +260,7 @@ TEST_F(Layout, ViewsFollowTheClientAreaInBothDisplays) {
   EXPECT_TRUE(window->image_view().isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
 
-  trigger(32816);
+  actions().tool_mixed_display->trigger();
   deliver();
   EXPECT_EQ(window->display_mode(), 1);
   EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 480, 600));
@@ -277,7 +272,7 @@ TEST_F(Layout, ViewsFollowTheClientAreaInBothDisplays) {
   EXPECT_EQ(window->cad_view(1).current_axis(), 1);
   EXPECT_EQ(window->cad_view(2).current_axis(), 0);
 
-  trigger(32815);
+  actions().tool_tabbed_display->trigger();
   deliver();
   EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 800, 600));
   EXPECT_FALSE(window->cad_view(1).isVisible());
@@ -285,10 +280,10 @@ TEST_F(Layout, ViewsFollowTheClientAreaInBothDisplays) {
 
 TEST_F(Display, CadPageShowsTheTabbedCadViewAndDisablesMixed) {
   window->show();
-  window->picture_tab()->setCurrentIndex(1);
+  window->image_list_panel()->setCurrentIndex(1);
   deliver();
   EXPECT_EQ(project().cad_page_shown, 1);
-  EXPECT_FALSE(window->command(32816)->isEnabled());
+  EXPECT_FALSE(actions().tool_mixed_display->isEnabled());
   EXPECT_TRUE(window->cad_view(0).isVisible());
   EXPECT_FALSE(window->image_view().isVisible());
   project().active_cad_view = 2;
@@ -296,10 +291,10 @@ TEST_F(Display, CadPageShowsTheTabbedCadViewAndDisablesMixed) {
   deliver();
   EXPECT_EQ(window->cad_view(0).current_axis(), 2);
 
-  window->picture_tab()->setCurrentIndex(0);
+  window->image_list_panel()->setCurrentIndex(0);
   deliver();
   EXPECT_EQ(project().cad_page_shown, 0);
-  EXPECT_TRUE(window->command(32816)->isEnabled());
+  EXPECT_TRUE(actions().tool_mixed_display->isEnabled());
   EXPECT_TRUE(window->image_view().isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
 }
@@ -330,13 +325,13 @@ TEST_F(OpenCommand, OpensTheChosenFileAndSetsTheTitle) {
   EXPECT_EQ(window->windowTitle(), "Plenvista");
   store.files["/data/house.op2"] = "house";
   files.choices.push_back("/data/house.op2");
-  trigger(57601);
+  actions().file_open->trigger();
   EXPECT_EQ(project().path, "/data/house.op2");
   EXPECT_EQ(project().model.description, "house");
   EXPECT_EQ(window->windowTitle(), "house.op2 - Plenvista");
   EXPECT_TRUE(questions.asked.empty());
 
-  trigger(32798);  // cancelled: nothing changes
+  actions().tool_open->trigger();  // cancelled: nothing changes
   EXPECT_EQ(project().path, "/data/house.op2");
 }
 
@@ -345,14 +340,14 @@ TEST_F(OpenCommand, AFailedOpenKeepsThePathSoSaveCannotOverwriteTheBrokenFile) {
   store.files["/data/broken.op2"] = "broken";
   store.unreadable.insert("/data/broken.op2");
   files.choices = {"/data/good.op2", "/data/broken.op2"};
-  trigger(57601);
-  trigger(57601);
+  actions().file_open->trigger();
+  actions().file_open->trigger();
   ASSERT_EQ(questions.told.size(), 1u);
   EXPECT_EQ(questions.told[0].text, "Cannot Open Project File");
   EXPECT_EQ(project().path, "/data/good.op2");
   EXPECT_EQ(project().file_name, "good.op2");
   EXPECT_EQ(window->windowTitle(), "good.op2 - Plenvista");
-  trigger(57603);
+  actions().file_save->trigger();
   EXPECT_EQ(store.saved_paths, std::vector<std::string>{"/data/good.op2"});
   EXPECT_EQ(store.files["/data/broken.op2"], "broken");
 }
@@ -361,14 +356,14 @@ TEST_F(OpenCommand, AskedBeforeAModifiedProjectIsReplaced) {
   store.files["/data/a.op2"] = "a";
   store.files["/data/b.op2"] = "b";
   files.choices = {"/data/a.op2"};
-  trigger(57601);
+  actions().file_open->trigger();
   project().model.description = "a edited";
   add_point(0, 0, 0, 0);
   ASSERT_EQ(project().modified, 1);
 
   questions.answers = {QMessageBox::Cancel};
   files.choices = {"/data/b.op2"};
-  trigger(57601);
+  actions().file_open->trigger();
   EXPECT_EQ(project().path, "/data/a.op2");
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(questions.asked[0].text, "Save Change ?");
@@ -376,29 +371,29 @@ TEST_F(OpenCommand, AskedBeforeAModifiedProjectIsReplaced) {
   EXPECT_EQ(questions.asked[0].buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 
   questions.answers = {QMessageBox::Yes};
-  trigger(57601);
+  actions().file_open->trigger();
   EXPECT_EQ(store.files["/data/a.op2"], "a edited");
   EXPECT_EQ(project().path, "/data/b.op2");
 }
 
 TEST_F(SaveCommand, SaveAsSetsPathAndTitleAndSaveWithoutPathRunsIt) {
   files.choices = {std::nullopt};
-  trigger(57603);  // no path: Save As, cancelled
+  actions().file_save->trigger();  // no path: Save As, cancelled
   EXPECT_TRUE(store.saved_paths.empty());
   EXPECT_FALSE(project().path.has_value());
 
   project().model.description = "box";
   files.choices = {"/data/box.op2"};
-  trigger(32799);
+  actions().tool_save->trigger();
   EXPECT_EQ(store.files["/data/box.op2"], "box");
   EXPECT_EQ(window->windowTitle(), "box.op2 - Plenvista");
 
   files.choices = {"/other/copy.op2"};
-  trigger(32776);
+  actions().file_save_as->trigger();
   EXPECT_EQ(files.save_initials.back(), "/data/box.op2");
   EXPECT_EQ(project().path, "/other/copy.op2");
   EXPECT_EQ(window->windowTitle(), "copy.op2 - Plenvista");
-  trigger(57603);
+  actions().file_save->trigger();
   EXPECT_EQ(store.saved_paths.back(), "/other/copy.op2");
 }
 
@@ -419,19 +414,19 @@ TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
   p->selected = 1;
   project().note_change();
   deliver();
-  ASSERT_TRUE(window->command(32802)->isEnabled());
-  trigger(32802);  // Delete
+  ASSERT_TRUE(actions().tool_delete->isEnabled());
+  actions().tool_delete->trigger();  // Delete
   deliver();
   EXPECT_EQ(project().model.points.count(), 0);
-  trigger(32777);  // menu Undo
+  actions().edit_undo->trigger();  // menu Undo
   EXPECT_EQ(project().model.points.count(), 1);
-  trigger(32778);  // menu Redo
+  actions().edit_redo->trigger();  // menu Redo
   EXPECT_EQ(project().model.points.count(), 0);
   QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(project().model.points.count(), 1);
   QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(project().model.points.count(), 0);
-  trigger(32800);  // toolbar Undo
+  actions().tool_undo->trigger();  // toolbar Undo
   deliver();
   EXPECT_EQ(project().model.points.count(), 1);
   EXPECT_EQ(window->status_text(3), "Points : 1, Faces : 0");
@@ -462,14 +457,14 @@ TEST_F(CloseCommand, AFailedSaveKeepsTheWindowOpenAndNoDiscards) {
   store.files["/data/ro.op2"] = "ro";
   store.unwritable.insert("/data/ro.op2");
   files.choices = {"/data/ro.op2"};
-  trigger(57601);
+  actions().file_open->trigger();
   window->show();
   add_point(1, 2, 3, 0);
   questions.answers = {QMessageBox::Yes};
-  trigger(57602);  // "&Close" as the close button
+  actions().file_close->trigger();  // "&Close" as the close button
   EXPECT_TRUE(window->isVisible());
   questions.answers = {QMessageBox::No};
-  trigger(32771);  // Exit asks as well
+  actions().file_exit->trigger();  // Exit asks as well
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(questions.asked.size(), 2u);
 }
@@ -477,13 +472,13 @@ TEST_F(CloseCommand, AFailedSaveKeepsTheWindowOpenAndNoDiscards) {
 TEST_F(NewCommand, AsksWhenModifiedAndClearsThePathAndTitle) {
   store.files["/data/a.op2"] = "a";
   files.choices = {"/data/a.op2"};
-  trigger(57601);
+  actions().file_open->trigger();
   add_point(1, 1, 1, 0);
   questions.answers = {QMessageBox::Cancel};
-  trigger(57600);
+  actions().file_new->trigger();
   EXPECT_EQ(project().model.points.count(), 1);
   questions.answers = {QMessageBox::No};
-  trigger(32797);
+  actions().tool_new->trigger();
   deliver();
   EXPECT_EQ(project().model.points.count(), 0);
   EXPECT_FALSE(project().path.has_value());
@@ -516,10 +511,10 @@ TEST_F(CommandLine, APlacementAndLastProjectAreWrittenAtShutDown) {
   store.files["/data/p.op2"] = "p";
   files.choices = {"/data/p.op2"};
   {
-    CPlenvistaDlg dlg({ini, files, questions, store.functions(), {}});
+    MainWindow dlg({ini, files, questions, store.functions(), {}});
     EXPECT_EQ(dlg.size(), QSize(900, 650));
     EXPECT_EQ(dlg.pos(), QPoint(50, 50));
-    dlg.command(57601)->trigger();
+    dlg.actions().file_open->trigger();
     dlg.move(120, 80);
     dlg.resize(1000, 700);
   }
@@ -528,7 +523,7 @@ TEST_F(CommandLine, APlacementAndLastProjectAreWrittenAtShutDown) {
   EXPECT_EQ(ini.read_int("MainWidth", 0), 1000);
   EXPECT_EQ(ini.read_int("MainHeight", 0), 700);
   EXPECT_EQ(ini.read_text("LastProject"), "/data/p.op2");
-  CPlenvistaDlg again({ini, files, questions, store.functions(), {}});
+  MainWindow again({ini, files, questions, store.functions(), {}});
   EXPECT_EQ(again.size(), QSize(1000, 700));
   EXPECT_EQ(again.pos(), QPoint(120, 80));
 }
@@ -545,6 +540,37 @@ TEST_F(Keyboard, EscapeAndEnterNeverCloseTheWindow) {
   EXPECT_TRUE(questions.asked.empty());
 }
 
+TEST_F(Keyboard, KeysAndClicksInTheViewsReachTheModelButNeverCloseTheWindow) {
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  for (QWidget* view : {static_cast<QWidget*>(&window->image_view()), static_cast<QWidget*>(&window->cad_view(0))}) {
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Enter);
+    QTest::keyClick(view, Qt::Key_Escape);
+  }
+  deliver();
+  EXPECT_TRUE(window->isVisible());
+
+  // A click in the CAD page's view selects the point at the origin, which the
+  // status bar then shows; DELETE in the view removes it.
+  ModelPoint* p = add_point(0, 0, 0, 0);
+  window->image_list_panel()->setCurrentIndex(1);
+  window->select_button()->click();
+  deliver();
+  CadView& cad = window->cad_view(0);
+  ASSERT_TRUE(cad.isVisible());
+  QTest::mouseMove(&cad, QPoint(cad.width() / 2, cad.height() / 2));
+  QTest::mouseClick(&cad, Qt::LeftButton, Qt::NoModifier, QPoint(cad.width() / 2, cad.height() / 2));
+  deliver();
+  EXPECT_EQ(p->selected, 1);
+  EXPECT_EQ(window->status_text(1), "x:0.00, y:0.00, z:0.00");
+  EXPECT_TRUE(actions().tool_delete->isEnabled());
+  QTest::keyClick(&cad, Qt::Key_Delete);
+  deliver();
+  EXPECT_EQ(window->status_text(3), "Points : 0, Faces : 0");
+}
+
 TEST_F(Help, ContentsAndF1ShowTheManual) {
   window->show();
   QApplication::setActiveWindow(window.get());
@@ -557,9 +583,9 @@ TEST_F(Help, ContentsAndF1ShowTheManual) {
   ASSERT_NE(browser, nullptr);
   EXPECT_TRUE(browser->toPlainText().contains("Workflow"));
   window->help_window()->close();
-  trigger(32789);
+  actions().help_contents->trigger();
   EXPECT_TRUE(window->help_window()->isVisible());
-  trigger(32790);
+  actions().help_about->trigger();
   ASSERT_EQ(questions.told.size(), 1u);
   EXPECT_EQ(questions.told[0].caption, "About Plenvista");
 }
@@ -576,15 +602,15 @@ TEST(ProjectFileCommands, SaveAsThenOpenThroughTheRealProjectFile) {
   testing::ScriptedFiles files;
   testing::ScriptedQuestions questions;
   const std::string path = dir.filePath("round trip.op2").toStdString();
-  CPlenvistaDlg window({settings, files, questions, {open_project, save_project}, {}});
+  MainWindow window({settings, files, questions, {open_project, save_project}, {}});
   window.project().model.description = "kept";
   files.choices = {path};
-  window.command(32776)->trigger();
+  window.actions().file_save_as->trigger();
   EXPECT_EQ(window.windowTitle(), "round trip.op2 - Plenvista");
-  window.command(57600)->trigger();
+  window.actions().file_new->trigger();
   EXPECT_EQ(window.project().model.description, "");
   files.choices = {path};
-  window.command(57601)->trigger();
+  window.actions().file_open->trigger();
   EXPECT_EQ(window.project().model.description, "kept");
   EXPECT_EQ(window.windowTitle(), "round trip.op2 - Plenvista");
   EXPECT_TRUE(questions.told.empty());
