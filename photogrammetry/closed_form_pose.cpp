@@ -1,12 +1,12 @@
 #include "photogrammetry/closed_form_pose.h"
 
-#include <Eigen/Dense>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "photogrammetry/camera_pose.h"
+#include <Eigen/Dense>
+
+#include "model/camera_pose.h"
 
 namespace plenvista {
 namespace {
@@ -65,8 +65,8 @@ AxisFit fit_axis(const CameraModel& camera, bool along_x) {
   double n = 0, sum_g = 0, sum_p = 0, sum_gg = 0, sum_gp = 0;
   for (int r = 0; r <= camera.rows; ++r)
     for (int c = 0; c <= camera.columns; ++c) {
-      const double g = along_x ? (c - camera.columns / 2) * camera.cell_width_mm
-                               : (r - camera.rows / 2) * camera.cell_height_mm;
+      const double g =
+          along_x ? (c - camera.columns / 2) * camera.cell_width_mm : (r - camera.rows / 2) * camera.cell_height_mm;
       const double p = along_x ? camera.corner(r, c).x : camera.corner(r, c).y;
       n += 1;
       sum_g += g;
@@ -255,8 +255,7 @@ std::optional<Motion> solve_pnp(const std::vector<Vector3d>& world, const std::v
     double depth_sum = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
       in_camera[i] = Vector3d::Zero();
-      for (int j = 0; j < 4; ++j)
-        in_camera[i] += alphas(static_cast<Eigen::Index>(i), j) * stacked.segment<3>(3 * j);
+      for (int j = 0; j < 4; ++j) in_camera[i] += alphas(static_cast<Eigen::Index>(i), j) * stacked.segment<3>(3 * j);
       depth_sum += in_camera[i].z();
     }
     if (depth_sum < 0)

@@ -20,8 +20,10 @@ double angle_difference(double a, double b) { return std::remainder(a - b, 360.0
 TEST(ClosedFormPose, RecoversThePoseOfAPinholeCameraInEveryQuarter) {
   std::mt19937 rng(3);
   int round = 0;
-  for (const auto& [eye, up] : {std::pair{Vec3{300, 900, 4000}, Vec3{0, 1, 0}}, {Vec3{-3500, -1500, -900}, Vec3{0.3, 1, 0}},
-                                {Vec3{200, 4200, 300}, Vec3{0, 0, -1}}, {Vec3{2500, -3000, 1500}, Vec3{-0.4, 1, 0.2}}}) {
+  for (const auto& [eye, up] : {std::pair{Vec3{300, 900, 4000}, Vec3{0, 1, 0}},
+                                {Vec3{-3500, -1500, -900}, Vec3{0.3, 1, 0}},
+                                {Vec3{200, 4200, 300}, Vec3{0, 0, -1}},
+                                {Vec3{2500, -3000, 1500}, Vec3{-0.4, 1, 0.2}}}) {
     SCOPED_TRACE(round++);
     SearchScene scene;
     scene.mark(box_points(rng, 6, {-500, -400, -300}, {500, 400, 300}), pose_looking_at(eye, {50, 0, -20}, up));
@@ -44,7 +46,8 @@ TEST(ClosedFormPose, ReadsTheGridOfAnotherPitchAndAPhotographOfAnotherSize) {
   scene.image.texture_scale = 0.5;
   scene.image.texture_centre_x = 600;
   scene.image.texture_centre_y = 420;
-  scene.mark(box_points(rng, 8, {0, 0, 0}, {800, 600, 400}), pose_looking_at({2500, 1800, 3000}, {400, 300, 200}, {0, 1, 0}));
+  scene.mark(box_points(rng, 8, {0, 0, 0}, {800, 600, 400}),
+             pose_looking_at({2500, 1800, 3000}, {400, 300, 200}, {0, 1, 0}));
   const std::optional<CameraPose> pose = closed_form_pose(scene.image);
   ASSERT_TRUE(pose);
   EXPECT_NEAR(summed_error_at(scene.image, *pose), 0, 1e-6);
@@ -70,7 +73,8 @@ TEST(ClosedFormPose, RefusesFlatOrTooFewPointsAndSolutionsBehindTheCamera) {
   // Marks mirrored through the centre fit only a camera looking away.
   SearchScene mirrored;
   mirrored.mark(box_points(rng, 8, {-500, -400, -300}, {500, 400, 300}), view);
-  for (ReferencePoint* p : mirrored.image.reference_points) p->image_position = {-p->image_position.x, -p->image_position.y};
+  for (ReferencePoint* p : mirrored.image.reference_points)
+    p->image_position = {-p->image_position.x, -p->image_position.y};
   const std::optional<CameraPose> pose = closed_form_pose(mirrored.image);
   EXPECT_TRUE(!pose || all_in_front(mirrored.image, *pose));
 }

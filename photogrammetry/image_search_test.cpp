@@ -12,8 +12,8 @@
 namespace plenvista {
 namespace {
 
-using testing::box_points;
-using testing::SearchScene;
+using test_support::box_points;
+using test_support::SearchScene;
 
 double angle_difference(double a, double b) { return std::remainder(a - b, 360.0); }
 
@@ -93,9 +93,10 @@ TEST(ImageSearch, RecoversKnownPosesWithTheOriginBesideTheObject) {
   std::mt19937 rng(21);
   const Vec3 centre{500, 400, 300};
   int round = 0;
-  for (const auto& [distance, azimuth, elevation, roll] :
-       {std::tuple{2000.0, 30.0, 5.0, 0.0}, {2000.0, 60.0, 30.0, 5.0}, {2000.0, 120.0, 5.0, 0.0},
-        {2000.0, 180.0, 30.0, -5.0}}) {
+  for (const auto& [distance, azimuth, elevation, roll] : {std::tuple{2000.0, 30.0, 5.0, 0.0},
+                                                           {2000.0, 60.0, 30.0, 5.0},
+                                                           {2000.0, 120.0, 5.0, 0.0},
+                                                           {2000.0, 180.0, 30.0, -5.0}}) {
     SCOPED_TRACE(round++);
     SearchScene scene;
     scene.mark(box_points(rng, 10, {0, 0, 0}, {1000, 800, 600}), viewpoint(centre, distance, azimuth, elevation, roll));
@@ -177,9 +178,12 @@ TEST(ImageSearch, FindsTheSamePoseWithTheOriginAtTheCentroidOrAtACorner) {
   int round = 0;
   // Distance in extents, azimuth, elevation, roll; symmetric point sets on
   // even rounds, noise of 0.3 pixel on every third.
-  for (const auto& [distance, azimuth, elevation, roll] :
-       {std::tuple{3.0, 10.0, 5.0, 0.0}, {4.0, 75.0, 25.0, 8.0}, {5.0, 160.0, -20.0, -6.0}, {6.0, -110.0, 50.0, 15.0},
-        {3.5, -30.0, -45.0, -12.0}, {3.0, 135.0, -75.0, 20.0}}) {
+  for (const auto& [distance, azimuth, elevation, roll] : {std::tuple{3.0, 10.0, 5.0, 0.0},
+                                                           {4.0, 75.0, 25.0, 8.0},
+                                                           {5.0, 160.0, -20.0, -6.0},
+                                                           {6.0, -110.0, 50.0, 15.0},
+                                                           {3.5, -30.0, -45.0, -12.0},
+                                                           {3.0, 135.0, -75.0, 20.0}}) {
     SCOPED_TRACE(round);
     const bool symmetric = round % 2 == 0;
     const bool noisy = round % 3 == 1;
@@ -197,7 +201,8 @@ TEST(ImageSearch, FindsTheSamePoseWithTheOriginAtTheCentroidOrAtACorner) {
     truth_scene.mark(points, viewpoint(centroid, distance * extent, azimuth, elevation, roll));
     std::vector<Point2> marks;
     for (const ReferencePoint* p : truth_scene.image.reference_points)
-      marks.push_back({p->image_position.x + (noisy ? noise(rng) : 0.0), p->image_position.y + (noisy ? noise(rng) : 0.0)});
+      marks.push_back(
+          {p->image_position.x + (noisy ? noise(rng) : 0.0), p->image_position.y + (noisy ? noise(rng) : 0.0)});
 
     const Located at_centroid = locate_from(points, marks, centroid);
     const Located at_corner = locate_from(points, marks, corner);
@@ -226,9 +231,12 @@ TEST(ImageSearch, FindsTheSamePoseWithTheOriginAtTheCentroidOrAtACorner) {
 TEST(ImageSearch, RecoversPosesWithTheOriginAmidTheObject) {
   std::mt19937 rng(7);
   int round = 0;
-  for (const auto& [distance, azimuth, elevation, roll] :
-       {std::tuple{3.0, 0.0, 0.0, 0.0}, {4.0, 30.0, 10.0, 0.0}, {6.0, 100.0, 20.0, 10.0}, {3.5, -140.0, 35.0, -12.0},
-        {5.0, 200.0, 60.0, 0.0}, {4.5, -70.0, 5.0, 20.0}}) {
+  for (const auto& [distance, azimuth, elevation, roll] : {std::tuple{3.0, 0.0, 0.0, 0.0},
+                                                           {4.0, 30.0, 10.0, 0.0},
+                                                           {6.0, 100.0, 20.0, 10.0},
+                                                           {3.5, -140.0, 35.0, -12.0},
+                                                           {5.0, 200.0, 60.0, 0.0},
+                                                           {4.5, -70.0, 5.0, 20.0}}) {
     SCOPED_TRACE(round++);
     SearchScene scene;
     // Symmetric about the origin: a box and its mirror image in X.
