@@ -12,8 +12,8 @@
 namespace plenvista {
 namespace {
 
-using testing::box_points;
-using testing::SearchScene;
+using test_support::box_points;
+using test_support::SearchScene;
 
 double angle_difference(double a, double b) { return std::remainder(a - b, 360.0); }
 
@@ -41,7 +41,7 @@ TEST(ClosedFormPose, RecoversThePoseOfAPinholeCameraInEveryQuarter) {
 TEST(ClosedFormPose, ReadsTheGridOfAnotherPitchAndAPhotographOfAnotherSize) {
   std::mt19937 rng(5);
   SearchScene scene;
-  scene.camera = testing::pinhole_camera(60.0);
+  scene.camera = test_support::pinhole_camera(60.0);
   scene.image.size_differs = 1;
   scene.image.texture_scale = 0.5;
   scene.image.texture_centre_x = 600;
