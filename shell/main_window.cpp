@@ -20,6 +20,8 @@
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
+#include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/reference_point_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
@@ -112,8 +114,13 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
+  image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
+    ReferencePointDialog dialog(Vec3{}, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.position();
+  });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
-    cad_views_[i] = new CadView(project_->cad_views[i], client_);
+    cad_views_[i] = new CadView(*project_, project_->cad_views[i], client_);
     cad_views_[i]->setGeometry(165, 45, 765, 550);
     cad_views_[i]->hide();
   }
@@ -175,6 +182,7 @@ void MainWindow::connect_commands() {
   on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
   on({a.tool_delete}, [this] { delete_command(*project_); });
   on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
+  on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
   on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
   on({a.tool_small_selection}, [this] { on_selection_size(5); });
   on({a.tool_large_selection}, [this] { on_selection_size(15); });
@@ -252,6 +260,11 @@ bool MainWindow::on_save_as() {
 void MainWindow::on_translations() {
   TranslationEditorDialog dialog(project_->model.transform, questions_, this);
   if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
+}
+
+void MainWindow::on_camera_editor() {
+  CameraEditDialog dialog(files_, questions_, this);
+  dialog.exec();
 }
 
 void MainWindow::on_show_mirror_points(bool checked) {
@@ -410,8 +423,8 @@ void MainWindow::lay_out() {
 }
 
 void MainWindow::repaint_views() {
-  image_view_->update();
-  for (CadView* view : cad_views_) view->update();
+  image_view_->refresh();
+  for (CadView* view : cad_views_) view->refresh();
 }
 
 void MainWindow::on_first_paint() {
