@@ -544,6 +544,28 @@ TEST(CliLocate, RecoversAKnownPoseFromItsReferencePoints) {
   EXPECT_EQ(ws.bytes("p.op2"), after);
 }
 
+TEST(CliLocate, ReferencePointsOnOneLineEndAtOnceWithAScoreOfZero) {
+  Workspace ws;
+  ws.make_project();
+  const CameraPose truth{{12, -6, -260}, {4, -7, 2}};
+  for (const Vec3& w : {Vec3{-40, -20, 10}, Vec3{0, 0, 10}, Vec3{40, 20, 10}, Vec3{80, 40, 10}}) {
+    const CliRun run =
+        ws.run("add-reference p.op2 --image 2 --at " + numbers(photographed(ws, truth, w), {0, 0}) + " --world " +
+               format_fixed(w.x, 3) + " " + format_fixed(w.y, 3) + " " + format_fixed(w.z, 3));
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  const CliRun run = ws.run("locate p.op2");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Warning: Image 2: The reference points lie on one line or at one place; they cannot fix "
+                         "the camera position"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("score 0.00%"), std::string::npos) << run.out;
+  OpenedProject opened(ws.path("p.op2"));
+  EXPECT_EQ(opened.project.images().images.at(0)->marks_changed, 0);
+  EXPECT_EQ(opened.project.images().images.at(0)->pose_known, 0);
+}
+
 TEST(CliLocate, OneImageNeedsFourReferencePoints) {
   Workspace ws;
   ws.make_project();

@@ -14,7 +14,7 @@ namespace plenvista {
 
 namespace {
 
-void locate(CliIo& io, ProjectImage& image) {
+void locate(CliIo& io, CliSession& session, ProjectImage& image) {
   ImageSearch search(image);
   int batches = 0;
   while (!search.run_batch()) {
@@ -24,6 +24,7 @@ void locate(CliIo& io, ProjectImage& image) {
              << "%   " << std::flush;
   }
   if (io.progress) io.err << "\rImage " << image.id << ": done" << std::string(24, ' ') << '\n';
+  if (search.problem()) session.warning("Image " + std::to_string(image.id) + ": " + search.problem());
 }
 
 void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
@@ -79,13 +80,13 @@ int run_locate(CliIo& io, const LocateOptions& options) {
                     " reference points; at least 4 are needed");
       return kExitFailure;
     }
-    locate(io, *image);
+    locate(io, session, *image);
     located.push_back(image);
   } else {
     // As leaving calibration mode: every image whose reference points
     // changed and that has enough of them, in list order.
     while (ProjectImage* image = first_image_ready_for_search(project.images())) {
-      locate(io, *image);
+      locate(io, session, *image);
       located.push_back(image);
     }
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "photogrammetry/camera_search.h"
+#include "photogrammetry/closed_form_pose.h"
 #include "photogrammetry/projection.h"
 
 namespace plenvista {
@@ -15,8 +16,12 @@ constexpr int kStepCap = 2000;
 constexpr int kPolishSteps = 300;
 constexpr std::size_t kFinalists = 3;
 constexpr int kStepsPerBatch = 60;
-constexpr double kGoodScore = 90.0;
-constexpr double kRadiansToDegrees = 1 / kDegreesToRadians;
+// A search that ends at this score with every reference point in front
+// (mean error below a third of a pixel) is kept as it is.
+constexpr double kVeryGoodScore = 99.9;
+// The closed-form start's refinement begins with moves of 1/500 of the
+// camera's distance and 0.1 degree.
+constexpr double kClosedFormDivisor = 10.0;
 
 // Results in order of preference: every reference point in front first,
 // then the lower summed error; a NaN error never wins.
@@ -131,24 +136,13 @@ CameraPose least_squares_polish(const ProjectImage& image, const CameraPose& sta
 
 }  // namespace
 
-// The rotation taking world to camera frame has the camera's right, up and
-// backward axes as its rows; it equals Ry(b) Rx(a) Rz(g), whose row 1 is
-// (cos a sin g, cos a cos g, -sin a) and whose column 2 is
-// (sin b cos a, -sin a, cos b cos a).
 CameraPose pose_looking_at(const Vec3& eye, const Vec3& target, const Vec3& up) {
   const Vec3 view = target - eye;
   const Vec3 forward = view * (1 / length(view));
   const Vec3 side = cross(forward, up);
   const Vec3 right = side * (1 / length(side));
   const Vec3 camera_up = cross(right, forward);
-  const Vec3 back = forward * -1;
-  const double a = std::asin(std::clamp(-camera_up.z, -1.0, 1.0));
-  // Looking straight along Y (cos a = 0) only b + g or b - g is defined:
-  // take g = 0, where row 0 is (cos b, ., .) and row 2 is (-sin b, ., .).
-  const bool along_y = std::fabs(camera_up.z) > 1 - 1e-12;
-  const double b = along_y ? std::atan2(-back.x, right.x) : std::atan2(right.z, back.z);
-  const double g = along_y ? 0.0 : std::atan2(camera_up.x, camera_up.y);
-  return {eye * -1, {a * kRadiansToDegrees, b * kRadiansToDegrees, g * kRadiansToDegrees}};
+  return pose_from_axes(eye, {right, camera_up, forward * -1});
 }
 
 std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image) {
@@ -189,12 +183,44 @@ std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image
   return starts;
 }
 
-ImageSearch::ImageSearch(ProjectImage& image) : image_(image) { initial_scan(image_); }
+// Whether the world origin lies strictly inside the box of the reference
+// points: the ten standard viewpoints then stand among them.
+bool origin_among_reference_points(const ProjectImage& image) {
+  bool inside[3] = {true, true, true};
+  for (int axis = 0; axis < 3; ++axis) {
+    bool below = false;
+    bool above = false;
+    for (const ReferencePoint* point : image.reference_points) {
+      const Vec3& w = point->world_position;
+      const double v = axis == 0 ? w.x : axis == 1 ? w.y : w.z;
+      below = below || v < 0;
+      above = above || v > 0;
+    }
+    inside[axis] = below && above;
+  }
+  return inside[0] && inside[1] && inside[2];
+}
+
+ImageSearch::ImageSearch(ProjectImage& image) : image_(image) {
+  if (reference_points_degenerate(image_)) {
+    end_degenerate();
+    return;
+  }
+  closed_form_ = closed_form_pose(image_);
+  if (closed_form_ && origin_among_reference_points(image_)) {
+    begin_closed_form();
+    return;
+  }
+  initial_scan(image_);
+}
 
 bool ImageSearch::run_batch() {
   switch (phase_) {
     case Phase::Plain:
       run_plain_batch();
+      break;
+    case Phase::ClosedForm:
+      run_closed_form_batch();
       break;
     case Phase::Scan:
     case Phase::Polish:
@@ -212,7 +238,9 @@ double ImageSearch::shown_error() const {
   for (const std::vector<Result>* list : {&results_, &scanned_})
     for (const Result& r : *list)
       if (!best || preferred(r.in_front, r.state.best_error, best->in_front, best->state.best_error)) best = &r;
-  return best ? best->state.best_error : image_.search.best_error;
+  const double current = image_.search.best_error;
+  if (phase_ == Phase::ClosedForm && current >= 0 && (!best || current < best->state.best_error)) return current;
+  return best ? best->state.best_error : current;
 }
 
 // Steps until one improves the summed error or the search ends.
@@ -243,18 +271,75 @@ ImageSearch::Result ImageSearch::current_result() const {
 void ImageSearch::end_plain_search() {
   const Result plain = current_result();
   const double score = search_score_for(plain.state.best_error, image_.reference_points.count());
-  if (score >= kGoodScore && plain.in_front) {
+  if (score >= kVeryGoodScore && plain.in_front) {
     finish_search(image_);
     phase_ = Phase::Ended;
     return;
   }
   results_.push_back(plain);
+  if (closed_form_)
+    begin_closed_form();
+  else
+    begin_more_starts();
+}
+
+void ImageSearch::begin_more_starts() {
   starts_ = starts_around_reference_points(image_);
   if (starts_.empty()) {
     conclude();
     return;
   }
   phase_ = Phase::Scan;
+}
+
+// From the closed-form pose: a least-squares polish through the grid
+// camera (the closed form fits its pinhole approximation), refinement steps
+// from small moves, a last polish.
+void ImageSearch::begin_closed_form() {
+  image_.pose = *closed_form_;
+  reset_search(image_);
+  image_.search.best_error = summed_error(image_);
+  polish();
+  // Steps in proportion to the depth of the farthest reference point.
+  const PreparedPose pose(image_);
+  double depth = 0.0;
+  for (const ReferencePoint* point : image_.reference_points)
+    depth = std::max(depth, -pose.to_camera_frame(point->world_position).z);
+  image_.search.model_size = depth;
+  image_.search.best_error = -1;
+  image_.search.accepted_error = -1;
+  image_.search.step_divisor = kClosedFormDivisor;
+  steps_in_trial_ = 0;
+  tried_closed_form_ = true;
+  phase_ = Phase::ClosedForm;
+}
+
+void ImageSearch::run_closed_form_batch() {
+  for (int budget = kStepsPerBatch; budget > 0; --budget) {
+    const bool finished = refine_step(image_);
+    ++steps_;
+    if (!finished && ++steps_in_trial_ <= kPolishSteps) continue;
+    polish();
+    const Result refined = current_result();
+    results_.push_back(refined);
+    steps_in_trial_ = 0;
+    if (refined.in_front)
+      conclude();
+    else
+      begin_more_starts();
+    return;
+  }
+}
+
+// Keeps the least-squares optimum of the pose where it lowers the summed
+// error.
+void ImageSearch::polish() {
+  const CameraPose polished = least_squares_polish(image_, image_.pose);
+  const double polished_error = summed_error_at(image_, polished);
+  if (polished_error < image_.search.best_error) {
+    image_.pose = polished;
+    image_.search.best_error = polished_error;
+  }
 }
 
 void ImageSearch::run_more_starts_batch() {
@@ -301,15 +386,21 @@ void ImageSearch::polish_step() {
   ++steps_;
   ++steps_in_trial_;
   if (!finished && steps_in_trial_ <= kPolishSteps) return;
-  const CameraPose polished = least_squares_polish(image_, image_.pose);
-  const double polished_error = summed_error_at(image_, polished);
-  if (polished_error < image_.search.best_error) {
-    image_.pose = polished;
-    image_.search.best_error = polished_error;
-  }
+  polish();
   results_.push_back(current_result());
   steps_in_trial_ = 0;
   if (++next_finalist_ == finalists_.size()) conclude();
+}
+
+void ImageSearch::end_degenerate() {
+  const int pose_known = image_.pose_known;
+  reset_search(image_);
+  image_.search.best_error = summed_error(image_);
+  finish_search(image_);
+  image_.search_score = 0;
+  image_.pose_known = pose_known;
+  problem_ = kDegenerateMessage;
+  phase_ = Phase::Ended;
 }
 
 void ImageSearch::conclude() {

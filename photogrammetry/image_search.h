@@ -9,10 +9,19 @@
 // improves the summed error, or at the end; the search ends when a step
 // finishes it or, failing that, after more than 2000 steps.
 //
-// When that search ends poorly (score below 90, or a reference point at
-// depth 0 or behind the camera), typically because the world origin lies
-// amid the reference points and the ten viewpoints stand far too close, it
-// goes on from further viewpoints looking at the reference points' centroid
+// A plain search that ends with a score of 99.9 or more and every
+// reference point in front is kept exactly as it ended. Otherwise the pose
+// computed in closed form from the reference points (closed_form_pose.h)
+// is polished through the grid camera by least squares, refined by steps
+// from small moves and polished again; of the two results the lower summed
+// error with every reference point in front is kept. When the world origin
+// lies inside the reference points' box the ten viewpoints stand among
+// them and the plain search cannot end well: the closed-form start is then
+// refined alone, without the plain search.
+//
+// When the closed-form start fails (points nearly on one plane, or a
+// solution with points behind the camera), the search goes on from further
+// viewpoints looking at the reference points' centroid
 // from around and above them at several distances in proportion to their
 // extent, each refined by up to 12 steps; the three most promising (all
 // points in front first, then the lowest error) are refined by up to 300
@@ -26,8 +35,13 @@
 // At the end finish_search runs on the kept pose (score, outliers,
 // projected positions, `pose_known`, `marks_changed` cleared). Abandoning
 // an ImageSearch leaves `marks_changed` set.
+//
+// Reference points on one line or at one place fix no camera position: the
+// search ends at once with the pose unchanged, a score of 0, `pose_known`
+// as it was, `marks_changed` cleared and problem() telling why.
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "model/image_records.h"
@@ -63,9 +77,16 @@ class ImageSearch {
   int steps() const { return steps_; }
   // Whether the viewpoints around the reference points were tried.
   bool tried_more_starts() const { return !starts_.empty(); }
+  // Whether the pose computed in closed form was refined.
+  bool tried_closed_form() const { return tried_closed_form_; }
+  // Why no pose could be found, or null.
+  const char* problem() const { return problem_; }
+
+  static constexpr const char* kDegenerateMessage =
+      "The reference points lie on one line or at one place; they cannot fix the camera position";
 
  private:
-  enum class Phase { Plain, Scan, Polish, Ended };
+  enum class Phase { Plain, ClosedForm, Scan, Polish, Ended };
   struct Result {
     CameraPose pose;
     SearchState state;
@@ -74,10 +95,15 @@ class ImageSearch {
 
   void run_plain_batch();
   void end_plain_search();
+  void begin_closed_form();
+  void run_closed_form_batch();
+  void polish();
+  void begin_more_starts();
   void run_more_starts_batch();
   void scan_step();
   void polish_step();
   Result current_result() const;
+  void end_degenerate();
   void conclude();
 
   ProjectImage& image_;
@@ -86,6 +112,10 @@ class ImageSearch {
   int steps_without_finish_ = 0;
   double current_error_ = 0.0;
   double previous_error_ = 0.0;
+  const char* problem_ = nullptr;
+
+  std::optional<CameraPose> closed_form_;
+  bool tried_closed_form_ = false;
 
   std::vector<CameraPose> starts_;
   std::size_t next_start_ = 0;

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
-  libassimp-dev libcli11-dev
+  libassimp-dev libcli11-dev libeigen3-dev
   locales
   clang libclang-rt-14-dev clang-format
   xvfb xauth
