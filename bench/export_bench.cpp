@@ -124,8 +124,9 @@ void BM_ExportGlb(benchmark::State& state) {
   jpeg[1] = '\xD8';
   jpeg[2] = '\xFF';
   for (const int k : {0, 2}) {
-    m.photos[static_cast<std::size_t>(k)].file_name = "texture" + std::to_string(k) + ".jpg";
-    std::ofstream(m.dir / m.photos[static_cast<std::size_t>(k)].file_name, std::ios::binary) << jpeg;
+    const std::string name = "texture" + std::to_string(k) + ".jpg";
+    m.photos[static_cast<std::size_t>(k)].file_name = name;
+    std::ofstream(m.dir / name, std::ios::binary) << jpeg;
   }
   m.project.model.image_directories = ".";
   int textured = 0;
