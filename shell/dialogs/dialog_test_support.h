@@ -71,6 +71,12 @@ void when_open(std::function<void(Dialog&)> drive) {
 }
 
 inline void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+// A check box is toggled with the space key: a mouse click counts only on
+// its indicator and text, which move while the dialog is being laid out.
+inline void toggle(QAbstractButton* box) {
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Space);
+}
 
 // The dialog's own button with this text ("OK", "Cancel").
 inline QAbstractButton* button(QWidget& dialog, const QString& text) {
