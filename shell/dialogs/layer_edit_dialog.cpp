@@ -17,7 +17,7 @@ LayerEditDialog::LayerEditDialog(Project& project, Layer* layer, DialogChoosers&
       project_(project),
       layer_(layer),
       questions_(questions),
-      name_(layer ? layer->name : std::string()),
+      name_(layer ? std::string(shown(layer->name)) : std::string()),
       colour_(layer ? layer->colour : 0),
       form_(this),
       name_field_(form_.add_text(QStringLiteral("Description :"), name_)),
@@ -41,8 +41,8 @@ void LayerEditDialog::accept() {
     layer_->name = name_;
     set_layer_colour(*layer_, colour_);
     project_.changed = 1;
-  } else if (const std::string* taken = taken_name(project_.model.layers, name_)) {
-    tell_name_taken(questions_, this, QStringLiteral("layer"), *taken);
+  } else if (const Layer* holder = holder_of_name(project_.model.layers, name_)) {
+    tell_name_taken(questions_, this, QStringLiteral("layer"), holder->name);
     return;
   } else {
     add_layer(project_, name_, colour_);

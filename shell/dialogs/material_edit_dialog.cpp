@@ -20,7 +20,7 @@ MaterialEditDialog::MaterialEditDialog(Project& project, Material* material, Dia
       project_(project),
       material_(material),
       questions_(questions),
-      name_(material ? material->name : std::string()),
+      name_(material ? std::string(shown(material->name)) : std::string()),
       form_(this),
       name_field_(form_.add_text(QStringLiteral("Description :"), name_)),
       texture_list_(new QComboBox(this)) {
@@ -42,7 +42,7 @@ MaterialEditDialog::MaterialEditDialog(Project& project, Material* material, Dia
   texture_list_->addItem(QStringLiteral("(none)"));
   for (ProjectImage* image : project.images().images) {
     images_.push_back(image);
-    texture_list_->addItem(QString::fromStdString(image->description));
+    texture_list_->addItem(QString::fromStdString(std::string(shown(image->description))));
   }
   int shown = 0;
   if (material)
@@ -66,11 +66,13 @@ void MaterialEditDialog::accept() {
   Material* material = material_;
   if (material) {
     material->name = name_;
-  } else if (const std::string* taken = taken_name(project_.model.materials, name_)) {
-    tell_name_taken(questions_, this, QStringLiteral("material"), *taken);
+  } else if (const Material* holder = holder_of_name(project_.model.materials, name_)) {
+    tell_name_taken(questions_, this, QStringLiteral("material"), holder->name);
     return;
   } else {
     material = add_material(project_, name_);
+    // Refused only when the model has run out of ids.
+    if (!material) return QDialog::accept();
   }
   material->face_colour = colours_[Face];
   material->specular_colour = colours_[Specular];

@@ -9,8 +9,10 @@ namespace plenvista {
 
 std::string material_list_text(const Material& material) {
   const ProjectImage* image = material.texture_image;
-  if (!image) return material.name;
-  return material.name + " - using " + image->description + " (" + image->file_name + ")";
+  const std::string name(shown(material.name));
+  if (!image) return name;
+  return name + " - using " + std::string(shown(image->description)) + " (" + std::string(shown(image->file_name)) +
+         ")";
 }
 
 MaterialsDialog::MaterialsDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,

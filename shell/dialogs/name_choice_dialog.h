@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/id_list.h"
+#include "model/text.h"
 
 class QComboBox;
 
@@ -18,7 +19,7 @@ namespace plenvista {
 template <class Record>
 std::vector<std::string> names_of(const IdList<Record>& records) {
   std::vector<std::string> names;
-  for (const Record* record : records) names.push_back(record->name);
+  for (const Record* record : records) names.emplace_back(shown(record->name));
   return names;
 }
 

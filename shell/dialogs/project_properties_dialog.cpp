@@ -51,7 +51,7 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
       save_(std::move(save)),
       path_(project.path.value_or(std::string())),
       camera_(project.camera_file_name.value_or(std::string())),
-      directories_(project.model.image_directories),
+      directories_(shown(project.model.image_directories)),
       use_last_project_(project.settings.read_int("UseLastProject", 0) != 0),
       colours_{project.model.face_line_colour, project.model.mirror_face_line_colour,
                project.model.reference_point_colour},

@@ -11,8 +11,9 @@
 namespace plenvista {
 
 std::string texture_list_text(const Material& material) {
-  if (!material.texture_image) return material.name + " (no texture)";
-  return material.name + " - using image " + material.texture_image->file_name;
+  const std::string name(shown(material.name));
+  if (!material.texture_image) return name + " (no texture)";
+  return name + " - using image " + std::string(shown(material.texture_image->file_name));
 }
 
 SetTexturesDialog::SetTexturesDialog(Project& project, QWidget* parent)

@@ -13,19 +13,18 @@
 
 namespace plenvista {
 
-// The name of the record whose name equals `name` without regard to case,
-// or null.
+// The record whose name equals `name` without regard to case, or null.
 template <class Record>
-const std::string* taken_name(const IdList<Record>& records, const std::string& name) {
+const Record* holder_of_name(const IdList<Record>& records, const std::string& name) {
   for (const Record* record : records)
-    if (equal_ignoring_case(record->name, name)) return &record->name;
+    if (equal_ignoring_case(shown(record->name), name)) return record;
   return nullptr;
 }
 
 // "There is already a layer named "Default Layer"." with caption "Error".
-inline void tell_name_taken(QuestionAsker& questions, QWidget* owner, const QString& kind, const std::string& taken) {
-  questions.tell(owner, QStringLiteral("There is already a %1 named \"%2\".").arg(kind, QString::fromStdString(taken)),
-                 QStringLiteral("Error"));
+inline void tell_name_taken(QuestionAsker& questions, QWidget* owner, const QString& kind, const StoredText& taken) {
+  const QString name = QString::fromUtf8(shown(taken).data(), static_cast<qsizetype>(shown(taken).size()));
+  questions.tell(owner, QStringLiteral("There is already a %1 named \"%2\".").arg(kind, name), QStringLiteral("Error"));
 }
 
 }  // namespace plenvista
