@@ -9,8 +9,7 @@ LayerMaterialPanel::LayerMaterialPanel(Project& project, QWidget* parent)
   setObjectName(QStringLiteral("CVertexTabCtrl"));
   addTab(vertex_page_, QStringLiteral("Vertex"));
   addTab(face_page_, QStringLiteral("Face"));
-  connect(this, &QTabWidget::currentChanged, this,
-          [this](int index) { project_.point_mode = index == 0 ? 1 : 0; });
+  connect(this, &QTabWidget::currentChanged, this, [this](int index) { project_.point_mode = index == 0 ? 1 : 0; });
 }
 
 }  // namespace plenvista
