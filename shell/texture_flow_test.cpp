@@ -3,17 +3,18 @@
 // coordinates and "Export" writes OBJ/MTL files, which an independent reader
 // then loads.
 
-#include <assimp/cimport.h>
-#include <assimp/material.h>
-#include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <assimp/cimport.h>
+#include <assimp/material.h>
+#include <assimp/scene.h>
+
+#include "base/binary_io.h"
 #include "model/edit_actions.h"
 #include "model/run_edit.h"
-#include "persistence/binary_io.h"
 #include "persistence/project_file.h"
 #include "shell/dialogs/dialog_test_support.h"
 #include "shell/dialogs/export_dialog.h"

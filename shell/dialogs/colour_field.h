@@ -10,7 +10,7 @@
 #include <QFrame>
 #include <QString>
 
-#include "model/colour.h"
+#include "base/colour.h"
 
 class QBoxLayout;
 class QPushButton;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
 
 class QWidget;
 
@@ -27,8 +27,8 @@ class DialogChoosers {
   virtual std::optional<std::string> choose_open_file(QWidget* owner, const QString& filter) = 0;
   // A file to write, through a save-file dialog with `filter`, starting at
   // `initial` (may be empty); `suffix` is added to a name that has none.
-  virtual std::optional<std::string> choose_save_file(QWidget* owner, const QString& filter,
-                                                      const QString& suffix, const std::string& initial) = 0;
+  virtual std::optional<std::string> choose_save_file(QWidget* owner, const QString& filter, const QString& suffix,
+                                                      const std::string& initial) = 0;
 };
 
 // The platform's colour and file dialogs.

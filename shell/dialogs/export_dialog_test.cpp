@@ -83,8 +83,8 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
     dialog.show();
     EXPECT_TRUE(dialog.option(ExportDialog::UseTextures)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::ReverseZ)->isChecked());
-    for (auto o : {ExportDialog::UseTextures, ExportDialog::ReverseZ, ExportDialog::UseScaling,
-                   ExportDialog::UseMirror, ExportDialog::UseTranslations})
+    for (auto o : {ExportDialog::UseTextures, ExportDialog::ReverseZ, ExportDialog::UseScaling, ExportDialog::UseMirror,
+                   ExportDialog::UseTranslations})
       testing::toggle(dialog.option(o));
     EXPECT_FALSE(dialog.option(ExportDialog::UseTextures)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::UseTranslations)->isChecked());

@@ -11,7 +11,7 @@
 #include <QDialog>
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
 #include "shell/dialogs/colour_field.h"
 #include "shell/dialogs/form.h"
 
@@ -27,8 +27,7 @@ struct Project;
 class LayerEditDialog : public QDialog {
  public:
   // `layer` null to add one.
-  LayerEditDialog(Project& project, Layer* layer, DialogChoosers& choosers, QuestionAsker& questions,
-                  QWidget* parent);
+  LayerEditDialog(Project& project, Layer* layer, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent);
 
   QLineEdit* name_field() const { return name_field_; }
   const ColourField& colour_field() const { return colour_field_; }

@@ -22,8 +22,7 @@ bool LayersDialog::in_use(int slot) const {
 }
 
 bool LayersDialog::edit(int slot) {
-  LayerEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.layers.at(slot), choosers_, questions_,
-                         this);
+  LayerEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.layers.at(slot), choosers_, questions_, this);
   return dialog.exec() == QDialog::Accepted;
 }
 

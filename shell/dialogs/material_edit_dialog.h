@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "model/colour.h"
+#include "base/colour.h"
 #include "shell/dialogs/colour_field.h"
 #include "shell/dialogs/form.h"
 

@@ -15,8 +15,7 @@ std::string material_list_text(const Material& material) {
          ")";
 }
 
-MaterialsDialog::MaterialsDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,
-                                 QWidget* parent)
+MaterialsDialog::MaterialsDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent)
     : RecordListDialog(project, QStringLiteral("Materials"), parent), choosers_(choosers), questions_(questions) {
   fill();
 }
@@ -34,8 +33,8 @@ bool MaterialsDialog::in_use(int slot) const {
 }
 
 bool MaterialsDialog::edit(int slot) {
-  MaterialEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.materials.at(slot), choosers_,
-                            questions_, this);
+  MaterialEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.materials.at(slot), choosers_, questions_,
+                            this);
   return dialog.exec() == QDialog::Accepted;
 }
 

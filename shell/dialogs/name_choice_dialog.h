@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "model/id_list.h"
-#include "model/text.h"
 
 class QComboBox;
 

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/text.h"
+#include "base/text.h"
 #include "persistence/diagnostic_dump.h"
 #include "photogrammetry/project_camera.h"
 #include "shell/dialogs/dialog_choosers.h"

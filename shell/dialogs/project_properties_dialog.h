@@ -23,7 +23,7 @@
 #include <memory>
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
 #include "shell/dialogs/colour_field.h"
 #include "shell/dialogs/form.h"
 

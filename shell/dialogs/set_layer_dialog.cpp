@@ -6,7 +6,8 @@ namespace plenvista {
 
 SetLayerDialog::SetLayerDialog(Project& project, QWidget* parent)
     : NameChoiceDialog(QStringLiteral("Set Layer"), QStringLiteral("Set all selected points to :"),
-                       names_of(project.model.layers), project.model.layers.index_of(project.model.current_layer), parent),
+                       names_of(project.model.layers), project.model.layers.index_of(project.model.current_layer),
+                       parent),
       project_(project) {}
 
 void SetLayerDialog::accept() {

@@ -6,8 +6,8 @@ namespace plenvista {
 
 SetMaterialDialog::SetMaterialDialog(Project& project, QWidget* parent)
     : NameChoiceDialog(QStringLiteral("Set Material"), QStringLiteral("Set all selected faces to :"),
-                       names_of(project.model.materials), project.model.materials.index_of(project.model.current_material),
-                       parent),
+                       names_of(project.model.materials),
+                       project.model.materials.index_of(project.model.current_material), parent),
       project_(project) {}
 
 void SetMaterialDialog::accept() {

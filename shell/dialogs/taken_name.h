@@ -7,8 +7,8 @@
 #include <QString>
 #include <string>
 
+#include "base/text.h"
 #include "model/id_list.h"
-#include "model/text.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
