@@ -43,9 +43,9 @@ void deliver() { QCoreApplication::processEvents(); }
 
 // New opens the "Project" dialog: cancel it once it is open.
 void cancel_project_dialog(bool* opened = nullptr) {
-  testing::when_open<ProjectPropertiesDialog>([opened](ProjectPropertiesDialog& dialog) {
+  test_support::when_open<ProjectPropertiesDialog>([opened](ProjectPropertiesDialog& dialog) {
     if (opened) *opened = true;
-    testing::click(dialog, "Cancel");
+    test_support::click(dialog, "Cancel");
   });
 }
 

@@ -12,7 +12,6 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
-#include "base/binary_io.h"
 #include "model/edit_actions.h"
 #include "model/run_edit.h"
 #include "persistence/project_file.h"
@@ -23,41 +22,28 @@
 #include "shell/dialogs/set_textures_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_doubles.h"
+#include "testing/bitmap_headers.h"
 #include "testing/cameras.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::when_open;
-
-// The headers of a BMP file of the given size (all its size reader needs).
-std::string bitmap_headers(std::int32_t width, std::int32_t height) {
-  ByteWriter w;
-  w.bytes("BM", 2);
-  w.i32(64);
-  w.i32(0);
-  w.i32(54);
-  w.i32(40);
-  w.i32(width);
-  w.i32(height);
-  w.data().resize(64, '\0');
-  return w.data();
-}
+using test_support::click;
+using test_support::when_open;
 
 TEST(TextureFlow, MaterialPhotographSetTexturesAndObjExport) {
-  testing::TempDir tmp;
-  tmp.write("project/house.bmp", bitmap_headers(2272, 1704));
+  test_support::TempDir tmp;
+  tmp.write("project/house.bmp", test_support::bitmap_headers(2272, 1704));
   MemorySettingsStore settings;
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
-  testing::ScriptedChoosers choosers;
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
+  test_support::ScriptedChoosers choosers;
   MainWindow window({settings, files, questions, {open_project, save_project}, {}});
   window.use_dialog_choosers(choosers);
   Project& project = window.project();
   project.set_path(tmp.dir("project") + "house.op2");
-  project.images().camera = testing::pinhole_camera();
+  project.images().camera = test_support::pinhole_camera();
   auto photo = std::make_unique<ProjectImage>();
   photo->id = project.model.new_id();
   photo->description = "House";
@@ -79,10 +65,10 @@ TEST(TextureFlow, MaterialPhotographSetTexturesAndObjExport) {
 
   when_open<MaterialsDialog>([](MaterialsDialog& materials) {
     when_open<MaterialEditDialog>([](MaterialEditDialog& edit) {
-      testing::choose(edit.texture_list(), 1);
+      test_support::choose(edit.texture_list(), 1);
       click(edit, "OK");
     });
-    testing::double_click_row(materials.list(), 0);
+    test_support::double_click_row(materials.list(), 0);
     click(materials, "OK");
   });
   window.actions().project_materials->trigger();
@@ -94,7 +80,7 @@ TEST(TextureFlow, MaterialPhotographSetTexturesAndObjExport) {
   ASSERT_EQ(project.model.texture_coords.count(), 4);
 
   when_open<ExportDialog>([](ExportDialog& dialog) {
-    testing::choose(dialog.format_list(), 1);
+    test_support::choose(dialog.format_list(), 1);
     QTest::keyClicks(dialog.path_field(), "house_model.obj");
     click(dialog, "OK");
   });

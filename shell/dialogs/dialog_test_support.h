@@ -18,7 +18,7 @@
 
 #include "shell/dialogs/dialog_choosers.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 class ScriptedChoosers : public DialogChoosers {
  public:
@@ -107,4 +107,4 @@ inline std::vector<std::string> texts_of(const QListWidget* list) {
   return texts;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

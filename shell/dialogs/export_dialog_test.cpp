@@ -16,11 +16,11 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
+using test_support::click;
 
-struct ExportDialogs : testing::EditFixture {
-  testing::ScriptedChoosers choosers;
-  testing::TempDir tmp;
+struct ExportDialogs : test_support::EditFixture {
+  test_support::ScriptedChoosers choosers;
+  test_support::TempDir tmp;
 
   void SetUp() override {
     project.set_path(tmp.dir("project") + "house.op2");
@@ -32,7 +32,7 @@ struct ExportDialogs : testing::EditFixture {
   void export_as(int format, const QString& typed) {
     ExportDialog dialog(project, choosers, nullptr);
     dialog.show();
-    testing::choose(dialog.format_list(), format);
+    test_support::choose(dialog.format_list(), format);
     dialog.path_field()->clear();
     QTest::keyClicks(dialog.path_field(), typed);
     click(dialog, "OK");
@@ -69,7 +69,7 @@ TEST_F(ExportDialogs, PathRulesAndRememberedPaths) {
   reopened.show();
   EXPECT_EQ(reopened.format_list()->currentIndex(), 1);
   EXPECT_EQ(reopened.path_field()->text(), "model");  // without ".obj"
-  testing::choose(reopened.format_list(), 0);
+  test_support::choose(reopened.format_list(), 0);
   EXPECT_EQ(reopened.path_field()->text(), "model");  // a format change leaves the field
   project.export_settings.format = 0;
   ExportDialog as_x(project, choosers, nullptr);
@@ -85,10 +85,10 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
     EXPECT_FALSE(dialog.option(ExportDialog::ReverseZ)->isChecked());
     for (auto o : {ExportDialog::UseTextures, ExportDialog::ReverseZ, ExportDialog::UseScaling, ExportDialog::UseMirror,
                    ExportDialog::UseTranslations})
-      testing::toggle(dialog.option(o));
+      test_support::toggle(dialog.option(o));
     EXPECT_FALSE(dialog.option(ExportDialog::UseTextures)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::UseTranslations)->isChecked());
-    testing::choose(dialog.format_list(), 1);
+    test_support::choose(dialog.format_list(), 1);
     choosers.files = {std::nullopt, tmp.dir("elsewhere") + "picked.obj"};
     click(dialog.browse_button());
     EXPECT_EQ(dialog.path_field()->text(), "");
@@ -108,11 +108,11 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
   {
     ExportDialog dialog(project, choosers, nullptr);
     dialog.show();
-    testing::toggle(dialog.option(ExportDialog::ReverseZ));
-    testing::toggle(dialog.option(ExportDialog::UseMirror));
+    test_support::toggle(dialog.option(ExportDialog::ReverseZ));
+    test_support::toggle(dialog.option(ExportDialog::UseMirror));
     EXPECT_TRUE(dialog.option(ExportDialog::ReverseZ)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::UseMirror)->isChecked());
-    testing::toggle(dialog.option(ExportDialog::UseTranslations));
+    test_support::toggle(dialog.option(ExportDialog::UseTranslations));
     QTest::keyClicks(dialog.path_field(), "kept");
     click(dialog, "OK");
   }

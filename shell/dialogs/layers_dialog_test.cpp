@@ -17,13 +17,13 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::texts_of;
-using testing::when_open;
+using test_support::click;
+using test_support::texts_of;
+using test_support::when_open;
 
-struct LayerDialogs : testing::EditFixture {
-  testing::ScriptedChoosers choosers;
-  testing::ScriptedQuestions questions;
+struct LayerDialogs : test_support::EditFixture {
+  test_support::ScriptedChoosers choosers;
+  test_support::ScriptedQuestions questions;
   Layer* walls = nullptr;
   ModelPoint* point = nullptr;
 
@@ -50,9 +50,9 @@ TEST_F(LayerDialogs, DeleteIsDisabledForALayerInUseAndDeletesAnUnusedOne) {
   EXPECT_EQ(dialog.selected_slot(), 0);
   EXPECT_TRUE(dialog.edit_button()->isEnabled());
   EXPECT_TRUE(dialog.delete_button()->isEnabled());
-  testing::click_row(dialog.list(), 1);
+  test_support::click_row(dialog.list(), 1);
   EXPECT_FALSE(dialog.delete_button()->isEnabled());  // the point is on "Walls"
-  testing::click_row(dialog.list(), 0);
+  test_support::click_row(dialog.list(), 0);
   click(dialog.delete_button());
   EXPECT_EQ(texts_of(dialog.list()), (std::vector<std::string>{"Walls"}));
   EXPECT_EQ(model.current_layer, walls);
@@ -106,7 +106,7 @@ TEST_F(LayerDialogs, EditRenamesOntoATakenNameAndKeepsOrDiscardsTheColour) {
     QTest::keyClicks(edit.name_field(), "Default Layer");
     click(edit, "OK");
   });
-  testing::double_click_row(dialog.list(), 1);
+  test_support::double_click_row(dialog.list(), 1);
   EXPECT_EQ(texts_of(dialog.list()), (std::vector<std::string>{"Default Layer", "Default Layer"}));
   EXPECT_EQ(walls->colour, 0xFF123456u);  // unchanged colour kept bit for bit
   EXPECT_TRUE(questions.told.empty());
@@ -116,7 +116,7 @@ TEST_F(LayerDialogs, EditRenamesOntoATakenNameAndKeepsOrDiscardsTheColour) {
     click(edit.colour_field().button());
     click(edit, "Cancel");
   });
-  testing::click_row(dialog.list(), 1);
+  test_support::click_row(dialog.list(), 1);
   click(dialog.edit_button());
   EXPECT_EQ(choosers.colours_offered, (std::vector<Colour>{0xFF123456u}));
   EXPECT_EQ(walls->colour, 0xFF123456u);
@@ -127,13 +127,13 @@ TEST_F(LayerDialogs, SetLayerWithoutSelectionChangesTheCurrentLayerAndIsUndoable
     SetLayerDialog dialog(project, nullptr);
     dialog.show();
     EXPECT_EQ(dialog.list()->currentIndex(), 0);
-    testing::choose(dialog.list(), 1);
+    test_support::choose(dialog.list(), 1);
     click(dialog, "Cancel");
     EXPECT_EQ(model.current_layer, model.layers.at(0));
   }
   SetLayerDialog none_selected(project, nullptr);
   none_selected.show();
-  testing::choose(none_selected.list(), 1);
+  test_support::choose(none_selected.list(), 1);
   click(none_selected, "OK");
   EXPECT_EQ(model.current_layer, walls);
   EXPECT_EQ(project.modified, 1);

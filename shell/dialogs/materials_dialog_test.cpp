@@ -18,13 +18,13 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::texts_of;
-using testing::when_open;
+using test_support::click;
+using test_support::texts_of;
+using test_support::when_open;
 
-struct MaterialDialogs : testing::EditFixture {
-  testing::ScriptedChoosers choosers;
-  testing::ScriptedQuestions questions;
+struct MaterialDialogs : test_support::EditFixture {
+  test_support::ScriptedChoosers choosers;
+  test_support::ScriptedQuestions questions;
   ProjectImage* house = nullptr;
   Material* roof = nullptr;
   std::array<ModelPoint*, 3> corners{};
@@ -69,7 +69,7 @@ TEST_F(MaterialDialogs, DeleteIsDisabledForAMaterialInUse) {
   MaterialsDialog dialog(project, choosers, questions, nullptr);
   dialog.show();
   EXPECT_TRUE(dialog.delete_button()->isEnabled());
-  testing::click_row(dialog.list(), 1);
+  test_support::click_row(dialog.list(), 1);
   EXPECT_FALSE(dialog.delete_button()->isEnabled());
   EXPECT_TRUE(dialog.edit_button()->isEnabled());
 }
@@ -85,16 +85,16 @@ TEST_F(MaterialDialogs, EditSetsColoursAndPhotographOnlyOnOk) {
     EXPECT_EQ(edit.texture_list()->itemText(2), "House");
     EXPECT_EQ(edit.texture_list()->currentIndex(), 2);
     click(edit.colour_field(MaterialEditDialog::Specular).button());
-    testing::choose(edit.texture_list(), 0);
+    test_support::choose(edit.texture_list(), 0);
     click(edit, "Cancel");
   });
-  testing::double_click_row(dialog.list(), 1);
+  test_support::double_click_row(dialog.list(), 1);
   EXPECT_EQ(roof->specular_colour, 0x00010203u);
   EXPECT_EQ(roof->texture_image, house);
 
   when_open<MaterialEditDialog>([](MaterialEditDialog& edit) {
     click(edit.colour_field(MaterialEditDialog::Emissive).button());
-    testing::choose(edit.texture_list(), 1);
+    test_support::choose(edit.texture_list(), 1);
     click(edit, "OK");
   });
   click(dialog.edit_button());
@@ -116,7 +116,7 @@ TEST_F(MaterialDialogs, AddRefusesATakenNameAndStartsWithoutPhotograph) {
     EXPECT_TRUE(edit.isVisible());
     edit.name_field()->clear();
     QTest::keyClicks(edit.name_field(), "Wall");
-    testing::choose(edit.texture_list(), 2);
+    test_support::choose(edit.texture_list(), 2);
     click(edit, "OK");
   });
   click(dialog.add_button());

@@ -18,13 +18,13 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
+using test_support::click;
 using Dialog = ProjectPropertiesDialog;
 
-struct ProjectDialog : testing::EditFixture {
-  testing::ScriptedChoosers choosers;
-  testing::ScriptedQuestions questions;
-  testing::TempDir tmp;
+struct ProjectDialog : test_support::EditFixture {
+  test_support::ScriptedChoosers choosers;
+  test_support::ScriptedQuestions questions;
+  test_support::TempDir tmp;
   std::vector<std::string> saved;
 
   void SetUp() override {
@@ -33,7 +33,7 @@ struct ProjectDialog : testing::EditFixture {
     model.face_line_colour = 0x00010203u;
     model.mirror_face_line_colour = 0xFF00FF00u;
     model.reference_point_colour = 0x000000FFu;
-    CameraModel camera = testing::pinhole_camera();
+    CameraModel camera = test_support::pinhole_camera();
     std::filesystem::create_directories(tmp.path / "cameras");
     ASSERT_TRUE(save_camera(tmp.dir("cameras") + "lens.cal", camera, messages));
   }
@@ -74,7 +74,7 @@ TEST_F(ProjectDialog, InvalidCameraKeepsTheDialogOpenThenOkSetsAndSaves) {
   click(dialog.camera_browse());
   EXPECT_EQ(dialog.camera_field()->text(), "lens.cal");
   EXPECT_EQ(choosers.filters.back(), "cal Files (*.cal)");
-  testing::toggle(dialog.use_last_project());
+  test_support::toggle(dialog.use_last_project());
   click(dialog, "OK");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(project.camera_file_name, "lens.cal");
