@@ -20,10 +20,12 @@
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
+#include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/export_dialog.h"
 #include "shell/dialogs/layers_dialog.h"
 #include "shell/dialogs/materials_dialog.h"
 #include "shell/dialogs/project_properties_dialog.h"
+#include "shell/dialogs/reference_point_dialog.h"
 #include "shell/dialogs/set_layer_dialog.h"
 #include "shell/dialogs/set_material_dialog.h"
 #include "shell/dialogs/set_textures_dialog.h"
@@ -119,8 +121,13 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
+  image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
+    ReferencePointDialog dialog(Vec3{}, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.position();
+  });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
-    cad_views_[i] = new CadView(project_->cad_views[i], client_);
+    cad_views_[i] = new CadView(*project_, project_->cad_views[i], client_);
     cad_views_[i]->setGeometry(165, 45, 765, 550);
     cad_views_[i]->hide();
   }
@@ -189,6 +196,7 @@ void MainWindow::connect_commands() {
   on({a.tool_set_layer}, [this] { on_set_layer(); });
   on({a.tool_apply_texture}, [this] { on_apply_texture(); });
   on({a.tools_export, a.tool_export}, [this] { on_export(); });
+  on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
   on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
   on({a.tool_small_selection}, [this] { on_selection_size(5); });
   on({a.tool_large_selection}, [this] { on_selection_size(15); });
@@ -305,6 +313,11 @@ void MainWindow::on_apply_texture() {
 
 void MainWindow::on_export() {
   ExportDialog dialog(*project_, *choosers_, this);
+  dialog.exec();
+}
+
+void MainWindow::on_camera_editor() {
+  CameraEditDialog dialog(files_, questions_, this);
   dialog.exec();
 }
 
@@ -464,8 +477,8 @@ void MainWindow::lay_out() {
 }
 
 void MainWindow::repaint_views() {
-  image_view_->update();
-  for (CadView* view : cad_views_) view->update();
+  image_view_->refresh();
+  for (CadView* view : cad_views_) view->refresh();
 }
 
 void MainWindow::on_first_paint() {

@@ -112,6 +112,7 @@ class MainWindow : public QMainWindow {
   void on_set_material();
   void on_apply_texture();
   void on_export();
+  void on_camera_editor();
   void on_show_mirror_points(bool checked);
   void on_select_create();
   void on_selection_size(int size);

@@ -43,7 +43,7 @@ std::string file_name_part(const std::string& path) {
 }  // namespace
 
 ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,
-                                                 std::function<int(Project&)> save, QWidget* parent)
+                                                 std::function<bool(Project&)> save, QWidget* parent)
     : QDialog(parent),
       project_(project),
       choosers_(choosers),

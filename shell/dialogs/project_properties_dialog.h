@@ -39,10 +39,10 @@ struct Project;
 
 class ProjectPropertiesDialog : public QDialog {
  public:
-  // `save` writes the project at its path (1 on success; it reports its own
+  // `save` writes the project at its path (true on success; it reports its own
   // failures); empty when saving is not available.
   ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,
-                          std::function<int(Project&)> save, QWidget* parent);
+                          std::function<bool(Project&)> save, QWidget* parent);
 
   enum ColourRole { FaceLine, MirrorFaceLine, ReferencePoint };
   QLineEdit* path_field() const { return path_field_; }
@@ -63,7 +63,7 @@ class ProjectPropertiesDialog : public QDialog {
   Project& project_;
   DialogChoosers& choosers_;
   QuestionAsker& questions_;
-  std::function<int(Project&)> save_;
+  std::function<bool(Project&)> save_;
   std::string path_;
   std::string camera_;
   std::string directories_;

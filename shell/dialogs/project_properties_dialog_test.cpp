@@ -37,10 +37,10 @@ struct ProjectDialog : test_support::EditFixture {
     std::filesystem::create_directories(tmp.path / "cameras");
     ASSERT_TRUE(save_camera(tmp.dir("cameras") + "lens.cal", camera, messages));
   }
-  std::function<int(Project&)> save() {
+  std::function<bool(Project&)> save() {
     return [this](Project& p) {
       saved.push_back(p.path.value_or(""));
-      return 1;
+      return true;
     };
   }
   void retype(QLineEdit* field, const QString& text) {
