@@ -26,6 +26,10 @@ std::optional<std::string> QtFileChooser::choose_save(QWidget* owner, const std:
   return chosen(dialog.selectedFiles().front());
 }
 
+std::optional<std::string> QtFileChooser::choose_file(QWidget* owner, const QString& filter) {
+  return chosen(QFileDialog::getOpenFileName(owner, QString(), QString(), filter));
+}
+
 QMessageBox::StandardButton QtQuestionAsker::ask(QWidget* owner, const QString& text, const QString& caption,
                                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) {
   QMessageBox box(icon, caption, text, buttons, owner);

@@ -12,6 +12,7 @@ class QtFileChooser : public FileChooser {
  public:
   std::optional<std::string> choose_open(QWidget* owner) override;
   std::optional<std::string> choose_save(QWidget* owner, const std::string& initial) override;
+  std::optional<std::string> choose_file(QWidget* owner, const QString& filter) override;
 };
 
 class QtQuestionAsker : public QuestionAsker {

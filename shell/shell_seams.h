@@ -5,7 +5,8 @@
 // scripted answers when the window runs headless under test.
 //
 // FileChooser: the project file dialogs (filter "op2 Files (*.op2)" and
-// "All Files (*.*)"); an empty optional means the user cancelled.
+// "All Files (*.*)") and the open dialog for other files (photographs,
+// camera files); an empty optional means the user cancelled.
 // QuestionAsker: message boxes; `ask` returns the button chosen (Cancel or
 // No when the box is closed without a choice).
 // ProjectFiles: reading and writing the project at its current path; each
@@ -33,6 +34,8 @@ class FileChooser {
   // The file to save as, starting from `initial` (may be empty); the
   // default extension "op2" is added when the chosen name has none.
   virtual std::optional<std::string> choose_save(QWidget* owner, const std::string& initial) = 0;
+  // Any existing file, offered through one filter such as "bmp Files (*.bmp)".
+  virtual std::optional<std::string> choose_file(QWidget* owner, const QString& filter) = 0;
 };
 
 class QuestionAsker {

@@ -23,8 +23,13 @@ class ScriptedFiles : public FileChooser {
     save_initials.push_back(initial);
     return next();
   }
+  std::optional<std::string> choose_file(QWidget*, const QString& filter) override {
+    filters.push_back(filter);
+    return next();
+  }
   std::deque<std::optional<std::string>> choices;
   std::vector<std::string> save_initials;
+  std::vector<QString> filters;
 
  private:
   std::optional<std::string> next() {
