@@ -43,6 +43,7 @@ struct ImageListPanelTest : ::testing::Test {
     panel.set_search_tick(1);
     panel.resize(200, 300);
     panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
   }
 
   ProjectImage* add(const std::string& description, double score = 0.0) {

@@ -27,6 +27,7 @@ struct LayerMaterialPanelTest : ::testing::Test {
   void SetUp() override {
     panel.resize(200, 220);
     panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
   }
   bool posted(Notification n) const {
     return std::find(notifier.posted.begin(), notifier.posted.end(), Posted{n, 0}) != notifier.posted.end();
