@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <memory>
 
 #include "model/image_management.h"
 #include "model/layers_materials.h"
@@ -23,10 +22,12 @@ void ensure_application() {
   static int argc = 1;
   static char name[] = "panels_bench";
   static char* argv[] = {name, nullptr};
-  static const auto app = [] {
+  // Lives until the process ends: destroying it during exit crashes.
+  static QApplication* const app = [] {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QApplication>(argc, argv);
+    return new QApplication(argc, argv);
   }();
+  (void)app;
 }
 
 void BM_PanelRefresh(benchmark::State& state) {

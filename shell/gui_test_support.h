@@ -13,22 +13,39 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
+
+#include "model/project.h"
+#include "testing/recorders.h"
 
 namespace plenvista::testing {
 
 // A check box reacts only on its box and label: it is clicked near its left
 // edge, a push button in its middle.
+// A project whose notifications and messages are recorded.
+struct RecordedProject {
+  MemorySettingsStore settings;
+  RecordingNotifier notifier;
+  RecordingMessages messages;
+  Project project{settings, notifier, messages};
+
+  bool posted(Notification n) const {
+    return std::find(notifier.posted.begin(), notifier.posted.end(), Posted{n, 0}) != notifier.posted.end();
+  }
+};
+
+// Mouse events go to whatever widget lies at the point, so pending layouts
+// are carried out first.
 inline void click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
+  QApplication::processEvents();
   if (qobject_cast<QCheckBox*>(button)) QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
   else QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -46,22 +63,19 @@ inline QAbstractButton* dialog_button(QDialog& dialog, QDialogButtonBox::Standar
   return box ? box->button(which) : nullptr;
 }
 
-// Clicks the check box of a check list's row.
-inline void click_check(QListWidget* list, int row) {
-  list->doItemsLayout();
-  QStyleOptionViewItem option;
-  option.initFrom(list->viewport());
-  option.rect = list->visualItemRect(list->item(row));
-  option.features = QStyleOptionViewItem::HasCheckIndicator;
-  const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
-}
-
 // Clicks a row of a list (its text, not its check box).
 inline void click_row(QListWidget* list, int row, Qt::KeyboardModifiers keys = {}) {
+  QApplication::processEvents();
   list->doItemsLayout();
   const QRect rect = list->visualItemRect(list->item(row));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, QPoint(rect.right() - 4, rect.center().y()));
+}
+
+// Toggles the check box of a check list's row as the keyboard does: the row
+// is clicked, then SPACE pressed.
+inline void toggle_check(QListWidget* list, int row) {
+  click_row(list, row);
+  QTest::keyClick(list, Qt::Key_Space);
 }
 
 inline void click_tab(QTabWidget* tabs, int index) {

@@ -29,6 +29,7 @@
 #include "shell/panels/image_list_panel.h"
 #include "shell/shell_test_doubles.h"
 #include "testing/cameras.h"
+#include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {

@@ -24,11 +24,7 @@ const std::string kNotFound =
     "Cannot open image file. Check the file name and that the file exists in one of the directories listed in "
     "Project Properties";
 
-struct ImageDialogTest : ::testing::Test {
-  MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
-  Project project{settings, notifier, messages};
+struct ImageDialogTest : ::testing::Test, testing::RecordedProject {
   testing::ScriptedFiles files;
   testing::TempDir dir;
 

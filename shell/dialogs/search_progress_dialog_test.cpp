@@ -15,11 +15,7 @@
 namespace plenvista {
 namespace {
 
-struct SearchProgressDialogTest : ::testing::Test {
-  MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
-  Project project{settings, notifier, messages};
+struct SearchProgressDialogTest : ::testing::Test, testing::RecordedProject {
   ProjectImage* image = nullptr;
 
   void SetUp() override {

@@ -20,11 +20,7 @@ using testing::click;
 using testing::click_ok;
 using testing::type_into;
 
-struct SetCameraDialogTest : ::testing::Test {
-  MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
-  Project project{settings, notifier, messages};
+struct SetCameraDialogTest : ::testing::Test, testing::RecordedProject {
   testing::ScriptedFiles files;
   testing::TempDir dir;
 

@@ -27,14 +27,9 @@ using testing::click;
 using testing::click_ok;
 using testing::click_row;
 using testing::ModalScript;
-using testing::Posted;
 using testing::type_into;
 
-struct ImageListPanelTest : ::testing::Test {
-  MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
-  Project project{settings, notifier, messages};
+struct ImageListPanelTest : ::testing::Test, testing::RecordedProject {
   testing::ScriptedFiles files;
   testing::ScriptedQuestions questions;
   ImageListPanel panel{project, files, questions, nullptr};
@@ -57,9 +52,6 @@ struct ImageListPanelTest : ::testing::Test {
     std::vector<std::string> names;
     for (const ProjectImage* image : project.images().images) names.push_back(image->description);
     return names;
-  }
-  bool posted(Notification n) const {
-    return std::find(notifier.posted.begin(), notifier.posted.end(), Posted{n, 0}) != notifier.posted.end();
   }
   // n reference points where a camera in front of the scene sees them.
   void mark(ProjectImage& image, int n) {

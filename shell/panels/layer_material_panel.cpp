@@ -37,10 +37,11 @@ std::vector<bool> visible_marks(const IdList<T>& all, const IdList<T>& visible) 
   return marks;
 }
 
-// Refills `visible` with the records whose items are checked; the number
-// of them.
+// Refills `visible` with the records whose items are checked and posts
+// ImagesChanged; the project is marked modified unless nothing is left
+// checked.
 template <class T>
-int rebuild_visible(const QListWidget& list, const IdList<T>& all, IdList<T>& visible) {
+void show_checked(Project& project, const QListWidget& list, const IdList<T>& all, IdList<T>& visible) {
   visible.clear();
   int checked = 0;
   for (int row = 0; row < list.count() && row < all.count(); ++row) {
@@ -48,7 +49,11 @@ int rebuild_visible(const QListWidget& list, const IdList<T>& all, IdList<T>& vi
     visible.insert(all.at(row));
     ++checked;
   }
-  return checked;
+  refresh_visibility(project.model);
+  project.post(Notification::ImagesChanged);
+  if (checked == 0) return;
+  project.changed = 1;
+  project.note_change();
 }
 
 }  // namespace
@@ -125,23 +130,11 @@ void LayerMaterialPanel::on_default_material(int index) {
 }
 
 void LayerMaterialPanel::on_active_layers() {
-  ModelData& model = project_.model;
-  const int checked = rebuild_visible(*active_layers_, model.layers, model.visible_layers);
-  refresh_visibility(model);
-  project_.post(Notification::ImagesChanged);
-  if (checked == 0) return;
-  project_.changed = 1;
-  project_.note_change();
+  show_checked(project_, *active_layers_, project_.model.layers, project_.model.visible_layers);
 }
 
 void LayerMaterialPanel::on_active_materials() {
-  ModelData& model = project_.model;
-  const int checked = rebuild_visible(*active_materials_, model.materials, model.visible_materials);
-  refresh_visibility(model);
-  project_.post(Notification::ImagesChanged);
-  if (checked == 0) return;
-  project_.changed = 1;
-  project_.note_change();
+  show_checked(project_, *active_materials_, project_.model.materials, project_.model.visible_materials);
 }
 
 }  // namespace plenvista

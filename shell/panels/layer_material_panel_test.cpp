@@ -14,23 +14,15 @@
 namespace plenvista {
 namespace {
 
-using testing::click_check;
-using testing::Posted;
+using testing::toggle_check;
 
-struct LayerMaterialPanelTest : ::testing::Test {
-  MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
-  Project project{settings, notifier, messages};
+struct LayerMaterialPanelTest : ::testing::Test, testing::RecordedProject {
   LayerMaterialPanel panel{project, nullptr};
 
   void SetUp() override {
     panel.resize(200, 220);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-  }
-  bool posted(Notification n) const {
-    return std::find(notifier.posted.begin(), notifier.posted.end(), Posted{n, 0}) != notifier.posted.end();
   }
   QStringList texts(const QListWidget* list) const {
     QStringList lines;
@@ -72,17 +64,17 @@ TEST_F(LayerMaterialPanelTest, ListsLayersAndMaterialsWithTexturedOnesMarked) {
 TEST_F(LayerMaterialPanelTest, UncheckingEveryLayerEmptiesTheVisibleListWithoutMarkingTheProject) {
   add_layer(project, "Walls", 0);
   panel.refresh();
-  click_check(panel.active_layers(), 1);
+  toggle_check(panel.active_layers(), 1);
   EXPECT_EQ(project.model.visible_layers.count(), 2);
   EXPECT_EQ(project.modified, 1);
 
   project.modified = 0;
-  click_check(panel.active_layers(), 0);
+  toggle_check(panel.active_layers(), 0);
   EXPECT_EQ(project.model.visible_layers.count(), 1);
   EXPECT_EQ(project.model.visible_layers.first()->name, "Walls");
   notifier.posted.clear();
   project.modified = 0;
-  click_check(panel.active_layers(), 1);
+  toggle_check(panel.active_layers(), 1);
   EXPECT_TRUE(project.model.visible_layers.empty());
   EXPECT_TRUE(posted(Notification::ImagesChanged));
   EXPECT_EQ(project.modified, 0);
