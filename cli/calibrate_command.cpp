@@ -1,12 +1,14 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
+#include "photogrammetry/grid_check.h"
 #include "platform/qimage_pixels.h"
 
 namespace plenvista {
@@ -24,6 +26,30 @@ std::string position_text(Point2 p) {
 }
 
 void json_point(JsonWriter& json, Point2 p) { json.begin_array().value(p.x).value(p.y).end_array(); }
+
+void json_range(JsonWriter& json, std::string_view name, PixelRange r) {
+  json.key(name).begin_array().value(r.min).value(r.max).end_array();
+}
+
+void json_check(JsonWriter& json, const GridCheck& check) {
+  json.key("check")
+      .begin_object()
+      .member("passed", check.passed())
+      .member("intersections", check.intersections)
+      .member("found", check.found)
+      .member("rms_px", check.rms_px)
+      .member("worst_px", check.worst_px)
+      .key("worst")
+      .begin_object()
+      .member("row", check.worst.row)
+      .member("column", check.worst.column)
+      .end_object();
+  json_range(json, "cell_width_px", check.cell_width_px);
+  json_range(json, "cell_height_px", check.cell_height_px);
+  json.key("problems").begin_array();
+  for (const std::string& problem : check.problems) json.value(problem);
+  json.end_array().end_object();
+}
 
 }  // namespace
 
@@ -43,12 +69,14 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   set_grid_photograph(photo, camera, std::make_unique<RgbImage>(std::move(*pixels)));
 
   const ClickOutcome centre = snapClick(photo, options.centre, options.columns, options.rows);
+  if (centre.kind == ClickKind::MissedCentre) return fail(missed_click_message(centre));
   if (centre.kind != ClickKind::Centre)
     return fail("The centre click " + position_text(options.centre) + " is not in the middle of the photograph");
 
   std::array<Point2, 4> corners{};
   for (std::size_t k = 0; k < 4; ++k) {
     const ClickOutcome corner = snapClick(photo, options.corners[k], options.columns, options.rows);
+    if (corner.kind == ClickKind::MissedCorner) return fail(missed_click_message(corner));
     if (corner.kind != ClickKind::Corner)
       return fail("Corner click " + std::to_string(k + 1) + " " + position_text(options.corners[k]) +
                   " is not in the top-left part of the photograph");
@@ -59,15 +87,26 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
     }
   }
 
-  camera.distance_mm = options.distance_mm;
-  camera.cell_width_mm = options.cell_width_mm;
-  camera.cell_height_mm = options.cell_height_mm;
-  camera.notes = options.notes;
-  camera.centre_x = centre.position.x;
-  camera.centre_y = centre.position.y;
-  std::error_code ec;
-  camera.image_file = std::filesystem::absolute(options.photograph, ec).string();
-  if (!save_camera(options.output, camera, messages)) return kExitFailure;
+  const GridCheck check = check_grid(camera, photo.intersection_found);
+  const bool save = check.passed() || options.force;
+  if (!check.passed()) {
+    messages.show(save ? "The traced grid fails its check; saved anyway (--force):"
+                       : "The traced grid fails its check; nothing saved (--force saves it anyway):",
+                  save ? "Warning" : "Error");
+    for (const std::string& problem : check.problems) io.err << "  " << problem << '\n';
+  }
+
+  if (save) {
+    camera.distance_mm = options.distance_mm;
+    camera.cell_width_mm = options.cell_width_mm;
+    camera.cell_height_mm = options.cell_height_mm;
+    camera.notes = options.notes;
+    camera.centre_x = centre.position.x;
+    camera.centre_y = centre.position.y;
+    std::error_code ec;
+    camera.image_file = std::filesystem::absolute(options.photograph, ec).string();
+    if (!save_camera(options.output, camera, messages)) return kExitFailure;
+  }
 
   if (options.json) {
     JsonWriter json;
@@ -79,17 +118,19 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
         .member("rows", camera.rows)
         .member("columns", camera.columns)
         .member("native_width", camera.native_width)
-        .member("native_height", camera.native_height)
-        .member("camera_file", options.output)
-        .end_object();
+        .member("native_height", camera.native_height);
+    json_check(json, check);
+    json.member("camera_file", options.output).member("saved", save).end_object();
     io.out << json.text();
   } else {
     io.out << "Centre : " << position_text(centre.position) << '\n';
     for (std::size_t k = 0; k < 4; ++k) io.out << "Point " << k + 1 << " : " << position_text(corners[k]) << '\n';
+    for (const std::string& line : grid_check_summary(check)) io.out << line << '\n';
     io.out << "Grid " << camera.rows << " x " << camera.columns << " cells in a " << camera.native_width << " x "
-           << camera.native_height << " photograph; saved " << options.output << '\n';
+           << camera.native_height << " photograph; " << (save ? "saved " + options.output : "not saved")
+           << (save && !check.passed() ? " although it fails its check" : "") << '\n';
   }
-  return kExitSuccess;
+  return save ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace plenvista

@@ -174,7 +174,8 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
 
-  CLI::App* calibrate = app.add_subcommand("calibrate", "Calibrates a camera from a photograph of a ruled grid.");
+  CLI::App* calibrate = app.add_subcommand(
+      "calibrate", "Calibrates a camera from a photograph of a ruled grid; a grid that fails its check is not saved.");
   CalibrateOptions& cal = p.calibrate;
   calibrate->add_option("PHOTO", cal.photograph, "the grid photograph (.bmp)")->required();
   calibrate->add_option("--rows", cal.rows, "grid rows")->required()->check(CLI::Range(1, 30));
@@ -188,6 +189,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
       ->required();
   calibrate->add_option("--output", cal.output, "the camera file to write (.cal)")->required();
   CLI::Option* notes_option = calibrate->add_option("--notes", p.notes, "notes stored in the camera file");
+  calibrate->add_flag("--force", cal.force, "save the camera even when the traced grid fails its check");
   calibrate->add_flag("--json", cal.json, "one JSON document for scripts");
 
   try {

@@ -13,6 +13,7 @@
 #include "model/layers_materials.h"
 #include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
+#include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/synthetic_grid.h"
@@ -237,15 +238,6 @@ TEST(CliDump, WritesTheDumpToTheWorkingDirectory) {
   EXPECT_EQ(dump.rfind("\r\nImages : 1\r\nImage : Front, Offset:(", 0), 0u) << dump;
 }
 
-testing::SyntheticGrid calibration_grid() {
-  testing::SyntheticGrid grid;
-  grid.line_x = testing::evenly(57.3, 44.0, 13);
-  grid.line_y = testing::evenly(61.7, 44.0, 9);
-  grid.cross_width = 7.0;
-  grid.cross_arm = 22.0;
-  return grid;
-}
-
 // A click a few pixels off a point, as two numbers.
 std::string numbers(Point2 p, Point2 off = {3, -4}) {
   return format_fixed(p.x + off.x, 3) + " " + format_fixed(p.y + off.y, 3);
@@ -253,7 +245,7 @@ std::string numbers(Point2 p, Point2 off = {3, -4}) {
 
 TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   Workspace ws;
-  const testing::SyntheticGrid grid = calibration_grid();
+  const testing::SyntheticGrid grid = testing::calibration_grid();
   ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
   const Point2 cross = testing::true_intersection(grid, 4, 6);
   std::string corners;
@@ -263,8 +255,11 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
                             numbers(cross) + " --corners" + corners +
                             " --output made.cal --notes 'bench camera' --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"rows\":8,\"columns\":12,\"native_width\":640,\"native_height\":480"), std::string::npos)
+  EXPECT_NE(run.out.find("\"rows\":8,\"columns\":12,\"native_width\":640,\"native_height\":480,\"check\":{\"passed\":"
+                         "true,\"intersections\":117,\"found\":117,"),
+            std::string::npos)
       << run.out;
+  EXPECT_NE(run.out.find("\"problems\":[]},\"camera_file\":\"made.cal\",\"saved\":true}"), std::string::npos) << run.out;
 
   CameraModel camera;
   testing::RecordingMessages messages;
@@ -286,17 +281,113 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
       EXPECT_NEAR(camera.corner(i, j).y, truth.y, 0.5) << i << ", " << j;
     }
   }
+
+  // The check adds nothing to the file: the same clicks through the core
+  // give the same bytes.
+  GridPhoto photo;
+  CameraModel expected;
+  set_grid_photograph(photo, expected, std::make_unique<RgbImage>(testing::draw_grid(grid)));
+  const Point2 centre = snapClick(photo, {cross.x + 3, cross.y - 4}, 12, 8).position;
+  for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}}) {
+    const Point2 corner = testing::true_intersection(grid, r, c);
+    snapClick(photo, {corner.x + 3, corner.y - 4}, 12, 8);
+  }
+  ASSERT_TRUE(calculateGrid(photo, expected));
+  expected.distance_mm = 250;
+  expected.cell_width_mm = 10;
+  expected.cell_height_mm = 12.5;
+  expected.notes = "bench camera";
+  expected.centre_x = centre.x;
+  expected.centre_y = centre.y;
+  expected.image_file = ws.path("grid.bmp");
+  ASSERT_TRUE(save_camera(ws.path("expected.cal"), expected, messages));
+  EXPECT_EQ(ws.bytes("made.cal"), ws.bytes("expected.cal"));
 }
 
-TEST(CliCalibrate, ClicksOutsideTheirRegionsAndUnreadablePhotographsFail) {
+TEST(CliCalibrate, AGridThatFailsItsCheckIsSavedOnlyWithForce) {
   Workspace ws;
-  const testing::SyntheticGrid grid = calibration_grid();
+  const testing::SyntheticGrid grid = testing::calibration_grid();
+  testing::SyntheticGrid drawn = grid;
+  drawn.line_x.erase(drawn.line_x.begin() + 5);
+  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(drawn)));
+  std::string corners;
+  for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
+    corners += " " + numbers(testing::true_intersection(grid, r, c));
+  const std::string command = "calibrate grid.bmp --rows 8 --columns 12 --cell 10 10 --distance 250 --centre " +
+                              numbers(testing::true_intersection(grid, 4, 6)) + " --corners" + corners +
+                              " --output made.cal";
+  CliRun run = ws.run(command);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "Error: The traced grid fails its check; nothing saved (--force saves it anyway):\n"
+            "  Not found: 9 intersections, the first at row 0, column 5\n");
+  EXPECT_NE(run.out.find("Intersections found : 108 of 117\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("photograph; not saved\n"), std::string::npos) << run.out;
+  EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
+
+  run = ws.run(command + " --json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\"passed\":false"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"saved\":false}"), std::string::npos) << run.out;
+
+  run = ws.run(command + " --force");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Warning: The traced grid fails its check; saved anyway (--force):"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("saved made.cal although it fails its check\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(ws.path("made.cal")));
+}
+
+// The README's calibration example, word for word, on the photograph the
+// grid script makes.
+TEST(CliCalibrate, TheReadmeExampleCalibratesTheScriptsGrid) {
+  const std::string readme = testing::read_text(PLENVISTA_SOURCE_DIR "/README.md");
+  std::size_t at = readme.find("plenvista-cli calibrate ");
+  ASSERT_NE(at, std::string::npos);
+  at += std::string("plenvista-cli ").size();
+  std::string arguments;
+  for (;;) {
+    const std::string line = readme.substr(at, readme.find('\n', at) - at);
+    at += line.size() + 1;
+    if (line.empty() || line.back() != '\\') {
+      arguments += line;
+      break;
+    }
+    arguments += line.substr(0, line.size() - 1);
+  }
+  ASSERT_NE(readme.find("scripts/make-grid-photo.pl grid.bmp"), std::string::npos);
+  TempDir dir;
+  ASSERT_EQ(std::system(("cd '" + dir.path.string() + "' && '" PLENVISTA_SOURCE_DIR
+                         "/scripts/make-grid-photo.pl' grid.bmp")
+                            .c_str()),
+            0);
+  const CliRun run = run_cli(dir, arguments);
+  ASSERT_EQ(run.status, 0) << arguments << "\n" << run.err;
+  EXPECT_NE(run.out.find("Intersections found : 315 of 315\n"), std::string::npos) << run.out;
+  CameraModel camera;
+  testing::RecordingMessages messages;
+  ASSERT_TRUE(load_camera((dir.path / "camera.cal").string(), camera, messages));
+  ASSERT_EQ(camera.rows, 14);
+  ASSERT_EQ(camera.columns, 20);
+  for (int i = 0; i <= 14; ++i)
+    for (int j = 0; j <= 20; ++j) EXPECT_EQ(camera.corner(i, j), (Point2{131.0 + 100 * j, 147.0 + 100 * i}));
+}
+
+TEST(CliCalibrate, ClicksAwayFromTheGridOrOutsideTheirRegionsAndUnreadablePhotographsFail) {
+  Workspace ws;
+  const testing::SyntheticGrid grid = testing::calibration_grid();
   ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
   const std::string fixed = " --rows 8 --columns 12 --cell 10 10 --distance 100 --output made.cal";
   const std::string corners = " --corners 57 61 101 61 101 105 57 105";
   CliRun run = ws.run("calibrate grid.bmp" + fixed + " --centre 20 20" + corners);
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("not in the middle of the photograph"), std::string::npos) << run.err;
+  // Blank paper around the second click: refused by name, nothing saved.
+  run = ws.run("calibrate grid.bmp" + fixed + " --centre 320 240 --corners 57 61 20 18 101 105 57 105");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "Error: Point 2 : no grid line found near (20, 18); click within a few pixels of the corner\n");
+  EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
   run = ws.run("calibrate grid.bmp" + fixed + " --centre 320 240 --corners 57 61 101 61 400 400 57 105");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Corner click 3 (400.00, 400.00)"), std::string::npos) << run.err;

@@ -105,6 +105,7 @@ struct CalibrateOptions {
   std::vector<Point2> corners;   // four clicks near the corners of the top-left cell
   std::string output;            // the camera file to write
   std::optional<std::string> notes;
+  bool force = false;            // save a grid that fails its check
   bool json = false;
 };
 int run_calibrate(CliIo& io, const CalibrateOptions& options);

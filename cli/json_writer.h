@@ -9,6 +9,7 @@
 // The caller keeps the nesting balanced; inside an object every value is
 // preceded by key().
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ class JsonWriter {
   JsonWriter& key(std::string_view name);
   JsonWriter& value(std::string_view text);
   JsonWriter& value(const char* text) { return value(std::string_view(text)); }
+  JsonWriter& value(const std::string& text) { return value(std::string_view(text)); }
+  // An absent text (one a file stores with length 0) is null.
+  JsonWriter& value(const std::optional<std::string>& text) { return text ? value(*text) : null(); }
   JsonWriter& value(double number);
   JsonWriter& value(int number);
   JsonWriter& value(bool flag);

@@ -19,9 +19,10 @@ int run_add_face(CliIo& io, const AddFaceOptions& options) {
     }
   }
   const ModelFace* face = add_face(project, *corners[0], *corners[1], *corners[2]);
+  if (!face) return kExitFailure;
   project.note_change();
   if (!session.save()) return kExitFailure;
-  io.out << "Added face " << face->id << " with material \"" << face->material->name << "\"\n";
+  io.out << "Added face " << face->id << " with material \"" << shown(face->material->name) << "\"\n";
   return kExitSuccess;
 }
 

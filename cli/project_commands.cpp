@@ -125,7 +125,7 @@ void info_text(CliIo& io, Project& project) {
 
   out << "Images: " << project.images().images.count() << '\n';
   for (const ProjectImage* image : project.images().images) {
-    out << "  " << image->id << " \"" << image->description << "\" " << image->file_name;
+    out << "  " << image->id << " \"" << shown(image->description) << "\" " << shown(image->file_name);
     out << (image->resolved_path ? " (found at " + *image->resolved_path + ")" : std::string(" (not found)"));
     if (const auto size = photograph_size(*image)) out << ", " << size->width << " x " << size->height << " pixels";
     out << "\n    " << (image->pose_known ? "located" : "not located") << ", score "
@@ -137,13 +137,13 @@ void info_text(CliIo& io, Project& project) {
   const ModelData& model = project.model;
   out << "Layers: " << model.layers.count() << '\n';
   for (const Layer* layer : model.layers) {
-    out << "  " << layer->id << " \"" << layer->name << "\" " << colour_text(layer->colour)
+    out << "  " << layer->id << " \"" << shown(layer->name) << "\" " << colour_text(layer->colour)
         << (model.visible_layers.contains(layer) ? "" : " hidden") << (layer == model.current_layer ? " current" : "")
         << '\n';
   }
   out << "Materials: " << model.materials.count() << '\n';
   for (const Material* material : model.materials) {
-    out << "  " << material->id << " \"" << material->name << "\" " << colour_text(material->face_colour);
+    out << "  " << material->id << " \"" << shown(material->name) << "\" " << colour_text(material->face_colour);
     if (material->texture_image) out << " texture image " << material->texture_image->id;
     out << (material == model.current_material ? " current" : "") << '\n';
   }
@@ -202,7 +202,7 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
     return kExitFailure;
   }
   const std::string name = bare_file_name(options.file);
-  const auto found = find_file_along_directories(project.model.image_directories, project.directory, name);
+  const auto found = find_file_along_directories(shown(project.model.image_directories), project.directory, name);
   if (!found) {
     session.error(
         "Cannot open image file. Check the file name and that the file exists in one of the directories listed in "
@@ -214,6 +214,7 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
   created->description = options.description;
   created->resolved_path = found;
   ProjectImage* image = add_image(project, std::move(created));
+  if (!image) return kExitFailure;
   if (!matches_native_size(project, *image)) {
     const CameraModel& camera = project.images().camera;
     const std::string sizes = std::to_string(image->pixel_width) + " x " + std::to_string(image->pixel_height) +
@@ -246,6 +247,7 @@ int run_add_reference(CliIo& io, const AddReferenceOptions& options) {
   if (!image) return kExitFailure;
   const ReferencePoint* point = add_reference_point(
       project, *image, options.world, {options.at.x - image->centre_x, options.at.y - image->centre_y});
+  if (!point) return kExitFailure;
   project.changed = 1;
   project.note_change();
   if (!session.save()) return kExitFailure;

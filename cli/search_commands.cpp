@@ -56,7 +56,7 @@ void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
 void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
   if (located.empty()) io.out << "No image has changed reference points to locate from\n";
   for (const ProjectImage* image : located) {
-    io.out << "Image " << image->id << " \"" << image->description << "\": score "
+    io.out << "Image " << image->id << " \"" << shown(image->description) << "\": score "
            << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset, 3) << ", rotation "
            << vec_text(image->pose.rotation, 3) << "\n  outliers:";
     bool any = false;
@@ -124,6 +124,7 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
   }
   const Vec3 position = point_triangulation(options.image_at, options.partner_at, *a, *b);
   const ModelPoint* point = add_point(project, position.x, position.y, position.z);
+  if (!point) return kExitFailure;
   project.note_change();
   if (!session.save()) return kExitFailure;
   if (options.json) {
@@ -133,7 +134,7 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
     json.member("layer", point->layer->name).end_object();
     io.out << json.text();
   } else {
-    io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \"" << point->layer->name
+    io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \"" << shown(point->layer->name)
            << "\"\n";
   }
   return kExitSuccess;

@@ -18,13 +18,13 @@ int run_texture(CliIo& io, const TextureOptions& options) {
   for (const std::string& name : options.materials) {
     Material* found = nullptr;
     for (Material* material : project.model.materials)
-      if (equal_ignoring_case(material->name, name)) found = material;
+      if (equal_ignoring_case(shown(material->name), name)) found = material;
     if (!found) {
       session.error("No material named \"" + name + "\"");
       return kExitFailure;
     }
     if (!found->texture_image) {
-      session.error("Material \"" + found->name + "\" has no texture image");
+      session.error("Material \"" + std::string(shown(found->name)) + "\" has no texture image");
       return kExitFailure;
     }
     chosen.push_back(found);
@@ -45,7 +45,7 @@ int run_texture(CliIo& io, const TextureOptions& options) {
   }
   if (!session.save()) return kExitFailure;
   for (std::size_t k = 0; k < chosen.size(); ++k)
-    io.out << "Material \"" << chosen[k]->name << "\": " << textured[k] << " faces textured from image "
+    io.out << "Material \"" << shown(chosen[k]->name) << "\": " << textured[k] << " faces textured from image "
            << chosen[k]->texture_image->id << '\n';
   io.out << "Texture coordinates: " << project.model.texture_coords.count() << '\n';
   return kExitSuccess;

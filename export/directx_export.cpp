@@ -106,6 +106,7 @@ void write_colour(TextOut& out, Colour colour) {
 
 // What one export writes, numbered.
 struct Mesh {
+  bool per_coordinate = false;               // vertices per texture coordinate, T written
   std::vector<ModelPoint*> vertices;         // V; null for a texture coordinate without point
   ExportLists lists;                         // lists.texture_coords is T with "Use Textures"
   std::vector<std::array<int, 3>> face_indices;
@@ -130,7 +131,10 @@ std::vector<std::array<int, 3>> corner_numbers(const std::vector<ModelFace*>& fa
 Mesh build_mesh(const ModelData& model, const ExportSettings& settings) {
   Mesh mesh;
   mesh.lists = collect_export_lists(model, settings);
-  if (settings.use_textures == 1) {
+  // Without any texture coordinate the faces would index an empty vertex
+  // list, which readers refuse: such a mesh is written as without textures.
+  mesh.per_coordinate = settings.use_textures == 1 && !mesh.lists.texture_coords.empty();
+  if (mesh.per_coordinate) {
     mesh.vertices.reserve(mesh.lists.texture_coords.size());
     for (const TextureCoord* coord : mesh.lists.texture_coords) mesh.vertices.push_back(coord->point);
     mesh.face_indices =
@@ -185,7 +189,7 @@ void write_directx(ModelData& model, const ExportSettings& settings, TextOut& ou
     out.put(" }\r\n");
   }
 
-  if (settings.use_textures == 1) {
+  if (mesh.per_coordinate) {
     const std::vector<TextureCoord*>& coords = mesh.lists.texture_coords;
     out.put(" MeshTextureCoords {\r\n");
     write_count(out, "  ", coords.size());
@@ -219,7 +223,7 @@ void write_directx(ModelData& model, const ExportSettings& settings, TextOut& ou
     out.put(";\r\n");
     if (settings.use_textures == 1 && material->texture_image) {
       out.put("   TextureFilename {\r\n    \"");
-      out.put(material->texture_image->file_name);
+      out.put(shown(material->texture_image->file_name));
       out.put("\";\r\n   }\r\n");
     }
     out.put("  }\r\n");

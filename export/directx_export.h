@@ -6,7 +6,10 @@
 // model material. Numbers start at 0. A DirectX vertex carries one texture
 // coordinate, so with "Use Textures" the vertices are taken per texture
 // coordinate (a point with two coordinates is written twice) and faces index
-// their corners' texture coordinates (0 for a corner without one). A
+// their corners' texture coordinates (0 for a corner without one). A model
+// without any texture coordinate is written as without "Use Textures"
+// (vertices per point, no texture coordinate section; texture file names are
+// kept), since its faces would otherwise index an empty vertex list. A
 // texture coordinate whose point is missing is written at the transformed
 // origin with a zero normal. Every line ends CR LF; numbers are written
 // locale-independently.

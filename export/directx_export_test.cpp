@@ -143,19 +143,38 @@ TEST_F(ExportDirectX, TexturesOffNumbersPointsAndTemplatesComeFirst) {
   red->texture_image = nullptr;
 }
 
-TEST_F(ExportDirectX, ACornerWithoutCoordinateAndNoCoordinatesAtAllGiveIndexZero) {
+TEST_F(ExportDirectX, ACornerWithoutCoordinateGivesIndexZeroAModelWithoutAnyIsWrittenPerPoint) {
   face->texture_coords[1] = nullptr;
   ASSERT_EQ(export_directx(project, "gap.x"), 1);
   EXPECT_NE(read_text(in_dir("gap.x")).find(" 3;0,0,2;;\r\n"), std::string::npos);
+  EXPECT_EQ(read_with_assimp(in_dir("gap.x")).triangles.size(), 1u);
 
+  // Textures on, no coordinates at all, a textured material and a second face.
+  ProjectImage photo;
+  photo.file_name = "side.bmp";
+  model.materials.first()->texture_image = &photo;
+  add_face(a, c, add_point(1, 1, 0));
   face->texture_coords = {};
   model.texture_coords.clear();
+  settings.use_textures = 1;
   ASSERT_EQ(export_directx(project, "none.x"), 1);
-  const auto lines = lines_of(read_text(in_dir("none.x")));
-  EXPECT_EQ(lines[2], " 0;");
-  EXPECT_EQ(lines[3], " 1;");
-  EXPECT_EQ(lines[4], " 3;0,0,0;;");
-  EXPECT_NE(read_text(in_dir("none.x")).find(" MeshTextureCoords {\r\n  0;\r\n }\r\n"), std::string::npos);
+  const std::string text = read_text(in_dir("none.x"));
+  const auto lines = lines_of(text);
+  EXPECT_EQ(lines[2], " 4;");  // every point is a vertex
+  EXPECT_EQ(lines[7], " 2;");
+  EXPECT_EQ(lines[8], " 3;0,1,2;,");
+  EXPECT_EQ(lines[9], " 3;0,2,3;;");
+  EXPECT_EQ(text.find("MeshTextureCoords"), std::string::npos);
+  EXPECT_NE(text.find("    \"side.bmp\";\r\n"), std::string::npos);
+
+  Assimp::Importer importer;
+  const aiScene* scene = importer.ReadFile(in_dir("none.x"), aiProcess_ValidateDataStructure);
+  ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+  ASSERT_EQ(scene->mNumMeshes, 1u);
+  EXPECT_EQ(scene->mMeshes[0]->mNumVertices, 6u);  // the reader unshares the corners of its two faces
+  EXPECT_EQ(scene->mMeshes[0]->mNumFaces, 2u);
+  EXPECT_FALSE(scene->mMeshes[0]->HasTextureCoords(0));
+  model.materials.first()->texture_image = nullptr;
 }
 
 TEST_F(ExportDirectX, NoFacesWritesZeroCounts) {
@@ -164,6 +183,7 @@ TEST_F(ExportDirectX, NoFacesWritesZeroCounts) {
   const std::string text = read_text(in_dir("nofaces.x"));
   EXPECT_NE(text.find(";;\r\n 0;\r\n MeshNormals"), std::string::npos);
   EXPECT_NE(text.find(" MeshMaterialList {\r\n  1;\r\n  0;\r\n  Material {"), std::string::npos);
+  EXPECT_TRUE(read_with_assimp(in_dir("nofaces.x")).triangles.empty());
 }
 
 TEST_F(ExportDirectX, AFileThatCannotBeOpenedChangesNothing) {

@@ -50,9 +50,9 @@ int position(const std::map<const T*, int>& at, const T* record) {
 std::string reference_mtl(const ModelData& model, const ExportSettings& s) {
   std::string out = "# Material File\r\n\r\n";
   for (const Material* m : model.materials) {
-    out += "newmtl " + m->name + "\r\nKa 0.000000 0.000000 0.000000\r\nKd " + colour_numbers(m->face_colour, " ") +
+    out += "newmtl " + m->name.value_or("") + "\r\nKa 0.000000 0.000000 0.000000\r\nKd " + colour_numbers(m->face_colour, " ") +
            "\r\nKs 0.000000 0.000000 0.000000\r\nNs 0.000000\r\n";
-    if (s.use_textures == 1 && m->texture_image) out += "map_Kd " + m->texture_image->file_name + "\r\n";
+    if (s.use_textures == 1 && m->texture_image) out += "map_Kd " + m->texture_image->file_name.value_or("") + "\r\n";
     out += "\r\n";
   }
   return out;
@@ -68,7 +68,7 @@ std::string reference_obj(const ModelData& model, const ExportSettings& s) {
   for (const ModelPoint* p : lists.points) out += "vn " + numbers(p->normal, " ") + "\r\n";
   for (const TextureCoord* t : lists.texture_coords) out += "vt " + number(t->u) + " " + number(1.0 - t->v) + "\r\n";
   for (const Material* m : lists.materials) {
-    out += "usemtl " + m->name + "\r\n";
+    out += "usemtl " + m->name.value_or("") + "\r\n";
     for (const ModelFace* f : lists.faces) {
       if (f->material != m) continue;
       out += "f";
@@ -109,8 +109,10 @@ std::string reference_items(const std::string& indent, const std::vector<Item>& 
 std::string reference_directx(const ModelData& model, const ExportSettings& s, const std::string& templates) {
   const ExportLists lists = collect_export_lists(model, s);
   const bool textured = s.use_textures == 1;
+  // A model without texture coordinates has its vertices per point.
+  const bool per_coordinate = textured && !lists.texture_coords.empty();
   std::vector<const ModelPoint*> vertices;
-  if (textured) for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
+  if (per_coordinate) for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
   else vertices.assign(lists.points.begin(), lists.points.end());
   const auto point_at = positions(lists.points);
   const auto coord_at = positions(lists.texture_coords);
@@ -126,7 +128,7 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
       std::string text = "3;";
       for (int k = 0; k < 3; ++k) {
         const auto corner = static_cast<std::size_t>(corner_order(k, s));
-        const int n = textured ? position(coord_at, f->texture_coords[corner]) : position(point_at, f->corners[corner]);
+        const int n = per_coordinate ? position(coord_at, f->texture_coords[corner]) : position(point_at, f->corners[corner]);
         text += std::to_string(std::max(n, 0)) + (k < 2 ? "," : ";");
       }
       return text;
@@ -138,7 +140,7 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
     mesh("  ", true);
     out += " }\r\n";
   }
-  if (textured) {
+  if (per_coordinate) {
     out += " MeshTextureCoords {\r\n";
     out += reference_items<const TextureCoord*>("  ", {lists.texture_coords.begin(), lists.texture_coords.end()},
                                                 [](const TextureCoord* t) { return number(t->u) + ";" + number(t->v) + ";"; });
@@ -151,7 +153,7 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   for (const Material* m : lists.materials) {
     out += "  Material {\r\n   " + colour_numbers(m->face_colour, "; ") + "; 1.000000;;\r\n   0.000000;\r\n   " +
            colour_numbers(m->specular_colour, "; ") + ";;\r\n   " + colour_numbers(m->emissive_colour, "; ") + ";;\r\n";
-    if (textured && m->texture_image) out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name + "\";\r\n   }\r\n";
+    if (textured && m->texture_image) out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name.value_or("") + "\";\r\n   }\r\n";
     out += "  }\r\n";
   }
   return out + " }\r\n}\r\n";
@@ -223,10 +225,28 @@ struct RandomModel : testing::ExportFixture {
     settings.mtl_name = "random.mtl";
   }
 
-  // Every combination of the export options, each text compared in full.
-  void expect_every_setting_matches(bool wide_ids) {
+  // The faces of an export, without those OBJ leaves out: it writes faces
+  // per model material, so a face of a material not in the model is lost.
+  std::size_t faces_written(const ExportSettings& s, bool obj) const {
+    std::size_t count = 0;
+    for (const ExportLists lists = collect_export_lists(model, s); const ModelFace* f : lists.faces)
+      count += !obj || f->material != &stray_material;
+    return count;
+  }
+
+  void drop_texture_coordinates() {
+    for (ModelFace* f : model.faces) f->texture_coords = {};
+    for (ModelFace* f : model.mirror_faces) f->texture_coords = {};
+    model.texture_coords.clear();
+    rebuild_mirror_lists(model);
+  }
+
+  // Every combination of the export options, each text compared in full and
+  // read by an independent reader.
+  void expect_every_setting_matches(bool wide_ids, bool without_coordinates = false) {
     ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
     build(wide_ids);
+    if (without_coordinates) drop_texture_coordinates();
     ASSERT_GT(model.mirror_points.count(), 10);
     ASSERT_GT(model.mirror_faces.count(), 10);
     std::string templates;
@@ -245,6 +265,10 @@ struct RandomModel : testing::ExportFixture {
       const std::string x = directx_text(model, settings);
       if (options == 32) templates = x.substr(18, x.find("\r\nMesh {\r\n") + 2 - 18);
       EXPECT_TRUE(same_text(x, reference_directx(model, settings, settings.write_templates == 1 ? templates : "")));
+      ASSERT_EQ(write_file_atomically(in_dir("random.obj"), obj), WriteResult::Ok);
+      ASSERT_EQ(write_file_atomically(in_dir("random.x"), x), WriteResult::Ok);
+      EXPECT_EQ(testing::read_with_assimp(in_dir("random.obj")).triangles.size(), faces_written(settings, true));
+      EXPECT_EQ(testing::read_with_assimp(in_dir("random.x")).triangles.size(), faces_written(settings, false));
     }
     EXPECT_TRUE(templates.starts_with("\r\ntemplate Vector {"));
   }
@@ -254,6 +278,8 @@ using ExportTexts = RandomModel;
 TEST_F(ExportTexts, MatchAPlainFormattingOfRandomModelsUnderEverySetting) { expect_every_setting_matches(false); }
 
 TEST_F(ExportTexts, MatchAPlainFormattingWhenIdsAreWidelySpread) { expect_every_setting_matches(true); }
+
+TEST_F(ExportTexts, MatchAPlainFormattingOfModelsWithoutTextureCoordinates) { expect_every_setting_matches(false, true); }
 
 }  // namespace
 }  // namespace plenvista

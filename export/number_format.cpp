@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -18,6 +19,7 @@ constexpr int kFastExponentLimit = 43;
 __extension__ using Wide = unsigned __int128;
 
 char* write_via_to_chars(char* out, double value) {
+  if (std::isnan(value)) return write_text(out, "nan");  // never "-nan"
   return std::to_chars(out, out + kFixed6MaxChars, value, std::chars_format::fixed, 6).ptr;
 }
 

@@ -11,8 +11,9 @@
 //
 // write_fixed6: "%0.06f" — six decimals, the exact binary value rounded to
 // nearest with ties to even, a minus sign kept on negative zero and on
-// negative values that round to zero; "inf", "-inf", "nan", "-nan" for the
-// non-finite values. No failure cases.
+// negative values that round to zero; "inf", "-inf" and "nan" (whatever
+// the sign bit of a value that is not a number) for the non-finite values.
+// No failure cases.
 
 #include <cstddef>
 #include <cstring>

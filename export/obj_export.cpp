@@ -73,7 +73,7 @@ FaceGroups faces_by_material(const ExportLists& lists, const ExportSettings& set
 void write_mtl(const ModelData& model, const ExportSettings& settings, TextOut& out) {
   out.put("# Material File\r\n\r\n");
   for (const Material* material : model.materials) {
-    write_line(out, "newmtl ", material->name);
+    write_line(out, "newmtl ", shown(material->name));
     out.put("Ka 0.000000 0.000000 0.000000\r\n");
     const Colour colour = material->face_colour;
     write_triple(out, "Kd ",
@@ -81,7 +81,7 @@ void write_mtl(const ModelData& model, const ExportSettings& settings, TextOut& 
     out.put("Ks 0.000000 0.000000 0.000000\r\n");
     out.put("Ns 0.000000\r\n");
     if (settings.use_textures == 1 && material->texture_image)
-      write_line(out, "map_Kd ", material->texture_image->file_name);
+      write_line(out, "map_Kd ", shown(material->texture_image->file_name));
     out.put("\r\n");
   }
 }
@@ -105,7 +105,7 @@ void write_obj(ModelData& model, const ExportSettings& settings, TextOut& out) {
 
   const FaceGroups groups = faces_by_material(lists, settings);
   for (std::size_t m = 0; m < lists.materials.size(); ++m) {
-    write_line(out, "usemtl ", lists.materials[m]->name);
+    write_line(out, "usemtl ", shown(lists.materials[m]->name));
     for (std::size_t i = groups.starts[m]; i < groups.starts[m + 1]; ++i) {
       const FaceLine& line = groups.lines[i];
       char* p = out.room(kLineChars);

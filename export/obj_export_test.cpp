@@ -170,6 +170,7 @@ TEST_F(ExportObj, FacesAreGroupedPerMaterialInFaceOrder) {
   settings.use_textures = 0;
   ASSERT_EQ(export_obj(project, "untextured"), 1);
   EXPECT_EQ(read_text(in_dir("untextured.mtl")).find("map_Kd"), std::string::npos);
+  EXPECT_EQ(read_with_assimp(in_dir("untextured.obj")).triangles.size(), 3u);
   white->texture_image = nullptr;
 }
 

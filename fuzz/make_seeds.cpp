@@ -1,20 +1,98 @@
-// Writes a seed corpus for the fuzz targets: a small but complete project in
-// every file version from 1 to 13, a new project, and any further seeds the
-// other readers want.
+// Writes the seed folders of the fuzz targets (scripts/fuzz.sh maps each
+// target to one): project (a small but complete project in every file
+// version from 1 to 13 and a new project), camera_file, bitmap (photographs
+// in the layouts the decoder reads), grid (grid photographs with the clicks
+// on their top-left cell) and search (reference points of known poses).
 //   make_seeds OUTPUT_DIR
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 
 #include "model/image_management.h"
 #include "model/layers_materials.h"
 #include "persistence/binary_io.h"
 #include "persistence/project_file.h"
+#include "fuzz/scene_inputs.h"
 #include "photogrammetry/camera_file.h"
+#include "photogrammetry/image_search.h"
+#include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/legacy_project_writer.h"
 #include "testing/recorders.h"
+#include "testing/search_scenes.h"
+#include "testing/synthetic_grid.h"
+
+namespace {
+
+using namespace plenvista;
+
+struct BitmapSeed {
+  const char* name;
+  int width;
+  int height;       // negative: rows top-down
+  int bits;         // bits per pixel
+  int compression;  // 0 plain rows, 1 run-length 8-bit, 3 bit-field masks
+  int header_size;  // 40, or 12 for the old core header
+};
+
+std::vector<BitmapSeed> bitmap_seeds() {
+  return {{"rgb24.bmp", 3, 2, 24, 0, 40},       {"top-down24.bmp", 2, -2, 24, 0, 40}, {"grey8.bmp", 5, 3, 8, 0, 40},
+          {"mono1.bmp", 9, 2, 1, 0, 40},        {"nibble4.bmp", 3, 3, 4, 0, 40},      {"rle8.bmp", 4, 2, 8, 1, 40},
+          {"fields32.bmp", 2, 2, 32, 3, 40},    {"core24.bmp", 2, 2, 24, 0, 12}};
+}
+
+// A small Windows bitmap in the layout `seed` names, with made-up pixels.
+std::string bitmap(const BitmapSeed& seed) {
+  const int rows = seed.height < 0 ? -seed.height : seed.height;
+  const int stride = (seed.width * seed.bits + 31) / 32 * 4;
+  std::string pixels;
+  if (seed.compression == 1) {
+    for (int y = 0; y < rows; ++y) pixels += std::string{char(seed.width), char(1 + y), 0, 0};
+    pixels += std::string{0, 1};
+  } else {
+    for (int i = 0; i < stride * rows; ++i) pixels += static_cast<char>(i * 37 + 11);
+  }
+  const int palette_entries = seed.bits <= 8 ? 1 << seed.bits : 0;
+  const int masks = seed.compression == 3 ? 12 : 0;
+  const int offset = 14 + seed.header_size + masks + palette_entries * (seed.header_size == 12 ? 3 : 4);
+  ByteWriter w;
+  w.bytes("BM", 2);
+  w.i32(offset + static_cast<int>(pixels.size()));
+  w.i32(0);
+  w.i32(offset);
+  w.i32(seed.header_size);
+  auto u16 = [&](int v) { w.bytes(std::string{char(v & 0xFF), char(v >> 8)}.data(), 2); };
+  if (seed.header_size == 12) {
+    u16(seed.width);
+    u16(seed.height);
+    u16(1);
+    u16(seed.bits);
+  } else {
+    w.i32(seed.width);
+    w.i32(seed.height);
+    u16(1);
+    u16(seed.bits);
+    w.i32(seed.compression);
+    w.i32(static_cast<int>(pixels.size()));
+    for (int i = 0; i < 4; ++i) w.i32(i == 2 ? palette_entries : 0);
+  }
+  if (masks) {
+    w.i32(0x00FF0000);
+    w.i32(0x0000FF00);
+    w.i32(0x000000FF);
+  }
+  for (int i = 0; i < palette_entries; ++i) {
+    const char g = static_cast<char>(i * 255 / (palette_entries - 1));
+    w.bytes(std::string(3, g).data(), 3);
+    if (seed.header_size != 12) w.bytes("\0", 1);
+  }
+  w.bytes(pixels.data(), pixels.size());
+  return w.data();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace plenvista;
@@ -71,20 +149,42 @@ int main(int argc, char** argv) {
   camera.notes = "seed";
   if (!save_camera((out / "camera_file" / "small.cal").string(), camera, messages)) return 1;
 
-  // A 2 x 2 bottom-up 24-bit bitmap: file header, 40-byte info header, two
-  // padded rows of pixels.
-  std::filesystem::create_directories(out / "bitmap_size");
-  ByteWriter bmp;
-  bmp.bytes("BM", 2);
-  bmp.i32(14 + 40 + 16);
-  bmp.i32(0);
-  bmp.i32(14 + 40);
-  bmp.i32(40);
-  bmp.i32(2);
-  bmp.i32(2);
-  bmp.bytes("\x01\x00\x18\x00", 4);
-  for (int i = 0; i < 6; ++i) bmp.i32(0);
-  bmp.bytes(std::string(16, '\x7f').data(), 16);
-  write(out / "bitmap_size" / "tiny.bmp", bmp.data());
+  std::filesystem::create_directories(out / "bitmap");
+  for (const BitmapSeed& seed : bitmap_seeds()) write(out / "bitmap" / seed.name, bitmap(seed));
+
+  std::filesystem::create_directories(out / "grid");
+  for (const auto& [name, grid, columns, rows] :
+       {std::tuple{"cells4x2.bin", testing::SyntheticGrid{128, 56, testing::evenly(12, 25, 5), testing::evenly(10, 22, 3)}, 4, 2},
+       std::tuple{"cells3x2-noisy.bin", testing::SyntheticGrid{96, 72, testing::evenly(10, 26, 4), testing::evenly(8, 26, 3)}, 3, 2}}) {
+    testing::SyntheticGrid g = grid;
+    if (columns == 3) g.noise = 12;
+    const RgbImage photograph = testing::draw_grid(g);
+    fuzzing::GridInput input;
+    input.width = g.width;
+    input.height = g.height;
+    input.columns = columns;
+    input.rows = rows;
+    const double x0 = g.line_x[0], x1 = g.line_x[1], y0 = g.line_y[0], y1 = g.line_y[1];
+    input.clicks = {Point2{g.width / 2.0 + 3, g.height / 2.0 - 2}, Point2{x0 + 2, y0 + 3}, Point2{x1 - 2, y0 + 1},
+                    Point2{x1 + 1, y1 - 3}, Point2{x0 - 2, y1 + 2}};
+    for (int y = 0; y < photograph.height(); ++y)
+      for (int x = 0; x < photograph.width(); ++x) input.grey.push_back(photograph.pixel(x, y).r);
+    write(out / "grid" / name, fuzzing::write_grid_input(input));
+  }
+
+  // Reference points seen from known poses: beside the origin, and around it.
+  std::filesystem::create_directories(out / "search");
+  std::mt19937 rng(7);
+  const std::tuple<const char*, int, Vec3, Vec3, Vec3> scenes[] = {
+      {"beside-origin.bin", 4, {0, 0, 0}, {600, 400, 300}, {1500, 900, 2600}},
+      {"amid-origin.bin", 8, {-400, -300, -200}, {400, 300, 200}, {-900, 700, 2400}}};
+  for (const auto& [name, count, low, high, eye] : scenes) {
+    testing::SearchScene scene;
+    const Vec3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
+    scene.mark(testing::box_points(rng, count, low, high), pose_looking_at(eye, centre, {0, 1, 0}));
+    std::vector<fuzzing::SearchPoint> points;
+    for (const ReferencePoint* r : scene.image.reference_points) points.push_back({r->world_position, r->image_position});
+    write(out / "search" / name, fuzzing::write_search_input(points));
+  }
   return 0;
 }

@@ -1,6 +1,6 @@
 // Fuzz target: the project-file decoder must refuse or accept any bytes
 // without reading outside them, and whatever it accepts must keep the
-// model's invariants.
+// model's invariants, with the id counter above every id it holds.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,5 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const ModelPoint* p : m.points)
     if (!m.layers.contains(p->layer)) std::abort();
   if (!m.layers.contains(m.current_layer) || !m.materials.contains(m.current_material)) std::abort();
+  auto below_counter = [&](const auto& list) { return list.empty() || list.last()->id < m.next_id; };
+  if (!below_counter(m.points) || !below_counter(m.faces) || !below_counter(m.texture_coords) ||
+      !below_counter(m.layers) || !below_counter(m.materials) || !below_counter(contents.images->images))
+    std::abort();
   return 0;
 }

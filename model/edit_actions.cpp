@@ -1,5 +1,7 @@
 #include "model/edit_actions.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "model/mirror.h"
@@ -56,6 +58,7 @@ void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPo
 }
 
 ModelPoint* add_point(Project& project, double x, double y, double z) {
+  if (!project.has_ids_for(1)) return nullptr;
   ModelData& model = project.model;
   auto created = std::make_unique<ModelPoint>();
   created->id = model.new_id();
@@ -130,6 +133,7 @@ void delete_points(Project& project) {
 }
 
 ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, ModelPoint& third) {
+  if (!project.has_ids_for(1)) return nullptr;
   ModelData& model = project.model;
   auto created = std::make_unique<ModelFace>();
   created->id = model.new_id();
@@ -226,6 +230,9 @@ void TextureSink::attach(ModelFace& face, const std::array<TextureCoord*, 3>& co
 
 void apply_texture(Project& project, const std::vector<Material*>& chosen, const TextureComputation& compute) {
   ModelData& model = project.model;
+  // At most one new coordinate per point and textured material.
+  const auto textured = std::count_if(chosen.begin(), chosen.end(), [](const Material* m) { return m && m->texture_image; });
+  if (!project.has_ids_for(std::int64_t{model.points.count()} * textured)) return;
   project.changed = 0;
   project.undo.begin_action(kApplyTextureAction);
   project.undo.record(UndoKind::ClearTextureCoords);

@@ -7,7 +7,9 @@
 // `selected` flag is set. Coordinates are model units. Mirror copies follow
 // every change while a mirror plane is set. Nothing here fails; an action
 // that finds nothing to do still records an empty action (and so drops the
-// redo tail).
+// redo tail). The actions that create records are refused, with the
+// project's out-of-ids message and nothing changed, when the id counter has
+// too few ids left (add_point and add_face then give null).
 
 #include <array>
 #include <functional>

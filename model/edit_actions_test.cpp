@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 #include "model/edit_test_support.h"
+#include "model/image_management.h"
 #include "model/layers_materials.h"
+#include "model/mirror.h"
+#include "model/translation.h"
 #include "model/undo_commands.h"
 
 namespace plenvista {
@@ -17,6 +21,7 @@ using DeleteFaces = testing::EditFixture;
 using SetLayer = testing::EditFixture;
 using EditPoints = testing::EditFixture;
 using DeleteCommand = testing::EditFixture;
+using IdCounter = testing::EditFixture;
 
 std::vector<UndoKind> kinds(const UndoAction& action) {
   std::vector<UndoKind> out;
@@ -261,6 +266,55 @@ TEST_F(DeleteCommand, DeletesFacesOutsidePointMode) {
   EXPECT_EQ(model.faces.count(), 0);
   EXPECT_EQ(model.points.count(), 3);
   EXPECT_EQ(project.undo.actions.last()->name, "Delete Faces");
+}
+
+// The counter stops at the largest int: the last ids are given, then every
+// edit that would need one more is refused with a message, nothing changed,
+// and derived mirror faces never wrap the counter.
+TEST_F(IdCounter, EditsAreRefusedOnceItIsUsedUp) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  model.next_id = kMax - 3;
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ModelPoint* c = add_point(project, 0, 1, 0);
+  ASSERT_TRUE(a && b && c);
+  EXPECT_EQ(c->id, kMax - 1);
+  EXPECT_EQ(model.next_id, kMax);
+  EXPECT_TRUE(messages.shown.empty());
+
+  const testing::ModelSnapshot before = snapshot(model);
+  const int actions = project.undo.actions.count();
+  EXPECT_EQ(add_point(project, 2, 2, 2), nullptr);
+  EXPECT_EQ(add_face(project, *a, *b, *c), nullptr);
+  EXPECT_EQ(add_layer(project, "Walls", 0), nullptr);
+  EXPECT_EQ(add_material(project, "Glass"), nullptr);
+  EXPECT_EQ(add_image(project, std::make_unique<ProjectImage>()), nullptr);
+  EXPECT_EQ(snapshot(model), before);
+  EXPECT_EQ(project.undo.actions.count(), actions);
+  EXPECT_EQ(model.layers.count(), 1);
+  EXPECT_EQ(project.images().images.count(), 0);
+  EXPECT_EQ(model.next_id, kMax);
+  ASSERT_EQ(messages.shown.size(), 5u);
+  EXPECT_EQ(messages.shown[0], (testing::Shown{kOutOfIdsMessage, "Error"}));
+
+  // A face from before, mirrored after the counter ran out.
+  model.next_id = kMax - 1;
+  ModelFace* face = add_face(project, *a, *b, *c);
+  ASSERT_NE(face, nullptr);
+  model.transform.mirror_plane = MirrorPlane::X;
+  model.transform.mirror_buffer = 0.5;
+  rebuild_mirror_lists(model);
+  EXPECT_EQ(model.next_id, kMax);
+  ASSERT_EQ(model.mirror_faces.count(), 1);
+  EXPECT_EQ(model.mirror_faces.first()->id, kMax);
+
+  // Committing the mirror needs an id per mirror point and face: refused.
+  const int points = model.points.count();
+  commit_mirror(project);
+  EXPECT_EQ(model.points.count(), points);
+  EXPECT_EQ(model.transform.mirror_plane, MirrorPlane::X);
+  EXPECT_EQ(messages.shown.size(), 6u);
+  EXPECT_EQ(testing::broken_invariant(model), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 namespace plenvista {
 
 ProjectImage* add_image(Project& project, std::unique_ptr<ProjectImage> image) {
+  if (!project.has_ids_for(1)) return nullptr;
   ImageSet& set = project.images();
   image->id = project.model.new_id();
   image->camera = &set.camera;
@@ -53,6 +54,7 @@ void move_current_image(ImageSet& images, int delta) {
 
 ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const Vec3& world,
                                     const Point2& image_position) {
+  if (!project.has_ids_for(1)) return nullptr;
   auto point = std::make_unique<ReferencePoint>();
   point->id = project.model.new_id();
   point->world_position = world;

@@ -11,7 +11,8 @@ namespace plenvista {
 // Inserts a new image (it gets a new id, the camera and the camera's image
 // centre); the only image becomes current and sets `changed`. Posts
 // ImagesChanged. Whether the photograph matches the camera's native size is
-// the caller's next question (matches_native_size).
+// the caller's next question (matches_native_size). Null, nothing changed,
+// when the project has no id left (Project::has_ids_for).
 ProjectImage* add_image(Project& project, std::unique_ptr<ProjectImage> image);
 
 // Refused (0) when there is no current image or a material uses it as its
@@ -28,7 +29,8 @@ ProjectImage* first_image_ready_for_search(const ImageSet& images);
 // after (+1) it and the list is re-sorted; nothing for the first (last) one.
 void move_current_image(ImageSet& images, int delta);
 
-// Adds a reference point with a new id and sets the image's `marks_changed`.
+// Adds a reference point with a new id and sets the image's `marks_changed`;
+// null when the project has no id left.
 ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const Vec3& world,
                                     const Point2& image_position);
 

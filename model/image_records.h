@@ -10,6 +10,7 @@
 
 #include "model/id_list.h"
 #include "model/model_records.h"
+#include "model/text.h"
 #include "model/vec3.h"
 #include "model/zoom_pan_state.h"
 #include "photogrammetry/camera_model.h"
@@ -47,14 +48,14 @@ struct ImagePicking {
 // One photograph.
 struct ProjectImage {
   int id = 0;
-  std::string description;
+  StoredText description = "";
   IdList<ReferencePoint> reference_points{10, 10};
   CameraPose pose;
   ProjectImage* partner = nullptr;  // another image, itself, or null
   CameraModel* camera = nullptr;    // the project's one camera
   double centre_x = 0.0;
   double centre_y = 0.0;
-  std::string file_name;                     // without directory
+  StoredText file_name = "";                 // without directory
   std::optional<std::string> resolved_path;  // where the file was found
   ZoomPanState view;
   ImagePicking picking;

@@ -10,14 +10,14 @@ namespace {
 
 template <class T>
 bool name_taken(const IdList<T>& list, const std::string& name) {
-  return std::any_of(list.begin(), list.end(), [&](const T* r) { return equal_ignoring_case(r->name, name); });
+  return std::any_of(list.begin(), list.end(), [&](const T* r) { return equal_ignoring_case(shown(r->name), name); });
 }
 
 }  // namespace
 
 Layer* add_layer(Project& project, const std::string& name, Colour colour) {
   ModelData& model = project.model;
-  if (name_taken(model.layers, name)) return nullptr;
+  if (name_taken(model.layers, name) || !project.has_ids_for(1)) return nullptr;
   auto layer = std::make_unique<Layer>();
   layer->id = model.new_id();
   layer->name = name;
@@ -44,7 +44,7 @@ void set_layer_colour(Layer& layer, Colour colour) { layer.colour = colour; }
 
 Material* add_material(Project& project, const std::string& name) {
   ModelData& model = project.model;
-  if (name_taken(model.materials, name)) return nullptr;
+  if (name_taken(model.materials, name) || !project.has_ids_for(1)) return nullptr;
   auto material = std::make_unique<Material>();
   material->id = model.new_id();
   material->name = name;

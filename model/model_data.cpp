@@ -16,7 +16,7 @@ void ModelData::clear() {
   materials.clear();
   layers.clear();
   next_id = 0;
-  description.clear();
+  description = "";
   transform = ProjectTransform{0, {}, 10.0, 1.0, MirrorPlane::None};
   current_layer = nullptr;
   current_material = nullptr;

@@ -9,19 +9,22 @@
 // material are members of their lists; there is at least one layer and one
 // material once defaults are applied; all lists are in ascending id order.
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "model/colour.h"
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"
+#include "model/text.h"
 
 namespace plenvista {
 
 struct ModelData {
-  std::string description;
+  StoredText description = "";
   int next_id = 0;
-  std::string image_directories = ".;";
+  StoredText image_directories = ".;";
   IdList<ModelPoint> points{100, 100};
   IdList<ModelPoint> mirror_points{100, 100};
   IdList<ModelFace> faces{100, 100};
@@ -42,8 +45,14 @@ struct ModelData {
   Colour mirror_face_line_colour = 0;
   Colour reference_point_colour = 0;
 
-  // Takes the id counter's value and increments it.
-  int new_id() { return next_id++; }
+  // How many more ids the counter can give: it stops at the largest int and
+  // never wraps. Edits that create saved records ask the project first
+  // (Project::has_ids_for) and are refused when too few are left.
+  std::int64_t ids_left() const { return std::int64_t{std::numeric_limits<int>::max()} - next_id; }
+  // Takes the id counter's value and increments it. With no id left it gives
+  // the largest int again without counting on: only derived mirror faces,
+  // never saved, are made after the counter ran out.
+  int new_id() { return next_id < std::numeric_limits<int>::max() ? next_id++ : next_id; }
 
   Pen face_line_pen() const { return {face_line_colour, 1}; }
   Pen selected_face_line_pen() const { return {face_line_colour, 2}; }

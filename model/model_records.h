@@ -10,6 +10,7 @@
 #include <string>
 
 #include "model/colour.h"
+#include "model/text.h"
 #include "model/vec3.h"
 
 namespace plenvista {
@@ -62,7 +63,7 @@ struct Layer {
   int attribute1 = 0;  // saved and loaded, not otherwise used
   int attribute2 = 1;  // saved and loaded, not otherwise used
   Colour colour = 0;
-  std::string name;    // unique within the project, compared without letter case
+  StoredText name = "";  // unique within the project, compared without letter case
   int reserved = 0;
 
   Pen pen() const { return {colour, 2}; }
@@ -74,7 +75,7 @@ struct Material {
   double attribute = 0.0;  // saved and loaded
   Colour specular_colour = 0;
   Colour emissive_colour = 0;
-  std::string name;        // unique within the project, compared without letter case
+  StoredText name = "";    // unique within the project, compared without letter case
   ProjectImage* texture_image = nullptr;
 };
 

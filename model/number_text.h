@@ -3,30 +3,36 @@
 // Numbers as text, independent of the user's locale: the GUI switches the C
 // library to the user's locale, where printf and strtod would use a decimal
 // comma. format_fixed gives exactly the text of printf's "%0.<decimals>f"
-// in the C locale (rounding and the sign of negative zero included);
+// in the C locale (rounding and the sign of negative zero included), except
+// that a value that is not a number is "nan" whatever its sign bit (the
+// infinities are "inf" and "-inf");
 // parse_number reads a decimal number with a point the way a text-to-double
 // conversion without validation does: leading blanks skipped, the longest
 // leading numeric part taken, 0 when there is none.
 
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace plenvista {
 
-inline std::string format_fixed(double value, int decimals) {
-  char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (result.ec != std::errc()) return "0";
-  return std::string(buffer, result.ptr);
-}
-
 inline void append_fixed(std::string& out, double value, int decimals) {
+  if (std::isnan(value)) {
+    out += "nan";
+    return;
+  }
   char buffer[400];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   if (result.ec == std::errc()) out.append(buffer, result.ptr);
   else out.push_back('0');
+}
+
+inline std::string format_fixed(double value, int decimals) {
+  std::string out;
+  append_fixed(out, value, decimals);
+  return out;
 }
 
 inline double parse_number(std::string_view text) {

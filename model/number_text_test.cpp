@@ -24,6 +24,15 @@ TEST(FormatFixed, MatchesCLocalePrintfIncludingRoundingAndNegativeZero) {
   EXPECT_EQ(format_fixed(-0.0, 6), "-0.000000");
 }
 
+TEST(FormatFixed, NonFiniteValuesAreNanAndInfWithoutASignOnNan) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(format_fixed(nan, 2), "nan");
+  EXPECT_EQ(format_fixed(-nan, 3), "nan");
+  EXPECT_EQ(format_fixed(0.0 * -std::numeric_limits<double>::infinity(), 2), "nan");
+  EXPECT_EQ(format_fixed(std::numeric_limits<double>::infinity(), 2), "inf");
+  EXPECT_EQ(format_fixed(-std::numeric_limits<double>::infinity(), 6), "-inf");
+}
+
 TEST(ParseNumber, TakesTheLeadingNumericPartWithADecimalPoint) {
   EXPECT_EQ(parse_number("12.5"), 12.5);
   EXPECT_EQ(parse_number("  -3.25e2xyz"), -325.0);

@@ -80,6 +80,12 @@ void Project::note_change() {
   changed = 0;
 }
 
+bool Project::has_ids_for(std::int64_t count) {
+  if (model.ids_left() >= count) return true;
+  messages.show(kOutOfIdsMessage, "Error");
+  return false;
+}
+
 void Project::refresh_single_selection() {
   ModelPoint* only = nullptr;
   int selected = 0;

@@ -11,6 +11,7 @@
 // posts ModelChanged. Save clears `modified`.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,7 @@ struct CursorPosition {
 
 inline constexpr int kProjectFileMagic = 53;
 inline constexpr int kProjectFileVersion = 13;
+inline constexpr const char* kOutOfIdsMessage = "This project has used up its record ids: nothing more can be added to it";
 
 struct Project {
   // Create: the defaults and the preferences from the store.
@@ -83,6 +85,9 @@ struct Project {
   // If `changed`: `modified` 1, refresh the single selection, post
   // ModelChanged, `changed` 0.
   void note_change();
+  // Whether `count` more ids can be given. When not, tells the user
+  // (kOutOfIdsMessage, caption "Error") and the edit asking is refused.
+  bool has_ids_for(std::int64_t count);
   void refresh_single_selection();
   // Clears every point's selected and picked flags, posts SelectionChanged 0
   // and sets `changed`.

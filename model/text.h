@@ -2,9 +2,20 @@
 
 // Small text helpers for 8-bit (UTF-8) model texts.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace plenvista {
+
+// A text kept in the project and camera files, which tell an absent text
+// (stored with length 0) from an empty one (length 1, the zero byte alone).
+// A text read absent stays absent and is saved absent; a text the user
+// enters, even an empty one, is present.
+using StoredText = std::optional<std::string>;
+
+// What a stored text shows: nothing when it is absent.
+inline std::string_view shown(const StoredText& text) { return text ? std::string_view(*text) : std::string_view(); }
 
 inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -1,5 +1,6 @@
 #include "model/translation.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,7 @@ void delete_mirrored_side(Project& project, MirrorPlane plane) {
 
 void commit_mirror(Project& project) {
   ModelData& model = project.model;
+  if (!project.has_ids_for(std::int64_t{model.mirror_points.count()} + model.mirror_faces.count())) return;
   UndoHistory& history = project.undo;
   history.begin_action(kCommitMirrorAction);
   // The new point made from the mirror point at the same slot.

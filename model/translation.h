@@ -43,7 +43,8 @@ void delete_mirrored_side(Project& project, MirrorPlane plane);
 // Turns the mirror copies into ordinary points (current layer) and faces
 // (current material, no texture coordinates) with new ids, sets the plane to
 // None and notes the change. Recorded as the action "Commit Mirror" so that
-// undo removes the committed records and redo brings them back.
+// undo removes the committed records and redo brings them back. Refused,
+// nothing changed, when the project has too few ids left for them.
 void commit_mirror(Project& project);
 
 }  // namespace plenvista

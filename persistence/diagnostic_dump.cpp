@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "model/number_text.h"
+#include "model/text.h"
 #include "persistence/file_io.h"
 #include "photogrammetry/projection.h"
 
@@ -29,7 +30,9 @@ std::string diagnostic_dump_text(const Project& project) {
   std::string out = "\r\nImages : " + std::to_string(set.images.count()) + "\r\n";
   for (const ProjectImage* image : set.images) {
     const CameraPose& pose = image->pose;
-    out += "Image : " + image->description + ", Offset:";
+    out += "Image : ";
+    out += shown(image->description);
+    out += ", Offset:";
     tuple(out, {pose.offset.x, pose.offset.y, pose.offset.z}, 3);
     out += " Rotation:";
     tuple(out, {pose.rotation.x, pose.rotation.y, pose.rotation.z}, 3);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "model/image_management.h"
 #include "testing/recorders.h"
 
@@ -60,6 +62,20 @@ TEST_F(DiagnosticDump, ScalesTheErrorToTheReferenceFrameAndPrintsThePose) {
   add_reference_point(project, *front, {0, 0, -100}, {3, 4});
   const std::string text = diagnostic_dump_text(project);
   EXPECT_NE(text.find("Offset:(0.000,0.000,-0.001) Rotation:(1.235,0.000,-90.000)"), std::string::npos) << text;
+}
+
+TEST_F(DiagnosticDump, AnAbsentDescriptionShowsNothingAndNonFiniteNumbersHaveNoSign) {
+  ProjectImage* unlocated = add("");
+  unlocated->description.reset();
+  // The pose still at the origin puts this point at depth 0: its error is
+  // not a number, with the sign bit the processor gives 0 x infinity.
+  ReferencePoint* ref = add_reference_point(project, *unlocated, {0, 0, 0}, {3, 4});
+  ref->projected_position = {-std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
+  EXPECT_EQ(diagnostic_dump_text(project),
+            "\r\nImages : 1\r\n"
+            "Image : , Offset:(0.000,0.000,0.000) Rotation:(0.000,0.000,0.000)\r\n"
+            "  0: (3.00,4.00) (nan,inf) (0.00,0.00,0.00) [nan] \r\n"
+            "\r\n");
 }
 
 TEST_F(DiagnosticDump, UnwritableFileIsReported) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "model/find_file.h"
@@ -26,20 +27,18 @@ constexpr std::size_t kPointSize = 32;
 constexpr std::size_t kTextureCoordSize = 24;
 constexpr std::size_t kFaceSize = 32;
 
-std::string text_or_empty(std::optional<std::string> t) { return t ? std::move(*t) : std::string(); }
-
-// The part after the last '/' or '\'.
-std::string without_directory(const std::string& name) {
-  const std::size_t sep = last_separator(name);
-  return sep == std::string::npos ? name : name.substr(sep + 1);
+// The part after the last '/' or '\'; an absent name stays absent.
+StoredText without_directory(const StoredText& name) {
+  const std::size_t sep = name ? last_separator(*name) : std::string::npos;
+  return sep == std::string::npos ? name : name->substr(sep + 1);
 }
 
 // ---------------------------------------------------------------- writing
 
 void write_image(ByteWriter& w, const ProjectImage& image) {
   w.i32(image.id);
-  w.text(std::string_view(image.description));
-  w.text(std::string_view(image.file_name));
+  w.text(image.description);
+  w.text(image.file_name);
   w.i32(image.pose_known);
   w.i32(image.marks_changed);
   w.f64(image.search_score);
@@ -71,11 +70,11 @@ int id_or_none(const T* record) {
 
 void write_model(ByteWriter& w, const ModelData& m) {
   w.i32(m.next_id);
-  w.text(std::string_view(m.description));
+  w.text(m.description);
   w.i32(m.materials.count());
   for (const Material* mat : m.materials) {
     w.i32(mat->id);
-    w.text(std::string_view(mat->name));
+    w.text(mat->name);
     w.i32(static_cast<std::int32_t>(mat->face_colour));
     w.f64(mat->attribute);
     w.i32(static_cast<std::int32_t>(mat->specular_colour));
@@ -85,7 +84,7 @@ void write_model(ByteWriter& w, const ModelData& m) {
   w.i32(m.layers.count());
   for (const Layer* layer : m.layers) {
     w.i32(layer->id);
-    w.text(std::string_view(layer->name));
+    w.text(layer->name);
     w.i32(layer->attribute1);
     w.i32(layer->attribute2);
     w.i32(static_cast<std::int32_t>(layer->colour));
@@ -127,7 +126,7 @@ void write_model(ByteWriter& w, const ModelData& m) {
   w.i32(id_or_none(m.current_material));
   w.i32(id_or_none(m.current_layer));
   w.i32(m.show_mirror_points);
-  w.text(std::string_view(m.image_directories));
+  w.text(m.image_directories);
   w.i32(static_cast<std::int32_t>(m.face_line_colour));
   w.i32(static_cast<std::int32_t>(m.mirror_face_line_colour));
   w.i32(static_cast<std::int32_t>(m.reference_point_colour));
@@ -193,8 +192,8 @@ class Decoder {
     for (int i = 0; i < n && ok(); ++i) {
       auto image = std::make_unique<ProjectImage>();
       image->id = i32();
-      image->description = text_or_empty(text());
-      image->file_name = text_or_empty(text());
+      image->description = text();
+      image->file_name = text();
       if (version == 1) image->file_name = without_directory(image->file_name);
       image->pose_known = i32();
       image->marks_changed = i32();
@@ -230,13 +229,13 @@ class Decoder {
   // resolve_textures, since older files hold the images after the model.
   void model(ModelData& m) {
     m.next_id = i32();
-    m.description = text_or_empty(text());
+    m.description = text();
     if (version <= 6) text();
     const int materials = count(kMaterialMinSize);
     for (int i = 0; i < materials && ok(); ++i) {
       auto mat = std::make_unique<Material>();
       mat->id = i32();
-      mat->name = text_or_empty(text());
+      mat->name = text();
       mat->face_colour = static_cast<Colour>(i32());
       mat->attribute = f64();
       mat->specular_colour = static_cast<Colour>(i32());
@@ -248,7 +247,7 @@ class Decoder {
     for (int i = 0; i < layers && ok(); ++i) {
       auto layer = std::make_unique<Layer>();
       layer->id = i32();
-      layer->name = text_or_empty(text());
+      layer->name = text();
       layer->attribute1 = i32();
       layer->attribute2 = i32();
       layer->colour = static_cast<Colour>(i32());
@@ -283,7 +282,7 @@ class Decoder {
     m.current_material = m.materials.find(i32());
     m.current_layer = m.layers.find(i32());
     m.show_mirror_points = i32();
-    m.image_directories = version >= 5 ? text_or_empty(text()) : ".;..\\..\\camera";
+    m.image_directories = version >= 5 ? text() : StoredText(".;..\\..\\camera");
     if (version >= 6) {
       m.face_line_colour = static_cast<Colour>(i32());
       m.mirror_face_line_colour = static_cast<Colour>(i32());
@@ -440,7 +439,7 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
 
   auto camera_name = [&] {
     out.camera_file_name = d.text();
-    if (out.version == 1 && out.camera_file_name) out.camera_file_name = without_directory(*out.camera_file_name);
+    if (out.version == 1) out.camera_file_name = without_directory(out.camera_file_name);
   };
   if (out.version >= 11) {
     camera_name();
@@ -467,8 +466,11 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
   if (m.layers.empty() || m.materials.empty()) return DecodeStatus::Damaged;
   if (!m.current_layer) m.current_layer = m.layers.first();
   if (!m.current_material) m.current_material = m.materials.first();
-  // Ids are never reused: keep the counter above every id in the file.
-  m.next_id = std::max(m.next_id, largest_id(out) + 1);
+  // Ids are never reused: keep the counter above every id in the file. A
+  // record holding the largest int leaves the counter nowhere to go.
+  const int largest = largest_id(out);
+  if (largest == std::numeric_limits<int>::max()) return DecodeStatus::Damaged;
+  m.next_id = std::max(m.next_id, largest + 1);
   return DecodeStatus::Ok;
 }
 
@@ -524,9 +526,9 @@ int open_project(Project& project) {
   project.cad_views = contents.cad_views;
   for (CadViewState& v : project.cad_views) v.pressed_point = nullptr;
 
-  const std::string& dirs = project.model.image_directories;
+  const std::string_view dirs = shown(project.model.image_directories);
   for (ProjectImage* image : set.images)
-    image->resolved_path = find_file_along_directories(dirs, project.directory, image->file_name);
+    image->resolved_path = find_file_along_directories(dirs, project.directory, shown(image->file_name));
   project.camera_file_path.reset();
   if (project.camera_file_name) {
     project.camera_file_path = find_file_along_directories(dirs, project.directory, *project.camera_file_name);

@@ -5,7 +5,9 @@
 // three CAD view records. Photographs and the camera file are named, not
 // embedded, and found along the model's image directories when opened.
 //
-// Save always writes version 13. Open reads versions 1 to 13.
+// Save always writes version 13. Open reads versions 1 to 13. Texts keep
+// absent (length 0) and empty (length 1) apart, so opening and saving a
+// version-13 file changes no byte.
 //
 // Open reads the whole file into fresh records first and replaces the open
 // project only when everything was read and validated: a damaged or cut

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "model/image_management.h"
@@ -11,6 +12,7 @@
 #include "model/undo_commands.h"
 #include "persistence/file_io.h"
 #include "testing/legacy_project_writer.h"
+#include "testing/random_texts.h"
 #include "testing/recorders.h"
 
 namespace plenvista {
@@ -104,6 +106,42 @@ struct ProjectFileTest : ::testing::Test {
   }
 
   std::vector<std::uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
+
+  // Every text of a filled project absent, empty or some bytes at random.
+  static void randomise_texts(Project& p, std::mt19937& random) {
+    auto text = [&] { return testing::random_stored_text(random); };
+    p.camera_file_name = text();
+    p.model.description = text();
+    p.model.image_directories = text();
+    for (Layer* layer : p.model.layers) layer->name = text();
+    for (Material* material : p.model.materials) material->name = text();
+    for (ProjectImage* image : p.images().images) {
+      image->description = text();
+      image->file_name = text();
+    }
+    p.export_settings.last_x_path = text();
+    p.export_settings.last_obj_path = text();
+    p.export_settings.mtl_name = text();
+  }
+
+  // Sets what a file of `version` does not hold as opening it into
+  // `opened` leaves it, so that saving gives the bytes of `source` itself.
+  static void keep_what_the_version_holds(Project& source, const Project& opened, int version) {
+    ModelData& m = source.model;
+    if (version < 3) m.visible_materials.clear();
+    if (version < 5) m.image_directories = ".;..\\..\\camera";
+    if (version < 6) {
+      m.face_line_colour = opened.model.face_line_colour;
+      m.mirror_face_line_colour = opened.model.mirror_face_line_colour;
+      m.reference_point_colour = opened.model.reference_point_colour;
+    }
+    if (version < 8) source.export_settings = opened.export_settings;
+    if (version < 9) source.cad_views = opened.cad_views;
+    if (version < 10) m.selection_size = opened.model.selection_size;
+    if (version < 11)
+      for (Material* material : m.materials) material->texture_image = nullptr;
+    if (version < 13) m.selection_mode = opened.model.selection_mode;
+  }
 };
 
 using SaveProject = ProjectFileTest;
@@ -318,6 +356,32 @@ TEST_F(DecodeProject, ReadsEveryOlderVersionWithItsDefaults) {
   }
 }
 
+TEST_F(OpenProject, OpenThenSaveKeepsEveryByteWithAbsentEmptyAndOtherTextsInEveryVersion) {
+  std::mt19937 random(15);
+  int absent_texts = 0;
+  for (int version = 1; version <= 13; ++version) {
+    for (int round = 0; round < 6; ++round) {
+      SCOPED_TRACE("version " + std::to_string(version) + ", round " + std::to_string(round));
+      MemorySettingsStore source_store;
+      Project source(source_store, notifier, messages);
+      fill(source);
+      randomise_texts(source, random);
+      absent_texts += !source.model.description + !source.model.layers.first()->name;
+      Project opened(store, notifier, messages);
+      keep_what_the_version_holds(source, opened, version);
+      write(file("old.op2"), testing::encode_project_version(source, version));
+      opened.set_path(file("old.op2"));
+      ASSERT_EQ(open_project(opened), 1);
+      opened.set_path(file("saved.op2"));
+      ASSERT_EQ(save_project(opened), 1);
+      const ReadResult saved = read_whole_file(file("saved.op2"));
+      ASSERT_TRUE(saved.bytes.has_value());
+      ASSERT_EQ(std::string(saved.bytes->begin(), saved.bytes->end()), testing::encode_project_version(source, 13));
+    }
+  }
+  EXPECT_GT(absent_texts, 10);  // the generator did mix in absent texts
+}
+
 TEST_F(DecodeProject, ImpossibleReferencesAndValuesAreDamage) {
   fill(project);
   const std::string good = encode_project(project);
@@ -344,6 +408,39 @@ TEST_F(DecodeProject, KeepsTheIdCounterAboveEveryIdRead) {
   ProjectFileContents c;
   ASSERT_EQ(decode_project(bytes_of(encode_project(project)), project, c), DecodeStatus::Ok);
   EXPECT_EQ(c.model.next_id, largest + 1);
+}
+
+// Found by fuzzing: a record id of the largest int made the counter wrap.
+// Such a file is damaged; one whose ids stop just below it opens full.
+TEST_F(OpenProject, IdsAtTheLargestIntAreDamageAndJustBelowItOpen) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  Project other(store, notifier, messages);
+  fill(other);
+  other.model.points.last()->id = kMax;
+  other.model.points.sort_by_id();
+  write(file("max.op2"), encode_project(other));
+  fill(project);
+  const std::string before = encode_project(project);
+  project.set_path(file("max.op2"));
+  EXPECT_EQ(open_project(project), 0);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text,
+            "Cannot read project file (" + file("max.op2") + "): the file is damaged or incomplete");
+  EXPECT_EQ(encode_project(project), before);
+
+  for (const int largest : {kMax - 1, kMax - 2}) {
+    other.model.points.last()->id = largest;
+    other.model.next_id = 5;
+    ProjectFileContents c;
+    ASSERT_EQ(decode_project(bytes_of(encode_project(other)), project, c), DecodeStatus::Ok) << largest;
+    EXPECT_EQ(c.model.next_id, largest + 1);
+  }
+  // A counter at the limit is what a project that used every id saves.
+  other.model.points.last()->id = 7;
+  other.model.next_id = kMax;
+  ProjectFileContents full;
+  ASSERT_EQ(decode_project(bytes_of(encode_project(other)), project, full), DecodeStatus::Ok);
+  EXPECT_EQ(full.model.next_id, kMax);
 }
 
 TEST_F(OpenProject, EveryTruncationAndRandomDamageLeavesTheProjectUntouched) {

@@ -71,7 +71,7 @@ std::optional<BitmapSize> read_bitmap_size(const std::string& path) {
 
 bool matches_native_size(const Project& project, ProjectImage& image) {
   const std::optional<std::string> path =
-      find_file_along_directories(project.model.image_directories, project.directory, image.file_name);
+      find_file_along_directories(shown(project.model.image_directories), project.directory, shown(image.file_name));
   if (path) {
     if (const std::optional<BitmapSize> size = read_bitmap_size(*path)) {
       image.pixel_width = size->width;

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "persistence/binary_io.h"
 #include "persistence/file_io.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
+#include "testing/random_texts.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {
@@ -101,6 +103,34 @@ TEST_F(SaveCamera, FailuresAreReportedAndKeepTheOldFile) {
   EXPECT_FALSE(save_camera(path, empty, messages));
   EXPECT_EQ(messages.shown.back(), (Shown{"Camera Has No Grid", "Error"}));
   EXPECT_EQ(read_whole_file(path).bytes->size(), 3u);
+}
+
+TEST_F(LoadCamera, OpenThenSaveKeepsEveryByteWithAbsentEmptyAndOtherTexts) {
+  std::mt19937 random(15);
+  std::uniform_real_distribution<double> number(-1e4, 1e4);
+  std::uniform_int_distribution<int> grid(1, kMaxGridCells);
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    // The file laid out field by field, every table slot a random number.
+    const int rows = grid(random);
+    ByteWriter file;
+    file.text(std::string_view(kCameraFileMagic));
+    file.i32(grid(random));
+    file.text(testing::random_stored_text(random));
+    file.text(testing::random_stored_text(random));
+    file.i32(rows);
+    file.i32(grid(random));
+    for (int k = 0; k < 5; ++k) file.f64(number(random));
+    file.i32(grid(random) * 100);
+    file.i32(grid(random) * 100);
+    for (int k = 0; k < rows * kMaxGridCells * 12 + (rows + 1) * kCornerSlots * 2; ++k) file.f64(number(random));
+    write(file.data());
+    CameraModel loaded;
+    ASSERT_TRUE(load_camera(path, loaded, messages));
+    camera = loaded;
+    ASSERT_EQ(saved_bytes(), file.data());
+  }
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(LoadCamera, MissingFileLeavesTheCameraAndSaysSo) {

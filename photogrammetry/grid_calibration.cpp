@@ -5,6 +5,8 @@
 #include <cmath>
 #include <span>
 
+#include "model/number_text.h"
+
 namespace plenvista {
 namespace {
 
@@ -174,9 +176,9 @@ std::optional<double> line_centre(GridPhoto& photo, ScanAxis axis, int fixed, in
   return (right_edge + left_edge) * 0.5 - 10 + centre;
 }
 
-Point2 snap(GridPhoto& photo, Point2 position, int type) {
+SnapResult try_snap(GridPhoto& photo, Point2 position, int type) {
   const PixelPos corner = corner_search(photo, type, to_pixel(position.x), to_pixel(position.y));
-  const auto refine = [&](ScanAxis axis, int fixed, int centre) {
+  const auto refine = [&](ScanAxis axis, int fixed, int centre, bool& found_any) {
     double sum = 0.0;
     int found = 0;
     for (const int offset : kScanOffsets) {
@@ -185,12 +187,16 @@ Point2 snap(GridPhoto& photo, Point2 position, int type) {
         ++found;
       }
     }
+    found_any = found > 0;
     return found > 0 ? sum / found : 0.0;
   };
-  const double y = refine(ScanAxis::Vertical, corner.x, corner.y);
-  const double x = refine(ScanAxis::Horizontal, corner.y, corner.x);
-  return {x, y};
+  SnapResult result;
+  result.position.y = refine(ScanAxis::Vertical, corner.x, corner.y, result.y_found);
+  result.position.x = refine(ScanAxis::Horizontal, corner.y, corner.x, result.x_found);
+  return result;
 }
+
+Point2 snap(GridPhoto& photo, Point2 position, int type) { return try_snap(photo, position, type).position; }
 
 ClickOutcome classify_click(GridPhoto& photo, Point2 snapped) {
   ClickOutcome outcome;
@@ -216,7 +222,37 @@ ClickOutcome snapClick(GridPhoto& photo, Point2 click, int columns, int rows) {
   if (!photo.photograph || photo.width <= 0 || photo.height <= 0) return {};
   // On a centre line any type serves; the first one is taken.
   const int type = position_type(photo, click).value_or(0);
-  return classify_click(photo, snap(photo, click, type));
+  const SnapResult snapped = try_snap(photo, click, type);
+  if (snapped.found()) return classify_click(photo, snapped.position);
+
+  // Classified where it was made, as the search saw it.
+  ClickOutcome outcome;
+  outcome.position = {static_cast<double>(to_pixel(click.x)), static_cast<double>(to_pixel(click.y))};
+  const double u = outcome.position.x / photo.width;
+  const double v = outcome.position.y / photo.height;
+  if (u < 0.25 && v < 0.25) {
+    outcome.kind = ClickKind::MissedCorner;
+    outcome.point_index = photo.click_count;
+  } else if (u > 0.25 && u < 0.75 && v > 0.25 && v < 0.75) {
+    outcome.kind = ClickKind::MissedCentre;
+  }
+  return outcome;
+}
+
+std::string missed_click_message(const ClickOutcome& outcome) {
+  std::string field;
+  std::string target;
+  if (outcome.kind == ClickKind::MissedCorner) {
+    field = "Point " + std::to_string(outcome.point_index + 1);
+    target = "the corner";
+  } else if (outcome.kind == ClickKind::MissedCentre) {
+    field = "Centre";
+    target = "the central cross";
+  } else {
+    return {};
+  }
+  return field + " : no grid line found near (" + format_fixed(outcome.position.x, 0) + ", " +
+         format_fixed(outcome.position.y, 0) + "); click within a few pixels of " + target;
 }
 
 bool calculateGrid(GridPhoto& photo, CameraModel& camera) {
@@ -232,6 +268,7 @@ bool calculateGrid(GridPhoto& photo, CameraModel& camera) {
   }
   const double cell_width = max_x - min_x;
   const double cell_height = max_y - min_y;
+  photo.intersection_found.clear();
   if (!allocate_tables(camera, photo.rows, photo.columns)) return false;
 
   int type = 0;
@@ -246,7 +283,11 @@ bool calculateGrid(GridPhoto& photo, CameraModel& camera) {
         predicted.y += cell_height;
       }
       type = position_type(photo, predicted).value_or(type);
-      camera.corner(i, j) = snap(photo, predicted, type);
+      const SnapResult snapped = try_snap(photo, predicted, type);
+      Point2& stored = camera.corner(i, j);
+      stored.x = snapped.x_found ? snapped.position.x : predicted.x;
+      stored.y = snapped.y_found ? snapped.position.y : predicted.y;
+      photo.intersection_found.push_back(snapped.found());
     }
   }
   return true;

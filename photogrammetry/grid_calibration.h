@@ -17,11 +17,15 @@
 //
 // Failure cases: a scan without contrast, an all-black scan, or one whose
 // edges cannot be found, fails and drops out of its average; when all six
-// scans of one axis fail the coordinate is 0. Rows or columns outside 1..30
-// make calculateGrid compute nothing. Clicks without a photograph, or
-// outside the corner and centre regions, are ignored.
+// scans of one axis fail the coordinate is 0 and the snap has found no
+// corner (try_snap says so). A click whose snap finds no corner is refused
+// (ClickKind::MissedCorner or MissedCentre; nothing is stored). Rows or
+// columns outside 1..30 make calculateGrid compute nothing. Clicks without a
+// photograph, or outside the corner and centre regions, are ignored.
+// grid_check.h judges the traced grid.
 
 #include <optional>
+#include <string>
 
 #include "model/vec3.h"
 #include "photogrammetry/camera_model.h"
@@ -65,19 +69,41 @@ enum class ScanAxis {
 // fails (too little contrast, all black, or an edge not found).
 std::optional<double> line_centre(GridPhoto& photo, ScanAxis axis, int fixed, int centre);
 
+struct SnapResult {
+  Point2 position;       // a coordinate whose scans all failed is 0
+  bool x_found = false;  // some horizontal scan found a vertical line
+  bool y_found = false;  // some vertical scan found a horizontal line
+  bool found() const { return x_found && y_found; }
+};
+
 // Snaps `position` (truncated to whole pixels) to the grid corner of
 // `type` nearby: corner search, then the average of the successful scans
 // beside the corner, six per axis.
+SnapResult try_snap(GridPhoto& photo, Point2 position, int type);
+
+// try_snap's position alone.
 Point2 snap(GridPhoto& photo, Point2 position, int type);
 
-enum class ClickKind { Ignored, Corner, Centre };
+enum class ClickKind {
+  Ignored,
+  Corner,
+  Centre,
+  MissedCorner,  // in the corner region, but no grid line was found near it
+  MissedCentre   // in the centre region, likewise
+};
 
 struct ClickOutcome {
   ClickKind kind = ClickKind::Ignored;
-  Point2 position;        // the snapped click
-  int point_index = 0;    // corner: 0..3, which of the four point fields shows it
+  Point2 position;        // the snapped click; missed: the click in whole pixels
+  int point_index = 0;    // corner and missed corner: 0..3, which of the four point fields it is for
   bool grid_due = false;  // corner: the fourth one; calculateGrid is to run now
 };
+
+// Why a missed click was refused, naming it as the editor's fields do:
+//   "Point 2 : no grid line found near (186, 95); click within a few pixels of the corner"
+//   "Centre : no grid line found near (1136, 852); click within a few pixels of the central cross"
+// Empty for the other kinds.
+std::string missed_click_message(const ClickOutcome& outcome);
 
 // Classifies a snapped click by where it lies in the photograph: a corner
 // of the top-left cell (stored as the next corner click; the click count
@@ -85,13 +111,20 @@ struct ClickOutcome {
 ClickOutcome classify_click(GridPhoto& photo, Point2 snapped);
 
 // A left click in the calibration view: records the grid size typed in,
-// snaps the click with the type of its position and classifies it.
+// snaps the click with the type of its position and classifies it. A
+// click whose snap finds no corner is classified by where it was made:
+// MissedCorner or MissedCentre, with the click count and the corner clicks
+// unchanged, or Ignored outside both regions.
 ClickOutcome snapClick(GridPhoto& photo, Point2 click, int columns, int rows);
 
 // Traces the grid of photo.rows x photo.columns cells from the extremes of
 // the four corner clicks into the camera's corner table, predicting each
-// intersection from its snapped neighbour. Returns false, with the camera
-// unchanged, unless rows and columns both lie in 1..30.
+// intersection from its snapped neighbour, and records in
+// photo.intersection_found which snaps found their corner. An intersection
+// whose snap finds no line on an axis keeps its predicted coordinate on
+// that axis, so the trace goes on from there. Returns false, with the
+// camera unchanged and no intersection recorded, unless rows and columns
+// both lie in 1..30.
 bool calculateGrid(GridPhoto& photo, CameraModel& camera);
 
 }  // namespace plenvista

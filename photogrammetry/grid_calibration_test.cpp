@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "photogrammetry/grid_check.h"
 #include "testing/synthetic_grid.h"
 
 namespace plenvista {
@@ -39,17 +40,6 @@ GridPhoto photo_of(RgbImage image) {
   CameraModel camera;
   set_grid_photograph(photo, camera, std::make_unique<RgbImage>(std::move(image)));
   return photo;
-}
-
-// 12 x 8 cells of 44 pixels on a 640 x 480 photograph, the top-left cell
-// well inside the top-left sixteenth, the centre off the photograph's centre.
-SyntheticGrid small_grid() {
-  SyntheticGrid grid;
-  grid.line_x = testing::evenly(57.3, 44.0, 13);
-  grid.line_y = testing::evenly(61.7, 44.0, 9);
-  grid.cross_width = 7.0;
-  grid.cross_arm = 22.0;
-  return grid;
 }
 
 // The reference the summed corner search must match: every position scored
@@ -180,7 +170,7 @@ TEST(PositionType, ArmsPointTowardsTheMiddle) {
 }
 
 TEST(CornerSearch, MatchesThePlainEvaluationEverywhere) {
-  SyntheticGrid grid = small_grid();
+  SyntheticGrid grid = testing::calibration_grid();
   grid.noise = 12;
   GridPhoto photo = photo_of(testing::draw_grid(grid));
   for (int type = -1; type <= 4; ++type) {
@@ -254,7 +244,7 @@ TEST(LineCentre, ScansThatCannotPlaceALineFail) {
 }
 
 TEST(Snap, RefinesAnInnerIntersectionWithAllScans) {
-  const SyntheticGrid grid = small_grid();
+  const SyntheticGrid grid = testing::calibration_grid();
   GridPhoto photo = photo_of(testing::draw_grid(grid));
   const Point2 truth = testing::true_intersection(grid, 2, 3);
   const Point2 snapped = snap(photo, {truth.x + 9, truth.y - 11}, 1);
@@ -263,7 +253,7 @@ TEST(Snap, RefinesAnInnerIntersectionWithAllScans) {
 }
 
 TEST(Snap, DropsTheScansOffTheGridAndGivesZeroWhenAllFail) {
-  const SyntheticGrid grid = small_grid();
+  const SyntheticGrid grid = testing::calibration_grid();
   GridPhoto photo = photo_of(testing::draw_grid(grid));
   const Point2 outer = testing::true_intersection(grid, 8, 12);
   const Point2 snapped = snap(photo, {outer.x - 6, outer.y + 5}, 3);
@@ -306,6 +296,31 @@ TEST(SnapClick, WithoutAPhotographIgnoresClicksButKeepsTheGridSize) {
   EXPECT_EQ(photo.rows, 14);
 }
 
+TEST(SnapClick, ClicksWithNoGridLineNearbyAreRefusedAndStoreNothing) {
+  const SyntheticGrid grid = testing::calibration_grid();
+  GridPhoto photo = photo_of(testing::draw_grid(grid));
+  const Point2 top_left = testing::true_intersection(grid, 0, 0);
+  ASSERT_EQ(snapClick(photo, {top_left.x + 2, top_left.y + 3}, 12, 8).kind, ClickKind::Corner);
+
+  // Blank paper above and left of the grid: the second corner is refused.
+  const ClickOutcome missed = snapClick(photo, {20.7, 18.2}, 12, 8);
+  EXPECT_EQ(missed.kind, ClickKind::MissedCorner);
+  EXPECT_EQ(missed.point_index, 1);
+  EXPECT_EQ(missed.position, (Point2{20, 18}));
+  EXPECT_EQ(missed_click_message(missed),
+            "Point 2 : no grid line found near (20, 18); click within a few pixels of the corner");
+  EXPECT_EQ(photo.click_count, 1);
+  EXPECT_EQ(photo.corner_clicks[1], (Point2{}));
+
+  GridPhoto blank = photo_of(RgbImage(640, 480, {220, 220, 220}));
+  const ClickOutcome centre = snapClick(blank, {331, 250}, 12, 8);
+  EXPECT_EQ(centre.kind, ClickKind::MissedCentre);
+  EXPECT_EQ(missed_click_message(centre),
+            "Centre : no grid line found near (331, 250); click within a few pixels of the central cross");
+  EXPECT_EQ(snapClick(blank, {600, 400}, 12, 8).kind, ClickKind::Ignored);
+  EXPECT_EQ(missed_click_message(snapClick(blank, {600, 400}, 12, 8)), "");
+}
+
 TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
   struct Case {
     const char* name;
@@ -315,7 +330,7 @@ TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
   for (const Case c : {Case{"straight", 0.0, 0}, Case{"distorted", 0.04, 0}, Case{"noisy", 0.0, 10},
                        Case{"distorted and noisy", 0.04, 10}}) {
     SCOPED_TRACE(c.name);
-    SyntheticGrid grid = small_grid();
+    SyntheticGrid grid = testing::calibration_grid();
     grid.barrel = c.barrel;
     grid.noise = c.noise;
     GridPhoto photo;
@@ -329,13 +344,23 @@ TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
     EXPECT_EQ(camera.rows, 8);
     EXPECT_EQ(camera.columns, 12);
     expect_table_matches(camera, grid, 0.5);
+
+    const GridCheck check = check_grid(camera, photo.intersection_found);
+    EXPECT_TRUE(check.passed()) << ::testing::PrintToString(check.problems);
+    EXPECT_EQ(check.found, 117);
+    EXPECT_LT(check.rms_px, 0.3);
+    EXPECT_LT(check.worst_px, 1.0);
+    EXPECT_GT(check.cell_width_px.min, 38.0);
+    EXPECT_LT(check.cell_width_px.max, 44.5);
+    EXPECT_GT(check.cell_height_px.min, 38.0);
+    EXPECT_LT(check.cell_height_px.max, 44.5);
   }
 }
 
 TEST(CalculateGrid, MatchesThePlainEvaluationOnWholeTables) {
   for (const double barrel : {0.0, 0.05}) {
     for (const int noise : {0, 15}) {
-      SyntheticGrid grid = small_grid();
+      SyntheticGrid grid = testing::calibration_grid();
       grid.barrel = barrel;
       grid.noise = noise;
       GridPhoto photo = photo_of(testing::draw_grid(grid));
@@ -378,7 +403,7 @@ TEST(CalculateGrid, EachPredictionRestsOnTheSnappedNeighbour) {
 }
 
 TEST(CalculateGrid, RefusesGridSizesOutsideOneToThirty) {
-  GridPhoto photo = photo_of(testing::draw_grid(small_grid()));
+  GridPhoto photo = photo_of(testing::draw_grid(testing::calibration_grid()));
   photo.corner_clicks = {Point2{57, 62}, Point2{101, 62}, Point2{101, 106}, Point2{57, 106}};
   for (const auto& [columns, rows] : {std::pair{0, 8}, std::pair{12, 0}, std::pair{31, 8}, std::pair{12, 31}}) {
     photo.columns = columns;

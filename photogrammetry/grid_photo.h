@@ -27,6 +27,9 @@ struct GridPhoto {
   std::array<Point2, 4> corner_clicks{};  // snapped, in click order
   int columns = 0;                     // as typed at the last click
   int rows = 0;
+  // Whether the last grid calculation found each intersection,
+  // [i * (columns + 1) + j] for its rows and columns; empty before one.
+  std::vector<bool> intersection_found;
 };
 
 // Replaces the photograph, takes its size as the camera's native size and

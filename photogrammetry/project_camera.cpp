@@ -17,7 +17,7 @@ class DiscardedMessages : public MessageSink {
 
 int set_camera_file(Project& project, const std::string& name) {
   project.camera_file_name = name;
-  project.camera_file_path = find_file_along_directories(project.model.image_directories, project.directory, name);
+  project.camera_file_path = find_file_along_directories(shown(project.model.image_directories), project.directory, name);
   if (!project.camera_file_path) return 0;
   DiscardedMessages quiet;
   if (!load_camera(*project.camera_file_path, project.images().camera, quiet)) return 0;

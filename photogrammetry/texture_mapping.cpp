@@ -10,8 +10,9 @@ namespace plenvista {
 bool assign_texture(Project& project, ProjectImage& image, Material& material, TextureSink& sink) {
   matches_native_size(project, image);
   if (image.pixel_width <= 0 || image.pixel_height <= 0) {
-    project.messages.show("The size of the photograph " + image.file_name + " cannot be read: the material " +
-                              material.name + " gets no texture coordinates.",
+    project.messages.show("The size of the photograph " + std::string(shown(image.file_name)) +
+                              " cannot be read: the material " + std::string(shown(material.name)) +
+                              " gets no texture coordinates.",
                           "Warning");
     return false;
   }

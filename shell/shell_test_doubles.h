@@ -89,7 +89,7 @@ struct FileStore {
       p.messages.show("Cannot Save Project File", "Error");
       return 0;
     }
-    files[path] = p.model.description;
+    files[path] = p.model.description.value_or("");
     saved_paths.push_back(path);
     p.modified = 0;
     return 1;

@@ -15,19 +15,18 @@ namespace plenvista::testing {
 inline std::string encode_project_version(const Project& project, int version) {
   ByteWriter w;
   auto id = [](const auto* r) { return r ? r->id : -1; };
-  auto name = [&](const std::string& n) {
-    w.text(std::string_view(version == 1 ? "C:\\old\\place\\" + n : n));
+  // Version 1 stored file names with their directory; absent stays absent.
+  auto name = [&](const StoredText& n) {
+    if (n && version == 1) w.text(std::string_view("C:\\old\\place\\" + *n));
+    else w.text(n);
   };
-  auto camera = [&] {
-    if (project.camera_file_name) name(*project.camera_file_name);
-    else w.i32(0);
-  };
+  auto camera = [&] { name(project.camera_file_name); };
   auto images = [&] {
     const ImageSet& set = project.images();
     w.i32(set.images.count());
     for (const ProjectImage* im : set.images) {
       w.i32(im->id);
-      w.text(std::string_view(im->description));
+      w.text(im->description);
       name(im->file_name);
       w.i32(im->pose_known);
       w.i32(im->marks_changed);
@@ -56,12 +55,12 @@ inline std::string encode_project_version(const Project& project, int version) {
   auto model = [&] {
     const ModelData& m = project.model;
     w.i32(m.next_id);
-    w.text(std::string_view(m.description));
+    w.text(m.description);
     if (version <= 6) w.text(std::string_view("discarded model text"));
     w.i32(m.materials.count());
     for (const Material* mat : m.materials) {
       w.i32(mat->id);
-      w.text(std::string_view(mat->name));
+      w.text(mat->name);
       w.i32(static_cast<std::int32_t>(mat->face_colour));
       w.f64(mat->attribute);
       w.i32(static_cast<std::int32_t>(mat->specular_colour));
@@ -72,7 +71,7 @@ inline std::string encode_project_version(const Project& project, int version) {
     w.i32(m.layers.count());
     for (const Layer* l : m.layers) {
       w.i32(l->id);
-      w.text(std::string_view(l->name));
+      w.text(l->name);
       w.i32(l->attribute1);
       w.i32(l->attribute2);
       w.i32(static_cast<std::int32_t>(l->colour));
@@ -129,7 +128,7 @@ inline std::string encode_project_version(const Project& project, int version) {
     w.i32(id(m.current_material));
     w.i32(id(m.current_layer));
     w.i32(m.show_mirror_points);
-    if (version >= 5) w.text(std::string_view(m.image_directories));
+    if (version >= 5) w.text(m.image_directories);
     if (version >= 6) {
       w.i32(static_cast<std::int32_t>(m.face_line_colour));
       w.i32(static_cast<std::int32_t>(m.mirror_face_line_colour));

@@ -36,6 +36,18 @@ inline std::vector<double> evenly(double first, double step, int count) {
   return v;
 }
 
+// 12 x 8 cells of 44 pixels on a 640 x 480 photograph, the top-left cell
+// well inside the top-left sixteenth, the cross at intersection (4, 6), off
+// the photograph's centre.
+inline SyntheticGrid calibration_grid() {
+  SyntheticGrid grid;
+  grid.line_x = evenly(57.3, 44.0, 13);
+  grid.line_y = evenly(61.7, 44.0, 9);
+  grid.cross_width = 7.0;
+  grid.cross_arm = 22.0;
+  return grid;
+}
+
 namespace detail {
 
 inline double radial_factor(const SyntheticGrid& grid, double dx, double dy) {
