@@ -162,7 +162,7 @@ TEST_F(Workflow, PhotographsAreLocatedFromReferencePointsAndModelledFromPairs) {
     EXPECT_NEAR(image.pose.offset.y, truth.offset.y, 1.0);
     EXPECT_NEAR(image.pose.offset.z, truth.offset.z, 1.0);
     EXPECT_EQ(panel().list()->item(i)->text().toStdString(),
-              image.description + " \t " + format_fixed(image.search_score, 2) + "%");
+              image.description.value_or("") + " \t " + format_fixed(image.search_score, 2) + "%");
     EXPECT_GT(image.search_score, 99.0);
   }
   EXPECT_EQ(project().modified, 1);

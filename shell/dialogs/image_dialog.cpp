@@ -35,8 +35,8 @@ ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& fil
       pose_form_(this) {
   setWindowTitle(QStringLiteral("Image"));
   if (image_) {
-    file_ = image_->file_name;
-    description_ = image_->description;
+    file_ = shown(image_->file_name);
+    description_ = shown(image_->description);
     centre_x_ = image_->texture_centre_x;
     centre_y_ = image_->texture_centre_y;
     scale_ = image_->texture_scale;
@@ -100,7 +100,7 @@ void ImageDialog::accept() {
   pose_form_.read();
   const std::string name(bare_file_name(file_));
   const auto found = name.empty() ? std::nullopt
-                                  : find_file_along_directories(project_.model.image_directories,
+                                  : find_file_along_directories(shown(project_.model.image_directories),
                                                                 project_.directory, name);
   if (!found) {
     project_.messages.show(kNotFound, "Error");

@@ -17,6 +17,7 @@
 #include "model/number_text.h"
 #include "model/project.h"
 #include "model/run_edit.h"
+#include "model/text.h"
 #include "photogrammetry/bitmap_size.h"
 #include "shell/dialogs/image_centres_dialog.h"
 #include "shell/dialogs/image_dialog.h"
@@ -32,7 +33,7 @@ namespace {
 const QString kCaption = QStringLiteral("Plenvista");
 
 QString image_line(const ProjectImage& image) {
-  std::string line = image.description;
+  std::string line(shown(image.description));
   line += " \t ";
   append_fixed(line, image.search_score, 2);
   line += '%';
@@ -171,11 +172,14 @@ void ImageListPanel::on_add() {
   }
   ImageDialog dialog(project_, nullptr, files_, this);
   if (dialog.exec() == QDialog::Accepted) {
-    ProjectImage* image = nullptr;
-    run_edit(project_, [&] { image = add_image(project_, dialog.take_new_image()); });
-    if (!matches_native_size(project_, *image)) {
-      ImageCentresDialog centres(*image, this);
-      centres.exec();
+    // Null when the project has run out of ids (the user has been told).
+    ProjectImage* image = add_image(project_, dialog.take_new_image());
+    if (image) {
+      run_edit(project_, [] {});  // the new image is part of the saved project
+      if (!matches_native_size(project_, *image)) {
+        ImageCentresDialog centres(*image, this);
+        centres.exec();
+      }
     }
   }
   enable_edit_delete();

@@ -50,7 +50,7 @@ struct ImageListPanelTest : ::testing::Test, testing::RecordedProject {
   QString line(int row) const { return panel.list()->item(row)->text(); }
   std::vector<std::string> order() const {
     std::vector<std::string> names;
-    for (const ProjectImage* image : project.images().images) names.push_back(image->description);
+    for (const ProjectImage* image : project.images().images) names.emplace_back(shown(image->description));
     return names;
   }
   // n reference points where a camera in front of the scene sees them.

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "model/project.h"
+#include "model/text.h"
 #include "shell/panels/list_refill.h"
 
 namespace plenvista {
@@ -24,7 +25,10 @@ void lay_out_page(QWidget* page, const QString& default_label, QComboBox* combo,
   layout->addWidget(list, 1);
 }
 
-QString name_of(const std::string& name) { return QString::fromStdString(name); }
+QString name_of(const StoredText& name) {
+  const std::string_view text = shown(name);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Check marks by position for the records of `visible`, found by id.
 template <class T>
@@ -107,7 +111,7 @@ void LayerMaterialPanel::refresh_materials() {
   marked.reserve(model.materials.count());
   for (const Material* material : model.materials) {
     names.push_back(name_of(material->name));
-    marked.push_back(material->texture_image ? name_of(material->name + " *") : names.back());
+    marked.push_back(material->texture_image ? names.back() + QStringLiteral(" *") : names.back());
   }
   refill_combo(*default_material_, names,
                model.current_material ? model.materials.index_of(model.current_material) : -1);

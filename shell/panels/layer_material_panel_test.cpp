@@ -39,8 +39,8 @@ TEST_F(LayerMaterialPanelTest, ListsLayersAndMaterialsWithTexturedOnesMarked) {
   project.model.visible_materials.insert(brick);
   project.model.current_layer = nullptr;
   panel.refresh();
-  const QString first_layer = QString::fromStdString(project.model.layers.first()->name);
-  const QString first_material = QString::fromStdString(project.model.materials.first()->name);
+  const QString first_layer = QString::fromStdString(project.model.layers.first()->name.value_or(""));
+  const QString first_material = QString::fromStdString(project.model.materials.first()->name.value_or(""));
   EXPECT_EQ(panel.tabText(0), "Vertex");
   EXPECT_EQ(panel.tabText(1), "Face");
   EXPECT_EQ(texts(panel.active_layers()), (QStringList{first_layer, "Walls"}));
