@@ -20,10 +20,10 @@ namespace {
 void BM_WholeSearchOriginBesideObject(benchmark::State& state) {
   std::mt19937 rng(21);
   const int n = static_cast<int>(state.range(0));
-  const std::vector<Vec3> points = testing::box_points(rng, n, {0, 0, 0}, {1000, 800, 600});
+  const std::vector<Vec3> points = test_support::box_points(rng, n, {0, 0, 0}, {1000, 800, 600});
   const CameraPose truth = pose_looking_at({1500, 1200, 2100}, {500, 400, 300}, {0, 1, 0});
   for (auto _ : state) {
-    testing::SearchScene scene;
+    test_support::SearchScene scene;
     scene.mark(points, truth);
     ImageSearch search(scene.image);
     while (!search.run_batch()) {
@@ -38,15 +38,16 @@ BENCHMARK(BM_WholeSearchOriginBesideObject)->Arg(4)->Arg(10)->Arg(40)->Unit(benc
 void BM_WholeSearchOriginAtCentroid(benchmark::State& state) {
   std::mt19937 rng(7);
   const int n = static_cast<int>(state.range(0));
-  std::vector<Vec3> points = testing::box_points(rng, n / 2, {0, -300, -250}, {400, 300, 250});
-  for (std::size_t k = 0, half = points.size(); k < half; ++k) points.push_back({-points[k].x, points[k].y, points[k].z});
+  std::vector<Vec3> points = test_support::box_points(rng, n / 2, {0, -300, -250}, {400, 300, 250});
+  for (std::size_t k = 0, half = points.size(); k < half; ++k)
+    points.push_back({-points[k].x, points[k].y, points[k].z});
   const double extent = 2 * std::hypot(400.0, 300.0, 250.0);
   const CameraPose views[] = {pose_looking_at({0, 500, 3 * extent}, {0, 0, 0}, {0, 1, 0}),
                               pose_looking_at({4 * extent, 1500, 2 * extent}, {0, 0, 0}, {0.2, 1, 0}),
                               pose_looking_at({-3 * extent, 2 * extent, -4 * extent}, {0, 0, 0}, {0, 1, 0})};
   std::size_t k = 0;
   for (auto _ : state) {
-    testing::SearchScene scene;
+    test_support::SearchScene scene;
     scene.mark(points, views[k++ % 3]);
     ImageSearch search(scene.image);
     while (!search.run_batch()) {
@@ -57,8 +58,8 @@ void BM_WholeSearchOriginAtCentroid(benchmark::State& state) {
 BENCHMARK(BM_WholeSearchOriginAtCentroid)->Arg(10)->Unit(benchmark::kMillisecond);
 
 void BM_PointTriangulation(benchmark::State& state) {
-  testing::SearchScene a;
-  testing::SearchScene b;
+  test_support::SearchScene a;
+  test_support::SearchScene b;
   a.image.pose = {{-100, -50, -2000}, {0, 0, 0}};
   b.image.pose = {{-1300, -50, -1700}, {0, -37, 2}};
   const Vec3 truth{230, -120, 75};

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <string>
 
+#include "base/settings_store.h"
 #include "export/directx_export.h"
 #include "export/obj_export.h"
 #include "model/layers_materials.h"
 #include "model/project.h"
-#include "persistence/settings_store.h"
 #include "testing/recorders.h"
 
 namespace plenvista {
@@ -26,8 +26,8 @@ constexpr int kMaterials = 20;
 
 struct LargeModel {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
   std::vector<ProjectImage> photos = std::vector<ProjectImage>(kMaterials);
   std::filesystem::path dir = std::filesystem::temp_directory_path() / "plenvista_export_bench";

@@ -22,20 +22,20 @@ Setup& setup(int columns, int rows, double cell) {
   static Setup grids[2];
   Setup& s = grids[columns == 30 ? 1 : 0];
   if (!s.photo.photograph) {
-    testing::SyntheticGrid grid;
+    test_support::SyntheticGrid grid;
     grid.width = 2272;
     grid.height = 1704;
-    grid.line_x = testing::evenly((2272 - columns * cell) / 2 + 0.3, cell, columns + 1);
-    grid.line_y = testing::evenly((1704 - rows * cell) / 2 - 0.4, cell, rows + 1);
+    grid.line_x = test_support::evenly((2272 - columns * cell) / 2 + 0.3, cell, columns + 1);
+    grid.line_y = test_support::evenly((1704 - rows * cell) / 2 - 0.4, cell, rows + 1);
     grid.cross_width = 7;
     grid.cross_arm = cell / 2;
     grid.barrel = 0.03;
     grid.noise = 8;
-    set_grid_photograph(s.photo, s.camera, std::make_unique<RgbImage>(testing::draw_grid(grid)));
+    set_grid_photograph(s.photo, s.camera, std::make_unique<RgbImage>(test_support::draw_grid(grid)));
     s.photo.columns = columns;
     s.photo.rows = rows;
-    s.photo.corner_clicks = {testing::true_intersection(grid, 0, 0), testing::true_intersection(grid, 0, 1),
-                             testing::true_intersection(grid, 1, 1), testing::true_intersection(grid, 1, 0)};
+    s.photo.corner_clicks = {test_support::true_intersection(grid, 0, 0), test_support::true_intersection(grid, 0, 1),
+                             test_support::true_intersection(grid, 1, 1), test_support::true_intersection(grid, 1, 0)};
   }
   return s;
 }

@@ -19,8 +19,8 @@ namespace {
 
 struct LargeProject {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
   std::filesystem::path dir = std::filesystem::temp_directory_path() / "plenvista_project_bench";
 
@@ -37,7 +37,8 @@ struct LargeProject {
       image->description = "view " + std::to_string(i);
       image->file_name = "view" + std::to_string(i) + ".bmp";
       ProjectImage* added = add_image(project, std::move(image));
-      for (int k = 0; k < 20; ++k) add_reference_point(project, *added, {k * 1.0, k * 2.0, k * 3.0}, {k * 4.0, k * 5.0});
+      for (int k = 0; k < 20; ++k)
+        add_reference_point(project, *added, {k * 1.0, k * 2.0, k * 3.0}, {k * 4.0, k * 5.0});
     }
     std::vector<ModelPoint*> points;
     for (int i = 0; i < 100000; ++i) {
@@ -79,7 +80,7 @@ LargeProject& large() {
 void BM_SaveProject(benchmark::State& state) {
   Project& project = large().project;
   for (auto _ : state) {
-    if (save_project(project) != 1) state.SkipWithError("save failed");
+    if (!save_project(project)) state.SkipWithError("save failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(std::filesystem::file_size(*project.path)));
@@ -88,14 +89,14 @@ BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OpenProject(benchmark::State& state) {
   Project& project = large().project;
-  if (save_project(project) != 1) state.SkipWithError("save failed");
+  if (!save_project(project)) state.SkipWithError("save failed");
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project target(store, notifier, messages);
   target.set_path(*project.path);
   for (auto _ : state) {
-    if (open_project(target) != 1) state.SkipWithError("open failed");
+    if (open_project(target) != OpenResult::Opened) state.SkipWithError("open failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(std::filesystem::file_size(*project.path)));

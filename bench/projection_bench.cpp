@@ -12,7 +12,7 @@ namespace plenvista {
 namespace {
 
 struct Scene {
-  CameraModel camera = testing::grid_camera(14, 20);
+  CameraModel camera = test_support::grid_camera(14, 20);
   ProjectImage image;
   std::vector<Vec3> points;
 
@@ -21,8 +21,7 @@ struct Scene {
     image.centre_x = camera.centre_x;
     image.centre_y = camera.centre_y;
     image.pose = {{0.3, -0.2, -40}, {4, -7, 12}};
-    for (int i = 0; i < 4096; ++i)
-      points.push_back({(i % 64) * 0.5 - 16, (i / 64) * 0.4 - 12, -20.0 - (i % 7)});
+    for (int i = 0; i < 4096; ++i) points.push_back({(i % 64) * 0.5 - 16, (i / 64) * 0.4 - 12, -20.0 - (i % 7)});
   }
 };
 

@@ -34,8 +34,8 @@ struct LargeProject {
   ModelPoint* point(int slot) { return project.model.points.at(slot % project.model.points.count()); }
 
   void select(std::initializer_list<int> slots) {
-    for (ModelPoint* p : project.model.points) p->selected = 0;
-    for (int slot : slots) point(slot)->selected = 1;
+    for (ModelPoint* p : project.model.points) p->selected = false;
+    for (int slot : slots) point(slot)->selected = true;
   }
 
   // A baseline of kPoints points and kFaces faces, then kActions mixed
@@ -50,8 +50,12 @@ struct LargeProject {
       const int at = (a * 37) % (m.points.count() - 400);
       switch (a % 8) {
         case 0:
-        case 1: add_point(project, a, -a, 1); break;
-        case 2: add_face(project, *point(at), *point(at + 2), *point(at + 201)); break;
+        case 1:
+          add_point(project, a, -a, 1);
+          break;
+        case 2:
+          add_face(project, *point(at), *point(at + 2), *point(at + 201));
+          break;
         case 3:
           select({at, at + 1, at + 2});
           edit_points(project, 0.5, 0, -0.5);

@@ -1,11 +1,10 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
-#include <string_view>
 
+#include "base/number_text.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
-#include "model/number_text.h"
+#include "cli/json_values.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/grid_check.h"
@@ -25,30 +24,22 @@ std::string position_text(Point2 p) {
   return text;
 }
 
-void json_point(JsonWriter& json, Point2 p) { json.begin_array().value(p.x).value(p.y).end_array(); }
+QJsonArray json_array(PixelRange r) { return {r.min, r.max}; }
 
-void json_range(JsonWriter& json, std::string_view name, PixelRange r) {
-  json.key(name).begin_array().value(r.min).value(r.max).end_array();
-}
-
-void json_check(JsonWriter& json, const GridCheck& check) {
-  json.key("check")
-      .begin_object()
-      .member("passed", check.passed())
-      .member("intersections", check.intersections)
-      .member("found", check.found)
-      .member("rms_px", check.rms_px)
-      .member("worst_px", check.worst_px)
-      .key("worst")
-      .begin_object()
-      .member("row", check.worst.row)
-      .member("column", check.worst.column)
-      .end_object();
-  json_range(json, "cell_width_px", check.cell_width_px);
-  json_range(json, "cell_height_px", check.cell_height_px);
-  json.key("problems").begin_array();
-  for (const std::string& problem : check.problems) json.value(problem);
-  json.end_array().end_object();
+QJsonObject json_check(const GridCheck& check) {
+  QJsonArray problems;
+  for (const std::string& problem : check.problems) problems.append(json_text(problem));
+  return {
+      {"passed", check.passed()},
+      {"intersections", check.intersections},
+      {"found", check.found},
+      {"rms_px", check.rms_px},
+      {"worst_px", check.worst_px},
+      {"worst", QJsonObject{{"row", check.worst.row}, {"column", check.worst.column}}},
+      {"cell_width_px", json_array(check.cell_width_px)},
+      {"cell_height_px", json_array(check.cell_height_px)},
+      {"problems", problems},
+  };
 }
 
 }  // namespace
@@ -109,19 +100,19 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   }
 
   if (options.json) {
-    JsonWriter json;
-    json.begin_object().key("centre");
-    json_point(json, centre.position);
-    json.key("corners").begin_array();
-    for (const Point2& p : corners) json_point(json, p);
-    json.end_array()
-        .member("rows", camera.rows)
-        .member("columns", camera.columns)
-        .member("native_width", camera.native_width)
-        .member("native_height", camera.native_height);
-    json_check(json, check);
-    json.member("camera_file", options.output).member("saved", save).end_object();
-    io.out << json.text();
+    QJsonArray corner_positions;
+    for (const Point2& p : corners) corner_positions.append(json_array(p));
+    io.out << json_document({
+        {"centre", json_array(centre.position)},
+        {"corners", corner_positions},
+        {"rows", camera.rows},
+        {"columns", camera.columns},
+        {"native_width", camera.native_width},
+        {"native_height", camera.native_height},
+        {"check", json_check(check)},
+        {"camera_file", json_text(options.output)},
+        {"saved", save},
+    });
   } else {
     io.out << "Centre : " << position_text(centre.position) << '\n';
     for (std::size_t k = 0; k < 4; ++k) io.out << "Point " << k + 1 << " : " << position_text(corners[k]) << '\n';

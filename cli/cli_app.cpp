@@ -1,11 +1,11 @@
 #include "cli/cli_app.h"
 
-#include <CLI/CLI.hpp>
-
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <ostream>
+
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 
@@ -124,8 +124,8 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   centre_option->needs(scale_option);
   scale_option->needs(centre_option);
 
-  CLI::App* add_reference = project_command(app, "add-reference", "Marks a reference point in a photograph.",
-                                            p.add_reference.project);
+  CLI::App* add_reference =
+      project_command(app, "add-reference", "Marks a reference point in a photograph.", p.add_reference.project);
   add_reference->add_option("--image", p.add_reference.image, "image id")->required();
   add_numbers(add_reference, "--at", p.at, 2, "X Y", "photograph position in pixels")->required();
   add_numbers(add_reference, "--world", p.world, 3, "X Y Z", "world position")->required();
@@ -148,26 +148,23 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
       ->type_name("ID X Y");
   add_point->add_flag("--json", p.add_point.json, "one JSON document for scripts");
 
-  CLI::App* add_face =
-      project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
+  CLI::App* add_face = project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
   add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
 
-  CLI::App* export_command = project_command(app, "export", "Exports the model as OBJ/MTL or DirectX text files.",
-                                             p.export_options.project);
+  CLI::App* export_command =
+      project_command(app, "export", "Exports the model as OBJ/MTL or DirectX text files.", p.export_options.project);
   export_command->add_option("--format", p.format, "obj or x")->required()->check(CLI::IsMember({"obj", "x"}));
   CLI::Option* output_option = export_command->add_option(
       "--output", p.output,
       "the file (a bare name goes beside the project; default: the project's last export path of the format)");
-  const std::pair<const char*, std::string*> switches[] = {{"--textures", &p.textures},
-                                                           {"--mirror", &p.mirror},
-                                                           {"--scaling", &p.scaling},
-                                                           {"--reverse-z", &p.reverse_z}};
+  const std::pair<const char*, std::string*> switches[] = {
+      {"--textures", &p.textures}, {"--mirror", &p.mirror}, {"--scaling", &p.scaling}, {"--reverse-z", &p.reverse_z}};
   for (const auto& [name, target] : switches)
     export_command->add_option(name, *target, "on or off (default: the project's export setting)")
         ->check(CLI::IsMember({"on", "off"}));
 
-  CLI::App* texture = project_command(app, "texture", "Applies texture coordinates to the faces of materials.",
-                                      p.texture.project);
+  CLI::App* texture =
+      project_command(app, "texture", "Applies texture coordinates to the faces of materials.", p.texture.project);
   texture->add_option("--material", p.texture.materials,
                       "material name (default: every material with a texture image)");
 

@@ -2,28 +2,34 @@
 
 #include <ostream>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 #include "persistence/project_file.h"
 
 namespace plenvista {
 
 void StreamMessages::show(const std::string& text, const std::string& caption) {
   err_ << caption << ": " << text << '\n';
-  ++count_;
 }
 
 CliSession::CliSession(std::ostream& err) : messages_(err), project_(settings_, notifier_, messages_) {}
 
 bool CliSession::open(const std::string& path) {
   project_.path = path;
-  const int told_before = messages_.count();
-  if (open_project(project_)) return true;
-  // A file of another kind is refused without a word by the reader.
-  if (messages_.count() == told_before) error("Not a project file: " + path);
+  switch (open_project(project_)) {
+    case OpenResult::Opened:
+      return true;
+    // A file of another kind is refused without a word by the reader.
+    case OpenResult::NotAProject:
+      error("Not a project file: " + path);
+      return false;
+    case OpenResult::CannotOpen:
+    case OpenResult::Damaged:
+      return false;
+  }
   return false;
 }
 
-bool CliSession::save() { return save_project(project_) == 1; }
+bool CliSession::save() { return save_project(project_); }
 
 ProjectImage* find_image(CliSession& session, int id) {
   if (ProjectImage* image = session.project().images().images.find(id)) return image;

@@ -34,11 +34,9 @@ class StreamMessages final : public MessageSink {
  public:
   explicit StreamMessages(std::ostream& err) : err_(err) {}
   void show(const std::string& text, const std::string& caption) override;
-  int count() const { return count_; }
 
  private:
   std::ostream& err_;
-  int count_ = 0;
 };
 
 // The tool has no window to notify.

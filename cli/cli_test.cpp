@@ -3,15 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <assimp/cimport.h>
 #include <assimp/scene.h>
 
-#include <filesystem>
-
+#include "base/number_text.h"
 #include "cli/cli_test_support.h"
 #include "model/edit_actions.h"
 #include "model/layers_materials.h"
-#include "model/number_text.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/projection.h"
@@ -21,28 +21,29 @@
 namespace plenvista {
 namespace {
 
-using testing::CliRun;
-using testing::OpenedProject;
-using testing::run_cli;
-using testing::TempDir;
+using test_support::CliRun;
+using test_support::OpenedProject;
+using test_support::parse_json;
+using test_support::run_cli;
+using test_support::TempDir;
 
 // A directory with a camera (native size 64 x 48) in cameras/ and two
 // photographs in photos/: front.bmp of the native size and small.bmp of 32 x 24.
 struct Workspace {
   TempDir dir;
   Workspace() {
-    CameraModel camera = testing::grid_camera(8, 12);
+    CameraModel camera = test_support::grid_camera(8, 12);
     camera.native_width = 64;
     camera.native_height = 48;
     std::filesystem::create_directories(dir.path / "cameras");
-    testing::RecordingMessages messages;
+    test_support::RecordingMessages messages;
     EXPECT_TRUE(save_camera(dir.dir("cameras") + "cam.cal", camera, messages));
-    dir.write("photos/front.bmp", testing::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
-    dir.write("photos/small.bmp", testing::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
+    dir.write("photos/front.bmp", test_support::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
+    dir.write("photos/small.bmp", test_support::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
   }
   std::string path(const std::string& relative) const { return (dir.path / relative).string(); }
   CliRun run(const std::string& arguments) const { return run_cli(dir, arguments); }
-  std::string bytes(const std::string& relative) const { return testing::read_text(dir.path / relative); }
+  std::string bytes(const std::string& relative) const { return test_support::read_text(dir.path / relative); }
 
   // A project with the camera and one native-size image (id 2).
   void make_project() const {
@@ -211,15 +212,24 @@ TEST(CliInfo, ReportsImagesCameraAndCountsForPeopleAndScripts) {
   std::filesystem::remove(ws.path("photos/front.bmp"));
   CliRun run = ws.run("info p.op2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"camera\":{\"name\":\"cam.cal\",\"path\":\"" + ws.path("cameras/cam.cal") +
-                         "\",\"found\":true}"),
-            std::string::npos)
+  const QJsonObject info = parse_json(run.out);
+  EXPECT_EQ(
+      info["camera"].toObject(),
+      (QJsonObject{{"name", "cam.cal"}, {"path", QString::fromStdString(ws.path("cameras/cam.cal"))}, {"found", true}}))
       << run.out;
-  EXPECT_NE(run.out.find("{\"id\":2,\"description\":\"Front\",\"file\":\"front.bmp\",\"path\":null,\"found\":false,"
-                         "\"located\":false,\"score\":0,\"reference_points\":1"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("\"points\":0,\"faces\":0,\"texture_coordinates\":0"), std::string::npos) << run.out;
+  const QJsonObject image = info["images"].toArray().at(0).toObject();
+  EXPECT_EQ(image["id"], 2);
+  EXPECT_EQ(image["description"], "Front");
+  EXPECT_EQ(image["file"], "front.bmp");
+  EXPECT_TRUE(image["path"].isNull());
+  EXPECT_EQ(image["found"], false);
+  EXPECT_EQ(image["located"], false);
+  EXPECT_EQ(image["score"], 0);
+  EXPECT_EQ(image["reference_points"], 1);
+  EXPECT_TRUE(image["width"].isNull());
+  EXPECT_EQ(info["points"], 0);
+  EXPECT_EQ(info["faces"], 0);
+  EXPECT_EQ(info["texture_coordinates"], 0);
 
   run = ws.run("info p.op2");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -245,24 +255,32 @@ std::string numbers(Point2 p, Point2 off = {3, -4}) {
 
 TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   Workspace ws;
-  const testing::SyntheticGrid grid = testing::calibration_grid();
-  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
-  const Point2 cross = testing::true_intersection(grid, 4, 6);
+  const test_support::SyntheticGrid grid = test_support::calibration_grid();
+  ws.dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(grid)));
+  const Point2 cross = test_support::true_intersection(grid, 4, 6);
   std::string corners;
   for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
-    corners += " " + numbers(testing::true_intersection(grid, r, c));
-  const CliRun run = ws.run("calibrate grid.bmp --rows 8 --columns 12 --cell 10 12.5 --distance 250 --centre " +
-                            numbers(cross) + " --corners" + corners +
-                            " --output made.cal --notes 'bench camera' --json");
+    corners += " " + numbers(test_support::true_intersection(grid, r, c));
+  const CliRun run =
+      ws.run("calibrate grid.bmp --rows 8 --columns 12 --cell 10 12.5 --distance 250 --centre " + numbers(cross) +
+             " --corners" + corners + " --output made.cal --notes 'bench camera' --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\"rows\":8,\"columns\":12,\"native_width\":640,\"native_height\":480,\"check\":{\"passed\":"
-                         "true,\"intersections\":117,\"found\":117,"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("\"problems\":[]},\"camera_file\":\"made.cal\",\"saved\":true}"), std::string::npos) << run.out;
+  const QJsonObject report = parse_json(run.out);
+  EXPECT_EQ(report["rows"], 8) << run.out;
+  EXPECT_EQ(report["columns"], 12);
+  EXPECT_EQ(report["native_width"], 640);
+  EXPECT_EQ(report["native_height"], 480);
+  EXPECT_EQ(report["corners"].toArray().size(), 4);
+  const QJsonObject check = report["check"].toObject();
+  EXPECT_EQ(check["passed"], true);
+  EXPECT_EQ(check["intersections"], 117);
+  EXPECT_EQ(check["found"], 117);
+  EXPECT_EQ(check["problems"].toArray().size(), 0);
+  EXPECT_EQ(report["camera_file"], "made.cal");
+  EXPECT_EQ(report["saved"], true);
 
   CameraModel camera;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera(ws.path("made.cal"), camera, messages));
   EXPECT_EQ(camera.rows, 8);
   EXPECT_EQ(camera.columns, 12);
@@ -276,7 +294,7 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   EXPECT_EQ(camera.native_width, 640);
   for (int i = 0; i <= 8; ++i) {
     for (int j = 0; j <= 12; ++j) {
-      const Point2 truth = testing::true_intersection(grid, i, j);
+      const Point2 truth = test_support::true_intersection(grid, i, j);
       EXPECT_NEAR(camera.corner(i, j).x, truth.x, 0.5) << i << ", " << j;
       EXPECT_NEAR(camera.corner(i, j).y, truth.y, 0.5) << i << ", " << j;
     }
@@ -286,10 +304,10 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
   // give the same bytes.
   GridPhoto photo;
   CameraModel expected;
-  set_grid_photograph(photo, expected, std::make_unique<RgbImage>(testing::draw_grid(grid)));
+  set_grid_photograph(photo, expected, std::make_unique<RgbImage>(test_support::draw_grid(grid)));
   const Point2 centre = snapClick(photo, {cross.x + 3, cross.y - 4}, 12, 8).position;
   for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}}) {
-    const Point2 corner = testing::true_intersection(grid, r, c);
+    const Point2 corner = test_support::true_intersection(grid, r, c);
     snapClick(photo, {corner.x + 3, corner.y - 4}, 12, 8);
   }
   ASSERT_TRUE(calculateGrid(photo, expected));
@@ -306,15 +324,15 @@ TEST(CliCalibrate, SnapsTheClicksTracesTheGridAndSavesTheCamera) {
 
 TEST(CliCalibrate, AGridThatFailsItsCheckIsSavedOnlyWithForce) {
   Workspace ws;
-  const testing::SyntheticGrid grid = testing::calibration_grid();
-  testing::SyntheticGrid drawn = grid;
+  const test_support::SyntheticGrid grid = test_support::calibration_grid();
+  test_support::SyntheticGrid drawn = grid;
   drawn.line_x.erase(drawn.line_x.begin() + 5);
-  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(drawn)));
+  ws.dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(drawn)));
   std::string corners;
   for (const auto& [r, c] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
-    corners += " " + numbers(testing::true_intersection(grid, r, c));
+    corners += " " + numbers(test_support::true_intersection(grid, r, c));
   const std::string command = "calibrate grid.bmp --rows 8 --columns 12 --cell 10 10 --distance 250 --centre " +
-                              numbers(testing::true_intersection(grid, 4, 6)) + " --corners" + corners +
+                              numbers(test_support::true_intersection(grid, 4, 6)) + " --corners" + corners +
                               " --output made.cal";
   CliRun run = ws.run(command);
   EXPECT_EQ(run.status, 1);
@@ -327,8 +345,9 @@ TEST(CliCalibrate, AGridThatFailsItsCheckIsSavedOnlyWithForce) {
 
   run = ws.run(command + " --json");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.out.find("\"passed\":false"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\"saved\":false}"), std::string::npos) << run.out;
+  const QJsonObject failed = parse_json(run.out);
+  EXPECT_EQ(failed["check"].toObject()["passed"], false) << run.out;
+  EXPECT_EQ(failed["saved"], false) << run.out;
 
   run = ws.run(command + " --force");
   EXPECT_EQ(run.status, 0) << run.err;
@@ -341,7 +360,7 @@ TEST(CliCalibrate, AGridThatFailsItsCheckIsSavedOnlyWithForce) {
 // The README's calibration example, word for word, on the photograph the
 // grid script makes.
 TEST(CliCalibrate, TheReadmeExampleCalibratesTheScriptsGrid) {
-  const std::string readme = testing::read_text(PLENVISTA_SOURCE_DIR "/README.md");
+  const std::string readme = test_support::read_text(PLENVISTA_SOURCE_DIR "/README.md");
   std::size_t at = readme.find("plenvista-cli calibrate ");
   ASSERT_NE(at, std::string::npos);
   at += std::string("plenvista-cli ").size();
@@ -357,15 +376,15 @@ TEST(CliCalibrate, TheReadmeExampleCalibratesTheScriptsGrid) {
   }
   ASSERT_NE(readme.find("scripts/make-grid-photo.pl grid.bmp"), std::string::npos);
   TempDir dir;
-  ASSERT_EQ(std::system(("cd '" + dir.path.string() + "' && '" PLENVISTA_SOURCE_DIR
-                         "/scripts/make-grid-photo.pl' grid.bmp")
-                            .c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(
+          ("cd '" + dir.path.string() + "' && '" PLENVISTA_SOURCE_DIR "/scripts/make-grid-photo.pl' grid.bmp").c_str()),
+      0);
   const CliRun run = run_cli(dir, arguments);
   ASSERT_EQ(run.status, 0) << arguments << "\n" << run.err;
   EXPECT_NE(run.out.find("Intersections found : 315 of 315\n"), std::string::npos) << run.out;
   CameraModel camera;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera((dir.path / "camera.cal").string(), camera, messages));
   ASSERT_EQ(camera.rows, 14);
   ASSERT_EQ(camera.columns, 20);
@@ -375,8 +394,8 @@ TEST(CliCalibrate, TheReadmeExampleCalibratesTheScriptsGrid) {
 
 TEST(CliCalibrate, ClicksAwayFromTheGridOrOutsideTheirRegionsAndUnreadablePhotographsFail) {
   Workspace ws;
-  const testing::SyntheticGrid grid = testing::calibration_grid();
-  ws.dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
+  const test_support::SyntheticGrid grid = test_support::calibration_grid();
+  ws.dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(grid)));
   const std::string fixed = " --rows 8 --columns 12 --cell 10 10 --distance 100 --output made.cal";
   const std::string corners = " --corners 57 61 101 61 101 105 57 105";
   CliRun run = ws.run("calibrate grid.bmp" + fixed + " --centre 20 20" + corners);
@@ -385,8 +404,7 @@ TEST(CliCalibrate, ClicksAwayFromTheGridOrOutsideTheirRegionsAndUnreadablePhotog
   // Blank paper around the second click: refused by name, nothing saved.
   run = ws.run("calibrate grid.bmp" + fixed + " --centre 320 240 --corners 57 61 20 18 101 105 57 105");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err,
-            "Error: Point 2 : no grid line found near (20, 18); click within a few pixels of the corner\n");
+  EXPECT_EQ(run.err, "Error: Point 2 : no grid line found near (20, 18); click within a few pixels of the corner\n");
   EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
   run = ws.run("calibrate grid.bmp" + fixed + " --centre 320 240 --corners 57 61 101 61 400 400 57 105");
   EXPECT_EQ(run.status, 1);
@@ -396,7 +414,8 @@ TEST(CliCalibrate, ClicksAwayFromTheGridOrOutsideTheirRegionsAndUnreadablePhotog
   EXPECT_FALSE(std::filesystem::exists(ws.path("made.cal")));
   EXPECT_EQ(ws.run("calibrate grid.bmp" + fixed + " --centre 320 240" + corners + " --distance 0").status, 2);
   EXPECT_EQ(ws.run("calibrate grid.bmp --rows 31 --columns 12 --cell 10 10 --distance 100 --output made.cal"
-                   " --centre 320 240" + corners)
+                   " --centre 320 240" +
+                   corners)
                 .status,
             2);
 }
@@ -483,7 +502,6 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
   EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
 }
 
-
 // Photograph position (pixels) of a world point seen from `pose` by image 2's camera.
 Point2 photographed(const Workspace& ws, const CameraPose& pose, const Vec3& world) {
   OpenedProject opened(ws.path("p.op2"));
@@ -505,7 +523,7 @@ TEST(CliLocate, RecoversAKnownPoseFromItsReferencePoints) {
   }
   const CliRun run = ws.run("locate p.op2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("{\"images\":[{\"id\":2,", 0), 0u) << run.out;
+  EXPECT_EQ(parse_json(run.out)["images"].toArray().at(0).toObject()["id"], 2) << run.out;
   OpenedProject opened(ws.path("p.op2"));
   const ProjectImage& image = *opened.project.images().images.at(0);
   EXPECT_EQ(image.pose_known, 1);
@@ -570,7 +588,9 @@ TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
   }
   run = ws.run("add-point p.op2 --json" + args);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("{\"id\":4,\"position\":[", 0), 0u) << run.out;
+  const QJsonObject added = parse_json(run.out);
+  EXPECT_EQ(added["id"], 4) << run.out;
+  EXPECT_EQ(added["position"].toArray().size(), 3) << run.out;
   OpenedProject opened(ws.path("p.op2"));
   ASSERT_EQ(opened.project.model.points.count(), 1);
   const ModelPoint& point = *opened.project.model.points.at(0);

@@ -6,30 +6,40 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 
+#include "base/file_io.h"
+#include "base/settings_store.h"
 #include "model/project.h"
-#include "persistence/file_io.h"
 #include "persistence/project_file.h"
-#include "persistence/settings_store.h"
 #include "photogrammetry/pixel_source.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct CliRun {
   int status = -1;
   std::string out;
   std::string err;
 };
+
+// The object of a --json document; a document that does not parse fails the test.
+inline QJsonObject parse_json(const std::string& text) {
+  QJsonParseError error;
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+  EXPECT_TRUE(document.isObject()) << text;
+  return document.object();
+}
 
 inline std::string read_text(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -102,8 +112,8 @@ struct OpenedProject {
 
   explicit OpenedProject(const std::string& path) {
     project.path = path;
-    EXPECT_EQ(open_project(project), 1) << path;
+    EXPECT_EQ(open_project(project), OpenResult::Opened) << path;
   }
 };
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "base/vec3.h"
 #include "cli/cli_session.h"
 #include "export/export_paths.h"
-#include "model/vec3.h"
 
 namespace plenvista {
 
@@ -101,11 +101,11 @@ struct CalibrateOptions {
   double cell_width_mm = 0.0;
   double cell_height_mm = 0.0;
   double distance_mm = 0.0;
-  Point2 centre;                 // a click near the central cross
-  std::vector<Point2> corners;   // four clicks near the corners of the top-left cell
-  std::string output;            // the camera file to write
+  Point2 centre;                // a click near the central cross
+  std::vector<Point2> corners;  // four clicks near the corners of the top-left cell
+  std::string output;           // the camera file to write
   std::optional<std::string> notes;
-  bool force = false;            // save a grid that fails its check
+  bool force = false;  // save a grid that fails its check
   bool json = false;
 };
 int run_calibrate(CliIo& io, const CalibrateOptions& options);

@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <ostream>
 
+#include "base/text.h"
 #include "cli/commands.h"
 #include "export/export_paths.h"
-#include "model/text.h"
 
 namespace plenvista {
 
@@ -41,8 +41,8 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
                              flag(options.scaling, stored.use_scaling), flag(options.mirror, stored.use_mirror)};
   if (!export_from_dialog(project, options.format, typed, chosen)) return kExitFailure;
   if (!session.save()) return kExitFailure;
-  const auto& written = options.format == ExportFormat::Obj ? project.export_settings.last_obj_path
-                                                             : project.export_settings.last_x_path;
+  const auto& written =
+      options.format == ExportFormat::Obj ? project.export_settings.last_obj_path : project.export_settings.last_x_path;
   io.out << "Exported " << written.value_or(typed) << (options.format == ExportFormat::Obj ? ".obj" : "") << '\n';
   return kExitSuccess;
 }

@@ -1,9 +1,8 @@
 // plenvista-cli: the core operations of the modeller, one command per run,
 // headless. See `plenvista-cli --help`.
 
-#include <unistd.h>
-
 #include <iostream>
+#include <unistd.h>
 
 #include "cli/cli_app.h"
 

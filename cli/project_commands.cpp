@@ -2,14 +2,14 @@
 #include <memory>
 #include <ostream>
 
+#include "base/file_io.h"
+#include "base/number_text.h"
+#include "base/text.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
+#include "cli/json_values.h"
 #include "model/find_file.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
-#include "model/text.h"
 #include "persistence/diagnostic_dump.h"
-#include "persistence/file_io.h"
 #include "photogrammetry/bitmap_size.h"
 #include "photogrammetry/project_camera.h"
 
@@ -19,10 +19,14 @@ namespace {
 
 const char* mirror_plane_name(MirrorPlane plane) {
   switch (plane) {
-    case MirrorPlane::X: return "X";
-    case MirrorPlane::Y: return "Y";
-    case MirrorPlane::Z: return "Z";
-    case MirrorPlane::None: break;
+    case MirrorPlane::X:
+      return "X";
+    case MirrorPlane::Y:
+      return "Y";
+    case MirrorPlane::Z:
+      return "Z";
+    case MirrorPlane::None:
+      break;
   }
   return "none";
 }
@@ -37,91 +41,79 @@ std::string colour_text(Colour c) {
   return text;
 }
 
-void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
-  json.key(name).begin_array().value(v.x).value(v.y).value(v.z).end_array();
-}
-
 std::optional<BitmapSize> photograph_size(const ProjectImage& image) {
   if (!image.resolved_path) return std::nullopt;
   return read_bitmap_size(*image.resolved_path);
 }
 
 void info_json(CliIo& io, Project& project) {
-  JsonWriter json;
-  json.begin_object();
-  json.member("project", *project.path).member("file_version", project.file_version);
-  json.key("camera").begin_object();
-  if (project.camera_file_name) json.member("name", *project.camera_file_name);
-  else json.key("name").null();
-  if (project.camera_file_path) json.member("path", *project.camera_file_path);
-  else json.key("path").null();
-  json.member("found", project.camera_file_path.has_value());
-  json.end_object();
-
-  json.key("images").begin_array();
+  QJsonArray images;
   for (const ProjectImage* image : project.images().images) {
-    json.begin_object()
-        .member("id", image->id)
-        .member("description", image->description)
-        .member("file", image->file_name);
-    if (image->resolved_path) json.member("path", *image->resolved_path);
-    else json.key("path").null();
-    json.member("found", image->resolved_path.has_value())
-        .member("located", image->pose_known != 0)
-        .member("score", image->search_score)
-        .member("reference_points", image->reference_points.count());
-    json_vec(json, "position", image->pose.offset);
-    json_vec(json, "rotation", image->pose.rotation);
-    if (const auto size = photograph_size(*image)) {
-      json.member("width", size->width).member("height", size->height);
-    } else {
-      json.key("width").null().key("height").null();
-    }
-    json.end_object();
+    const auto size = photograph_size(*image);
+    images.append(QJsonObject{
+        {"id", image->id},
+        {"description", json_text(image->description)},
+        {"file", json_text(image->file_name)},
+        {"path", json_text(image->resolved_path)},
+        {"found", image->resolved_path.has_value()},
+        {"located", image->pose_known != 0},
+        {"score", image->search_score},
+        {"reference_points", image->reference_points.count()},
+        {"position", json_array(image->pose.offset)},
+        {"rotation", json_array(image->pose.rotation)},
+        {"width", size ? QJsonValue(size->width) : QJsonValue()},
+        {"height", size ? QJsonValue(size->height) : QJsonValue()},
+    });
   }
-  json.end_array();
 
   const ModelData& model = project.model;
-  json.key("layers").begin_array();
+  QJsonArray layers;
   for (const Layer* layer : model.layers)
-    json.begin_object()
-        .member("id", layer->id)
-        .member("name", layer->name)
-        .member("colour", colour_text(layer->colour))
-        .member("visible", model.visible_layers.contains(layer))
-        .member("current", layer == model.current_layer)
-        .end_object();
-  json.end_array();
-  json.key("materials").begin_array();
-  for (const Material* material : model.materials) {
-    json.begin_object()
-        .member("id", material->id)
-        .member("name", material->name)
-        .member("face_colour", colour_text(material->face_colour));
-    if (material->texture_image) json.member("texture_image", material->texture_image->id);
-    else json.key("texture_image").null();
-    json.member("current", material == model.current_material).end_object();
-  }
-  json.end_array();
-  json.member("points", model.points.count())
-      .member("faces", model.faces.count())
-      .member("texture_coordinates", model.texture_coords.count());
-  json.key("transform").begin_object();
-  json_vec(json, "origin_offset", model.transform.origin_offset);
-  json.member("scale", model.transform.scale)
-      .member("mirror_plane", mirror_plane_name(model.transform.mirror_plane))
-      .member("mirror_buffer", model.transform.mirror_buffer)
-      .end_object();
-  json.end_object();
-  io.out << json.text();
+    layers.append(QJsonObject{
+        {"id", layer->id},
+        {"name", json_text(layer->name)},
+        {"colour", json_text(colour_text(layer->colour))},
+        {"visible", model.visible_layers.contains(layer)},
+        {"current", layer == model.current_layer},
+    });
+  QJsonArray materials;
+  for (const Material* material : model.materials)
+    materials.append(QJsonObject{
+        {"id", material->id},
+        {"name", json_text(material->name)},
+        {"face_colour", json_text(colour_text(material->face_colour))},
+        {"texture_image", material->texture_image ? QJsonValue(material->texture_image->id) : QJsonValue()},
+        {"current", material == model.current_material},
+    });
+
+  io.out << json_document({
+      {"project", json_text(project.path)},
+      {"file_version", project.file_version},
+      {"camera", QJsonObject{{"name", json_text(project.camera_file_name)},
+                             {"path", json_text(project.camera_file_path)},
+                             {"found", project.camera_file_path.has_value()}}},
+      {"images", images},
+      {"layers", layers},
+      {"materials", materials},
+      {"points", model.points.count()},
+      {"faces", model.faces.count()},
+      {"texture_coordinates", model.texture_coords.count()},
+      {"transform", QJsonObject{{"origin_offset", json_array(model.transform.origin_offset)},
+                                {"scale", model.transform.scale},
+                                {"mirror_plane", mirror_plane_name(model.transform.mirror_plane)},
+                                {"mirror_buffer", model.transform.mirror_buffer}}},
+  });
 }
 
 void info_text(CliIo& io, Project& project) {
   std::ostream& out = io.out;
   out << "Project: " << *project.path << "\nFile version: " << project.file_version << "\nCamera file: ";
-  if (!project.camera_file_name) out << "none\n";
-  else if (project.camera_file_path) out << *project.camera_file_name << " (found at " << *project.camera_file_path << ")\n";
-  else out << *project.camera_file_name << " (not found)\n";
+  if (!project.camera_file_name)
+    out << "none\n";
+  else if (project.camera_file_path)
+    out << *project.camera_file_name << " (found at " << *project.camera_file_path << ")\n";
+  else
+    out << *project.camera_file_name << " (not found)\n";
 
   out << "Images: " << project.images().images.count() << '\n';
   for (const ProjectImage* image : project.images().images) {
@@ -148,8 +140,9 @@ void info_text(CliIo& io, Project& project) {
     out << (material == model.current_material ? " current" : "") << '\n';
   }
   out << "Points: " << model.points.count() << "\nFaces: " << model.faces.count()
-      << "\nTexture coordinates: " << model.texture_coords.count() << "\nOrigin offset: "
-      << vec_text(model.transform.origin_offset, 3) << "\nScale: " << format_fixed(model.transform.scale, 3)
+      << "\nTexture coordinates: " << model.texture_coords.count()
+      << "\nOrigin offset: " << vec_text(model.transform.origin_offset, 3)
+      << "\nScale: " << format_fixed(model.transform.scale, 3)
       << "\nMirror plane: " << mirror_plane_name(model.transform.mirror_plane);
   if (model.transform.mirror_plane != MirrorPlane::None)
     out << " (buffer " << format_fixed(model.transform.mirror_buffer, 3) << ")";
@@ -166,8 +159,10 @@ std::string bare_file_name(const std::string& path) {
 int run_info(CliIo& io, const InfoOptions& options) {
   CliSession session(io.err);
   if (!session.open(options.project)) return kExitFailure;
-  if (options.json) info_json(io, session.project());
-  else info_text(io, session.project());
+  if (options.json)
+    info_json(io, session.project());
+  else
+    info_text(io, session.project());
   return kExitSuccess;
 }
 
@@ -232,7 +227,7 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
   } else if (options.centre || options.scale) {
     session.warning("The photograph has the camera's native size; --centre and --scale are not used");
   }
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
   if (!session.save()) return kExitFailure;
   io.out << "Added image " << image->id << '\n';
@@ -245,10 +240,10 @@ int run_add_reference(CliIo& io, const AddReferenceOptions& options) {
   Project& project = session.project();
   ProjectImage* image = find_image(session, options.image);
   if (!image) return kExitFailure;
-  const ReferencePoint* point = add_reference_point(
-      project, *image, options.world, {options.at.x - image->centre_x, options.at.y - image->centre_y});
+  const ReferencePoint* point = add_reference_point(project, *image, options.world,
+                                                    {options.at.x - image->centre_x, options.at.y - image->centre_y});
   if (!point) return kExitFailure;
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
   if (!session.save()) return kExitFailure;
   io.out << "Added reference point " << point->id << " to image " << image->id << '\n';

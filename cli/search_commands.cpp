@@ -1,10 +1,10 @@
 #include <ostream>
 
+#include "base/number_text.h"
 #include "cli/commands.h"
-#include "cli/json_writer.h"
+#include "cli/json_values.h"
 #include "model/edit_actions.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
 #include "photogrammetry/camera_search.h"
 #include "photogrammetry/image_search.h"
 #include "photogrammetry/point_triangulation.h"
@@ -14,43 +14,38 @@ namespace plenvista {
 
 namespace {
 
-void json_vec(JsonWriter& json, std::string_view name, const Vec3& v) {
-  json.key(name).begin_array().value(v.x).value(v.y).value(v.z).end_array();
-}
-
 void locate(CliIo& io, ProjectImage& image) {
   ImageSearch search(image);
   int batches = 0;
   while (!search.run_batch()) {
     if (io.progress && ++batches % 20 == 0)
-      io.err << "\rImage " << image.id << ": Score = " << format_fixed(search_score_for(search.shown_error(), image.reference_points.count()), 2)
+      io.err << "\rImage " << image.id
+             << ": Score = " << format_fixed(search_score_for(search.shown_error(), image.reference_points.count()), 2)
              << "%   " << std::flush;
   }
   if (io.progress) io.err << "\rImage " << image.id << ": done" << std::string(24, ' ') << '\n';
 }
 
 void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
-  JsonWriter json;
-  json.begin_object().key("images").begin_array();
+  QJsonArray images;
   for (const ProjectImage* image : located) {
-    json.begin_object()
-        .member("id", image->id)
-        .member("description", image->description)
-        .member("score", image->search_score);
-    json_vec(json, "position", image->pose.offset);
-    json_vec(json, "rotation", image->pose.rotation);
-    json.key("reference_points").begin_array();
-    for (const ReferencePoint* point : image->reference_points) {
-      json.begin_object()
-          .member("id", point->id)
-          .member("error", normalised_error(point->projected_position, point->image_position, *image))
-          .member("outlier", point->outlier != 0)
-          .end_object();
-    }
-    json.end_array().end_object();
+    QJsonArray points;
+    for (const ReferencePoint* point : image->reference_points)
+      points.append(QJsonObject{
+          {"id", point->id},
+          {"error", normalised_error(point->projected_position, point->image_position, *image)},
+          {"outlier", point->outlier != 0},
+      });
+    images.append(QJsonObject{
+        {"id", image->id},
+        {"description", json_text(image->description)},
+        {"score", image->search_score},
+        {"position", json_array(image->pose.offset)},
+        {"rotation", json_array(image->pose.rotation)},
+        {"reference_points", points},
+    });
   }
-  json.end_array().end_object();
-  io.out << json.text();
+  io.out << json_document({{"images", images}});
 }
 
 void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
@@ -80,8 +75,8 @@ int run_locate(CliIo& io, const LocateOptions& options) {
     ProjectImage* image = find_image(session, *options.image);
     if (!image) return kExitFailure;
     if (image->reference_points.count() < 4) {
-      session.error("Image " + std::to_string(image->id) + " has " +
-                    std::to_string(image->reference_points.count()) + " reference points; at least 4 are needed");
+      session.error("Image " + std::to_string(image->id) + " has " + std::to_string(image->reference_points.count()) +
+                    " reference points; at least 4 are needed");
       return kExitFailure;
     }
     locate(io, *image);
@@ -95,12 +90,14 @@ int run_locate(CliIo& io, const LocateOptions& options) {
     }
   }
   if (!located.empty()) {
-    project.changed = 1;
+    project.changed = true;
     project.note_change();
     if (!session.save()) return kExitFailure;
   }
-  if (options.json) report_json(io, located);
-  else report_text(io, located);
+  if (options.json)
+    report_json(io, located);
+  else
+    report_text(io, located);
   return kExitSuccess;
 }
 
@@ -128,14 +125,11 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
   project.note_change();
   if (!session.save()) return kExitFailure;
   if (options.json) {
-    JsonWriter json;
-    json.begin_object().member("id", point->id);
-    json_vec(json, "position", position);
-    json.member("layer", point->layer->name).end_object();
-    io.out << json.text();
+    io.out << json_document(
+        {{"id", point->id}, {"position", json_array(position)}, {"layer", json_text(point->layer->name)}});
   } else {
-    io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \"" << shown(point->layer->name)
-           << "\"\n";
+    io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \""
+           << shown(point->layer->name) << "\"\n";
   }
   return kExitSuccess;
 }

@@ -1,7 +1,7 @@
 #include <ostream>
 
+#include "base/text.h"
 #include "cli/commands.h"
-#include "model/text.h"
 #include "photogrammetry/texture_mapping.h"
 
 namespace plenvista {

@@ -106,17 +106,19 @@ void write_colour(TextOut& out, Colour colour) {
 
 // What one export writes, numbered.
 struct Mesh {
-  bool per_coordinate = false;               // vertices per texture coordinate, T written
-  std::vector<ModelPoint*> vertices;         // V; null for a texture coordinate without point
-  ExportLists lists;                         // lists.texture_coords is T with "Use Textures"
+  bool per_coordinate = false;        // vertices per texture coordinate, T written
+  std::vector<ModelPoint*> vertices;  // V; null for a texture coordinate without point
+  ExportLists lists;                  // lists.texture_coords is T with "Use Textures"
   std::vector<std::array<int, 3>> face_indices;
 };
 
 // Per face the numbers of its corners (`corners` picks points or texture
 // coordinates) in written order: positions in `numbered`, 0 when not in it.
 template <class Record>
-std::vector<std::array<int, 3>> corner_numbers(const std::vector<ModelFace*>& faces, const std::vector<Record*>& numbered,
-                                               std::array<Record*, 3> ModelFace::*corners, const ExportSettings& settings) {
+std::vector<std::array<int, 3>> corner_numbers(const std::vector<ModelFace*>& faces,
+                                               const std::vector<Record*>& numbered,
+                                               std::array<Record*, 3> ModelFace::*corners,
+                                               const ExportSettings& settings) {
   const RecordNumbers numbers(numbered, 0);
   std::array<std::size_t, 3> order{};
   for (int k = 0; k < 3; ++k) order[static_cast<std::size_t>(k)] = static_cast<std::size_t>(corner_order(k, settings));
@@ -174,9 +176,8 @@ void write_directx(ModelData& model, const ExportSettings& settings, TextOut& ou
   if (settings.write_templates == 1) out.put(kTemplates);
   out.put("Mesh {\r\n");
 
-  write_vectors(out, " ", vertices.size(), [&](std::size_t i) {
-    return export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings);
-  });
+  write_vectors(out, " ", vertices.size(),
+                [&](std::size_t i) { return export_position(vertices[i] ? *vertices[i] : kMissingPoint, settings); });
   write_faces(out, " ", mesh.face_indices);
 
   if (settings.write_normals == 1) {
@@ -184,7 +185,8 @@ void write_directx(ModelData& model, const ExportSettings& settings, TextOut& ou
     // so normalising those lists covers each written point exactly once.
     compute_normals(faces, mesh.lists.points, settings);
     out.put(" MeshNormals {\r\n");
-    write_vectors(out, "  ", vertices.size(), [&](std::size_t i) { return vertices[i] ? vertices[i]->normal : Vec3{}; });
+    write_vectors(out, "  ", vertices.size(),
+                  [&](std::size_t i) { return vertices[i] ? vertices[i]->normal : Vec3{}; });
     write_faces(out, "  ", mesh.face_indices);
     out.put(" }\r\n");
   }
@@ -231,25 +233,24 @@ void write_directx(ModelData& model, const ExportSettings& settings, TextOut& ou
   out.put(" }\r\n}\r\n");
 }
 
-
 std::string directx_text(ModelData& model, const ExportSettings& settings) {
   return text_of([&](TextOut& out) { write_directx(model, settings, out); });
 }
 
-int export_directx(Project& project, const std::string& path) {
+bool export_directx(Project& project, const std::string& path) {
   ExportSettings& settings = project.export_settings;
   split_export_path(path, project.directory, settings);
   // The transform copy belongs to an export that got its file, so it is
   // made on a working copy and kept only then.
   ExportSettings working = settings;
   copy_transform(working, project.model.transform);
-  const WriteResult result = write_export_file(
-      project, settings.export_base, [&](TextOut& out) { write_directx(project.model, working, out); });
-  if (result == WriteResult::CannotOpen) return 0;
+  const WriteResult result = write_export_file(project, settings.export_base,
+                                               [&](TextOut& out) { write_directx(project.model, working, out); });
+  if (result == WriteResult::CannotOpen) return false;
   settings.origin_offset = working.origin_offset;
   settings.scale = working.scale;
   settings.last_x_path = path;
-  return result == WriteResult::Ok ? 1 : 0;
+  return result == WriteResult::Ok;
 }
 
 }  // namespace plenvista

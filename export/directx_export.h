@@ -29,7 +29,7 @@ std::string directx_text(ModelData& model, const ExportSettings& settings);
 
 // Export DirectX: writes the export base of `path` (which already ends in
 // ".x"). When the file cannot be created the user is told and nothing else
-// changes; otherwise `last_x_path` becomes `path`. Returns 1 when written.
-int export_directx(Project& project, const std::string& path);
+// changes; otherwise `last_x_path` becomes `path`. True when written.
+bool export_directx(Project& project, const std::string& path);
 
 }  // namespace plenvista

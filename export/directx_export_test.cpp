@@ -8,8 +8,8 @@
 namespace plenvista {
 namespace {
 
-using testing::ExportFixture;
-using testing::read_with_assimp;
+using test_support::ExportFixture;
+using test_support::read_with_assimp;
 
 struct TexturedTriangle : ExportFixture {
   ModelPoint* a = add_point(0, 0, 0);
@@ -21,7 +21,7 @@ struct TexturedTriangle : ExportFixture {
 using ExportDirectX = TexturedTriangle;
 
 TEST_F(ExportDirectX, WritesTheMeshWithItsSeparatorsAndLineEnds) {
-  ASSERT_EQ(export_directx(project, "tri.x"), 1);
+  ASSERT_TRUE(export_directx(project, "tri.x"));
   EXPECT_EQ(read_text(in_dir("tri.x")),
             "xof 0303txt 0032\r\n"
             "Mesh {\r\n"
@@ -71,7 +71,7 @@ TEST_F(ExportDirectX, WritesTheMeshWithItsSeparatorsAndLineEnds) {
 
 TEST_F(ExportDirectX, ReverseZReversesTheCornersInFacesAndNormals) {
   settings.reverse_z = 1;
-  ASSERT_EQ(export_directx(project, "rev.x"), 1);
+  ASSERT_TRUE(export_directx(project, "rev.x"));
   const std::string text = read_text(in_dir("rev.x"));
   EXPECT_NE(text.find(" 0.000000;0.000000;0.000000;,\r\n"), std::string::npos);
   EXPECT_NE(text.find(" 1;\r\n 3;0,2,1;;\r\n"), std::string::npos);
@@ -87,7 +87,7 @@ TEST_F(ExportDirectX, APointWithTwoCoordinatesIsTwoVerticesWithOnePositionAndNor
   ModelPoint* d = add_point(1, 1, 0);
   ModelFace* second = add_face(b, d, c);
   second->texture_coords = {add_coord(b, 0.5, 0.5), add_coord(d, 1, 1), add_coord(c, 0.5, 1)};
-  ASSERT_EQ(export_directx(project, "two.x"), 1);
+  ASSERT_TRUE(export_directx(project, "two.x"));
   const auto lines = lines_of(read_text(in_dir("two.x")));
   // Vertices per coordinate: a b c b d c.
   ASSERT_EQ(lines[2], " 6;");
@@ -111,9 +111,10 @@ TEST_F(ExportDirectX, TexturesOffNumbersPointsAndTemplatesComeFirst) {
   photo.file_name = "side.bmp";
   red->texture_image = &photo;
   settings.write_templates = 1;
-  ASSERT_EQ(export_directx(project, "red.x"), 1);
+  ASSERT_TRUE(export_directx(project, "red.x"));
   const std::string text = read_text(in_dir("red.x"));
-  EXPECT_TRUE(text.starts_with("xof 0303txt 0032\r\n\r\ntemplate Vector {\r\n <3d82ab5e-62da-11cf-ab39-0020af71e433>\r\n"));
+  EXPECT_TRUE(
+      text.starts_with("xof 0303txt 0032\r\n\r\ntemplate Vector {\r\n <3d82ab5e-62da-11cf-ab39-0020af71e433>\r\n"));
   EXPECT_NE(text.find("  [...]\r\n}\r\n\r\nMesh {\r\n"), std::string::npos);
   EXPECT_NE(text.find("  Material {\r\n   0.996094; 0.000000; 0.000000; 1.000000;;\r\n   0.000000;\r\n"
                       "   0.000000; 0.000000; 0.000000;;\r\n   0.000000; 0.000000; 0.000000;;\r\n"
@@ -133,7 +134,7 @@ TEST_F(ExportDirectX, TexturesOffNumbersPointsAndTemplatesComeFirst) {
 
   settings.use_textures = 0;
   settings.write_normals = 0;
-  ASSERT_EQ(export_directx(project, "plain.x"), 1);
+  ASSERT_TRUE(export_directx(project, "plain.x"));
   const std::string plain = read_text(in_dir("plain.x"));
   EXPECT_EQ(plain.find("TextureFilename"), std::string::npos);
   EXPECT_EQ(plain.find("MeshNormals"), std::string::npos);
@@ -145,7 +146,7 @@ TEST_F(ExportDirectX, TexturesOffNumbersPointsAndTemplatesComeFirst) {
 
 TEST_F(ExportDirectX, ACornerWithoutCoordinateGivesIndexZeroAModelWithoutAnyIsWrittenPerPoint) {
   face->texture_coords[1] = nullptr;
-  ASSERT_EQ(export_directx(project, "gap.x"), 1);
+  ASSERT_TRUE(export_directx(project, "gap.x"));
   EXPECT_NE(read_text(in_dir("gap.x")).find(" 3;0,0,2;;\r\n"), std::string::npos);
   EXPECT_EQ(read_with_assimp(in_dir("gap.x")).triangles.size(), 1u);
 
@@ -157,7 +158,7 @@ TEST_F(ExportDirectX, ACornerWithoutCoordinateGivesIndexZeroAModelWithoutAnyIsWr
   face->texture_coords = {};
   model.texture_coords.clear();
   settings.use_textures = 1;
-  ASSERT_EQ(export_directx(project, "none.x"), 1);
+  ASSERT_TRUE(export_directx(project, "none.x"));
   const std::string text = read_text(in_dir("none.x"));
   const auto lines = lines_of(text);
   EXPECT_EQ(lines[2], " 4;");  // every point is a vertex
@@ -179,7 +180,7 @@ TEST_F(ExportDirectX, ACornerWithoutCoordinateGivesIndexZeroAModelWithoutAnyIsWr
 
 TEST_F(ExportDirectX, NoFacesWritesZeroCounts) {
   model.faces.clear();
-  ASSERT_EQ(export_directx(project, "nofaces.x"), 1);
+  ASSERT_TRUE(export_directx(project, "nofaces.x"));
   const std::string text = read_text(in_dir("nofaces.x"));
   EXPECT_NE(text.find(";;\r\n 0;\r\n MeshNormals"), std::string::npos);
   EXPECT_NE(text.find(" MeshMaterialList {\r\n  1;\r\n  0;\r\n  Material {"), std::string::npos);
@@ -189,8 +190,8 @@ TEST_F(ExportDirectX, NoFacesWritesZeroCounts) {
 TEST_F(ExportDirectX, AFileThatCannotBeOpenedChangesNothing) {
   settings.last_x_path = "before.x";
   model.transform.scale = 5.0;
-  EXPECT_EQ(export_directx(project, in_dir("missing/out.x")), 0);
-  EXPECT_EQ(messages.shown, (std::vector<testing::Shown>{{"Cannot Open Export File", "Error"}}));
+  EXPECT_FALSE(export_directx(project, in_dir("missing/out.x")));
+  EXPECT_EQ(messages.shown, (std::vector<test_support::Shown>{{"Cannot Open Export File", "Error"}}));
   EXPECT_EQ(settings.last_x_path, "before.x");
   EXPECT_EQ(settings.scale, 1.0);
 }

@@ -13,9 +13,9 @@
 #include <functional>
 #include <string>
 
+#include "base/file_io.h"
 #include "export/text_out.h"
 #include "model/project.h"
-#include "persistence/file_io.h"
 
 namespace plenvista {
 

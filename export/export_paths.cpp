@@ -1,8 +1,8 @@
 #include "export/export_paths.h"
 
+#include "base/text.h"
 #include "export/directx_export.h"
 #include "export/obj_export.h"
-#include "model/text.h"
 
 namespace plenvista {
 
@@ -30,8 +30,8 @@ std::string directx_path(const std::string& typed) {
   return typed + ".x";
 }
 
-int export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
-                       const ExportOptions& options) {
+bool export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
+                        const ExportOptions& options) {
   ExportSettings& settings = project.export_settings;
   settings.format = static_cast<int>(format);
   settings.use_textures = options.use_textures;

@@ -38,9 +38,9 @@ struct ExportOptions {
 };
 
 // Stores the format and the options in the project's export settings, makes
-// the path from the typed text and runs the export of that format. Returns 1
-// when every file was written, 0 when one failed (the user has been told).
-int export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
-                       const ExportOptions& options);
+// the path from the typed text and runs the export of that format. True when
+// every file was written, false when one failed (the user has been told).
+bool export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
+                        const ExportOptions& options);
 
 }  // namespace plenvista

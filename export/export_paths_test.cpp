@@ -7,7 +7,7 @@
 namespace plenvista {
 namespace {
 
-using testing::ExportFixture;
+using test_support::ExportFixture;
 using ExportFromDialog = ExportFixture;
 
 TEST(SplitExportPath, ABareNameJoinsTheProjectDirectoryAPathIsKept) {
@@ -32,12 +32,12 @@ TEST_F(ExportFromDialog, ObjNamesCutOnlyAFinalDotObj) {
   add_point(0, 0, 0);
   const struct {
     std::string typed, base;
-  } cases[] = {{"model.OBJ", "model"}, {"model", "model"}, {"model.txt", "model.txt"}, {"", ""}, {".obj", ""},
-               {"mesh.obj.OBJ", "mesh.obj"}};
+  } cases[] = {{"model.OBJ", "model"}, {"model", "model"},          {"model.txt", "model.txt"}, {"", ""},
+               {".obj", ""},           {"mesh.obj.OBJ", "mesh.obj"}};
   for (const auto& c : cases) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    ASSERT_EQ(export_from_dialog(project, ExportFormat::Obj, c.typed, {}), 1) << c.typed;
+    ASSERT_TRUE(export_from_dialog(project, ExportFormat::Obj, c.typed, {})) << c.typed;
     EXPECT_TRUE(std::filesystem::exists(in_dir(c.base + ".obj"))) << c.typed;
     EXPECT_TRUE(std::filesystem::exists(in_dir(c.base + ".mtl"))) << c.typed;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
@@ -45,7 +45,7 @@ TEST_F(ExportFromDialog, ObjNamesCutOnlyAFinalDotObj) {
     EXPECT_EQ(settings.mtl_name, c.base + ".mtl");
   }
   EXPECT_EQ(lines_of(read_text(in_dir("mesh.obj.obj")))[0], "g mesh.obj");
-  testing::read_with_assimp(in_dir("mesh.obj.obj"));
+  test_support::read_with_assimp(in_dir("mesh.obj.obj"));
   EXPECT_EQ(settings.format, 1);
 }
 
@@ -54,7 +54,7 @@ TEST_F(ExportFromDialog, DirectXNamesGetDotXUnlessTheyHaveIt) {
     std::string typed, written;
   } cases[] = {{"model", "model.x"}, {"model.X", "model.X"}, {"", ".x"}, {"x", "x.x"}, {"model.obj", "model.obj.x"}};
   for (const auto& c : cases) {
-    ASSERT_EQ(export_from_dialog(project, ExportFormat::DirectX, c.typed, {}), 1) << c.typed;
+    ASSERT_TRUE(export_from_dialog(project, ExportFormat::DirectX, c.typed, {})) << c.typed;
     EXPECT_TRUE(std::filesystem::exists(in_dir(c.written))) << c.typed;
     EXPECT_EQ(settings.last_x_path, c.written);
   }
@@ -71,7 +71,7 @@ TEST_F(ExportFromDialog, StoresTheOptionsAndExportsWithThem) {
   options.use_scaling = 0;
   options.use_mirror = 0;
   model.transform.scale = 3.0;
-  ASSERT_EQ(export_from_dialog(project, ExportFormat::DirectX, "opts", options), 1);
+  ASSERT_TRUE(export_from_dialog(project, ExportFormat::DirectX, "opts", options));
   EXPECT_EQ(settings.use_textures, 0);
   EXPECT_EQ(settings.reverse_z, 1);
   EXPECT_EQ(settings.use_scaling, 0);

@@ -3,10 +3,6 @@
 // Test support for the exporters: a project in a temporary directory, model
 // building shortcuts and what an independent reader (assimp) sees in a file.
 
-#include <assimp/Importer.hpp>
-#include <assimp/material.h>
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,16 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "model/project.h"
-#include "persistence/file_io.h"
-#include "persistence/settings_store.h"
-#include "testing/recorders.h"
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
 
-namespace plenvista::testing {
+#include "base/file_io.h"
+#include "base/settings_store.h"
+#include "model/project.h"
+#include "testing/recorders.h"
+#include "testing/temp_dir.h"
+
+namespace plenvista::test_support {
 
 struct ExportFixture : ::testing::Test {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("plenvista_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  TempDir temp;
+  const std::filesystem::path& dir = temp.path;
   MemorySettingsStore store;
   RecordingNotifier notifier;
   RecordingMessages messages;
@@ -31,12 +33,7 @@ struct ExportFixture : ::testing::Test {
   ModelData& model = project.model;
   ExportSettings& settings = project.export_settings;
 
-  ExportFixture() {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    project.directory = dir.string() + "/";
-  }
-  ~ExportFixture() override { std::filesystem::remove_all(dir); }
+  ExportFixture() { project.directory = dir.string() + "/"; }
 
   std::string in_dir(const std::string& name) const { return (dir / name).string(); }
 
@@ -75,8 +72,10 @@ struct ExportFixture : ::testing::Test {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-      if (end == start || text[end - 1] != '\r') lines.push_back("<bare LF>");
-      else lines.push_back(text.substr(start, end - 1 - start));
+      if (end == start || text[end - 1] != '\r')
+        lines.push_back("<bare LF>");
+      else
+        lines.push_back(text.substr(start, end - 1 - start));
     }
     if (start < text.size()) lines.push_back(text.substr(start) + "<no line end>");
     return lines;
@@ -139,4 +138,4 @@ inline ReadScene read_with_assimp(const std::string& path) {
   return out;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

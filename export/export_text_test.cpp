@@ -50,8 +50,8 @@ int position(const std::map<const T*, int>& at, const T* record) {
 std::string reference_mtl(const ModelData& model, const ExportSettings& s) {
   std::string out = "# Material File\r\n\r\n";
   for (const Material* m : model.materials) {
-    out += "newmtl " + m->name.value_or("") + "\r\nKa 0.000000 0.000000 0.000000\r\nKd " + colour_numbers(m->face_colour, " ") +
-           "\r\nKs 0.000000 0.000000 0.000000\r\nNs 0.000000\r\n";
+    out += "newmtl " + m->name.value_or("") + "\r\nKa 0.000000 0.000000 0.000000\r\nKd " +
+           colour_numbers(m->face_colour, " ") + "\r\nKs 0.000000 0.000000 0.000000\r\nNs 0.000000\r\n";
     if (s.use_textures == 1 && m->texture_image) out += "map_Kd " + m->texture_image->file_name.value_or("") + "\r\n";
     out += "\r\n";
   }
@@ -112,8 +112,10 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   // A model without texture coordinates has its vertices per point.
   const bool per_coordinate = textured && !lists.texture_coords.empty();
   std::vector<const ModelPoint*> vertices;
-  if (per_coordinate) for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
-  else vertices.assign(lists.points.begin(), lists.points.end());
+  if (per_coordinate)
+    for (const TextureCoord* t : lists.texture_coords) vertices.push_back(t->point);
+  else
+    vertices.assign(lists.points.begin(), lists.points.end());
   const auto point_at = positions(lists.points);
   const auto coord_at = positions(lists.texture_coords);
   const auto material_at = positions(lists.materials);
@@ -128,7 +130,8 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
       std::string text = "3;";
       for (int k = 0; k < 3; ++k) {
         const auto corner = static_cast<std::size_t>(corner_order(k, s));
-        const int n = per_coordinate ? position(coord_at, f->texture_coords[corner]) : position(point_at, f->corners[corner]);
+        const int n =
+            per_coordinate ? position(coord_at, f->texture_coords[corner]) : position(point_at, f->corners[corner]);
         text += std::to_string(std::max(n, 0)) + (k < 2 ? "," : ";");
       }
       return text;
@@ -142,8 +145,9 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   }
   if (per_coordinate) {
     out += " MeshTextureCoords {\r\n";
-    out += reference_items<const TextureCoord*>("  ", {lists.texture_coords.begin(), lists.texture_coords.end()},
-                                                [](const TextureCoord* t) { return number(t->u) + ";" + number(t->v) + ";"; });
+    out += reference_items<const TextureCoord*>(
+        "  ", {lists.texture_coords.begin(), lists.texture_coords.end()},
+        [](const TextureCoord* t) { return number(t->u) + ";" + number(t->v) + ";"; });
     out += " }\r\n";
   }
   out += " MeshMaterialList {\r\n  " + std::to_string(lists.materials.size()) + ";\r\n";
@@ -153,13 +157,14 @@ std::string reference_directx(const ModelData& model, const ExportSettings& s, c
   for (const Material* m : lists.materials) {
     out += "  Material {\r\n   " + colour_numbers(m->face_colour, "; ") + "; 1.000000;;\r\n   0.000000;\r\n   " +
            colour_numbers(m->specular_colour, "; ") + ";;\r\n   " + colour_numbers(m->emissive_colour, "; ") + ";;\r\n";
-    if (textured && m->texture_image) out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name.value_or("") + "\";\r\n   }\r\n";
+    if (textured && m->texture_image)
+      out += "   TextureFilename {\r\n    \"" + m->texture_image->file_name.value_or("") + "\";\r\n   }\r\n";
     out += "  }\r\n";
   }
   return out + " }\r\n}\r\n";
 }
 
-struct RandomModel : testing::ExportFixture {
+struct RandomModel : test_support::ExportFixture {
   std::mt19937 random{2024};
   std::vector<std::unique_ptr<TextureCoord>> strays;  // referenced by faces, in no list
   Material stray_material;
@@ -168,10 +173,14 @@ struct RandomModel : testing::ExportFixture {
   int pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random); }
   double coordinate() {
     switch (pick(4)) {
-      case 0: return pick(2001) / 128.0 - 7.8125;                   // exact ties in the sixth decimal
-      case 1: return (pick(2000001) - 1000000 + 0.5) / 1e6;           // near ties
-      case 2: return std::uniform_real_distribution<double>(-1e7, 1e7)(random);
-      default: return std::uniform_real_distribution<double>(-20, 20)(random);
+      case 0:
+        return pick(2001) / 128.0 - 7.8125;  // exact ties in the sixth decimal
+      case 1:
+        return (pick(2000001) - 1000000 + 0.5) / 1e6;  // near ties
+      case 2:
+        return std::uniform_real_distribution<double>(-1e7, 1e7)(random);
+      default:
+        return std::uniform_real_distribution<double>(-20, 20)(random);
     }
   }
   // Ids spread widely when asked, so that both ways of numbering are used.
@@ -187,8 +196,9 @@ struct RandomModel : testing::ExportFixture {
     std::vector<Material*> materials{model.materials.first()};
     for (int m = 1; m < 5; ++m) materials.push_back(add_material(project, "Material " + std::to_string(m)));
     for (std::size_t m = 0; m < materials.size(); ++m) {
-      materials[m]->face_colour = make_colour(static_cast<std::uint8_t>(pick(256)), static_cast<std::uint8_t>(pick(256)),
-                                              static_cast<std::uint8_t>(pick(256)));
+      materials[m]->face_colour =
+          make_colour(static_cast<std::uint8_t>(pick(256)), static_cast<std::uint8_t>(pick(256)),
+                      static_cast<std::uint8_t>(pick(256)));
       materials[m]->specular_colour = make_colour(static_cast<std::uint8_t>(pick(256)), 0, 255);
       materials[m]->emissive_colour = make_colour(0, static_cast<std::uint8_t>(pick(256)), 1);
       if (m < photos.size() && pick(2)) {
@@ -267,8 +277,8 @@ struct RandomModel : testing::ExportFixture {
       EXPECT_TRUE(same_text(x, reference_directx(model, settings, settings.write_templates == 1 ? templates : "")));
       ASSERT_EQ(write_file_atomically(in_dir("random.obj"), obj), WriteResult::Ok);
       ASSERT_EQ(write_file_atomically(in_dir("random.x"), x), WriteResult::Ok);
-      EXPECT_EQ(testing::read_with_assimp(in_dir("random.obj")).triangles.size(), faces_written(settings, true));
-      EXPECT_EQ(testing::read_with_assimp(in_dir("random.x")).triangles.size(), faces_written(settings, false));
+      EXPECT_EQ(test_support::read_with_assimp(in_dir("random.obj")).triangles.size(), faces_written(settings, true));
+      EXPECT_EQ(test_support::read_with_assimp(in_dir("random.x")).triangles.size(), faces_written(settings, false));
     }
     EXPECT_TRUE(templates.starts_with("\r\ntemplate Vector {"));
   }
@@ -279,7 +289,9 @@ TEST_F(ExportTexts, MatchAPlainFormattingOfRandomModelsUnderEverySetting) { expe
 
 TEST_F(ExportTexts, MatchAPlainFormattingWhenIdsAreWidelySpread) { expect_every_setting_matches(true); }
 
-TEST_F(ExportTexts, MatchAPlainFormattingOfModelsWithoutTextureCoordinates) { expect_every_setting_matches(false, true); }
+TEST_F(ExportTexts, MatchAPlainFormattingOfModelsWithoutTextureCoordinates) {
+  expect_every_setting_matches(false, true);
+}
 
 }  // namespace
 }  // namespace plenvista

@@ -1,7 +1,5 @@
 #include "export/normals.h"
 
-#include <cmath>
-
 namespace plenvista {
 
 void copy_transform(ExportSettings& settings, const ProjectTransform& transform) {
@@ -10,14 +8,9 @@ void copy_transform(ExportSettings& settings, const ProjectTransform& transform)
 }
 
 Vec3 export_position(const ModelPoint& point, const ExportSettings& settings) {
-  Vec3 p{point.x + settings.origin_offset.x, point.y + settings.origin_offset.y,
-         point.z + settings.origin_offset.z};
+  Vec3 p = point.position() + settings.origin_offset;
   if (settings.reverse_z == 0) p.z = p.z * -1.0;
-  if (settings.use_scaling == 1) {
-    p.x *= settings.scale;
-    p.y *= settings.scale;
-    p.z *= settings.scale;
-  }
+  if (settings.use_scaling == 1) p *= settings.scale;
   return p;
 }
 
@@ -40,26 +33,20 @@ void compute_normals(std::span<ModelFace* const> faces, std::span<ModelPoint* co
       face->normal = {};
       continue;
     }
-    const Vec3 a{c[0]->x - c[1]->x, c[0]->y - c[1]->y, c[0]->z - c[1]->z};
-    const Vec3 b{c[2]->x - c[0]->x, c[2]->y - c[0]->y, c[2]->z - c[0]->z};
-    Vec3 n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    Vec3 n = cross(c[0]->position() - c[1]->position(), c[2]->position() - c[0]->position());
     if (settings.reverse_z == 0) n.z = -n.z;
     face->normal = n;
-    for (ModelPoint* corner : c) {
-      corner->normal.x += n.x;
-      corner->normal.y += n.y;
-      corner->normal.z += n.z;
-    }
+    for (ModelPoint* corner : c) corner->normal += n;
   }
 
   for (ModelPoint* point : points) {
     if (!point) continue;
     Vec3& n = point->normal;
-    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (length > 0.0) {
-      n.x /= length;
-      n.y /= length;
-      n.z /= length;
+    const double size = length(n);
+    if (size > 0.0) {
+      n.x /= size;
+      n.y /= size;
+      n.z /= size;
     }
   }
 }

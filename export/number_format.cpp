@@ -32,25 +32,25 @@ constexpr char kDigitPairs[] =
 void write_pair(char* p, std::uint64_t n) { std::memcpy(p, kDigitPairs + 2 * n, 2); }
 
 constexpr std::uint64_t kPowersOfTen[20] = {1,
-                                           10,
-                                           100,
-                                           1000,
-                                           10000,
-                                           100000,
-                                           1000000,
-                                           10000000,
-                                           100000000,
-                                           1000000000,
-                                           10000000000,
-                                           100000000000,
-                                           1000000000000,
-                                           10000000000000,
-                                           100000000000000,
-                                           1000000000000000,
-                                           10000000000000000,
-                                           100000000000000000,
-                                           1000000000000000000,
-                                           10000000000000000000u};
+                                            10,
+                                            100,
+                                            1000,
+                                            10000,
+                                            100000,
+                                            1000000,
+                                            10000000,
+                                            100000000,
+                                            1000000000,
+                                            10000000000,
+                                            100000000000,
+                                            1000000000000,
+                                            10000000000000,
+                                            100000000000000,
+                                            1000000000000000,
+                                            10000000000000000,
+                                            100000000000000000,
+                                            1000000000000000000,
+                                            10000000000000000000u};
 
 // Decimal digits of a value (1 for 0): log10 estimated from the bit count
 // (1233 / 4096 is just above log10(2)), then corrected by one comparison.
@@ -66,14 +66,18 @@ void write_digits_before(char* end, Unsigned value) {
     write_pair(end, static_cast<std::uint64_t>(value % 100));
     value /= 100;
   }
-  if (value >= 10) write_pair(end - 2, static_cast<std::uint64_t>(value));
-  else end[-1] = static_cast<char>('0' + value);
+  if (value >= 10)
+    write_pair(end - 2, static_cast<std::uint64_t>(value));
+  else
+    end[-1] = static_cast<char>('0' + value);
 }
 
 char* write_unsigned(char* out, std::uint64_t value) {
   char* end = out + digit_count(value);
-  if (value <= std::numeric_limits<std::uint32_t>::max()) write_digits_before(end, static_cast<std::uint32_t>(value));
-  else write_digits_before(end, value);
+  if (value <= std::numeric_limits<std::uint32_t>::max())
+    write_digits_before(end, static_cast<std::uint32_t>(value));
+  else
+    write_digits_before(end, value);
   return end;
 }
 

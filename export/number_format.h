@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 

@@ -24,16 +24,39 @@ std::string printf_fixed6(double value) {
 
 TEST(WriteFixed6, MatchesPrintfOnSignsTiesAndExtremes) {
   ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-  const double cases[] = {0.0, -0.0, 1.0, -1.0, 0.5, 0.0000005, -0.0000004, -1e-300, 5e-324, -5e-324,
-                          1.0 / 128, 3.0 / 128, 5.0 / 128, -7.0 / 128, 0.9999995, 999999.9999995, 0.996094,
-                          static_cast<float>(255 * 0.00390625), 123456.654321, -98765.4321987,
-                          8796093022207.999, 8796093022208.0, -8796093022208.5, 1e15, -1e300,
-                          std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
-                          std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+  const double cases[] = {0.0,
+                          -0.0,
+                          1.0,
+                          -1.0,
+                          0.5,
+                          0.0000005,
+                          -0.0000004,
+                          -1e-300,
+                          5e-324,
+                          -5e-324,
+                          1.0 / 128,
+                          3.0 / 128,
+                          5.0 / 128,
+                          -7.0 / 128,
+                          0.9999995,
+                          999999.9999995,
+                          0.996094,
+                          static_cast<float>(255 * 0.00390625),
+                          123456.654321,
+                          -98765.4321987,
+                          8796093022207.999,
+                          8796093022208.0,
+                          -8796093022208.5,
+                          1e15,
+                          -1e300,
+                          std::numeric_limits<double>::max(),
+                          std::numeric_limits<double>::min(),
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(),
                           std::numeric_limits<double>::quiet_NaN()};
   for (const double value : cases) EXPECT_EQ(fixed6(value), printf_fixed6(value)) << value;
   EXPECT_EQ(fixed6(-0.0), "-0.000000");
-  EXPECT_EQ(fixed6(1.0 / 128), "0.007812");  // an exact tie goes to the even digit
+  EXPECT_EQ(fixed6(1.0 / 128), "0.007812");                             // an exact tie goes to the even digit
   EXPECT_EQ(fixed6(-std::numeric_limits<double>::quiet_NaN()), "nan");  // printf would write "-nan"
 }
 

@@ -76,8 +76,9 @@ void write_mtl(const ModelData& model, const ExportSettings& settings, TextOut& 
     write_line(out, "newmtl ", shown(material->name));
     out.put("Ka 0.000000 0.000000 0.000000\r\n");
     const Colour colour = material->face_colour;
-    write_triple(out, "Kd ",
-                 {colour_fraction(red_of(colour)), colour_fraction(green_of(colour)), colour_fraction(blue_of(colour))});
+    write_triple(
+        out, "Kd ",
+        {colour_fraction(red_of(colour)), colour_fraction(green_of(colour)), colour_fraction(blue_of(colour))});
     out.put("Ks 0.000000 0.000000 0.000000\r\n");
     out.put("Ns 0.000000\r\n");
     if (settings.use_textures == 1 && material->texture_image)
@@ -133,7 +134,7 @@ std::string obj_text(ModelData& model, const ExportSettings& settings) {
   return text_of([&](TextOut& out) { write_obj(model, settings, out); });
 }
 
-int export_obj(Project& project, const std::string& path) {
+bool export_obj(Project& project, const std::string& path) {
   ExportSettings& settings = project.export_settings;
   copy_transform(settings, project.model.transform);
   settings.last_obj_path = path;
@@ -146,7 +147,7 @@ int export_obj(Project& project, const std::string& path) {
   const bool obj_written = write_export_file(project, settings.obj_path, [&](TextOut& out) {
                              write_obj(project.model, settings, out);
                            }) == WriteResult::Ok;
-  return mtl_written && obj_written ? 1 : 0;
+  return mtl_written && obj_written;
 }
 
 }  // namespace plenvista

@@ -32,7 +32,7 @@ std::string obj_text(ModelData& model, const ExportSettings& settings);
 // Export OBJ: `path` is the base path without ".obj". Records the path as
 // `last_obj_path`, writes <export base>.mtl, sets `mtl_name`, then writes
 // <export base>.obj. A file that cannot be written is reported to the user
-// and does not stop the other. Returns 1 when both files were written.
-int export_obj(Project& project, const std::string& path);
+// and does not stop the other. True when both files were written.
+bool export_obj(Project& project, const std::string& path);
 
 }  // namespace plenvista

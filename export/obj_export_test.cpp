@@ -12,8 +12,8 @@ namespace plenvista {
 namespace {
 
 using Lines = std::vector<std::string>;
-using testing::ExportFixture;
-using testing::read_with_assimp;
+using test_support::ExportFixture;
+using test_support::read_with_assimp;
 
 using ExportObj = ExportFixture;
 
@@ -21,16 +21,16 @@ TEST_F(ExportObj, TwoPointsWithoutFacesGiveZeroNormalsAndEmptyMaterialGroups) {
   add_point(1.5, -2.25, 0.0);
   add_point(0.0, 0.0, 3.0);
   add_material(project, "Second");
-  ASSERT_EQ(export_obj(project, "model"), 1);
+  ASSERT_TRUE(export_obj(project, "model"));
   EXPECT_EQ(lines_of(read_text(in_dir("model.obj"))),
             (Lines{"g model", "mtllib model.mtl", "v 1.500000 -2.250000 -0.000000", "v 0.000000 0.000000 -3.000000",
                    "vn 0.000000 0.000000 0.000000", "vn 0.000000 0.000000 0.000000", "usemtl Default Material",
                    "usemtl Second"}));
   EXPECT_EQ(lines_of(read_text(in_dir("model.mtl"))),
             (Lines{"# Material File", "", "newmtl Default Material", "Ka 0.000000 0.000000 0.000000",
-                   "Kd 0.750000 0.750000 0.750000", "Ks 0.000000 0.000000 0.000000", "Ns 0.000000", "",
-                   "newmtl Second", "Ka 0.000000 0.000000 0.000000", "Kd 0.000000 0.000000 0.000000",
-                   "Ks 0.000000 0.000000 0.000000", "Ns 0.000000", ""}));
+                   "Kd 0.750000 0.750000 0.750000", "Ks 0.000000 0.000000 0.000000", "Ns 0.000000", "", "newmtl Second",
+                   "Ka 0.000000 0.000000 0.000000", "Kd 0.000000 0.000000 0.000000", "Ks 0.000000 0.000000 0.000000",
+                   "Ns 0.000000", ""}));
   EXPECT_EQ(settings.last_obj_path, "model");
   EXPECT_EQ(settings.mtl_name, "model.mtl");
   EXPECT_EQ(settings.obj_path, in_dir("model.obj"));
@@ -43,9 +43,9 @@ TEST_F(ExportObj, ReverseZKeepsZAndReversesTheWinding) {
   ModelPoint* b = add_point(1, 0, 0);
   ModelPoint* c = add_point(0, 1, 0);
   add_face(a, b, c);
-  ASSERT_EQ(export_obj(project, "plain"), 1);
+  ASSERT_TRUE(export_obj(project, "plain"));
   settings.reverse_z = 1;
-  ASSERT_EQ(export_obj(project, "reversed"), 1);
+  ASSERT_TRUE(export_obj(project, "reversed"));
   const Lines plain = lines_of(read_text(in_dir("plain.obj")));
   const Lines reversed = lines_of(read_text(in_dir("reversed.obj")));
   EXPECT_EQ(plain[2], "v 0.000000 0.000000 -0.000000");
@@ -67,9 +67,9 @@ TEST_F(ExportObj, OriginOffsetAlwaysAddedScaleOnlyWithUseScaling) {
   model.transform.scale = 2.0;
   model.transform.origin_offset = {1, 0, 0};
   settings.reverse_z = 1;
-  ASSERT_EQ(export_obj(project, "scaled"), 1);
+  ASSERT_TRUE(export_obj(project, "scaled"));
   settings.use_scaling = 0;
-  ASSERT_EQ(export_obj(project, "unscaled"), 1);
+  ASSERT_TRUE(export_obj(project, "unscaled"));
   EXPECT_EQ(lines_of(read_text(in_dir("scaled.obj")))[2], "v 4.000000 4.000000 6.000000");
   EXPECT_EQ(lines_of(read_text(in_dir("unscaled.obj")))[2], "v 2.000000 2.000000 3.000000");
   EXPECT_EQ(settings.scale, 2.0);
@@ -92,9 +92,9 @@ using ExportObjMirror = MirroredModel;
 TEST_F(ExportObjMirror, UseMirrorAppendsTheMirrorListsAndTheirNumbering) {
   ASSERT_EQ(model.mirror_points.count(), 2);
   ASSERT_EQ(model.mirror_faces.count(), 1);
-  ASSERT_EQ(export_obj(project, "with"), 1);
+  ASSERT_TRUE(export_obj(project, "with"));
   settings.use_mirror = 0;
-  ASSERT_EQ(export_obj(project, "without"), 1);
+  ASSERT_TRUE(export_obj(project, "without"));
   const Lines with = lines_of(read_text(in_dir("with.obj")));
   const Lines without = lines_of(read_text(in_dir("without.obj")));
   // 5 v, 5 vn, 6 vt, usemtl, 2 f.
@@ -115,14 +115,14 @@ TEST_F(ExportObjMirror, UseMirrorAppendsTheMirrorListsAndTheirNumbering) {
   EXPECT_EQ(read_with_assimp(in_dir("without.obj")).triangles.size(), 1u);
 
   model.faces.first()->texture_coords[2] = nullptr;  // a corner without coordinate
-  ASSERT_EQ(export_obj(project, "partial"), 1);
+  ASSERT_TRUE(export_obj(project, "partial"));
   EXPECT_EQ(lines_of(read_text(in_dir("partial.obj"))).back(), "f 1/1/1 2/2/2 3//3");
   EXPECT_EQ(read_with_assimp(in_dir("partial.obj")).triangles.size(), 1u);
 }
 
 TEST_F(ExportObjMirror, NormalsAreTheSameOnASecondExport) {
-  ASSERT_EQ(export_obj(project, "first"), 1);
-  ASSERT_EQ(export_obj(project, "second"), 1);
+  ASSERT_TRUE(export_obj(project, "first"));
+  ASSERT_TRUE(export_obj(project, "second"));
   const std::string first = read_text(in_dir("first.obj"));
   EXPECT_NE(first.find("vn -0.447214 0.000000 0.894427"), std::string::npos);
   const std::string second = read_text(in_dir("second.obj"));
@@ -142,11 +142,10 @@ TEST_F(ExportObj, FacesAreGroupedPerMaterialInFaceOrder) {
   add_face(p[0], p[1], p[2], white);
   add_face(p[1], p[3], p[2], red);
   add_face(p[2], p[1], p[0], white);
-  ASSERT_EQ(export_obj(project, "grouped"), 1);
+  ASSERT_TRUE(export_obj(project, "grouped"));
   const Lines obj = lines_of(read_text(in_dir("grouped.obj")));
-  EXPECT_EQ(Lines(obj.end() - 6, obj.end()),
-            (Lines{"usemtl Default Material", "usemtl Red", "f 2//2 4//4 3//3", "usemtl White",
-                   "f 1//1 2//2 3//3", "f 3//3 2//2 1//1"}));
+  EXPECT_EQ(Lines(obj.end() - 6, obj.end()), (Lines{"usemtl Default Material", "usemtl Red", "f 2//2 4//4 3//3",
+                                                    "usemtl White", "f 1//1 2//2 3//3", "f 3//3 2//2 1//1"}));
   const std::string mtl = read_text(in_dir("grouped.mtl"));
   EXPECT_NE(mtl.find("newmtl White\r\nKa 0.000000 0.000000 0.000000\r\nKd 0.996094 0.996094 0.996094\r\n"
                      "Ks 0.000000 0.000000 0.000000\r\nNs 0.000000\r\nmap_Kd photo 1.bmp\r\n\r\n"),
@@ -168,7 +167,7 @@ TEST_F(ExportObj, FacesAreGroupedPerMaterialInFaceOrder) {
   EXPECT_TRUE(white_seen);
 
   settings.use_textures = 0;
-  ASSERT_EQ(export_obj(project, "untextured"), 1);
+  ASSERT_TRUE(export_obj(project, "untextured"));
   EXPECT_EQ(read_text(in_dir("untextured.mtl")).find("map_Kd"), std::string::npos);
   EXPECT_EQ(read_with_assimp(in_dir("untextured.obj")).triangles.size(), 3u);
   white->texture_image = nullptr;
@@ -178,12 +177,12 @@ TEST_F(ExportObj, ABareNameGoesToTheProjectDirectoryAPathToItsDirectory) {
   add_point(0, 0, 0);
   const auto sub = dir / "sub";
   std::filesystem::create_directories(sub);
-  ASSERT_EQ(export_obj(project, (sub / "mesh").string()), 1);
+  ASSERT_TRUE(export_obj(project, (sub / "mesh").string()));
   EXPECT_TRUE(std::filesystem::exists(sub / "mesh.obj"));
   EXPECT_TRUE(std::filesystem::exists(sub / "mesh.mtl"));
   EXPECT_EQ(lines_of(read_text((sub / "mesh.obj").string()))[1], "mtllib mesh.mtl");
   // The other separator splits too.
-  ASSERT_EQ(export_obj(project, dir.string() + "\\win"), 1);
+  ASSERT_TRUE(export_obj(project, dir.string() + "\\win"));
   EXPECT_EQ(settings.base_name, "win");
   EXPECT_EQ(settings.base_directory, dir.string() + "\\");
   EXPECT_EQ(settings.export_base, dir.string() + "\\win");
@@ -192,8 +191,8 @@ TEST_F(ExportObj, ABareNameGoesToTheProjectDirectoryAPathToItsDirectory) {
 TEST_F(ExportObj, AFileThatCannotBeOpenedDoesNotStopTheOther) {
   add_point(0, 0, 0);
   std::filesystem::create_directories(in_dir("m.mtl.plenvista-part"));  // blocks the library's temporary file
-  EXPECT_EQ(export_obj(project, "m"), 0);
-  EXPECT_EQ(messages.shown, (std::vector<testing::Shown>{{"Cannot Open Export File", "Error"}}));
+  EXPECT_FALSE(export_obj(project, "m"));
+  EXPECT_EQ(messages.shown, (std::vector<test_support::Shown>{{"Cannot Open Export File", "Error"}}));
   EXPECT_FALSE(std::filesystem::exists(in_dir("m.mtl")));
   EXPECT_EQ(lines_of(read_text(in_dir("m.obj")))[1], "mtllib m.mtl");
   EXPECT_EQ(settings.mtl_name, "m.mtl");
@@ -203,8 +202,9 @@ TEST_F(ExportObj, AFailedWriteLeavesNoPartialFileAndSaysSo) {
   add_point(0, 0, 0);
   // A non-empty directory where the OBJ goes makes the final rename fail.
   std::filesystem::create_directories(in_dir("m.obj/inside"));
-  EXPECT_EQ(export_obj(project, "m"), 0);
-  EXPECT_EQ(messages.shown, (std::vector<testing::Shown>{{"Cannot write export file (" + in_dir("m.obj") + ")", "Error"}}));
+  EXPECT_FALSE(export_obj(project, "m"));
+  EXPECT_EQ(messages.shown,
+            (std::vector<test_support::Shown>{{"Cannot write export file (" + in_dir("m.obj") + ")", "Error"}}));
   EXPECT_TRUE(std::filesystem::is_directory(in_dir("m.obj")));
   EXPECT_FALSE(std::filesystem::exists(in_dir("m.obj.plenvista-part")));
   EXPECT_TRUE(std::filesystem::exists(in_dir("m.mtl")));
@@ -212,7 +212,7 @@ TEST_F(ExportObj, AFailedWriteLeavesNoPartialFileAndSaysSo) {
 
 TEST_F(ExportObjMirror, AnExportUnderADecimalCommaLocaleWritesTheSameBytes) {
   model.transform.scale = 1.25;
-  ASSERT_EQ(export_obj(project, "c"), 1);
+  ASSERT_TRUE(export_obj(project, "c"));
   const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8", "it_IT.UTF-8"};
   const char* switched = nullptr;
   for (const char* name : names) {
@@ -223,9 +223,9 @@ TEST_F(ExportObjMirror, AnExportUnderADecimalCommaLocaleWritesTheSameBytes) {
     std::setlocale(LC_ALL, "C");
   }
   if (!switched) GTEST_SKIP() << "no locale with a decimal comma is installed";
-  const int result = export_obj(project, "local");
+  const bool written = export_obj(project, "local");
   std::setlocale(LC_ALL, "C");
-  ASSERT_EQ(result, 1);
+  ASSERT_TRUE(written);
   const std::string c_text = read_text(in_dir("c.obj"));
   std::string local_text = read_text(in_dir("local.obj"));
   ASSERT_EQ(local_text.substr(0, 9), "g local\r\n");

@@ -60,8 +60,8 @@ class RecordNumbers {
   };
 
   std::size_t home(int id) const {
-    return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(id)) * 0x9E3779B97F4A7C15ull) >>
-                                    shift_);
+    return static_cast<std::size_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id)) * 0x9E3779B97F4A7C15ull) >> shift_);
   }
 
   // The first position for an id, creating its table entry.

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace plenvista;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   CameraModel camera;
   camera.notes = "before";
   const CameraModel before = camera;

@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace plenvista;
-  static CameraModel camera = testing::pinhole_camera();
+  static CameraModel camera = test_support::pinhole_camera();
   ProjectImage image;
   image.camera = &camera;
   image.centre_x = camera.centre_x;

@@ -10,11 +10,11 @@
 #include <iostream>
 #include <random>
 
+#include "base/binary_io.h"
+#include "fuzz/scene_inputs.h"
 #include "model/image_management.h"
 #include "model/layers_materials.h"
-#include "persistence/binary_io.h"
 #include "persistence/project_file.h"
-#include "fuzz/scene_inputs.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/image_search.h"
 #include "photogrammetry/projection.h"
@@ -38,9 +38,9 @@ struct BitmapSeed {
 };
 
 std::vector<BitmapSeed> bitmap_seeds() {
-  return {{"rgb24.bmp", 3, 2, 24, 0, 40},       {"top-down24.bmp", 2, -2, 24, 0, 40}, {"grey8.bmp", 5, 3, 8, 0, 40},
-          {"mono1.bmp", 9, 2, 1, 0, 40},        {"nibble4.bmp", 3, 3, 4, 0, 40},      {"rle8.bmp", 4, 2, 8, 1, 40},
-          {"fields32.bmp", 2, 2, 32, 3, 40},    {"core24.bmp", 2, 2, 24, 0, 12}};
+  return {{"rgb24.bmp", 3, 2, 24, 0, 40},    {"top-down24.bmp", 2, -2, 24, 0, 40}, {"grey8.bmp", 5, 3, 8, 0, 40},
+          {"mono1.bmp", 9, 2, 1, 0, 40},     {"nibble4.bmp", 3, 3, 4, 0, 40},      {"rle8.bmp", 4, 2, 8, 1, 40},
+          {"fields32.bmp", 2, 2, 32, 3, 40}, {"core24.bmp", 2, 2, 24, 0, 12}};
 }
 
 // A small Windows bitmap in the layout `seed` names, with made-up pixels.
@@ -103,8 +103,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path out = argv[1];
   std::filesystem::create_directories(out / "project");
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project(store, notifier, messages);
   auto write = [&](const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -142,10 +142,11 @@ int main(int argc, char** argv) {
   m.faces.insert(std::move(face));
   project.camera_file_name = "camera.cal";
   for (int version = 1; version <= 13; ++version)
-    write(out / "project" / ("v" + std::to_string(version) + ".op2"), testing::encode_project_version(project, version));
+    write(out / "project" / ("v" + std::to_string(version) + ".op2"),
+          test_support::encode_project_version(project, version));
 
   std::filesystem::create_directories(out / "camera_file");
-  CameraModel camera = testing::grid_camera(3, 4);
+  CameraModel camera = test_support::grid_camera(3, 4);
   camera.notes = "seed";
   if (!save_camera((out / "camera_file" / "small.cal").string(), camera, messages)) return 1;
 
@@ -154,11 +155,16 @@ int main(int argc, char** argv) {
 
   std::filesystem::create_directories(out / "grid");
   for (const auto& [name, grid, columns, rows] :
-       {std::tuple{"cells4x2.bin", testing::SyntheticGrid{128, 56, testing::evenly(12, 25, 5), testing::evenly(10, 22, 3)}, 4, 2},
-       std::tuple{"cells3x2-noisy.bin", testing::SyntheticGrid{96, 72, testing::evenly(10, 26, 4), testing::evenly(8, 26, 3)}, 3, 2}}) {
-    testing::SyntheticGrid g = grid;
+       {std::tuple{
+            "cells4x2.bin",
+            test_support::SyntheticGrid{128, 56, test_support::evenly(12, 25, 5), test_support::evenly(10, 22, 3)}, 4,
+            2},
+        std::tuple{"cells3x2-noisy.bin",
+                   test_support::SyntheticGrid{96, 72, test_support::evenly(10, 26, 4), test_support::evenly(8, 26, 3)},
+                   3, 2}}) {
+    test_support::SyntheticGrid g = grid;
     if (columns == 3) g.noise = 12;
-    const RgbImage photograph = testing::draw_grid(g);
+    const RgbImage photograph = test_support::draw_grid(g);
     fuzzing::GridInput input;
     input.width = g.width;
     input.height = g.height;
@@ -179,11 +185,12 @@ int main(int argc, char** argv) {
       {"beside-origin.bin", 4, {0, 0, 0}, {600, 400, 300}, {1500, 900, 2600}},
       {"amid-origin.bin", 8, {-400, -300, -200}, {400, 300, 200}, {-900, 700, 2400}}};
   for (const auto& [name, count, low, high, eye] : scenes) {
-    testing::SearchScene scene;
+    test_support::SearchScene scene;
     const Vec3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
-    scene.mark(testing::box_points(rng, count, low, high), pose_looking_at(eye, centre, {0, 1, 0}));
+    scene.mark(test_support::box_points(rng, count, low, high), pose_looking_at(eye, centre, {0, 1, 0}));
     std::vector<fuzzing::SearchPoint> points;
-    for (const ReferencePoint* r : scene.image.reference_points) points.push_back({r->world_position, r->image_position});
+    for (const ReferencePoint* r : scene.image.reference_points)
+      points.push_back({r->world_position, r->image_position});
     write(out / "search" / name, fuzzing::write_search_input(points));
   }
   return 0;

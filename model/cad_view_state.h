@@ -6,8 +6,8 @@
 
 #include <array>
 
+#include "base/vec3.h"
 #include "model/model_records.h"
-#include "model/vec3.h"
 #include "model/zoom_pan_state.h"
 
 namespace plenvista {

@@ -50,7 +50,7 @@ void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPo
     if (!holds_doomed) continue;
     for (int k = 0; k < picks.face_corner_count; ++k) {
       ModelPoint* c = picks.face_corners[static_cast<std::size_t>(k)];
-      if (c && !doomed(*c)) c->picked_for_face = 0;
+      if (c && !doomed(*c)) c->picked_for_face = false;
     }
     picks.face_corners = {};
     picks.face_corner_count = 0;
@@ -71,7 +71,7 @@ ModelPoint* add_point(Project& project, double x, double y, double z) {
   project.undo.begin_action(kAddPointAction);
   record_point(project.undo, UndoKind::AddPoint, *point, point->layer);
   project.undo.end_action();
-  project.changed = 1;
+  project.changed = true;
   return point;
 }
 
@@ -88,7 +88,7 @@ void edit_points(Project& project, double dx, double dy, double dz) {
   project.undo.end_action();
   // A moved point may enter or leave the buffer band: its mirror must follow.
   if (plane_set(model)) rebuild_mirror_lists(model);
-  project.changed = 1;
+  project.changed = true;
 }
 
 void delete_points(Project& project) {
@@ -96,12 +96,12 @@ void delete_points(Project& project) {
   UndoHistory& history = project.undo;
   history.begin_action(kDeletePointsAction);
   for (ModelFace* f : model.faces) {
-    f->delete_mark = 0;
+    f->delete_mark = false;
     for (const ModelPoint* c : f->corners)
-      if (c && c->selected) f->delete_mark = 1;
+      if (c && c->selected) f->delete_mark = true;
   }
-  for (TextureCoord* t : model.texture_coords) t->delete_mark = (t->point && t->point->selected) ? 1 : 0;
-  forget_point_picks(project.images(), [](const ModelPoint& p) { return p.selected != 0; });
+  for (TextureCoord* t : model.texture_coords) t->delete_mark = t->point && t->point->selected;
+  forget_point_picks(project.images(), [](const ModelPoint& p) { return p.selected; });
   if (project.single_selected && project.single_selected->selected) project.single_selected = nullptr;
 
   bool removed = false;
@@ -129,7 +129,7 @@ void delete_points(Project& project) {
   project.post(Notification::SelectionChanged, 0);
   rebuild_mirror_lists(model);
   history.end_action();
-  if (removed) project.changed = 1;
+  if (removed) project.changed = true;
 }
 
 ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, ModelPoint& third) {
@@ -139,7 +139,7 @@ ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, Mod
   created->id = model.new_id();
   created->corners = {&first, &second, &third};
   created->material = model.current_material;
-  created->shown = 1;
+  created->shown = true;
   ModelFace* face = model.faces.insert(std::move(created));
   if (plane_set(model)) build_mirror_face(model, *face);
   project.undo.begin_action(kAddFaceAction);
@@ -148,7 +148,7 @@ ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, Mod
   e.corner_ids = {first.id, second.id, third.id};
   e.material_id = face->material ? face->material->id : -1;
   project.undo.end_action();
-  project.changed = 1;
+  project.changed = true;
   return face;
 }
 
@@ -165,7 +165,7 @@ void delete_faces(Project& project) {
   }
   project.undo.end_action();
   rebuild_mirror_faces(model);
-  if (removed) project.changed = 1;
+  if (removed) project.changed = true;
 }
 
 void set_layer(Project& project) {
@@ -180,7 +180,7 @@ void set_layer(Project& project) {
   // Mirror points carry their point's layer; refresh them so that none keeps
   // a layer that may be deleted now that no point uses it.
   if (plane_set(model)) rebuild_mirror_lists(model);
-  project.changed = 1;
+  project.changed = true;
 }
 
 void set_material(Project& project) {
@@ -199,11 +199,11 @@ void set_material(Project& project) {
   // Likewise for the mirror faces' materials.
   rebuild_mirror_faces(model);
   for (ModelPoint* p : model.points) {
-    p->selected = 0;
-    p->picked_for_face = 0;
+    p->selected = false;
+    p->picked_for_face = false;
   }
   project.post(Notification::SelectionChanged, 0);
-  project.changed = 1;
+  project.changed = true;
 }
 
 TextureCoord* TextureSink::create(ModelPoint& point, double u, double v) {
@@ -231,9 +231,10 @@ void TextureSink::attach(ModelFace& face, const std::array<TextureCoord*, 3>& co
 void apply_texture(Project& project, const std::vector<Material*>& chosen, const TextureComputation& compute) {
   ModelData& model = project.model;
   // At most one new coordinate per point and textured material.
-  const auto textured = std::count_if(chosen.begin(), chosen.end(), [](const Material* m) { return m && m->texture_image; });
+  const auto textured =
+      std::count_if(chosen.begin(), chosen.end(), [](const Material* m) { return m && m->texture_image; });
   if (!project.has_ids_for(std::int64_t{model.points.count()} * textured)) return;
-  project.changed = 0;
+  project.changed = false;
   project.undo.begin_action(kApplyTextureAction);
   project.undo.record(UndoKind::ClearTextureCoords);
   for (ModelFace* f : model.faces) f->texture_coords = {};
@@ -243,13 +244,15 @@ void apply_texture(Project& project, const std::vector<Material*>& chosen, const
     if (material && material->texture_image) compute(*material, *material->texture_image, sink);
   rebuild_mirror_lists(model);
   project.undo.end_action();
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
 }
 
 void delete_command(Project& project) {
-  if (project.point_mode) delete_points(project);
-  else delete_faces(project);
+  if (project.point_mode)
+    delete_points(project);
+  else
+    delete_faces(project);
   ImageSet& images = project.images();
   if (images.calibration_mode && images.current) {
     IdList<ReferencePoint>& marks = images.current->reference_points;
@@ -257,8 +260,8 @@ void delete_command(Project& project) {
       if (marks.at(i)->selected) marks.remove_at(i);
     images.current->marks_changed = 1;
   }
-  project.changed = 1;
-  project.modified = 1;
+  project.changed = true;
+  project.modified = true;
   project.refresh_single_selection();
   project.post(Notification::ModelChanged);
 }

@@ -68,8 +68,7 @@ using TextureComputation = std::function<void(Material&, ProjectImage&, TextureS
 // Discards every texture coordinate, runs `compute` for each chosen material
 // that has a texture image, rebuilds the mirror lists and notes the change.
 // Undo brings back the earlier coordinates and attachments, redo the new ones.
-void apply_texture(Project& project, const std::vector<Material*>& chosen,
-                   const TextureComputation& compute);
+void apply_texture(Project& project, const std::vector<Material*>& chosen, const TextureComputation& compute);
 
 // The main window's Delete: points in point mode, else faces; in calibration
 // mode also the selected reference points of the current image (its

@@ -15,13 +15,13 @@
 namespace plenvista {
 namespace {
 
-using testing::snapshot;
-using DeletePoints = testing::EditFixture;
-using DeleteFaces = testing::EditFixture;
-using SetLayer = testing::EditFixture;
-using EditPoints = testing::EditFixture;
-using DeleteCommand = testing::EditFixture;
-using IdCounter = testing::EditFixture;
+using test_support::snapshot;
+using DeletePoints = test_support::EditFixture;
+using DeleteFaces = test_support::EditFixture;
+using SetLayer = test_support::EditFixture;
+using EditPoints = test_support::EditFixture;
+using DeleteCommand = test_support::EditFixture;
+using IdCounter = test_support::EditFixture;
 
 std::vector<UndoKind> kinds(const UndoAction& action) {
   std::vector<UndoKind> out;
@@ -41,7 +41,7 @@ TEST_F(DeletePoints, RecordsFacesThenThePointAndUndoRestoresBoth) {
   const int f1_id = f1->id;
   const int f2_id = f2->id;
   const int c_id = c->id;
-  const testing::ModelSnapshot before = snapshot(model);
+  const test_support::ModelSnapshot before = snapshot(model);
 
   select_only({c});
   delete_points(project);
@@ -50,7 +50,7 @@ TEST_F(DeletePoints, RecordsFacesThenThePointAndUndoRestoresBoth) {
   EXPECT_EQ(kinds(action), (std::vector<UndoKind>{UndoKind::DeleteFace, UndoKind::DeleteFace, UndoKind::DeletePoint}));
   EXPECT_EQ(model.points.count(), 3);
   EXPECT_EQ(model.faces.count(), 0);
-  EXPECT_EQ(project.changed, 1);
+  EXPECT_TRUE(project.changed);
 
   undo_command(project);
   EXPECT_EQ(snapshot(model), before);
@@ -68,7 +68,7 @@ TEST_F(DeletePoints, RemovesTheTextureCoordinatesOfThePointAndForgetsItsPicks) {
   ProjectImage* image = project.images().images.insert(std::make_unique<ProjectImage>());
   image->picking.face_corners = {b, a, nullptr};
   image->picking.face_corner_count = 2;
-  b->picked_for_face = 1;
+  b->picked_for_face = true;
   project.undo.begin_action("Apply Texture");
   TextureSink sink(project);
   sink.create(*a, 0.1, 0.2);
@@ -80,8 +80,8 @@ TEST_F(DeletePoints, RemovesTheTextureCoordinatesOfThePointAndForgetsItsPicks) {
   ASSERT_EQ(model.texture_coords.count(), 1);
   EXPECT_EQ(model.texture_coords.first(), kept);
   EXPECT_EQ(image->picking.face_corner_count, 0);
-  EXPECT_EQ(b->picked_for_face, 0);
-  EXPECT_EQ(notifier.posted.back(), (testing::Posted{Notification::SelectionChanged, 0}));
+  EXPECT_FALSE(b->picked_for_face);
+  EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::SelectionChanged, 0}));
 }
 
 TEST_F(DeleteFaces, NeedsAllThreeCornersSelected) {
@@ -119,7 +119,7 @@ void planar_texture(Material& material, ProjectImage&, TextureSink& sink) {
   }
 }
 
-struct Textured : testing::EditFixture {
+struct Textured : test_support::EditFixture {
   ProjectImage* image = nullptr;
   ModelPoint* a = nullptr;
   ModelPoint* b = nullptr;
@@ -149,7 +149,7 @@ TEST_F(SetMaterialTextured, UndoAndRedoKeepEachCornersOwnCoordinate) {
   select_only({a, b, c});
   set_material(project);
   EXPECT_EQ(face->material, other);
-  EXPECT_EQ(a->selected, 0);
+  EXPECT_FALSE(a->selected);
 
   auto check_corners = [&](Material* material) {
     ASSERT_EQ(model.faces.count(), 1);
@@ -171,13 +171,13 @@ TEST_F(ApplyTextureUndo, BringsBackTheEarlierCoordinatesAndAttachments) {
   apply_texture(project, {model.current_material}, planar_texture);
   ASSERT_EQ(model.texture_coords.count(), 3);
   EXPECT_EQ(project.undo.actions.last()->name, "Apply Texture");
-  EXPECT_EQ(project.modified, 1);
+  EXPECT_TRUE(project.modified);
 
   b->x = 7;  // so that the second application gives other coordinates
   project.undo.reset_baseline(model);
-  const testing::ModelSnapshot baseline = snapshot(model);
+  const test_support::ModelSnapshot baseline = snapshot(model);
   apply_texture(project, {model.current_material}, planar_texture);
-  const testing::ModelSnapshot second = snapshot(model);
+  const test_support::ModelSnapshot second = snapshot(model);
   ASSERT_NE(second, baseline);
 
   undo_command(project);
@@ -196,7 +196,7 @@ TEST_F(ApplyTextureUndo, SkipsMaterialsWithoutImageAndClearsTheOthers) {
   for (const TextureCoord* t : face->texture_coords) EXPECT_EQ(t, nullptr);
   undo_command(project);
   EXPECT_EQ(model.texture_coords.count(), 3);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
 }
 
 TEST_F(SetLayer, RecordsTheNewLayerAndUndoGivesBackTheOld) {
@@ -244,15 +244,15 @@ TEST_F(DeleteCommand, RemovesSelectedReferencePointsInCalibrationMode) {
   const int kept_id = image->reference_points.at(1)->id;
   ModelPoint* a = add_point(project, 0, 0, 0);
   select_only({a});
-  project.modified = 0;
+  project.modified = false;
   notifier.posted.clear();
   delete_command(project);
   EXPECT_EQ(model.points.count(), 0);
   ASSERT_EQ(image->reference_points.count(), 1);
   EXPECT_EQ(image->reference_points.first()->id, kept_id);
   EXPECT_EQ(image->marks_changed, 1);
-  EXPECT_EQ(project.modified, 1);
-  EXPECT_EQ(notifier.posted.back(), (testing::Posted{Notification::ModelChanged, 0}));
+  EXPECT_TRUE(project.modified);
+  EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::ModelChanged, 0}));
 }
 
 TEST_F(DeleteCommand, DeletesFacesOutsidePointMode) {
@@ -282,7 +282,7 @@ TEST_F(IdCounter, EditsAreRefusedOnceItIsUsedUp) {
   EXPECT_EQ(model.next_id, kMax);
   EXPECT_TRUE(messages.shown.empty());
 
-  const testing::ModelSnapshot before = snapshot(model);
+  const test_support::ModelSnapshot before = snapshot(model);
   const int actions = project.undo.actions.count();
   EXPECT_EQ(add_point(project, 2, 2, 2), nullptr);
   EXPECT_EQ(add_face(project, *a, *b, *c), nullptr);
@@ -295,7 +295,7 @@ TEST_F(IdCounter, EditsAreRefusedOnceItIsUsedUp) {
   EXPECT_EQ(project.images().images.count(), 0);
   EXPECT_EQ(model.next_id, kMax);
   ASSERT_EQ(messages.shown.size(), 5u);
-  EXPECT_EQ(messages.shown[0], (testing::Shown{kOutOfIdsMessage, "Error"}));
+  EXPECT_EQ(messages.shown[0], (test_support::Shown{kOutOfIdsMessage, "Error"}));
 
   // A face from before, mirrored after the counter ran out.
   model.next_id = kMax - 1;
@@ -314,7 +314,7 @@ TEST_F(IdCounter, EditsAreRefusedOnceItIsUsedUp) {
   EXPECT_EQ(model.points.count(), points);
   EXPECT_EQ(model.transform.mirror_plane, MirrorPlane::X);
   EXPECT_EQ(messages.shown.size(), 6u);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
 }
 
 }  // namespace

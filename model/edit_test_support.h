@@ -15,7 +15,7 @@
 #include "model/project.h"
 #include "testing/recorders.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct EditFixture : ::testing::Test {
   MemorySettingsStore store;
@@ -25,21 +25,21 @@ struct EditFixture : ::testing::Test {
   ModelData& model = project.model;
 
   void select_only(std::initializer_list<ModelPoint*> points) {
-    for (ModelPoint* p : model.points) p->selected = 0;
-    for (ModelPoint* p : points) p->selected = 1;
+    for (ModelPoint* p : model.points) p->selected = false;
+    for (ModelPoint* p : points) p->selected = true;
   }
 };
 
 struct ModelSnapshot {
-  std::vector<std::tuple<int, double, double, double, int>> points;  // id, x, y, z, layer id
-  std::vector<std::tuple<int, double, double, int>> texture_coords;  // id, u, v, point id
+  std::vector<std::tuple<int, double, double, double, int>> points;                 // id, x, y, z, layer id
+  std::vector<std::tuple<int, double, double, int>> texture_coords;                 // id, u, v, point id
   std::vector<std::tuple<int, int, std::array<int, 3>, std::array<int, 3>>> faces;  // id, material, corners, coords
   friend bool operator==(const ModelSnapshot&, const ModelSnapshot&) = default;
 };
 
 inline void PrintTo(const ModelSnapshot& s, std::ostream* out) {
-  *out << s.points.size() << " points, " << s.texture_coords.size() << " texture coordinates, "
-       << s.faces.size() << " faces";
+  *out << s.points.size() << " points, " << s.texture_coords.size() << " texture coordinates, " << s.faces.size()
+       << " faces";
 }
 
 inline int id_or_none(const auto* record) { return record ? record->id : -1; }
@@ -69,9 +69,9 @@ bool sorted_by_id(const IdList<T>& list) {
 
 // The first broken invariant, or empty.
 inline std::string broken_invariant(const ModelData& m) {
-  if (!sorted_by_id(m.points) || !sorted_by_id(m.faces) || !sorted_by_id(m.texture_coords) ||
-      !sorted_by_id(m.layers) || !sorted_by_id(m.materials) || !sorted_by_id(m.mirror_points) ||
-      !sorted_by_id(m.mirror_faces) || !sorted_by_id(m.mirror_texture_coords))
+  if (!sorted_by_id(m.points) || !sorted_by_id(m.faces) || !sorted_by_id(m.texture_coords) || !sorted_by_id(m.layers) ||
+      !sorted_by_id(m.materials) || !sorted_by_id(m.mirror_points) || !sorted_by_id(m.mirror_faces) ||
+      !sorted_by_id(m.mirror_texture_coords))
     return "a list is out of id order";
   for (const ModelPoint* p : m.points)
     if (!p->layer || !m.layers.contains(p->layer)) return "point " + std::to_string(p->id) + " has no listed layer";
@@ -86,7 +86,8 @@ inline std::string broken_invariant(const ModelData& m) {
     }
   }
   for (const TextureCoord* t : m.texture_coords)
-    if (t->point && !m.points.contains(t->point)) return "texture coordinate " + std::to_string(t->id) + " lost its point";
+    if (t->point && !m.points.contains(t->point))
+      return "texture coordinate " + std::to_string(t->id) + " lost its point";
   for (const ModelFace* f : m.mirror_faces)
     for (const ModelPoint* c : f->corners)
       if (!c || (!m.points.contains(c) && !m.mirror_points.contains(c))) return "a mirror face has a stale corner";
@@ -101,4 +102,4 @@ inline std::string broken_invariant(const ModelData& m) {
   return {};
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

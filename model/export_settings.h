@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 
 struct ExportSettings {
-  Vec3 origin_offset;   // copied from the transform at the start of every export
-  double scale = 1.0;   // likewise
+  Vec3 origin_offset;  // copied from the transform at the start of every export
+  double scale = 1.0;  // likewise
   int use_textures = 1;
   int write_templates = 0;
   int use_mirror = 1;
@@ -27,7 +27,7 @@ struct ExportSettings {
   std::string base_name;                     // working text
   std::string base_directory;                // working text
   std::optional<std::string> mtl_name;
-  std::string obj_path;                      // working text
+  std::string obj_path;  // working text
 };
 
 }  // namespace plenvista

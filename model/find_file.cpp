@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "persistence/file_io.h"
+#include "base/file_io.h"
 
 namespace plenvista {
 
@@ -79,8 +79,7 @@ std::string directory_for_entry(std::string_view entry, std::string_view project
   return path.text();
 }
 
-std::optional<std::string> find_file_along_directories(std::string_view directories,
-                                                       std::string_view project_directory,
+std::optional<std::string> find_file_along_directories(std::string_view directories, std::string_view project_directory,
                                                        std::string_view file_name) {
   std::size_t begin = 0;
   while (begin <= directories.size()) {

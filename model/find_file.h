@@ -25,8 +25,7 @@ namespace plenvista {
 // one list entry names.
 std::string directory_for_entry(std::string_view entry, std::string_view project_directory);
 
-std::optional<std::string> find_file_along_directories(std::string_view directories,
-                                                       std::string_view project_directory,
+std::optional<std::string> find_file_along_directories(std::string_view directories, std::string_view project_directory,
                                                        std::string_view file_name);
 
 }  // namespace plenvista

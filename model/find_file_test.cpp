@@ -29,7 +29,7 @@ TEST(DirectoryForEntry, UntitledProjectStartsFromTheWorkingDirectory) {
 }
 
 TEST(FindFileAlongDirectories, FirstOpenableEntryWins) {
-  testing::TempDir tmp;
+  test_support::TempDir tmp;
   const std::string project = tmp.dir("models/house");
   const std::string camera = tmp.write("camera/c.cal", "cal");
   const std::string absolute = tmp.write("abs/c.cal", "cal");
@@ -46,7 +46,7 @@ TEST(FindFileAlongDirectories, FirstOpenableEntryWins) {
 }
 
 TEST(FindFileAlongDirectories, SkipsADirectoryOfThatName) {
-  testing::TempDir tmp;
+  test_support::TempDir tmp;
   const std::string project = tmp.dir("p");
   tmp.write("p/c.cal/inner", "x");
   const std::string file = tmp.write("q/c.cal", "cal");

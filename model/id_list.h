@@ -103,8 +103,10 @@ class IdList {
       const int mid = lo + (hi - lo) / 2;
       const int mid_id = id_at(mid);
       if (mid_id == id) return {S::Found, mid};
-      if (mid_id < id) lo = mid;
-      else hi = mid;
+      if (mid_id < id)
+        lo = mid;
+      else
+        hi = mid;
     }
     return {S::NotFound, hi};
   }
@@ -152,8 +154,7 @@ class IdList {
 
   // Re-sorts the used slots by ascending id (stable), after ids were exchanged.
   void sort_by_id() {
-    std::stable_sort(slots_.begin(), slots_.begin() + count_,
-                     [](const T* a, const T* b) { return a->id < b->id; });
+    std::stable_sort(slots_.begin(), slots_.begin() + count_, [](const T* a, const T* b) { return a->id < b->id; });
   }
 
  private:
@@ -170,8 +171,10 @@ class IdList {
       const int mid = lo + (hi - lo) / 2;
       const int mid_id = id_at(mid);
       if (mid_id == id) return mid;
-      if (mid_id < id) lo = mid;
-      else hi = mid;
+      if (mid_id < id)
+        lo = mid;
+      else
+        hi = mid;
     }
     return hi;
   }

@@ -15,27 +15,27 @@ ProjectImage* add_image(Project& project, std::unique_ptr<ProjectImage> image) {
   ProjectImage* added = set.images.insert(std::move(image));
   if (set.images.count() == 1) {
     set.current = added;
-    project.changed = 1;
+    project.changed = true;
   }
   project.post(Notification::ImagesChanged);
   return added;
 }
 
-int remove_current_image(Project& project) {
+bool remove_current_image(Project& project) {
   ImageSet& set = project.images();
   ProjectImage* current = set.current;
-  if (!current) return 0;
+  if (!current) return false;
   const auto& materials = project.model.materials;
   if (std::any_of(materials.begin(), materials.end(), [&](const Material* m) { return m->texture_image == current; }))
-    return 0;
+    return false;
   for (ProjectImage* image : set.images)
     if (image->partner == current) image->partner = image;
   set.images.remove_at(set.images.index_of(current));
   set.current = set.images.first();
   project.post(Notification::ImagesChanged);
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
-  return 1;
+  return true;
 }
 
 ProjectImage* first_image_ready_for_search(const ImageSet& images) {

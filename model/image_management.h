@@ -15,11 +15,11 @@ namespace plenvista {
 // when the project has no id left (Project::has_ids_for).
 ProjectImage* add_image(Project& project, std::unique_ptr<ProjectImage> image);
 
-// Refused (0) when there is no current image or a material uses it as its
+// Refused (false) when there is no current image or a material uses it as its
 // texture. Otherwise images partnered with it become their own partners, it
 // is removed, the first remaining image becomes current, ImagesChanged is
-// posted and the change noted. Returns 1.
-int remove_current_image(Project& project);
+// posted and the change noted. Returns true.
+bool remove_current_image(Project& project);
 
 // The first image in list order whose `marks_changed` is set and which has
 // more than 3 reference points, or null.

@@ -9,8 +9,8 @@ namespace {
 
 struct Images : ::testing::Test {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
 
   ProjectImage* add(const std::string& description) {
@@ -42,7 +42,7 @@ TEST_F(AddImage, FirstImageBecomesCurrentWithTheCameraCentre) {
 TEST_F(RemoveCurrentImage, RefusedWhileAMaterialUsesItAsTexture) {
   ProjectImage* a = add("a");
   project.model.materials.first()->texture_image = a;
-  EXPECT_EQ(remove_current_image(project), 0);
+  EXPECT_FALSE(remove_current_image(project));
   EXPECT_EQ(project.images().images.count(), 1);
 }
 
@@ -52,15 +52,15 @@ TEST_F(RemoveCurrentImage, PartnersBecomeTheirOwnAndFirstRemainingIsCurrent) {
   ProjectImage* c = add("c");
   b->partner = a;
   c->partner = a;
-  EXPECT_EQ(remove_current_image(project), 1);
+  EXPECT_TRUE(remove_current_image(project));
   EXPECT_EQ(b->partner, b);
   EXPECT_EQ(c->partner, c);
   EXPECT_EQ(project.images().current, b);
-  EXPECT_EQ(project.modified, 1);
+  EXPECT_TRUE(project.modified);
   remove_current_image(project);
   remove_current_image(project);
   EXPECT_EQ(project.images().current, nullptr);
-  EXPECT_EQ(remove_current_image(project), 0);
+  EXPECT_FALSE(remove_current_image(project));
 }
 
 TEST_F(FirstImageReadyForSearch, NeedsMarksChangedAndFourReferencePoints) {

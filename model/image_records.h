@@ -8,13 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "base/text.h"
+#include "base/vec3.h"
+#include "model/camera_model.h"
+#include "model/camera_pose.h"
 #include "model/id_list.h"
 #include "model/model_records.h"
-#include "model/text.h"
-#include "model/vec3.h"
 #include "model/zoom_pan_state.h"
-#include "photogrammetry/camera_model.h"
-#include "photogrammetry/camera_pose.h"
 
 namespace plenvista {
 
@@ -25,7 +25,7 @@ struct ReferencePoint {
   Point2 image_position;      // marked pixel minus the image centre
   Point2 projected_position;  // where the last search's pose projects it, centre-relative
   int outlier = 0;            // error above 15 after the last search
-  int selected = 0;           // never saved
+  bool selected = false;      // never saved
 };
 
 // Working values of the camera position search, never saved.

@@ -5,10 +5,10 @@
 
 #include <optional>
 
+#include "base/vec3.h"
+#include "model/camera_model.h"
 #include "model/id_list.h"
 #include "model/image_records.h"
-#include "model/vec3.h"
-#include "photogrammetry/camera_model.h"
 
 namespace plenvista {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/text.h"
+#include "base/text.h"
 
 namespace plenvista {
 
@@ -22,22 +22,22 @@ Layer* add_layer(Project& project, const std::string& name, Colour colour) {
   layer->id = model.new_id();
   layer->name = name;
   set_layer_colour(*layer, colour);
-  project.changed = 1;
+  project.changed = true;
   return model.layers.insert(std::move(layer));
 }
 
-int delete_layer(Project& project, int slot) {
+bool delete_layer(Project& project, int slot) {
   ModelData& model = project.model;
   Layer* layer = model.layers.at(slot);
-  if (!layer || model.layers.count() == 1) return 0;
+  if (!layer || model.layers.count() == 1) return false;
   if (std::any_of(model.points.begin(), model.points.end(), [&](const ModelPoint* p) { return p->layer == layer; }))
-    return 0;
+    return false;
   model.visible_layers.remove_at(model.visible_layers.index_of(layer));
   const bool was_current = model.current_layer == layer;
   model.layers.remove_at(slot);
   if (was_current) model.current_layer = model.layers.first();
-  project.changed = 1;
-  return 1;
+  project.changed = true;
+  return true;
 }
 
 void set_layer_colour(Layer& layer, Colour colour) { layer.colour = colour; }
@@ -48,22 +48,22 @@ Material* add_material(Project& project, const std::string& name) {
   auto material = std::make_unique<Material>();
   material->id = model.new_id();
   material->name = name;
-  project.changed = 1;
+  project.changed = true;
   return model.materials.insert(std::move(material));
 }
 
-int delete_material(Project& project, int slot) {
+bool delete_material(Project& project, int slot) {
   ModelData& model = project.model;
   Material* material = model.materials.at(slot);
-  if (!material || model.materials.count() == 1) return 0;
+  if (!material || model.materials.count() == 1) return false;
   if (std::any_of(model.faces.begin(), model.faces.end(), [&](const ModelFace* f) { return f->material == material; }))
-    return 0;
+    return false;
   model.visible_materials.remove_at(model.visible_materials.index_of(material));
   const bool was_current = model.current_material == material;
   model.materials.remove_at(slot);
   if (was_current) model.current_material = model.materials.first();
-  project.changed = 1;
-  return 1;
+  project.changed = true;
+  return true;
 }
 
 }  // namespace plenvista

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
 #include "model/project.h"
 
 namespace plenvista {
@@ -15,16 +15,16 @@ namespace plenvista {
 // A new layer (attributes 0 and 1), appended to the layers but not to the
 // visible layers. Null when a layer of that name exists or no id is left.
 Layer* add_layer(Project& project, const std::string& name, Colour colour);
-// 0 when the slot is out of range, it is the only layer, or a point uses it.
+// False when the slot is out of range, it is the only layer, or a point uses it.
 // A deleted current layer is replaced by the first layer.
-int delete_layer(Project& project, int slot);
+bool delete_layer(Project& project, int slot);
 void set_layer_colour(Layer& layer, Colour colour);
 
 // A new material with every colour 0 and no texture. Null when the name
 // exists or no id is left.
 Material* add_material(Project& project, const std::string& name);
-// 0 when the slot is out of range, it is the only material, or a face uses it.
+// False when the slot is out of range, it is the only material, or a face uses it.
 // A deleted current material is replaced by the first material.
-int delete_material(Project& project, int slot);
+bool delete_material(Project& project, int slot);
 
 }  // namespace plenvista

@@ -9,8 +9,8 @@ namespace {
 
 struct LayersMaterials : ::testing::Test {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
   ModelData& m = project.model;
 
@@ -34,7 +34,7 @@ TEST_F(AddLayer, RefusesANameThatDiffersOnlyInCase) {
 }
 
 TEST_F(AddLayer, AppendsWithNewIdButNotVisible) {
-  project.changed = 0;
+  project.changed = false;
   Layer* layer = add_layer(project, "Roof", 0x00FF00);
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(layer->id, 2);
@@ -42,7 +42,7 @@ TEST_F(AddLayer, AppendsWithNewIdButNotVisible) {
   EXPECT_EQ(layer->attribute2, 1);
   EXPECT_EQ(layer->pen(), (Pen{0x00FF00u, 2}));
   EXPECT_FALSE(m.visible_layers.contains(layer));
-  EXPECT_EQ(project.changed, 1);
+  EXPECT_TRUE(project.changed);
   set_layer_colour(*layer, 0x0000FF);
   EXPECT_EQ(layer->pen().colour, 0x0000FFu);
 }
@@ -54,11 +54,11 @@ TEST_F(AddLayer, EleventhLayerGrowsTheListToTwentySlots) {
 }
 
 TEST_F(DeleteLayer, RefusesTheOnlyLayerOutOfRangeAndUsedLayers) {
-  EXPECT_EQ(delete_layer(project, 0), 0);
-  EXPECT_EQ(delete_layer(project, 5), 0);
+  EXPECT_FALSE(delete_layer(project, 0));
+  EXPECT_FALSE(delete_layer(project, 5));
   Layer* used = add_layer(project, "Used", 0);
   add_point(used);
-  EXPECT_EQ(delete_layer(project, m.layers.index_of(used)), 0);
+  EXPECT_FALSE(delete_layer(project, m.layers.index_of(used)));
   EXPECT_EQ(m.layers.count(), 2);
 }
 
@@ -66,7 +66,7 @@ TEST_F(DeleteLayer, CurrentLayerIsReplacedByTheFirst) {
   Layer* extra = add_layer(project, "Extra", 0);
   m.current_layer = extra;
   m.visible_layers.insert(extra);
-  EXPECT_EQ(delete_layer(project, 1), 1);
+  EXPECT_TRUE(delete_layer(project, 1));
   EXPECT_EQ(m.current_layer, m.layers.first());
   EXPECT_EQ(m.visible_layers.count(), 1);  // no visible entry points at the deleted layer
 }
@@ -80,10 +80,10 @@ TEST_F(DeleteMaterial, CurrentMaterialIsReplacedByTheFirstAndUsedOnesStay) {
   ModelPoint* p = add_point(m.current_layer);
   f->corners = {p, p, p};
   m.faces.insert(std::move(f));
-  EXPECT_EQ(delete_material(project, 0), 0);
-  EXPECT_EQ(delete_material(project, 1), 1);
+  EXPECT_FALSE(delete_material(project, 0));
+  EXPECT_TRUE(delete_material(project, 1));
   EXPECT_EQ(m.current_material, m.materials.first());
-  EXPECT_EQ(delete_material(project, 0), 0);  // the only material
+  EXPECT_FALSE(delete_material(project, 0));  // the only material
 }
 
 TEST_F(DeleteMaterial, IdsAfterDeletionsAreNeverReused) {

@@ -8,9 +8,12 @@ namespace {
 
 double& axis_ref(ModelPoint& p, MirrorPlane axis) {
   switch (axis) {
-    case MirrorPlane::Y: return p.y;
-    case MirrorPlane::Z: return p.z;
-    default: return p.x;
+    case MirrorPlane::Y:
+      return p.y;
+    case MirrorPlane::Z:
+      return p.z;
+    default:
+      return p.x;
   }
 }
 
@@ -49,7 +52,7 @@ void build_mirror_face(ModelData& model, const ModelFace& face) {
   auto mirror = std::make_unique<ModelFace>();
   mirror->id = model.new_id();
   mirror->material = face.material;
-  mirror->shown = 1;
+  mirror->shown = true;
   static constexpr std::size_t kOrder[3] = {0, 2, 1};
   for (std::size_t k = 0; k < 3; ++k) {
     ModelPoint* corner = face.corners[kOrder[k]];

@@ -8,9 +8,9 @@
 namespace plenvista {
 namespace {
 
-using BuildMirrorPoint = testing::EditFixture;
-using BuildMirrorFace = testing::EditFixture;
-using RebuildMirrorLists = testing::EditFixture;
+using BuildMirrorPoint = test_support::EditFixture;
+using BuildMirrorFace = test_support::EditFixture;
+using RebuildMirrorLists = test_support::EditFixture;
 
 TEST_F(BuildMirrorPoint, MirrorsOutsideTheBufferBandOnly) {
   model.transform.mirror_plane = MirrorPlane::X;
@@ -103,7 +103,7 @@ TEST_F(RebuildMirrorLists, AdvancesTheCounterPerFaceOnlyWithAPlane) {
   EXPECT_EQ(model.next_id, before + 4);
   EXPECT_EQ(model.mirror_points.count(), 3);
   EXPECT_EQ(model.mirror_faces.count(), 2);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
 }
 
 }  // namespace

@@ -31,24 +31,24 @@ void ModelData::clear() {
 
 namespace {
 
-void refresh_points_and_faces(const ModelData& model, const IdList<ModelPoint>& points,
-                              const IdList<ModelFace>& faces, bool set_face_shown) {
+void refresh_points_and_faces(const ModelData& model, const IdList<ModelPoint>& points, const IdList<ModelFace>& faces,
+                              bool set_face_shown) {
   for (ModelPoint* p : points) {
-    p->shown = 0;
-    p->used_by_face = 0;
-    p->on_visible_layer = (p->layer && model.visible_layers.find(p->layer->id)) ? 1 : 0;
+    p->shown = false;
+    p->used_by_face = false;
+    p->on_visible_layer = p->layer && model.visible_layers.find(p->layer->id);
   }
   for (ModelFace* f : faces) {
     for (ModelPoint* c : f->corners)
-      if (c) c->used_by_face = 1;
+      if (c) c->used_by_face = true;
     const bool visible = f->material && model.visible_materials.find(f->material->id);
-    if (set_face_shown) f->shown = visible ? 1 : 0;
+    if (set_face_shown) f->shown = visible;
     if (visible)
       for (ModelPoint* c : f->corners)
-        if (c && c->on_visible_layer) c->shown = 1;
+        if (c && c->on_visible_layer) c->shown = true;
   }
   for (ModelPoint* p : points)
-    if (!p->used_by_face && p->on_visible_layer) p->shown = 1;
+    if (!p->used_by_face && p->on_visible_layer) p->shown = true;
 }
 
 }  // namespace

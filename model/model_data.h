@@ -13,11 +13,11 @@
 #include <limits>
 #include <string>
 
-#include "model/colour.h"
+#include "base/colour.h"
+#include "base/text.h"
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"
-#include "model/text.h"
 
 namespace plenvista {
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <string>
 
-#include "model/colour.h"
-#include "model/text.h"
-#include "model/vec3.h"
+#include "base/colour.h"
+#include "base/text.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 
@@ -26,14 +26,14 @@ struct ModelPoint {
   double x = 0.0;
   double y = 0.0;
   double z = 0.0;
-  int reserved = 0;          // copied by the undo baseline, never saved
-  int selected = 0;
-  int picked_for_face = 0;   // one of the corners being picked for a new face
-  int shown = 0;             // derived by the visibility refresh
-  int on_visible_layer = 0;  // derived
-  int used_by_face = 0;      // derived
-  Layer* layer = nullptr;    // never null for a point in the points list
-  Vec3 normal;               // the exporters' vertex normal, never saved
+  int reserved = 0;  // copied by the undo baseline, never saved
+  bool selected = false;
+  bool picked_for_face = false;   // one of the corners being picked for a new face
+  bool shown = false;             // derived by the visibility refresh
+  bool on_visible_layer = false;  // derived
+  bool used_by_face = false;      // derived
+  Layer* layer = nullptr;         // never null for a point in the points list
+  Vec3 normal;                    // the exporters' vertex normal, never saved
 
   Vec3 position() const { return {x, y, z}; }
 };
@@ -44,15 +44,15 @@ struct ModelFace {
   std::array<ModelPoint*, 3> corners{};
   std::array<TextureCoord*, 3> texture_coords{};  // per corner, null until texture is applied
   Material* material = nullptr;                   // never null
-  int delete_mark = 0;                            // used only during point deletion
+  bool delete_mark = false;                       // used only during point deletion
   Vec3 normal;                                    // the exporters' face normal, never saved
-  int shown = 1;                                  // derived
+  bool shown = true;                              // derived
 };
 
 // The texture position of one model point in its material's photograph.
 struct TextureCoord {
   int id = 0;
-  int delete_mark = 0;
+  bool delete_mark = false;
   double u = 0.0;
   double v = 0.0;
   ModelPoint* point = nullptr;
@@ -75,7 +75,7 @@ struct Material {
   double attribute = 0.0;  // saved and loaded
   Colour specular_colour = 0;
   Colour emissive_colour = 0;
-  StoredText name = "";    // unique within the project, compared without letter case
+  StoredText name = "";  // unique within the project, compared without letter case
   ProjectImage* texture_image = nullptr;
 };
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "model/layers_materials.h"
 #include "model/mirror.h"
-#include "model/text.h"
 
 namespace plenvista {
 
@@ -32,7 +32,7 @@ void Project::apply_defaults() {
   model.transform = ProjectTransform{0, {}, 4.0, 1.0, MirrorPlane::None};
   rebuild_mirror_lists(model);
   model.show_mirror_points = 0;
-  changed = 1;
+  changed = true;
   post(Notification::ImagesChanged);
 }
 
@@ -57,8 +57,8 @@ void Project::new_project() {
   apply_defaults();
   load_preferences();
   post(Notification::ImagesChanged);
-  changed = 1;
-  modified = 0;
+  changed = true;
+  modified = false;
 }
 
 void Project::set_path(const std::string& new_path) {
@@ -73,11 +73,11 @@ void Project::set_path(const std::string& new_path) {
 }
 
 void Project::note_change() {
-  if (changed != 1) return;
-  modified = 1;
+  if (!changed) return;
+  modified = true;
   refresh_single_selection();
   post(Notification::ModelChanged);
-  changed = 0;
+  changed = false;
 }
 
 bool Project::has_ids_for(std::int64_t count) {
@@ -112,24 +112,24 @@ void Project::refresh_single_selection() {
 
 void Project::clear_selection() {
   for (ModelPoint* p : model.points) {
-    p->selected = 0;
-    p->picked_for_face = 0;
+    p->selected = false;
+    p->picked_for_face = false;
   }
   post(Notification::SelectionChanged, 0);
-  changed = 1;
+  changed = true;
 }
 
 void Project::toggle_selection(int slot) {
   if (ModelPoint* p = model.points.at(slot)) {
-    p->selected = p->selected ? 0 : 1;
-    changed = 1;
+    p->selected = !p->selected;
+    changed = true;
   }
 }
 
-void Project::set_selection(int slot, int value) {
+void Project::set_selection(int slot, bool value) {
   if (ModelPoint* p = model.points.at(slot)) {
     p->selected = value;
-    changed = 1;
+    changed = true;
   }
 }
 

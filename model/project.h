@@ -8,7 +8,8 @@
 // object, so holders may keep a reference for the program's lifetime.
 //
 // `changed` is set by every edit; Note change turns it into `modified` and
-// posts ModelChanged. Save clears `modified`.
+// posts ModelChanged. Save clears `modified`. Both are flags held in memory
+// only.
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "base/settings_store.h"
 #include "model/cad_view_state.h"
 #include "model/export_settings.h"
 #include "model/image_set.h"
@@ -23,7 +25,6 @@
 #include "model/notifications.h"
 #include "model/undo_history.h"
 #include "model/user_messages.h"
-#include "persistence/settings_store.h"
 
 namespace plenvista {
 
@@ -35,9 +36,8 @@ struct CursorPosition {
   double window_y = 0.0;
 };
 
-inline constexpr int kProjectFileMagic = 53;
-inline constexpr int kProjectFileVersion = 13;
-inline constexpr const char* kOutOfIdsMessage = "This project has used up its record ids: nothing more can be added to it";
+inline constexpr const char* kOutOfIdsMessage =
+    "This project has used up its record ids: nothing more can be added to it";
 
 struct Project {
   // Create: the defaults and the preferences from the store.
@@ -48,11 +48,11 @@ struct Project {
   CursorPosition cursor;
   ModelPoint* single_selected = nullptr;
   ModelPoint single_selected_transformed;
-  int changed = 0;
+  bool changed = false;
   int point_mode = 1;
   int select_mode = 0;
   int cad_page_shown = 0;
-  int modified = 0;
+  bool modified = false;
   std::unique_ptr<ImageSet> image_set = std::make_unique<ImageSet>();
   ExportSettings export_settings;
   UndoHistory undo;
@@ -63,9 +63,7 @@ struct Project {
   std::optional<std::string> path;
   std::string directory;  // up to and including the last separator; empty while untitled
   std::string file_name;
-  int file_magic = kProjectFileMagic;
-  std::string file_signature = "PLEN";
-  int file_version = kProjectFileVersion;
+  int file_version = 0;  // of the file last opened or saved; 0 before either
   std::optional<std::string> camera_file_name;
   std::optional<std::string> camera_file_path;
   Notifier& notifier;
@@ -82,8 +80,8 @@ struct Project {
   // file name; without a separator the whole path is the file name and the
   // directory is left as it was.
   void set_path(const std::string& new_path);
-  // If `changed`: `modified` 1, refresh the single selection, post
-  // ModelChanged, `changed` 0.
+  // If `changed`: `modified` set, refresh the single selection, post
+  // ModelChanged, `changed` cleared.
   void note_change();
   // Whether `count` more ids can be given. When not, tells the user
   // (kOutOfIdsMessage, caption "Error") and the edit asking is refused.
@@ -94,7 +92,7 @@ struct Project {
   void clear_selection();
   // Toggle or set the selected flag of the point at a slot; out of range ignored.
   void toggle_selection(int slot);
-  void set_selection(int slot, int value);
+  void set_selection(int slot, bool value);
 
  private:
   void apply_defaults();

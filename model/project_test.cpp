@@ -9,12 +9,12 @@
 namespace plenvista {
 namespace {
 
-using testing::Posted;
+using test_support::Posted;
 
 struct ProjectFixture : ::testing::Test {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
 };
 
 using ProjectCreate = ProjectFixture;
@@ -50,8 +50,8 @@ TEST_F(ProjectCreate, HasTheDefaultLayerAndMaterial) {
   EXPECT_EQ(m.points.count(), 0);
   EXPECT_EQ(project.images().images.count(), 0);
   EXPECT_EQ(m.image_directories, ".;");
-  EXPECT_EQ(project.changed, 1);
-  EXPECT_EQ(project.modified, 0);
+  EXPECT_TRUE(project.changed);
+  EXPECT_FALSE(project.modified);
   EXPECT_EQ(project.point_mode, 1);
   EXPECT_FALSE(project.path.has_value());
   EXPECT_EQ(notifier.posted, (std::vector<Posted>{{Notification::ImagesChanged, 0}}));
@@ -75,15 +75,15 @@ TEST_F(ProjectNew, ClearsToDefaultsWithOrWithoutStoredDirectories) {
   add_layer(project, "Extra", 1);
   project.model.image_directories = "somewhere";
   project.set_path("/tmp/a/b.op2");
-  project.modified = 1;
+  project.modified = true;
   project.new_project();
   EXPECT_EQ(project.model.layers.count(), 1);
   EXPECT_EQ(project.model.next_id, 2);
   EXPECT_EQ(project.model.image_directories, ".;");
   EXPECT_FALSE(project.path.has_value());
   EXPECT_EQ(project.directory, "");
-  EXPECT_EQ(project.changed, 1);
-  EXPECT_EQ(project.modified, 0);
+  EXPECT_TRUE(project.changed);
+  EXPECT_FALSE(project.modified);
   EXPECT_EQ(project.undo.position, 0);
 
   store.write_text("MainDirs", "x;y");
@@ -117,10 +117,10 @@ TEST_F(ProjectSetPath, SplitsAtEitherSeparator) {
 TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
   Project project(store, notifier, messages);
   notifier.posted.clear();
-  project.changed = 0;
+  project.changed = false;
   project.note_change();
   EXPECT_TRUE(notifier.posted.empty());
-  EXPECT_EQ(project.modified, 0);
+  EXPECT_FALSE(project.modified);
 
   auto p = std::make_unique<ModelPoint>();
   p->id = project.model.new_id();
@@ -129,10 +129,10 @@ TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
   project.model.points.insert(std::move(p));
   project.model.transform.origin_offset = {1.0, 2.0, 3.0};
   project.model.transform.scale = 2.0;
-  project.set_selection(0, 1);
+  project.set_selection(0, true);
   project.note_change();
-  EXPECT_EQ(project.modified, 1);
-  EXPECT_EQ(project.changed, 0);
+  EXPECT_TRUE(project.modified);
+  EXPECT_FALSE(project.changed);
   EXPECT_EQ(notifier.posted,
             (std::vector<Posted>{{Notification::SelectionChanged, 1}, {Notification::ModelChanged, 0}}));
   ASSERT_NE(project.single_selected, nullptr);
@@ -150,10 +150,10 @@ TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
 
 TEST_F(ProjectNoteChange, SelectionSlotsOutOfRangeAreIgnored) {
   Project project(store, notifier, messages);
-  project.changed = 0;
+  project.changed = false;
   project.toggle_selection(0);
-  project.set_selection(-1, 1);
-  EXPECT_EQ(project.changed, 0);
+  project.set_selection(-1, true);
+  EXPECT_FALSE(project.changed);
 }
 
 TEST_F(ProjectVisibility, FollowsLayerAndMaterialVisibility) {
@@ -182,17 +182,17 @@ TEST_F(ProjectVisibility, FollowsLayerAndMaterialVisibility) {
   ModelFace* hidden_face = face(only_hidden_faces, a, b, hidden_material);
   face(on_hidden_layer, a, b, m.current_material);
   refresh_visibility(m);
-  EXPECT_EQ(on_hidden_layer->shown, 0);
-  EXPECT_EQ(only_hidden_faces->shown, 0);
-  EXPECT_EQ(only_hidden_faces->used_by_face, 1);
-  EXPECT_EQ(lonely->shown, 1);
-  EXPECT_EQ(a->shown, 1);
-  EXPECT_EQ(hidden_face->shown, 0);
+  EXPECT_FALSE(on_hidden_layer->shown);
+  EXPECT_FALSE(only_hidden_faces->shown);
+  EXPECT_TRUE(only_hidden_faces->used_by_face);
+  EXPECT_TRUE(lonely->shown);
+  EXPECT_TRUE(a->shown);
+  EXPECT_FALSE(hidden_face->shown);
 
   m.visible_materials.insert(hidden_material);
   refresh_visibility(m);
-  EXPECT_EQ(only_hidden_faces->shown, 1);
-  EXPECT_EQ(hidden_face->shown, 1);
+  EXPECT_TRUE(only_hidden_faces->shown);
+  EXPECT_TRUE(hidden_face->shown);
 }
 
 }  // namespace

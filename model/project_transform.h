@@ -6,7 +6,7 @@
 // mirror plane of axis A is where coordinate A + offset A = 0; points whose
 // sum lies strictly inside (-buffer, +buffer) are on the plane.
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 
@@ -25,10 +25,14 @@ struct ProjectTransform {
 // Coordinate `axis` (1 X, 2 Y, 3 Z) of a position.
 inline double axis_value(const Vec3& v, MirrorPlane axis) {
   switch (axis) {
-    case MirrorPlane::X: return v.x;
-    case MirrorPlane::Y: return v.y;
-    case MirrorPlane::Z: return v.z;
-    case MirrorPlane::None: break;
+    case MirrorPlane::X:
+      return v.x;
+    case MirrorPlane::Y:
+      return v.y;
+    case MirrorPlane::Z:
+      return v.z;
+    case MirrorPlane::None:
+      break;
   }
   return 0.0;
 }

@@ -16,7 +16,7 @@ namespace plenvista {
 template <typename Edit>
 void run_edit(Project& project, Edit&& edit) {
   std::forward<Edit>(edit)();
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
 }
 

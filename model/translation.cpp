@@ -15,7 +15,7 @@ bool translation_deletes_mirrored_side(const ModelData& model, MirrorPlane plane
 
 void apply_translation(Project& project, const TranslationEdit& edit) {
   ModelData& model = project.model;
-  project.changed = 0;
+  project.changed = false;
   model.transform.scale = edit.scale;
   model.transform.origin_offset = edit.origin_offset;
   model.transform.mirror_buffer = edit.mirror_buffer;
@@ -24,8 +24,8 @@ void apply_translation(Project& project, const TranslationEdit& edit) {
   if (translation_deletes_mirrored_side(model, edit.plane)) delete_mirrored_side(project, edit.plane);
   model.transform.mirror_plane = edit.plane;
   rebuild_mirror_lists(model);
-  project.changed = 1;
-  project.modified = 1;
+  project.changed = true;
+  project.modified = true;
   project.refresh_single_selection();
   project.post(Notification::ModelChanged);
 }
@@ -37,7 +37,7 @@ void delete_mirrored_side(Project& project, MirrorPlane plane) {
   const double offset = axis_value(model.transform.origin_offset, plane);
   const double buffer = model.transform.mirror_buffer;
   for (ModelPoint* p : model.points)
-    if (axis_value(p->position(), plane) + offset < -buffer) p->selected = 1;
+    if (axis_value(p->position(), plane) + offset < -buffer) p->selected = true;
   delete_points(project);
 }
 
@@ -73,7 +73,7 @@ void commit_mirror(Project& project) {
     auto f = std::make_unique<ModelFace>();
     f->id = model.new_id();
     f->material = model.current_material;
-    f->shown = 1;
+    f->shown = true;
     for (std::size_t k = 0; k < 3; ++k) {
       ModelPoint* corner = mirror->corners[k];
       const IdLookup found = corner ? model.mirror_points.lookup(corner->id) : IdLookup{};
@@ -94,7 +94,7 @@ void commit_mirror(Project& project) {
   project.post(Notification::ImagesChanged);
   model.transform.mirror_plane = MirrorPlane::None;
   rebuild_mirror_lists(model);
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
 }
 

@@ -9,9 +9,9 @@
 
 #include <string>
 
+#include "base/vec3.h"
 #include "model/project.h"
 #include "model/project_transform.h"
-#include "model/vec3.h"
 
 namespace plenvista {
 

@@ -10,9 +10,9 @@
 namespace plenvista {
 namespace {
 
-using testing::snapshot;
-using ApplyTranslation = testing::EditFixture;
-using CommitMirror = testing::EditFixture;
+using test_support::snapshot;
+using ApplyTranslation = test_support::EditFixture;
+using CommitMirror = test_support::EditFixture;
 
 TranslationEdit plane_edit(MirrorPlane plane) {
   TranslationEdit edit;
@@ -30,10 +30,10 @@ TEST_F(ApplyTranslation, FirstPlaneDeletesTheMirroredSideAsOneUndoableAction) {
   ModelFace* kept_face = add_face(project, *edge, *near, *right);
   const int far_id = far_left->id;
   const int just_id = just_left->id;
-  const testing::ModelSnapshot before = snapshot(model);
+  const test_support::ModelSnapshot before = snapshot(model);
   const int actions = project.undo.actions.count();
   ASSERT_TRUE(translation_deletes_mirrored_side(model, MirrorPlane::X));
-  project.modified = 0;
+  project.modified = false;
 
   apply_translation(project, plane_edit(MirrorPlane::X));
   EXPECT_EQ(model.transform.mirror_plane, MirrorPlane::X);
@@ -45,7 +45,7 @@ TEST_F(ApplyTranslation, FirstPlaneDeletesTheMirroredSideAsOneUndoableAction) {
   EXPECT_EQ(model.faces.first(), kept_face);
   EXPECT_EQ(project.undo.actions.count(), actions + 1);
   EXPECT_EQ(project.undo.actions.last()->name, "Delete Points");
-  EXPECT_EQ(project.modified, 1);
+  EXPECT_TRUE(project.modified);
   // -4.0 lies on the band's edge: it is mirrored to +4.0, 8 to -8.
   EXPECT_EQ(model.mirror_points.count(), 2);
   EXPECT_EQ(model.mirror_faces.count(), 1);
@@ -53,7 +53,7 @@ TEST_F(ApplyTranslation, FirstPlaneDeletesTheMirroredSideAsOneUndoableAction) {
   undo_command(project);
   EXPECT_EQ(snapshot(model), before);
   EXPECT_EQ(model.transform.mirror_plane, MirrorPlane::X);  // the transform is outside the history
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
 }
 
 TEST_F(ApplyTranslation, AnotherPlaneOrNoneDeletesNothing) {
@@ -64,7 +64,7 @@ TEST_F(ApplyTranslation, AnotherPlaneOrNoneDeletesNothing) {
   add_face(project, *a, *b, *c);
   apply_translation(project, plane_edit(MirrorPlane::X));
   ASSERT_EQ(model.points.count(), 3);
-  const testing::ModelSnapshot kept = snapshot(model);
+  const test_support::ModelSnapshot kept = snapshot(model);
   const int actions = project.undo.actions.count();
 
   EXPECT_FALSE(translation_deletes_mirrored_side(model, MirrorPlane::Y));
@@ -81,12 +81,12 @@ TEST_F(ApplyTranslation, AnotherPlaneOrNoneDeletesNothing) {
   EXPECT_EQ(model.show_mirror_points, 0);
   EXPECT_EQ(model.mirror_points.count(), 0);
   EXPECT_EQ(model.mirror_faces.count(), 0);
-  EXPECT_EQ(notifier.posted.front(), (testing::Posted{Notification::ImagesChanged, 0}));
+  EXPECT_EQ(notifier.posted.front(), (test_support::Posted{Notification::ImagesChanged, 0}));
 }
 
 TEST_F(ApplyTranslation, StoresTheEditedValuesAndRefreshesTheSelection) {
   ModelPoint* p = add_point(project, 1, 2, 3);
-  p->selected = 1;
+  p->selected = true;
   TranslationEdit edit;
   edit.origin_offset = {1, 1, 1};
   edit.scale = 2.0;
@@ -95,7 +95,7 @@ TEST_F(ApplyTranslation, StoresTheEditedValuesAndRefreshesTheSelection) {
   EXPECT_EQ(model.transform, (ProjectTransform{0, {1, 1, 1}, 0.5, 2.0, MirrorPlane::None}));
   EXPECT_EQ(project.single_selected, p);
   EXPECT_EQ(project.single_selected_transformed.position(), (Vec3{4, 6, 8}));
-  EXPECT_EQ(project.changed, 1);
+  EXPECT_TRUE(project.changed);
 }
 
 TEST_F(CommitMirror, TurnsTenPointsAndSixFacesIntoRecords) {
@@ -113,7 +113,7 @@ TEST_F(CommitMirror, TurnsTenPointsAndSixFacesIntoRecords) {
   for (const ModelPoint* m : model.mirror_points) mirrored.push_back(m->position());
   model.current_layer = commit_layer;
   model.current_material = commit_material;
-  const testing::ModelSnapshot before = snapshot(model);
+  const test_support::ModelSnapshot before = snapshot(model);
   const int first_new = model.next_id;
 
   commit_mirror(project);
@@ -124,7 +124,7 @@ TEST_F(CommitMirror, TurnsTenPointsAndSixFacesIntoRecords) {
   EXPECT_EQ(model.mirror_points.count(), 0);
   EXPECT_EQ(model.mirror_faces.count(), 0);
   EXPECT_EQ(model.mirror_texture_coords.count(), 0);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
   for (int i = 0; i < 10; ++i) {
     const ModelPoint* p = model.points.at(11 + i);
     EXPECT_GE(p->id, first_new);
@@ -136,12 +136,12 @@ TEST_F(CommitMirror, TurnsTenPointsAndSixFacesIntoRecords) {
   EXPECT_EQ(shared->corners[0], band);
   EXPECT_EQ(shared->corners[1]->position(), (Vec3{-19, 0, 9}));
   EXPECT_EQ(shared->corners[2]->position(), (Vec3{-10, 0, 0}));
-  const testing::ModelSnapshot committed = snapshot(model);
+  const test_support::ModelSnapshot committed = snapshot(model);
 
   undo_command(project);
   EXPECT_EQ(snapshot(model), before);
   undo_command(project);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
   redo_command(project);
   redo_command(project);
   EXPECT_EQ(snapshot(model), committed);

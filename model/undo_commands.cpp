@@ -8,7 +8,7 @@ namespace plenvista {
 namespace {
 
 void step(Project& project, int delta) {
-  project.changed = 0;
+  project.changed = false;
   if (project.undo.can_move(delta)) {
     // Every point is about to be re-created: nothing may keep the old ones.
     forget_point_picks(project.images(), [](const ModelPoint&) { return true; });
@@ -16,7 +16,7 @@ void step(Project& project, int delta) {
   }
   project.undo.move(project.model, delta);
   rebuild_mirror_lists(project.model);
-  project.changed = 1;
+  project.changed = true;
   project.note_change();
 }
 

@@ -52,8 +52,10 @@ class WorkingList {
   T* insert(std::unique_ptr<T> record) {
     T* inserted = record.get();
     const int id = record->id;
-    if (entries_.empty() || entries_.back().first < id) entries_.emplace_back(id, std::move(record));
-    else entries_.emplace(position(id), id, std::move(record));
+    if (entries_.empty() || entries_.back().first < id)
+      entries_.emplace_back(id, std::move(record));
+    else
+      entries_.emplace(position(id), id, std::move(record));
     return inserted;
   }
 
@@ -245,7 +247,7 @@ class Rebuild {
     face->corners = corners;
     face->texture_coords = coords;
     face->material = material_or_current(model_, material_id);
-    face->shown = 1;
+    face->shown = true;
     faces_.insert(std::move(face));
   }
 
@@ -270,8 +272,8 @@ void UndoHistory::reset_baseline(const ModelData& model) {
         BaselinePoint{p->id, p->x, p->y, p->z, p->layer ? p->layer->id : -1, p->reserved}));
   }
   for (const TextureCoord* t : model.texture_coords) {
-    baseline_texture_coords.insert(std::make_unique<BaselineTextureCoord>(
-        BaselineTextureCoord{t->id, t->u, t->v, t->point ? t->point->id : -1}));
+    baseline_texture_coords.insert(
+        std::make_unique<BaselineTextureCoord>(BaselineTextureCoord{t->id, t->u, t->v, t->point ? t->point->id : -1}));
   }
   for (const ModelFace* f : model.faces) {
     auto copy = std::make_unique<BaselineFace>();
@@ -315,17 +317,17 @@ bool UndoHistory::can_move(int delta) const {
   return wanted >= 0 && wanted <= actions.count();
 }
 
-int UndoHistory::move(ModelData& model, int delta) {
+bool UndoHistory::move(ModelData& model, int delta) {
   if (!can_move(delta)) {
     position = delta < 0 ? 0 : actions.count();
-    return 0;
+    return false;
   }
   position += delta;
   Rebuild rebuild(*this, model);
   for (int i = 0; i < position; ++i)
     for (const UndoEntry* entry : actions.at(i)->entries) rebuild.replay(*entry);
   rebuild.finish();
-  return 1;
+  return true;
 }
 
 }  // namespace plenvista

@@ -31,8 +31,8 @@ enum class UndoKind : int {
   AddTextureCoord = 7,
   // Apply Texture discards every texture coordinate and every face corner's
   // reference to one; these two make that and the new attachments replayable.
-  ClearTextureCoords = 8,      // no fields
-  SetFaceTextureCoords = 9,    // record id, texture ids (after the edit)
+  ClearTextureCoords = 8,    // no fields
+  SetFaceTextureCoords = 9,  // record id, texture ids (after the edit)
 };
 
 struct UndoEntry {
@@ -107,11 +107,11 @@ struct UndoHistory {
   void end_action() { recording = nullptr; }
 
   // Undo is move(-1), redo move(+1). A position outside 0..actions is
-  // clamped and the model left alone (result 0). Otherwise the points,
+  // clamped and the model left alone (false). Otherwise the points,
   // texture coordinates and faces are rebuilt from the baseline (selection
   // and derived flags 0, mirror lists emptied) and the actions up to the new
-  // position replayed (result 1). `next_id` is not touched.
-  int move(ModelData& model, int delta);
+  // position replayed (true). `next_id` is not touched.
+  bool move(ModelData& model, int delta);
   // Whether move(delta) would rebuild the model (the new position is in range).
   bool can_move(int delta) const;
 };

@@ -10,11 +10,11 @@
 namespace plenvista {
 namespace {
 
-using testing::snapshot;
-using UndoHistoryMove = testing::EditFixture;
-using UndoHistoryBeginAction = testing::EditFixture;
-using UndoCommand = testing::EditFixture;
-using UndoReplay = testing::EditFixture;
+using test_support::snapshot;
+using UndoHistoryMove = test_support::EditFixture;
+using UndoHistoryBeginAction = test_support::EditFixture;
+using UndoCommand = test_support::EditFixture;
+using UndoReplay = test_support::EditFixture;
 
 TEST_F(UndoHistoryMove, UndoAndRedoKeepIdsAndTheCounter) {
   ModelPoint* first = add_point(project, 1, 2, 3);
@@ -22,14 +22,14 @@ TEST_F(UndoHistoryMove, UndoAndRedoKeepIdsAndTheCounter) {
   const int second_id = add_point(project, 4, 5, 6)->id;
   const int next = model.next_id;
 
-  EXPECT_EQ(project.undo.move(model, -1), 1);
+  EXPECT_TRUE(project.undo.move(model, -1));
   ASSERT_EQ(model.points.count(), 1);
   EXPECT_EQ(model.points.first()->id, first_id);
   EXPECT_EQ(model.points.first()->position(), (Vec3{1, 2, 3}));
   EXPECT_EQ(model.next_id, next);
   EXPECT_EQ(project.undo.position, 1);
 
-  EXPECT_EQ(project.undo.move(model, +1), 1);
+  EXPECT_TRUE(project.undo.move(model, +1));
   ASSERT_EQ(model.points.count(), 2);
   EXPECT_EQ(model.points.last()->id, second_id);
   EXPECT_EQ(model.points.last()->position(), (Vec3{4, 5, 6}));
@@ -40,10 +40,10 @@ TEST_F(UndoHistoryMove, UndoAndRedoKeepIdsAndTheCounter) {
 TEST_F(UndoHistoryMove, PastEitherEndLeavesTheModelAlone) {
   add_point(project, 1, 0, 0);
   const ModelPoint* kept = model.points.first();
-  EXPECT_EQ(project.undo.move(model, +1), 0);
+  EXPECT_FALSE(project.undo.move(model, +1));
   EXPECT_EQ(model.points.first(), kept);
   EXPECT_EQ(project.undo.position, 1);
-  EXPECT_EQ(project.undo.move(model, -5), 0);
+  EXPECT_FALSE(project.undo.move(model, -5));
   EXPECT_EQ(model.points.first(), kept);
   EXPECT_EQ(project.undo.position, 0);
 }
@@ -56,8 +56,8 @@ TEST_F(UndoHistoryBeginAction, DropsTheRedoTail) {
   EXPECT_EQ(project.undo.actions.count(), 2);
   EXPECT_EQ(project.undo.position, 2);
   EXPECT_EQ(project.undo.recording, nullptr);
-  const testing::ModelSnapshot before = snapshot(model);
-  EXPECT_EQ(project.undo.move(model, +1), 0);
+  const test_support::ModelSnapshot before = snapshot(model);
+  EXPECT_FALSE(project.undo.move(model, +1));
   EXPECT_EQ(snapshot(model), before);
   project.undo.move(model, -1);
   ASSERT_EQ(model.points.count(), 1);
@@ -70,44 +70,44 @@ TEST_F(UndoHistoryMove, RestoresTheBaselineTakenAtReset) {
   ModelPoint* c = add_point(project, 0, 1, 0);
   add_face(project, *a, *b, *c);
   project.undo.reset_baseline(model);
-  const testing::ModelSnapshot baseline = snapshot(model);
+  const test_support::ModelSnapshot baseline = snapshot(model);
   select_only({a});
   delete_points(project);
   ASSERT_EQ(model.faces.count(), 0);
   project.undo.move(model, -1);
   EXPECT_EQ(snapshot(model), baseline);
-  EXPECT_EQ(project.undo.move(model, -1), 0);
+  EXPECT_FALSE(project.undo.move(model, -1));
 }
 
 TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   ModelPoint* a = add_point(project, 0, 0, 0);
   add_point(project, 1, 0, 0);
   project.point_mode = 0;
-  a->selected = 1;
+  a->selected = true;
   ProjectImage* listed = project.images().images.insert(std::make_unique<ProjectImage>());
   listed->picking.pressed_point = a;
   listed->picking.face_corners = {a, nullptr, nullptr};
   listed->picking.face_corner_count = 1;
   project.refresh_single_selection();
   ASSERT_EQ(project.single_selected, a);
-  project.modified = 0;
+  project.modified = false;
   notifier.posted.clear();
 
   undo_command(project);
   EXPECT_EQ(model.points.count(), 1);
-  EXPECT_EQ(model.points.first()->selected, 0);
+  EXPECT_FALSE(model.points.first()->selected);
   EXPECT_EQ(project.single_selected, nullptr);
   EXPECT_EQ(listed->picking.pressed_point, nullptr);
   EXPECT_EQ(listed->picking.face_corner_count, 0);
-  EXPECT_EQ(project.modified, 1);
-  EXPECT_EQ(project.changed, 0);
-  EXPECT_EQ(notifier.posted.back(), (testing::Posted{Notification::ModelChanged, 0}));
+  EXPECT_TRUE(project.modified);
+  EXPECT_FALSE(project.changed);
+  EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::ModelChanged, 0}));
 
-  project.modified = 0;
+  project.modified = false;
   undo_command(project);
   undo_command(project);  // past the start: nothing to undo, still modified
   EXPECT_EQ(model.points.count(), 0);
-  EXPECT_EQ(project.modified, 1);
+  EXPECT_TRUE(project.modified);
 }
 
 TEST_F(UndoReplay, FallsBackToTheCurrentLayerAndMaterialWhenDeleted) {
@@ -121,7 +121,7 @@ TEST_F(UndoReplay, FallsBackToTheCurrentLayerAndMaterialWhenDeleted) {
   add_face(project, *a, *b, *c);
   project.undo.reset_baseline(model);  // the baseline names both
   ModelPoint* d = add_point(project, 5, 5, 5);
-  add_face(project, *a, *b, *d);      // and so do these entries
+  add_face(project, *a, *b, *d);  // and so do these entries
 
   // Move everything off them, then delete them.
   Layer* kept_layer = model.layers.first();
@@ -132,17 +132,17 @@ TEST_F(UndoReplay, FallsBackToTheCurrentLayerAndMaterialWhenDeleted) {
   set_layer(project);
   select_only({a, b, c, d});
   set_material(project);
-  ASSERT_EQ(delete_layer(project, model.layers.index_of(doomed_layer)), 1);
-  ASSERT_EQ(delete_material(project, model.materials.index_of(doomed_material)), 1);
+  ASSERT_TRUE(delete_layer(project, model.layers.index_of(doomed_layer)));
+  ASSERT_TRUE(delete_material(project, model.materials.index_of(doomed_material)));
 
   project.undo.move(model, -2);  // before Set Layer and Set Material
   ASSERT_EQ(model.points.count(), 4);
   ASSERT_EQ(model.faces.count(), 2);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
   for (const ModelPoint* p : model.points) EXPECT_EQ(p->layer, kept_layer);
   for (const ModelFace* f : model.faces) EXPECT_EQ(f->material, kept_material);
   project.undo.move(model, +2);
-  EXPECT_EQ(testing::broken_invariant(model), "");
+  EXPECT_EQ(test_support::broken_invariant(model), "");
 }
 
 }  // namespace

@@ -18,20 +18,20 @@
 namespace plenvista {
 namespace {
 
-using testing::snapshot;
+using test_support::snapshot;
 
-struct RandomEditor : testing::EditFixture {
+struct RandomEditor : test_support::EditFixture {
   std::mt19937 random;
   std::vector<Layer*> layers;
   std::vector<Material*> materials;
-  testing::ModelSnapshot baseline;
+  test_support::ModelSnapshot baseline;
 
   int pick(int n) { return static_cast<int>(random() % static_cast<std::uint32_t>(n)); }
   double coordinate() { return static_cast<double>(pick(81) - 40) * 0.5; }
   ModelPoint* any_point() { return model.points.at(pick(model.points.count())); }
 
   void select_some(int percent) {
-    for (ModelPoint* p : model.points) p->selected = pick(100) < percent ? 1 : 0;
+    for (ModelPoint* p : model.points) p->selected = pick(100) < percent;
   }
 
   void set_up(unsigned seed) {
@@ -122,11 +122,11 @@ struct RandomEditor : testing::EditFixture {
 
   // Undo to the baseline and redo back to where the history stood.
   void round_trip() {
-    const testing::ModelSnapshot before = snapshot(model);
+    const test_support::ModelSnapshot before = snapshot(model);
     const int position = project.undo.position;
     for (int i = 0; i < position; ++i) undo_command(project);
     ASSERT_EQ(snapshot(model), baseline);
-    ASSERT_EQ(testing::broken_invariant(model), "");
+    ASSERT_EQ(test_support::broken_invariant(model), "");
     for (int i = 0; i < position; ++i) redo_command(project);
     ASSERT_EQ(snapshot(model), before);
   }
@@ -141,7 +141,7 @@ TEST_F(UndoRandomSequence, KeepsInvariantsAndRoundTripsExactly) {
     set_up(seed);
     for (int step = 0; step < 1500; ++step) {
       random_step();
-      ASSERT_EQ(testing::broken_invariant(model), "") << "after step " << step;
+      ASSERT_EQ(test_support::broken_invariant(model), "") << "after step " << step;
       if (step % 100 == 99) round_trip();
       if (step % 500 == 499) {  // as a save would
         project.undo.reset_baseline(model);

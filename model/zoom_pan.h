@@ -11,7 +11,7 @@
 // doubles, so a zero zoom or view size gives an infinite or undefined
 // result rather than undefined behaviour.
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 #include "model/zoom_pan_state.h"
 
 namespace plenvista {

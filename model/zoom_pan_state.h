@@ -6,7 +6,7 @@
 // view); scroll is the photograph position shown at the view's top-left
 // corner. Neither is bounded or clamped.
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 

@@ -2,9 +2,9 @@
 
 #include <initializer_list>
 
-#include "model/number_text.h"
-#include "model/text.h"
-#include "persistence/file_io.h"
+#include "base/file_io.h"
+#include "base/number_text.h"
+#include "base/text.h"
 #include "photogrammetry/projection.h"
 
 namespace plenvista {
@@ -56,12 +56,12 @@ std::string diagnostic_dump_text(const Project& project) {
   return out;
 }
 
-int write_diagnostic_dump(Project& project, const std::string& path) {
+bool write_diagnostic_dump(Project& project, const std::string& path) {
   if (write_file_atomically(path, diagnostic_dump_text(project)) != WriteResult::Ok) {
     project.messages.show("Cannot Open PlenDebug File", "Error");
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
 }  // namespace plenvista

@@ -21,8 +21,8 @@ inline constexpr const char* kDiagnosticDumpFile = "PlenDebug.txt";
 std::string diagnostic_dump_text(const Project& project);
 
 // Writes the dump to `path` (by default "PlenDebug.txt" in the working
-// directory), replacing an earlier one. 1 on success; 0 with the message
+// directory), replacing an earlier one. True on success; false with the message
 // "Cannot Open PlenDebug File" (caption "Error") when it cannot be written.
-int write_diagnostic_dump(Project& project, const std::string& path = kDiagnosticDumpFile);
+bool write_diagnostic_dump(Project& project, const std::string& path = kDiagnosticDumpFile);
 
 }  // namespace plenvista

@@ -12,8 +12,8 @@ namespace {
 
 struct DiagnosticDump : ::testing::Test {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
 
   // A 20 x 14 camera whose intersections lie 50 pixels apart, centred on
@@ -79,9 +79,9 @@ TEST_F(DiagnosticDump, AnAbsentDescriptionShowsNothingAndNonFiniteNumbersHaveNoS
 }
 
 TEST_F(DiagnosticDump, UnwritableFileIsReported) {
-  EXPECT_EQ(write_diagnostic_dump(project, "/nonexistent-dir/PlenDebug.txt"), 0);
+  EXPECT_FALSE(write_diagnostic_dump(project, "/nonexistent-dir/PlenDebug.txt"));
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], (testing::Shown{"Cannot Open PlenDebug File", "Error"}));
+  EXPECT_EQ(messages.shown[0], (test_support::Shown{"Cannot Open PlenDebug File", "Error"}));
 }
 
 }  // namespace

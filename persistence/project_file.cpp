@@ -5,12 +5,12 @@
 #include <limits>
 #include <system_error>
 
+#include "base/binary_io.h"
+#include "base/file_io.h"
+#include "base/text.h"
 #include "model/find_file.h"
 #include "model/image_management.h"
 #include "model/mirror.h"
-#include "model/text.h"
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
 #include "photogrammetry/camera_file.h"
 
 namespace plenvista {
@@ -255,7 +255,8 @@ class Decoder {
     }
     const int visible_layers = count(4);
     for (int i = 0; i < visible_layers && ok(); ++i)
-      if (Layer* layer = m.layers.find(i32()); layer && !m.visible_layers.contains(layer)) m.visible_layers.insert(layer);
+      if (Layer* layer = m.layers.find(i32()); layer && !m.visible_layers.contains(layer))
+        m.visible_layers.insert(layer);
     if (version >= 3) {
       const int visible_materials = count(4);
       for (int i = 0; i < visible_materials && ok(); ++i)
@@ -406,7 +407,7 @@ std::string encode_project(const Project& project) {
             kFaceSize * static_cast<std::size_t>(model.faces.count()) +
             kTextureCoordSize * static_cast<std::size_t>(model.texture_coords.count()));
   w.i32(kProjectFileMagic);
-  w.text(std::string_view("PLEN"));
+  w.text(std::string_view(kProjectFileSignature));
   w.i32(kProjectFileVersion);
   w.text(project.camera_file_name);
   const ImageSet& set = project.images();
@@ -424,7 +425,7 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
   if (d.i32() != kProjectFileMagic || !d.ok()) return DecodeStatus::WrongMagic;
   const std::optional<std::string> signature = d.text();
   if (!d.ok()) return DecodeStatus::Damaged;
-  if (!signature || !equal_ignoring_case(*signature, "PLEN")) return DecodeStatus::WrongSignature;
+  if (!signature || !equal_ignoring_case(*signature, kProjectFileSignature)) return DecodeStatus::WrongSignature;
   d.version = out.version = d.i32();
   if (!d.ok() || out.version < 1 || out.version > kProjectFileVersion) return DecodeStatus::Damaged;
 
@@ -474,21 +475,21 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
   return DecodeStatus::Ok;
 }
 
-int save_project(Project& project) {
+bool save_project(Project& project) {
   project.file_version = kProjectFileVersion;
   const WriteResult result =
       project.path ? write_file_atomically(*project.path, encode_project(project)) : WriteResult::CannotOpen;
   if (result != WriteResult::Ok) {
     project.messages.show("Cannot Open Project File", "Error");
-    return 0;
+    return false;
   }
   project.undo.reset_baseline(project.model);
-  project.modified = 0;
-  return 1;
+  project.modified = false;
+  return true;
 }
 
-int open_project(Project& project) {
-  if (!project.path) return 0;
+OpenResult open_project(Project& project) {
+  if (!project.path) return OpenResult::CannotOpen;
   std::error_code ec;
   std::string path = *project.path;
   if (!path.empty() && !is_path_separator(path.front()) && !(path.size() > 1 && path[1] == ':')) {
@@ -496,20 +497,24 @@ int open_project(Project& project) {
     if (!ec) path = absolute.string();
   }
   project.set_path(path);
-  if (last_separator(path) == std::string::npos) return 0;
+  if (last_separator(path) == std::string::npos) return OpenResult::CannotOpen;
 
   const ReadResult read = read_whole_file(path);
   if (!read.bytes) {
     project.messages.show("Cannot open project file (" + path + "), error code (" + std::to_string(read.error) + ")",
                           kProjectOpenCaption);
-    return 0;
+    return OpenResult::CannotOpen;
   }
   ProjectFileContents contents;
   switch (decode_project(*read.bytes, project, contents)) {
-    case DecodeStatus::Ok: break;
+    case DecodeStatus::Ok:
+      break;
     case DecodeStatus::WrongMagic:
-    case DecodeStatus::WrongSignature: return 0;
-    case DecodeStatus::Damaged: show_damaged(project, path); return 0;
+    case DecodeStatus::WrongSignature:
+      return OpenResult::NotAProject;
+    case DecodeStatus::Damaged:
+      show_damaged(project, path);
+      return OpenResult::Damaged;
   }
 
   // Everything was read: replace the open project's content.
@@ -532,15 +537,17 @@ int open_project(Project& project) {
   project.camera_file_path.reset();
   if (project.camera_file_name) {
     project.camera_file_path = find_file_along_directories(dirs, project.directory, *project.camera_file_name);
-    if (project.camera_file_path) load_camera(*project.camera_file_path, set.camera, project.messages);
-    else project.messages.show("Cannot Open Camera File", "Error");
+    if (project.camera_file_path)
+      load_camera(*project.camera_file_path, set.camera, project.messages);
+    else
+      project.messages.show("Cannot Open Camera File", "Error");
   }
   attach_camera_to_images(set);
   project.undo.reset_baseline(project.model);
   rebuild_mirror_lists(project.model);
   project.post(Notification::ImagesChanged);
   project.post(Notification::ModelChanged);
-  return 1;
+  return OpenResult::Opened;
 }
 
 }  // namespace plenvista

@@ -28,19 +28,31 @@
 
 namespace plenvista {
 
+// The file starts with the magic number, the signature text and the version.
+inline constexpr int kProjectFileMagic = 53;
+inline constexpr const char* kProjectFileSignature = "PLEN";
+inline constexpr int kProjectFileVersion = 13;
+
 inline constexpr const char* kProjectOpenCaption = "Project Open";
 
-// Writes the project at `project.path`. 1 on success: the undo baseline is
-// reset and `modified` cleared. 0 on failure ("Cannot Open Project File",
+// Writes the project at `project.path`. True on success: the undo baseline
+// is reset and `modified` cleared. False on failure ("Cannot Open Project File",
 // caption "Error"), the project unchanged.
-int save_project(Project& project);
+bool save_project(Project& project);
 
-// Reads the project at `project.path` (made absolute first). 1 on success:
+// What became of an Open. Every failure leaves the project unchanged.
+enum class OpenResult {
+  Opened,
+  CannotOpen,   // no path, or the file cannot be read (told, with the error code)
+  NotAProject,  // wrong magic or signature: another kind of file (not told)
+  Damaged,      // cut short or inconsistent (told)
+};
+
+// Reads the project at `project.path` (made absolute first). When Opened:
 // images, model, export settings and CAD views replaced, photographs and the
 // camera file found and the camera loaded, the undo baseline reset, mirror
 // lists rebuilt, ImagesChanged and ModelChanged posted, `modified` unchanged.
-// 0 on failure, the project unchanged.
-int open_project(Project& project);
+OpenResult open_project(Project& project);
 
 // Everything a project file holds, read into fresh records.
 struct ProjectFileContents {

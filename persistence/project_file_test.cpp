@@ -6,14 +6,15 @@
 #include <limits>
 #include <random>
 
-#include "model/image_management.h"
+#include "base/file_io.h"
 #include "model/edit_actions.h"
+#include "model/image_management.h"
 #include "model/layers_materials.h"
 #include "model/undo_commands.h"
-#include "persistence/file_io.h"
 #include "testing/legacy_project_writer.h"
 #include "testing/random_texts.h"
 #include "testing/recorders.h"
+#include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
@@ -21,18 +22,12 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ProjectFileTest : ::testing::Test {
-  fs::path dir = fs::temp_directory_path() /
-                 ("plenvista_pf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  test_support::TempDir temp;
+  const fs::path& dir = temp.path;
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
-
-  void SetUp() override {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
 
   std::string file(const std::string& name) const { return (dir / name).string(); }
 
@@ -109,7 +104,7 @@ struct ProjectFileTest : ::testing::Test {
 
   // Every text of a filled project absent, empty or some bytes at random.
   static void randomise_texts(Project& p, std::mt19937& random) {
-    auto text = [&] { return testing::random_stored_text(random); };
+    auto text = [&] { return test_support::random_stored_text(random); };
     p.camera_file_name = text();
     p.model.description = text();
     p.model.image_directories = text();
@@ -150,12 +145,12 @@ using DecodeProject = ProjectFileTest;
 
 TEST_F(SaveProject, NewProjectRoundTripsWithEmptyHistory) {
   project.set_path(file("new.op2"));
-  ASSERT_EQ(save_project(project), 1);
-  EXPECT_EQ(project.modified, 0);
+  ASSERT_TRUE(save_project(project));
+  EXPECT_FALSE(project.modified);
   MemorySettingsStore other_store;
   Project reopened(other_store, notifier, messages);
   reopened.set_path(file("new.op2"));
-  ASSERT_EQ(open_project(reopened), 1);
+  ASSERT_EQ(open_project(reopened), OpenResult::Opened);
   EXPECT_EQ(encode_project(reopened), encode_project(project));
   EXPECT_EQ(reopened.model.next_id, 2);
   EXPECT_FALSE(reopened.camera_file_name.has_value());
@@ -167,11 +162,11 @@ TEST_F(SaveProject, NewProjectRoundTripsWithEmptyHistory) {
 TEST_F(SaveProject, FullProjectRoundTripsByteForByte) {
   fill(project);
   project.set_path(file("full.op2"));
-  project.modified = 1;
-  ASSERT_EQ(save_project(project), 1);
+  project.modified = true;
+  ASSERT_TRUE(save_project(project));
   Project reopened(store, notifier, messages);
   reopened.set_path(file("full.op2"));
-  ASSERT_EQ(open_project(reopened), 1);
+  ASSERT_EQ(open_project(reopened), OpenResult::Opened);
   EXPECT_EQ(encode_project(reopened), encode_project(project));
   const ModelData& m = reopened.model;
   EXPECT_EQ(m.current_layer->name, "Roof");
@@ -185,25 +180,25 @@ TEST_F(SaveProject, FullProjectRoundTripsByteForByte) {
   EXPECT_EQ(reopened.cad_views[1].current_axis, 2);
   EXPECT_EQ(reopened.cad_views[0].sub_views[0].centred, 1);
   EXPECT_EQ(reopened.undo.baseline_points.count(), 4);
-  EXPECT_EQ(reopened.modified, 0);  // Open leaves `modified` as it was
+  EXPECT_FALSE(reopened.modified);  // Open leaves `modified` as it was
 }
 
 TEST_F(SaveProject, UndoCannotGoBackPastASave) {
   add_point(project, 1, 2, 3);
   add_point(project, 4, 5, 6);
   project.set_path(file("undo.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
   const std::string saved = encode_project(project);
   undo_command(project);
   EXPECT_EQ(project.model.points.count(), 2);
   EXPECT_EQ(encode_project(project), saved);
-  EXPECT_EQ(project.modified, 1);  // undo and redo always mark the project modified
+  EXPECT_TRUE(project.modified);  // undo and redo always mark the project modified
 }
 
 TEST_F(SaveProject, AlwaysWritesVersionThirteenAndTheLayoutsFixedSizes) {
   project.file_version = 4;
   project.set_path(file("v.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
   const std::string bytes = encode_project(project);
   EXPECT_EQ(project.file_version, 13);
   ASSERT_GE(bytes.size(), 17u);
@@ -216,11 +211,11 @@ TEST_F(SaveProject, AFailedSaveKeepsTheOldFileAndModified) {
   write(path, "old contents");
   fs::create_directory(path + ".plenvista-part");  // the temporary cannot be written
   project.set_path(path);
-  project.modified = 1;
-  EXPECT_EQ(save_project(project), 0);
-  EXPECT_EQ(project.modified, 1);
+  project.modified = true;
+  EXPECT_FALSE(save_project(project));
+  EXPECT_TRUE(project.modified);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], (testing::Shown{"Cannot Open Project File", "Error"}));
+  EXPECT_EQ(messages.shown[0], (test_support::Shown{"Cannot Open Project File", "Error"}));
   const ReadResult read = read_whole_file(path);
   ASSERT_TRUE(read.bytes);
   EXPECT_EQ(std::string(read.bytes->begin(), read.bytes->end()), "old contents");
@@ -229,7 +224,7 @@ TEST_F(SaveProject, AFailedSaveKeepsTheOldFileAndModified) {
 TEST_F(OpenProject, MissingFileReportsTheErrorNumber) {
   project.set_path(file("missing.op2"));
   const std::string before = encode_project(project);
-  EXPECT_EQ(open_project(project), 0);
+  EXPECT_EQ(open_project(project), OpenResult::CannotOpen);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, "Cannot open project file (" + file("missing.op2") + "), error code (2)");
   EXPECT_EQ(messages.shown[0].caption, "Project Open");
@@ -245,7 +240,7 @@ TEST_F(OpenProject, WrongMagicIsRefusedSilentlyAndLowerCaseSignatureAccepted) {
   Project target(store, notifier, messages);
   const std::string untouched = encode_project(target);
   target.set_path(file("m.op2"));
-  EXPECT_EQ(open_project(target), 0);
+  EXPECT_EQ(open_project(target), OpenResult::NotAProject);
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(encode_project(target), untouched);
 
@@ -253,14 +248,14 @@ TEST_F(OpenProject, WrongMagicIsRefusedSilentlyAndLowerCaseSignatureAccepted) {
   lower.replace(8, 4, "plen");
   write(file("l.op2"), lower);
   target.set_path(file("l.op2"));
-  EXPECT_EQ(open_project(target), 1);
+  EXPECT_EQ(open_project(target), OpenResult::Opened);
   const std::size_t shown = messages.shown.size();
 
   std::string other = before;
   other.replace(8, 4, "PLAN");
   write(file("o.op2"), other);
   target.set_path(file("o.op2"));
-  EXPECT_EQ(open_project(target), 0);
+  EXPECT_EQ(open_project(target), OpenResult::NotAProject);
   EXPECT_EQ(messages.shown.size(), shown);
 }
 
@@ -272,13 +267,13 @@ TEST_F(OpenProject, FindsPhotographsThroughItsOwnDirectoryList) {
   project.model.image_directories = ".;..\\pics";
   project.camera_file_name.reset();
   project.set_path(file("proj/p.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
 
   MemorySettingsStore elsewhere;
   elsewhere.write_text("MainDirs", "/nowhere");
   Project target(elsewhere, notifier, messages);
   target.set_path(file("proj/p.op2"));
-  ASSERT_EQ(open_project(target), 1);
+  ASSERT_EQ(open_project(target), OpenResult::Opened);
   const ProjectImage* front = target.images().images.first();
   ASSERT_TRUE(front->resolved_path.has_value());
   EXPECT_EQ(fs::canonical(*front->resolved_path), fs::canonical(dir / "pics" / "front.bmp"));
@@ -287,14 +282,14 @@ TEST_F(OpenProject, FindsPhotographsThroughItsOwnDirectoryList) {
 
 TEST_F(OpenProject, ARelativePathIsMadeAbsolute) {
   project.set_path(file("rel.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
   const fs::path old_cwd = fs::current_path();
   fs::current_path(dir);
   Project target(store, notifier, messages);
   target.set_path("rel.op2");
-  const int result = open_project(target);
+  const OpenResult result = open_project(target);
   fs::current_path(old_cwd);
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, OpenResult::Opened);
   EXPECT_EQ(fs::path(target.directory), fs::path(dir.string() + "/"));
   EXPECT_EQ(target.file_name, "rel.op2");
 }
@@ -302,23 +297,23 @@ TEST_F(OpenProject, ARelativePathIsMadeAbsolute) {
 TEST_F(OpenProject, AMissingCameraFileIsReportedButTheProjectOpens) {
   fill(project);
   project.set_path(file("cam.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
   Project target(store, notifier, messages);
   target.set_path(file("cam.op2"));
-  ASSERT_EQ(open_project(target), 1);
+  ASSERT_EQ(open_project(target), OpenResult::Opened);
   EXPECT_EQ(target.camera_file_name, "cam.cal");
   EXPECT_FALSE(target.camera_file_path.has_value());
   ASSERT_FALSE(messages.shown.empty());
-  EXPECT_EQ(messages.shown.back(), (testing::Shown{"Cannot Open Camera File", "Error"}));
+  EXPECT_EQ(messages.shown.back(), (test_support::Shown{"Cannot Open Camera File", "Error"}));
 }
 
 TEST_F(OpenProject, PostsImagesThenModelChanged) {
   project.set_path(file("n.op2"));
-  ASSERT_EQ(save_project(project), 1);
+  ASSERT_TRUE(save_project(project));
   notifier.posted.clear();
-  ASSERT_EQ(open_project(project), 1);
-  EXPECT_EQ(notifier.posted, (std::vector<testing::Posted>{{Notification::ImagesChanged, 0},
-                                                           {Notification::ModelChanged, 0}}));
+  ASSERT_EQ(open_project(project), OpenResult::Opened);
+  EXPECT_EQ(notifier.posted,
+            (std::vector<test_support::Posted>{{Notification::ImagesChanged, 0}, {Notification::ModelChanged, 0}}));
 }
 
 TEST_F(DecodeProject, ReadsEveryOlderVersionWithItsDefaults) {
@@ -332,7 +327,7 @@ TEST_F(DecodeProject, ReadsEveryOlderVersionWithItsDefaults) {
     base.model.face_line_colour = 0x111111;
     base.export_settings.use_mirror = 0;
     base.cad_views[0].sub_views[1].zoom = 9.0;
-    const std::string bytes = testing::encode_project_version(project, version);
+    const std::string bytes = test_support::encode_project_version(project, version);
     ProjectFileContents c;
     ASSERT_EQ(decode_project(bytes_of(bytes), base, c), DecodeStatus::Ok);
     const ModelData& m = c.model;
@@ -369,14 +364,15 @@ TEST_F(OpenProject, OpenThenSaveKeepsEveryByteWithAbsentEmptyAndOtherTextsInEver
       absent_texts += !source.model.description + !source.model.layers.first()->name;
       Project opened(store, notifier, messages);
       keep_what_the_version_holds(source, opened, version);
-      write(file("old.op2"), testing::encode_project_version(source, version));
+      write(file("old.op2"), test_support::encode_project_version(source, version));
       opened.set_path(file("old.op2"));
       ASSERT_EQ(open_project(opened), 1);
       opened.set_path(file("saved.op2"));
       ASSERT_EQ(save_project(opened), 1);
       const ReadResult saved = read_whole_file(file("saved.op2"));
       ASSERT_TRUE(saved.bytes.has_value());
-      ASSERT_EQ(std::string(saved.bytes->begin(), saved.bytes->end()), testing::encode_project_version(source, 13));
+      ASSERT_EQ(std::string(saved.bytes->begin(), saved.bytes->end()),
+                test_support::encode_project_version(source, 13));
     }
   }
   EXPECT_GT(absent_texts, 10);  // the generator did mix in absent texts
@@ -452,7 +448,8 @@ TEST_F(OpenProject, EveryTruncationAndRandomDamageLeavesTheProjectUntouched) {
   target.set_path(path);
   for (std::size_t length = 0; length < good.size(); ++length) {
     write(path, good.substr(0, length));
-    ASSERT_EQ(open_project(target), 0) << length;
+    // Cut inside the magic number it is no project file at all.
+    ASSERT_EQ(open_project(target), length < 4 ? OpenResult::NotAProject : OpenResult::Damaged) << length;
     ASSERT_EQ(encode_project(target), untouched) << length;
   }
   EXPECT_EQ(messages.shown.back().text, "Cannot read project file (" + path + "): the file is damaged or incomplete");
@@ -461,8 +458,7 @@ TEST_F(OpenProject, EveryTruncationAndRandomDamageLeavesTheProjectUntouched) {
   for (int round = 0; round < 2000; ++round) {
     std::string bytes = good;
     const int changes = 1 + static_cast<int>(random() % 4);
-    for (int k = 0; k < changes; ++k)
-      bytes[random() % bytes.size()] = static_cast<char>(random() & 0xFF);
+    for (int k = 0; k < changes; ++k) bytes[random() % bytes.size()] = static_cast<char>(random() & 0xFF);
     ProjectFileContents c;
     const DecodeStatus status = decode_project(bytes_of(bytes), target, c);
     if (status != DecodeStatus::Ok) continue;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/binary_io.h"
 #include "model/find_file.h"
-#include "persistence/binary_io.h"
 
 namespace plenvista {
 
@@ -23,9 +23,7 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::int32_t u16_at(const std::uint8_t* bytes) {
-  return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8));
-}
+std::int32_t u16_at(const std::uint8_t* bytes) { return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8)); }
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <memory>
 
-#include "persistence/binary_io.h"
+#include "base/binary_io.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
@@ -34,7 +34,7 @@ std::string bitmap(const Header& h) {
 }
 
 struct BitmapFile : ::testing::Test {
-  testing::TempDir tmp;
+  test_support::TempDir tmp;
   std::optional<BitmapSize> size_of(const std::string& bytes) { return read_bitmap_size(tmp.write("p.bmp", bytes)); }
 };
 
@@ -70,8 +70,8 @@ TEST_F(ReadBitmapSize, RefusesWhatIsNotAPlausibleBitmap) {
 
 struct NativeSize : BitmapFile {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
   ProjectImage image;
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <optional>
 
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
+#include "base/binary_io.h"
+#include "base/file_io.h"
 
 namespace plenvista {
 

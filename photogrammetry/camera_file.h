@@ -29,8 +29,8 @@
 
 #include <string>
 
+#include "model/camera_model.h"
 #include "model/user_messages.h"
-#include "photogrammetry/camera_model.h"
 
 namespace plenvista {
 

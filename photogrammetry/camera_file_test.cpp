@@ -5,23 +5,23 @@
 #include <filesystem>
 #include <random>
 
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
+#include "base/binary_io.h"
+#include "base/file_io.h"
 #include "testing/cameras.h"
-#include "testing/recorders.h"
 #include "testing/random_texts.h"
+#include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
 
-using testing::Shown;
+using test_support::Shown;
 
 struct CameraFile : ::testing::Test {
-  testing::TempDir tmp;
-  testing::RecordingMessages messages;
+  test_support::TempDir tmp;
+  test_support::RecordingMessages messages;
   std::string path = (tmp.path / "c.cal").string();
-  CameraModel camera = testing::grid_camera(14, 20);
+  CameraModel camera = test_support::grid_camera(14, 20);
 
   void SetUp() override {
     camera.image_file = "grid.bmp";
@@ -116,8 +116,8 @@ TEST_F(LoadCamera, OpenThenSaveKeepsEveryByteWithAbsentEmptyAndOtherTexts) {
     ByteWriter file;
     file.text(std::string_view(kCameraFileMagic));
     file.i32(grid(random));
-    file.text(testing::random_stored_text(random));
-    file.text(testing::random_stored_text(random));
+    file.text(test_support::random_stored_text(random));
+    file.text(test_support::random_stored_text(random));
     file.i32(rows);
     file.i32(grid(random));
     for (int k = 0; k < 5; ++k) file.f64(number(random));
@@ -167,10 +167,10 @@ TEST_F(LoadCamera, DamagedOrShortFilesLeaveTheCameraUnchanged) {
       with_i32(rows_at, 31),
       with_i32(rows_at + 4, 31),
       with_i32(rows_at + 4, -2),
-      with_i32(rows_at, 15),        // says more rows than the file holds
-      with_i32(22, 0x7FFFFFFF),     // notes longer than the file
+      with_i32(rows_at, 15),     // says more rows than the file holds
+      with_i32(22, 0x7FFFFFFF),  // notes longer than the file
   };
-  CameraModel target = testing::grid_camera(5, 6);
+  CameraModel target = test_support::grid_camera(5, 6);
   const CameraModel before = target;
   for (const std::string& bytes : damaged) {
     write(bytes);
@@ -182,7 +182,7 @@ TEST_F(LoadCamera, DamagedOrShortFilesLeaveTheCameraUnchanged) {
 }
 
 TEST_F(LoadCamera, FewerRowsClearTheRestOfTheTables) {
-  CameraModel small = testing::grid_camera(2, 3);
+  CameraModel small = test_support::grid_camera(2, 3);
   ASSERT_TRUE(save_camera(path, small, messages));
   ASSERT_TRUE(load_camera(path, camera, messages));
   EXPECT_EQ(camera.rows, 2);

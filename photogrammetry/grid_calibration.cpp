@@ -5,12 +5,12 @@
 #include <cmath>
 #include <span>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 
 namespace plenvista {
 namespace {
 
-constexpr int kArm = 20;          // pixels per corner arm, start included
+constexpr int kArm = 20;           // pixels per corner arm, start included
 constexpr int kSearchBefore = 20;  // the corner search covers x0-20 .. x0+19
 constexpr int kSearchAfter = 19;
 constexpr int kSearchSide = kSearchBefore + kSearchAfter + 1;
@@ -125,10 +125,10 @@ PixelPos corner_search(GridPhoto& photo, int type, int x0, int y0) {
     const int c = x - wx;
     for (int y = y_first; y <= y_last; ++y) {
       const int r = y - wy;
-      const int vertical = up ? columns_at(r + 1, c) - columns_at(r + 1 - kArm, c)
-                              : columns_at(r + kArm, c) - columns_at(r, c);
-      const int horizontal = right ? rows_at(r, c + kArm) - rows_at(r, c)
-                                   : rows_at(r, c + 1) - rows_at(r, c + 1 - kArm);
+      const int vertical =
+          up ? columns_at(r + 1, c) - columns_at(r + 1 - kArm, c) : columns_at(r + kArm, c) - columns_at(r, c);
+      const int horizontal =
+          right ? rows_at(r, c + kArm) - rows_at(r, c) : rows_at(r, c + 1) - rows_at(r, c + 1 - kArm);
       const int score = vertical + horizontal;
       if (score < best) {
         best = score;

@@ -27,8 +27,8 @@
 #include <optional>
 #include <string>
 
-#include "model/vec3.h"
-#include "photogrammetry/camera_model.h"
+#include "base/vec3.h"
+#include "model/camera_model.h"
 #include "photogrammetry/grid_photo.h"
 
 namespace plenvista {

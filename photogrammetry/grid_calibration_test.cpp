@@ -13,7 +13,7 @@
 namespace plenvista {
 namespace {
 
-using testing::SyntheticGrid;
+using test_support::SyntheticGrid;
 
 // A grey photograph that counts how often each pixel is read.
 class CountingPixels : public PixelSource {
@@ -95,12 +95,12 @@ std::vector<Point2> plain_grid(GridPhoto& photo, Point2 top_left, Point2 cell) {
 ClickOutcome click_grid(GridPhoto& photo, CameraModel& camera, const SyntheticGrid& grid, int columns, int rows) {
   const int mid_row = static_cast<int>(grid.line_y.size() / 2);
   const int mid_column = static_cast<int>(grid.line_x.size() / 2);
-  const Point2 centre = testing::true_intersection(grid, mid_row, mid_column);
+  const Point2 centre = test_support::true_intersection(grid, mid_row, mid_column);
   const ClickOutcome centre_click = snapClick(photo, {centre.x + 4, centre.y - 3}, columns, rows);
   const std::pair<int, int> corners[] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
   const Point2 offsets[] = {{3, 4}, {-5, 2}, {2, -6}, {-4, -3}};
   for (int k = 0; k < 4; ++k) {
-    const Point2 truth = testing::true_intersection(grid, corners[k].first, corners[k].second);
+    const Point2 truth = test_support::true_intersection(grid, corners[k].first, corners[k].second);
     const ClickOutcome outcome = snapClick(photo, {truth.x + offsets[k].x, truth.y + offsets[k].y}, columns, rows);
     EXPECT_EQ(outcome.kind, ClickKind::Corner);
     EXPECT_EQ(outcome.point_index, k);
@@ -116,7 +116,7 @@ void expect_table_matches(const CameraModel& camera, const SyntheticGrid& grid, 
   ASSERT_TRUE(camera.has_tables());
   for (int i = 0; i <= camera.rows; ++i) {
     for (int j = 0; j <= camera.columns; ++j) {
-      const Point2 truth = testing::true_intersection(grid, i, j);
+      const Point2 truth = test_support::true_intersection(grid, i, j);
       EXPECT_NEAR(camera.corner(i, j).x, truth.x, tolerance) << "row " << i << " column " << j;
       EXPECT_NEAR(camera.corner(i, j).y, truth.y, tolerance) << "row " << i << " column " << j;
     }
@@ -170,9 +170,9 @@ TEST(PositionType, ArmsPointTowardsTheMiddle) {
 }
 
 TEST(CornerSearch, MatchesThePlainEvaluationEverywhere) {
-  SyntheticGrid grid = testing::calibration_grid();
+  SyntheticGrid grid = test_support::calibration_grid();
   grid.noise = 12;
-  GridPhoto photo = photo_of(testing::draw_grid(grid));
+  GridPhoto photo = photo_of(test_support::draw_grid(grid));
   for (int type = -1; type <= 4; ++type) {
     for (int y0 = -3; y0 < 520; y0 += 37) {
       for (int x0 = -3; x0 < 680; x0 += 29) {
@@ -217,7 +217,7 @@ TEST(LineCentre, FindsASubPixelLineToATenthOfAPixel) {
   grid.width = grid.height = 60;
   grid.line_x = {30.3};
   grid.line_y = {-100.0, 100.0};
-  GridPhoto photo = photo_of(testing::draw_grid(grid));
+  GridPhoto photo = photo_of(test_support::draw_grid(grid));
   const auto x = line_centre(photo, ScanAxis::Horizontal, 30, 28);
   ASSERT_TRUE(x.has_value());
   EXPECT_NEAR(*x, 30.3, 0.1);
@@ -244,18 +244,18 @@ TEST(LineCentre, ScansThatCannotPlaceALineFail) {
 }
 
 TEST(Snap, RefinesAnInnerIntersectionWithAllScans) {
-  const SyntheticGrid grid = testing::calibration_grid();
-  GridPhoto photo = photo_of(testing::draw_grid(grid));
-  const Point2 truth = testing::true_intersection(grid, 2, 3);
+  const SyntheticGrid grid = test_support::calibration_grid();
+  GridPhoto photo = photo_of(test_support::draw_grid(grid));
+  const Point2 truth = test_support::true_intersection(grid, 2, 3);
   const Point2 snapped = snap(photo, {truth.x + 9, truth.y - 11}, 1);
   EXPECT_NEAR(snapped.x, truth.x, 0.1);
   EXPECT_NEAR(snapped.y, truth.y, 0.1);
 }
 
 TEST(Snap, DropsTheScansOffTheGridAndGivesZeroWhenAllFail) {
-  const SyntheticGrid grid = testing::calibration_grid();
-  GridPhoto photo = photo_of(testing::draw_grid(grid));
-  const Point2 outer = testing::true_intersection(grid, 8, 12);
+  const SyntheticGrid grid = test_support::calibration_grid();
+  GridPhoto photo = photo_of(test_support::draw_grid(grid));
+  const Point2 outer = test_support::true_intersection(grid, 8, 12);
   const Point2 snapped = snap(photo, {outer.x - 6, outer.y + 5}, 3);
   EXPECT_NEAR(snapped.x, outer.x, 0.1);
   EXPECT_NEAR(snapped.y, outer.y, 0.1);
@@ -297,9 +297,9 @@ TEST(SnapClick, WithoutAPhotographIgnoresClicksButKeepsTheGridSize) {
 }
 
 TEST(SnapClick, ClicksWithNoGridLineNearbyAreRefusedAndStoreNothing) {
-  const SyntheticGrid grid = testing::calibration_grid();
-  GridPhoto photo = photo_of(testing::draw_grid(grid));
-  const Point2 top_left = testing::true_intersection(grid, 0, 0);
+  const SyntheticGrid grid = test_support::calibration_grid();
+  GridPhoto photo = photo_of(test_support::draw_grid(grid));
+  const Point2 top_left = test_support::true_intersection(grid, 0, 0);
   ASSERT_EQ(snapClick(photo, {top_left.x + 2, top_left.y + 3}, 12, 8).kind, ClickKind::Corner);
 
   // Blank paper above and left of the grid: the second corner is refused.
@@ -330,15 +330,15 @@ TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
   for (const Case c : {Case{"straight", 0.0, 0}, Case{"distorted", 0.04, 0}, Case{"noisy", 0.0, 10},
                        Case{"distorted and noisy", 0.04, 10}}) {
     SCOPED_TRACE(c.name);
-    SyntheticGrid grid = testing::calibration_grid();
+    SyntheticGrid grid = test_support::calibration_grid();
     grid.barrel = c.barrel;
     grid.noise = c.noise;
     GridPhoto photo;
     CameraModel camera;
-    set_grid_photograph(photo, camera, std::make_unique<RgbImage>(testing::draw_grid(grid)));
+    set_grid_photograph(photo, camera, std::make_unique<RgbImage>(test_support::draw_grid(grid)));
     const ClickOutcome centre = click_grid(photo, camera, grid, 12, 8);
     EXPECT_EQ(centre.kind, ClickKind::Centre);
-    const Point2 cross = testing::true_intersection(grid, 4, 6);
+    const Point2 cross = test_support::true_intersection(grid, 4, 6);
     EXPECT_NEAR(centre.position.x, cross.x, 0.5);
     EXPECT_NEAR(centre.position.y, cross.y, 0.5);
     EXPECT_EQ(camera.rows, 8);
@@ -360,10 +360,10 @@ TEST(SnapClick, ClicksNearTheCornersCalibrateTheWholeGrid) {
 TEST(CalculateGrid, MatchesThePlainEvaluationOnWholeTables) {
   for (const double barrel : {0.0, 0.05}) {
     for (const int noise : {0, 15}) {
-      SyntheticGrid grid = testing::calibration_grid();
+      SyntheticGrid grid = test_support::calibration_grid();
       grid.barrel = barrel;
       grid.noise = noise;
-      GridPhoto photo = photo_of(testing::draw_grid(grid));
+      GridPhoto photo = photo_of(test_support::draw_grid(grid));
       photo.columns = 12;
       photo.rows = 8;
       photo.corner_clicks = {Point2{57, 62}, Point2{101, 62}, Point2{101, 106}, Point2{57, 106}};
@@ -391,7 +391,7 @@ TEST(CalculateGrid, EachPredictionRestsOnTheSnappedNeighbour) {
   for (int i = 1; i <= 14; ++i) grid.line_y.push_back(grid.line_y.back() + (i == 1 ? 40 : 48));
   GridPhoto photo;
   CameraModel camera;
-  set_grid_photograph(photo, camera, std::make_unique<RgbImage>(testing::draw_grid(grid)));
+  set_grid_photograph(photo, camera, std::make_unique<RgbImage>(test_support::draw_grid(grid)));
   camera.cells_ready = 1;
   click_grid(photo, camera, grid, 20, 14);
   EXPECT_EQ(camera.cells_ready, 0);
@@ -403,7 +403,7 @@ TEST(CalculateGrid, EachPredictionRestsOnTheSnappedNeighbour) {
 }
 
 TEST(CalculateGrid, RefusesGridSizesOutsideOneToThirty) {
-  GridPhoto photo = photo_of(testing::draw_grid(testing::calibration_grid()));
+  GridPhoto photo = photo_of(test_support::draw_grid(test_support::calibration_grid()));
   photo.corner_clicks = {Point2{57, 62}, Point2{101, 62}, Point2{101, 106}, Point2{57, 106}};
   for (const auto& [columns, rows] : {std::pair{0, 8}, std::pair{12, 0}, std::pair{31, 8}, std::pair{12, 31}}) {
     photo.columns = columns;

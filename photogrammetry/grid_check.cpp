@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 
 namespace plenvista {
 namespace {
@@ -198,10 +198,10 @@ GridCheck check_grid(const CameraModel& camera, const std::vector<bool>& found) 
       if ((left && !(p.x > at(i, j - 1).x)) || (up && !(p.y > at(i - 1, j).y))) check.out_of_order.push_back({i, j});
       if (left) widen(check.cell_width_px, any_width, distance(p, at(i, j - 1)));
       if (up) widen(check.cell_height_px, any_height, distance(p, at(i - 1, j)));
-      const bool row_jump = left && j > 1 && is_found(i, j - 2) &&
-                            jumps(distance(at(i, j - 1), at(i, j - 2)), distance(p, at(i, j - 1)));
-      const bool column_jump = up && i > 1 && is_found(i - 2, j) &&
-                               jumps(distance(at(i - 1, j), at(i - 2, j)), distance(p, at(i - 1, j)));
+      const bool row_jump =
+          left && j > 1 && is_found(i, j - 2) && jumps(distance(at(i, j - 1), at(i, j - 2)), distance(p, at(i, j - 1)));
+      const bool column_jump =
+          up && i > 1 && is_found(i - 2, j) && jumps(distance(at(i - 1, j), at(i - 2, j)), distance(p, at(i - 1, j)));
       if (row_jump || column_jump) check.spacing_jumps.push_back({i, j});
     }
   }
@@ -217,8 +217,11 @@ GridCheck check_grid(const CameraModel& camera, const std::vector<bool>& found) 
   for (int i = 0; i <= rows; ++i) {
     for (int j = 0; j <= columns; ++j) {
       if (!is_found(i, j)) continue;
-      samples.push_back({(j - half_columns) / grid_scale, (i - half_rows) / grid_scale,
-                         (at(i, j).x - centre_x) / photo_scale, (at(i, j).y - centre_y) / photo_scale, {i, j}});
+      samples.push_back({(j - half_columns) / grid_scale,
+                         (i - half_rows) / grid_scale,
+                         (at(i, j).x - centre_x) / photo_scale,
+                         (at(i, j).y - centre_y) / photo_scale,
+                         {i, j}});
     }
   }
   if (samples.size() >= 4) {
@@ -237,10 +240,11 @@ GridCheck check_grid(const CameraModel& camera, const std::vector<bool>& found) 
   }
 
   add_problem(check, "Not found", check.missing);
-  add_problem(check, "Out of order (not right of its left neighbour or not below its upper one)",
-              check.out_of_order);
-  add_problem(check, "Spacing changes by more than a factor of " + format_fixed(kSpacingJumpFactor, 1) + " from the cell before",
-              check.spacing_jumps);
+  add_problem(check, "Out of order (not right of its left neighbour or not below its upper one)", check.out_of_order);
+  add_problem(
+      check,
+      "Spacing changes by more than a factor of " + format_fixed(kSpacingJumpFactor, 1) + " from the cell before",
+      check.spacing_jumps);
   if (check.worst_px > kMaxWorstDeviationPx) {
     check.problems.push_back("Deviation from a smooth grid above " + px(kMaxWorstDeviationPx) + ": " +
                              px(check.worst_px) + " at " + intersection_text(check.worst));
@@ -257,8 +261,8 @@ std::vector<std::string> grid_check_summary(const GridCheck& check) {
   lines.push_back("Intersections found : " + std::to_string(check.found) + " of " +
                   std::to_string(check.intersections));
   if (check.found == 0) return lines;
-  lines.push_back("Deviation from a smooth grid : RMS " + px(check.rms_px) + ", worst " + px(check.worst_px) +
-                  " at " + intersection_text(check.worst));
+  lines.push_back("Deviation from a smooth grid : RMS " + px(check.rms_px) + ", worst " + px(check.worst_px) + " at " +
+                  intersection_text(check.worst));
   lines.push_back("Cell size : " + format_fixed(check.cell_width_px.min, 2) + " to " +
                   format_fixed(check.cell_width_px.max, 2) + " px wide, " + format_fixed(check.cell_height_px.min, 2) +
                   " to " + format_fixed(check.cell_height_px.max, 2) + " px high");

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "photogrammetry/camera_model.h"
+#include "model/camera_model.h"
 
 namespace plenvista {
 

@@ -13,7 +13,7 @@
 namespace plenvista {
 namespace {
 
-using testing::SyntheticGrid;
+using test_support::SyntheticGrid;
 
 std::string problems_text(const GridCheck& check) {
   std::string text;
@@ -30,8 +30,8 @@ GridCheck trace(RgbImage image, const SyntheticGrid& grid) {
   set_grid_photograph(photo, camera, std::make_unique<RgbImage>(std::move(image)));
   photo.columns = 12;
   photo.rows = 8;
-  photo.corner_clicks = {testing::true_intersection(grid, 0, 0), testing::true_intersection(grid, 0, 1),
-                         testing::true_intersection(grid, 1, 1), testing::true_intersection(grid, 1, 0)};
+  photo.corner_clicks = {test_support::true_intersection(grid, 0, 0), test_support::true_intersection(grid, 0, 1),
+                         test_support::true_intersection(grid, 1, 1), test_support::true_intersection(grid, 1, 0)};
   EXPECT_TRUE(calculateGrid(photo, camera));
   return check_grid(camera, photo.intersection_found);
 }
@@ -39,10 +39,10 @@ GridCheck trace(RgbImage image, const SyntheticGrid& grid) {
 TEST(GridCheck, FaultyPhotographsFailNamingTheIntersection) {
   {
     SCOPED_TRACE("one vertical line missing");
-    const SyntheticGrid grid = testing::calibration_grid();
+    const SyntheticGrid grid = test_support::calibration_grid();
     SyntheticGrid drawn = grid;
     drawn.line_x.erase(drawn.line_x.begin() + 5);
-    const GridCheck check = trace(testing::draw_grid(drawn), grid);
+    const GridCheck check = trace(test_support::draw_grid(drawn), grid);
     EXPECT_EQ(check.found, 117 - 9);
     ASSERT_FALSE(check.passed());
     EXPECT_EQ(check.problems.front(), "Not found: 9 intersections, the first at row 0, column 5");
@@ -50,9 +50,9 @@ TEST(GridCheck, FaultyPhotographsFailNamingTheIntersection) {
   }
   {
     SCOPED_TRACE("a smudge thickening a line beside an intersection");
-    const SyntheticGrid grid = testing::calibration_grid();
-    RgbImage image = testing::draw_grid(grid);
-    const Point2 s = testing::true_intersection(grid, 3, 4);
+    const SyntheticGrid grid = test_support::calibration_grid();
+    RgbImage image = test_support::draw_grid(grid);
+    const Point2 s = test_support::true_intersection(grid, 3, 4);
     for (int y = static_cast<int>(s.y); y <= s.y + 8.5; ++y)
       for (int x = static_cast<int>(s.x) - 15; x <= s.x + 15; ++x) image.set_pixel(x, y, {40, 40, 40});
     const GridCheck check = trace(std::move(image), grid);
@@ -62,9 +62,9 @@ TEST(GridCheck, FaultyPhotographsFailNamingTheIntersection) {
   }
   {
     SCOPED_TRACE("an ink blot over an intersection");
-    const SyntheticGrid grid = testing::calibration_grid();
-    RgbImage image = testing::draw_grid(grid);
-    const Point2 s = testing::true_intersection(grid, 3, 4);
+    const SyntheticGrid grid = test_support::calibration_grid();
+    RgbImage image = test_support::draw_grid(grid);
+    const Point2 s = test_support::true_intersection(grid, 3, 4);
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x)
         if (std::hypot(x - s.x - 7, y - s.y - 7) <= 12) image.set_pixel(x, y, {40, 40, 40});
@@ -74,7 +74,7 @@ TEST(GridCheck, FaultyPhotographsFailNamingTheIntersection) {
   {
     SCOPED_TRACE("a brick wall, not a grid");
     // Rows of 44-pixel bricks, every other row shifted by half a brick.
-    SyntheticGrid grid = testing::calibration_grid();
+    SyntheticGrid grid = test_support::calibration_grid();
     RgbImage image(640, 480, {220, 220, 220});
     for (int y = 0; y < 480; ++y) {
       for (int x = 0; x < 640; ++x) {
@@ -89,7 +89,7 @@ TEST(GridCheck, FaultyPhotographsFailNamingTheIntersection) {
 }
 
 TEST(GridCheck, RulesOnATable) {
-  CameraModel camera = testing::pinhole_camera(100.0);  // 14 x 20 cells, 2272 x 1704 photograph
+  CameraModel camera = test_support::pinhole_camera(100.0);  // 14 x 20 cells, 2272 x 1704 photograph
   std::vector<bool> found(15 * 21, true);
   GridCheck check = check_grid(camera, found);
   EXPECT_TRUE(check.passed()) << problems_text(check);

@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "model/vec3.h"
-#include "photogrammetry/camera_model.h"
+#include "base/vec3.h"
+#include "model/camera_model.h"
 #include "photogrammetry/pixel_source.h"
 
 namespace plenvista {
@@ -23,9 +23,9 @@ struct GridPhoto {
   int height = 0;
   // Grey level of pixel (x, y) at [y * width + x] once read; -1 until then.
   std::vector<std::int32_t> grey;
-  int click_count = 0;                 // 0..3, the next corner click
+  int click_count = 0;                    // 0..3, the next corner click
   std::array<Point2, 4> corner_clicks{};  // snapped, in click order
-  int columns = 0;                     // as typed at the last click
+  int columns = 0;                        // as typed at the last click
   int rows = 0;
   // Whether the last grid calculation found each intersection,
   // [i * (columns + 1) + j] for its rows and columns; empty before one.

@@ -18,10 +18,6 @@ constexpr int kStepsPerBatch = 60;
 constexpr double kGoodScore = 90.0;
 constexpr double kRadiansToDegrees = 1 / kDegreesToRadians;
 
-Vec3 cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double length(const Vec3& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
-Vec3 scaled(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-
 // Results in order of preference: every reference point in front first,
 // then the lower summed error; a NaN error never wins.
 bool preferred(bool in_front_a, double error_a, bool in_front_b, double error_b) {
@@ -140,19 +136,19 @@ CameraPose least_squares_polish(const ProjectImage& image, const CameraPose& sta
 // (cos a sin g, cos a cos g, -sin a) and whose column 2 is
 // (sin b cos a, -sin a, cos b cos a).
 CameraPose pose_looking_at(const Vec3& eye, const Vec3& target, const Vec3& up) {
-  const Vec3 view{target.x - eye.x, target.y - eye.y, target.z - eye.z};
-  const Vec3 forward = scaled(view, 1 / length(view));
+  const Vec3 view = target - eye;
+  const Vec3 forward = view * (1 / length(view));
   const Vec3 side = cross(forward, up);
-  const Vec3 right = scaled(side, 1 / length(side));
+  const Vec3 right = side * (1 / length(side));
   const Vec3 camera_up = cross(right, forward);
-  const Vec3 back = scaled(forward, -1);
+  const Vec3 back = forward * -1;
   const double a = std::asin(std::clamp(-camera_up.z, -1.0, 1.0));
   // Looking straight along Y (cos a = 0) only b + g or b - g is defined:
   // take g = 0, where row 0 is (cos b, ., .) and row 2 is (-sin b, ., .).
   const bool along_y = std::fabs(camera_up.z) > 1 - 1e-12;
   const double b = along_y ? std::atan2(-back.x, right.x) : std::atan2(right.z, back.z);
   const double g = along_y ? 0.0 : std::atan2(camera_up.x, camera_up.y);
-  return {scaled(eye, -1), {a * kRadiansToDegrees, b * kRadiansToDegrees, g * kRadiansToDegrees}};
+  return {eye * -1, {a * kRadiansToDegrees, b * kRadiansToDegrees, g * kRadiansToDegrees}};
 }
 
 std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image) {
@@ -167,7 +163,7 @@ std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image
   double radius = 0.0;
   for (const ReferencePoint* point : image.reference_points) {
     const Vec3& w = point->world_position;
-    radius = std::max(radius, length({w.x - centroid.x, w.y - centroid.y, w.z - centroid.z}));
+    radius = std::max(radius, length(w - centroid));
   }
   if (!(radius > 0) || !std::isfinite(radius)) return {};
 
@@ -185,8 +181,7 @@ std::vector<CameraPose> starts_around_reference_points(const ProjectImage& image
   std::vector<CameraPose> starts;
   for (double distance : {2.5, 5.0, 10.0})
     for (const Vec3& d : directions) {
-      const Vec3 eye{centroid.x + d.x * distance * radius, centroid.y + d.y * distance * radius,
-                     centroid.z + d.z * distance * radius};
+      const Vec3 eye = centroid + d * distance * radius;
       // Straight above or below, the image's top points away from +Z.
       const Vec3 up = d.x == 0 && d.z == 0 ? Vec3{0, 0, -1} : Vec3{0, 1, 0};
       starts.push_back(pose_looking_at(eye, centroid, up));
@@ -264,8 +259,10 @@ void ImageSearch::end_plain_search() {
 
 void ImageSearch::run_more_starts_batch() {
   for (int budget = kStepsPerBatch; budget > 0 && !ended(); --budget) {
-    if (phase_ == Phase::Scan) scan_step();
-    else polish_step();
+    if (phase_ == Phase::Scan)
+      scan_step();
+    else
+      polish_step();
   }
 }
 
@@ -277,9 +274,7 @@ void ImageSearch::scan_step() {
     // Steps in proportion to the distance from the first reference point,
     // which is where the start looks from: moves of a fifth of it at first.
     const Vec3& w = image_.reference_points.first()->world_position;
-    image_.search.model_size = std::sqrt((w.x + start.offset.x) * (w.x + start.offset.x) +
-                                         (w.y + start.offset.y) * (w.y + start.offset.y) +
-                                         (w.z + start.offset.z) * (w.z + start.offset.z));
+    image_.search.model_size = length(w + start.offset);
   }
   const bool finished = refine_step(image_);
   ++steps_;

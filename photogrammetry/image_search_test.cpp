@@ -12,8 +12,8 @@
 namespace plenvista {
 namespace {
 
-using testing::box_points;
-using testing::SearchScene;
+using test_support::box_points;
+using test_support::SearchScene;
 
 double angle_difference(double a, double b) { return std::remainder(a - b, 360.0); }
 
@@ -93,9 +93,10 @@ TEST(ImageSearch, RecoversKnownPosesWithTheOriginBesideTheObject) {
   std::mt19937 rng(21);
   const Vec3 centre{500, 400, 300};
   int round = 0;
-  for (const auto& [distance, azimuth, elevation, roll] :
-       {std::tuple{2000.0, 30.0, 5.0, 0.0}, {2000.0, 60.0, 30.0, 5.0}, {2000.0, 120.0, 5.0, 0.0},
-        {2000.0, 180.0, 30.0, -5.0}}) {
+  for (const auto& [distance, azimuth, elevation, roll] : {std::tuple{2000.0, 30.0, 5.0, 0.0},
+                                                           {2000.0, 60.0, 30.0, 5.0},
+                                                           {2000.0, 120.0, 5.0, 0.0},
+                                                           {2000.0, 180.0, 30.0, -5.0}}) {
     SCOPED_TRACE(round++);
     SearchScene scene;
     scene.mark(box_points(rng, 10, {0, 0, 0}, {1000, 800, 600}), viewpoint(centre, distance, azimuth, elevation, roll));
@@ -122,9 +123,12 @@ TEST(ImageSearch, RecoversKnownPosesWithTheOriginBesideTheObject) {
 TEST(ImageSearch, RecoversPosesWithTheOriginAmidTheObject) {
   std::mt19937 rng(7);
   int round = 0;
-  for (const auto& [distance, azimuth, elevation, roll] :
-       {std::tuple{3.0, 0.0, 0.0, 0.0}, {4.0, 30.0, 10.0, 0.0}, {6.0, 100.0, 20.0, 10.0}, {3.5, -140.0, 35.0, -12.0},
-        {5.0, 200.0, 60.0, 0.0}, {4.5, -70.0, 5.0, 20.0}}) {
+  for (const auto& [distance, azimuth, elevation, roll] : {std::tuple{3.0, 0.0, 0.0, 0.0},
+                                                           {4.0, 30.0, 10.0, 0.0},
+                                                           {6.0, 100.0, 20.0, 10.0},
+                                                           {3.5, -140.0, 35.0, -12.0},
+                                                           {5.0, 200.0, 60.0, 0.0},
+                                                           {4.5, -70.0, 5.0, 20.0}}) {
     SCOPED_TRACE(round++);
     SearchScene scene;
     // Symmetric about the origin: a box and its mirror image in X.

@@ -32,7 +32,8 @@ class PixelSource {
 class RgbImage final : public PixelSource {
  public:
   RgbImage(int width, int height, Rgb fill = {})
-      : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0),
+      : width_(width > 0 ? width : 0),
+        height_(height > 0 ? height : 0),
         data_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3) {
     for (std::size_t i = 0; i < data_.size(); i += 3) {
       data_[i] = fill.r;

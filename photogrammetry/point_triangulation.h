@@ -11,9 +11,9 @@
 // depth test, so a point behind a camera may be returned for clicks that no
 // point in front explains.
 
+#include "base/vec3.h"
 #include "model/image_records.h"
 #include "model/project.h"
-#include "model/vec3.h"
 
 namespace plenvista {
 

@@ -16,7 +16,7 @@ namespace plenvista {
 namespace {
 
 struct Triangulation : ::testing::Test {
-  CameraModel camera = testing::pinhole_camera();
+  CameraModel camera = test_support::pinhole_camera();
   ProjectImage a;
   ProjectImage b;
 
@@ -89,18 +89,17 @@ TEST_F(PointTriangulation, PhotographSizeChangesTheWeightOfAnImage) {
   EXPECT_GT(b_heavy_miss_a, 10.0);
 }
 
-
 struct PartnerClicks : ::testing::Test {
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
   ProjectImage* a = nullptr;
   ProjectImage* b = nullptr;
   const Vec3 truth{120, -40, 60};
 
   void SetUp() override {
-    project.images().camera = testing::pinhole_camera();
+    project.images().camera = test_support::pinhole_camera();
     for (ProjectImage** image : {&a, &b}) {
       auto added = std::make_unique<ProjectImage>();
       added->id = project.model.new_id();
@@ -136,9 +135,10 @@ TEST_F(AddPointFromPartnerClicks, AddsTheTriangulatedPointUndoably) {
   EXPECT_NEAR(point->y, truth.y, 0.2);
   EXPECT_NEAR(point->z, truth.z, 0.2);
   EXPECT_EQ(point->layer, project.model.current_layer);
-  EXPECT_EQ(project.modified, 1);
-  EXPECT_NE(std::find(notifier.posted.begin(), notifier.posted.end(), testing::Posted{Notification::ModelChanged, 0}),
-            notifier.posted.end());
+  EXPECT_TRUE(project.modified);
+  EXPECT_NE(
+      std::find(notifier.posted.begin(), notifier.posted.end(), test_support::Posted{Notification::ModelChanged, 0}),
+      notifier.posted.end());
   undo_command(project);
   EXPECT_EQ(project.model.points.count(), 0);
 }
@@ -150,7 +150,7 @@ TEST_F(AddPointFromPartnerClicks, NeedsAPartnerAndTwoKnownPoses) {
   a->partner = nullptr;
   EXPECT_EQ(add_point_from_partner_clicks(project), nullptr);
   EXPECT_EQ(project.model.points.count(), 0);
-  EXPECT_EQ(project.modified, 0);
+  EXPECT_FALSE(project.modified);
 }
 
 }  // namespace

@@ -15,14 +15,15 @@ class DiscardedMessages : public MessageSink {
 
 }  // namespace
 
-int set_camera_file(Project& project, const std::string& name) {
+bool set_camera_file(Project& project, const std::string& name) {
   project.camera_file_name = name;
-  project.camera_file_path = find_file_along_directories(shown(project.model.image_directories), project.directory, name);
-  if (!project.camera_file_path) return 0;
+  project.camera_file_path =
+      find_file_along_directories(shown(project.model.image_directories), project.directory, name);
+  if (!project.camera_file_path) return false;
   DiscardedMessages quiet;
-  if (!load_camera(*project.camera_file_path, project.images().camera, quiet)) return 0;
+  if (!load_camera(*project.camera_file_path, project.images().camera, quiet)) return false;
   attach_camera_to_images(project.images());
-  return 1;
+  return true;
 }
 
 }  // namespace plenvista

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_io.h"
 #include "model/image_management.h"
-#include "persistence/file_io.h"
 #include "photogrammetry/camera_file.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
@@ -13,12 +13,12 @@ namespace plenvista {
 namespace {
 
 struct SetCameraFile : ::testing::Test {
-  testing::TempDir tmp;
+  test_support::TempDir tmp;
   MemorySettingsStore store;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{store, notifier, messages};
-  CameraModel camera = testing::grid_camera(6, 8);
+  CameraModel camera = test_support::grid_camera(6, 8);
   ProjectImage* front = nullptr;
   ProjectImage* side = nullptr;
 
@@ -37,7 +37,7 @@ struct SetCameraFile : ::testing::Test {
 
 TEST_F(SetCameraFile, LoadsTheCameraAndGivesEveryImageItsCentre) {
   save_as("cameras/c.cal");
-  EXPECT_EQ(set_camera_file(project, "c.cal"), 1);
+  EXPECT_TRUE(set_camera_file(project, "c.cal"));
   EXPECT_EQ(project.camera_file_name, "c.cal");
   EXPECT_EQ(project.camera_file_path, (tmp.path / "cameras/c.cal").string());
   EXPECT_EQ(project.images().camera, camera);
@@ -50,12 +50,12 @@ TEST_F(SetCameraFile, LoadsTheCameraAndGivesEveryImageItsCentre) {
 
 TEST_F(SetCameraFile, NotFoundOrDamagedKeepsTheCameraAndSaysNothing) {
   const CameraModel before = project.images().camera;
-  EXPECT_EQ(set_camera_file(project, "c.cal"), 0);
+  EXPECT_FALSE(set_camera_file(project, "c.cal"));
   EXPECT_EQ(project.camera_file_name, "c.cal");
   EXPECT_EQ(project.camera_file_path, std::nullopt);
 
   tmp.write("models/house/c.cal", std::string("\x0e\0\0\0PLENCAMERACAL\0\x01\0\0\0", 22));
-  EXPECT_EQ(set_camera_file(project, "c.cal"), 0);
+  EXPECT_FALSE(set_camera_file(project, "c.cal"));
   EXPECT_EQ(project.camera_file_path, (tmp.path / "models/house/c.cal").string());
   EXPECT_EQ(project.images().camera, before);
   EXPECT_TRUE(messages.shown.empty());

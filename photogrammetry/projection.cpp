@@ -9,8 +9,8 @@ AngleTrig AngleTrig::of_degrees(double degrees) {
 }
 
 PreparedPose::PreparedPose(const ProjectImage& image, const CameraPose& pose)
-    : PreparedPose(image, pose.offset, AngleTrig::of_degrees(pose.rotation.x),
-                   AngleTrig::of_degrees(pose.rotation.y), AngleTrig::of_degrees(pose.rotation.z)) {}
+    : PreparedPose(image, pose.offset, AngleTrig::of_degrees(pose.rotation.x), AngleTrig::of_degrees(pose.rotation.y),
+                   AngleTrig::of_degrees(pose.rotation.z)) {}
 
 PreparedPose::PreparedPose(const ProjectImage& image, const Vec3& offset, AngleTrig x, AngleTrig y, AngleTrig z)
     : image_(&image),

@@ -20,10 +20,10 @@
 #include <cmath>
 #include <limits>
 
+#include "base/vec3.h"
+#include "model/camera_pose.h"
 #include "model/image_records.h"
 #include "model/zoom_pan.h"
-#include "model/vec3.h"
-#include "photogrammetry/camera_pose.h"
 
 namespace plenvista {
 

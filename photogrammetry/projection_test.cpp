@@ -9,8 +9,8 @@
 namespace plenvista {
 namespace {
 
-using testing::bent_corner;
-using testing::grid_camera;
+using test_support::bent_corner;
+using test_support::grid_camera;
 
 struct Projection : ::testing::Test {
   CameraModel camera = grid_camera(14, 20);

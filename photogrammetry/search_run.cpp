@@ -1,7 +1,7 @@
 #include "photogrammetry/search_run.h"
 
+#include "base/number_text.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
 #include "photogrammetry/camera_search.h"
 
 namespace plenvista {
@@ -39,8 +39,8 @@ void SearchRun::show_progress() {
   image_->search_score = search_score_for(search_->shown_error(), image_->reference_points.count());
   score_text_ = "Score = " + format_fixed(image_->search_score, 2) + "%";
   const Vec3& offset = image_->pose.offset;
-  offset_text_ = "X : " + format_fixed(offset.x, 2) + ", Y : " + format_fixed(offset.y, 2) +
-                 ", Z : " + format_fixed(offset.z, 2);
+  offset_text_ =
+      "X : " + format_fixed(offset.x, 2) + ", Y : " + format_fixed(offset.y, 2) + ", Z : " + format_fixed(offset.z, 2);
 }
 
 }  // namespace plenvista

@@ -4,28 +4,28 @@
 
 #include <random>
 
+#include "base/number_text.h"
+#include "base/settings_store.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
-#include "persistence/settings_store.h"
-#include "testing/recorders.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
+#include "testing/recorders.h"
 #include "testing/search_scenes.h"
 
 namespace plenvista {
 namespace {
 
-using testing::box_points;
+using test_support::box_points;
 
 struct SearchRunFixture : ::testing::Test {
   MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project{settings, notifier, messages};
   CameraModel& camera = project.images().camera;
   std::mt19937 rng{17};
 
-  void SetUp() override { camera = testing::pinhole_camera(); }
+  void SetUp() override { camera = test_support::pinhole_camera(); }
 
   // An image with n reference points marked where `pose` sees them.
   ProjectImage& add_marked_image(int n, const CameraPose& pose) {
@@ -87,14 +87,14 @@ TEST_F(SearchRunTick, EachTickEndsAtAnImprovingStepAndRedrawsEveryTwentieth) {
   for (bool ended = false; !ended;) {
     ended = run.tick() == SearchRun::State::Ended;
     if (!ended && !run.search()->tried_more_starts()) errors.push_back(image.search.best_error);
-    for (const testing::Posted& posted : notifier.posted) {
+    for (const test_support::Posted& posted : notifier.posted) {
       EXPECT_EQ(posted.notification, Notification::RedrawViews);
       redraw_ticks.push_back(run.ticks());
     }
     notifier.posted.clear();
-    EXPECT_EQ(run.offset_text(), "X : " + format_fixed(image.pose.offset.x, 2) + ", Y : " +
-                                     format_fixed(image.pose.offset.y, 2) + ", Z : " +
-                                     format_fixed(image.pose.offset.z, 2));
+    EXPECT_EQ(run.offset_text(), "X : " + format_fixed(image.pose.offset.x, 2) +
+                                     ", Y : " + format_fixed(image.pose.offset.y, 2) +
+                                     ", Z : " + format_fixed(image.pose.offset.z, 2));
   }
   EXPECT_FALSE(run.search()->tried_more_starts());
   ASSERT_GT(errors.size(), 25u);

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <memory>
 
+#include "base/binary_io.h"
 #include "model/edit_actions.h"
 #include "model/edit_test_support.h"
 #include "model/undo_commands.h"
-#include "persistence/binary_io.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/temp_dir.h"
@@ -29,15 +29,15 @@ std::string bitmap(std::int32_t width, std::int32_t height) {
   return w.data();
 }
 
-struct Texturing : testing::EditFixture {
-  testing::TempDir tmp;
+struct Texturing : test_support::EditFixture {
+  test_support::TempDir tmp;
   ProjectImage* image = nullptr;
   Material* other = nullptr;
   std::array<ModelPoint*, 4> points{};
 
   void SetUp() override {
     project.set_path(tmp.dir("project") + "p.op2");
-    project.images().camera = testing::pinhole_camera();
+    project.images().camera = test_support::pinhole_camera();
     auto added = std::make_unique<ProjectImage>();
     added->id = model.new_id();
     added->file_name = "photo.bmp";
@@ -123,16 +123,16 @@ TEST_F(AssignTexture, UnreadablePhotographGivesNoCoordinatesAndAWarning) {
 
 TEST_F(AssignTexture, UndoAndRedoRestoreTheCoordinates) {
   apply_textures(project, {first_material()});
-  const testing::ModelSnapshot textured = testing::snapshot(model);
+  const test_support::ModelSnapshot textured = test_support::snapshot(model);
   apply_textures(project, {other});
-  const testing::ModelSnapshot retextured = testing::snapshot(model);
+  const test_support::ModelSnapshot retextured = test_support::snapshot(model);
   undo_command(project);
-  EXPECT_EQ(testing::snapshot(model), textured);
+  EXPECT_EQ(test_support::snapshot(model), textured);
   undo_command(project);
   EXPECT_EQ(model.texture_coords.count(), 0);
   redo_command(project);
   redo_command(project);
-  EXPECT_EQ(testing::snapshot(model), retextured);
+  EXPECT_EQ(test_support::snapshot(model), retextured);
 }
 
 }  // namespace

@@ -4,13 +4,12 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
-
 #include <cstdint>
 #include <cstring>
 #include <span>
 
-#include "persistence/binary_io.h"
-#include "persistence/file_io.h"
+#include "base/binary_io.h"
+#include "base/file_io.h"
 
 namespace plenvista {
 namespace {

@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
+
+#include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
@@ -31,8 +32,8 @@ void write_bytes(const QString& path, const QByteArray& bytes) {
 }
 
 TEST(LoadBmpPixels, ReadsEveryPixelOfABmpFile) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("grid photo.bmp");
+  const test_support::TempDir dir;
+  const QString path = QString::fromStdString(dir.file("grid photo.bmp"));
   ASSERT_TRUE(test_picture().save(path, "BMP"));
   const auto pixels = load_bmp_pixels(path.toStdString());
   ASSERT_TRUE(pixels.has_value());
@@ -48,30 +49,30 @@ TEST(LoadBmpPixels, ReadsEveryPixelOfABmpFile) {
 }
 
 TEST(LoadBmpPixels, RefusesDamagedMissingAndOtherFiles) {
-  QTemporaryDir dir;
-  const QString bmp = dir.filePath("good.bmp");
+  const test_support::TempDir dir;
+  const QString bmp = QString::fromStdString(dir.file("good.bmp"));
   ASSERT_TRUE(test_picture().save(bmp, "BMP"));
   const QByteArray good = file_bytes(bmp);
 
-  const QString cut = dir.filePath("cut.bmp");
+  const QString cut = QString::fromStdString(dir.file("cut.bmp"));
   write_bytes(cut, good.left(good.size() - 10));
   EXPECT_FALSE(load_bmp_pixels(cut.toStdString()).has_value());
 
   QByteArray wide = good;
   wide[18] = 0x7f;  // width far beyond the pixel data
-  const QString lying = dir.filePath("lying.bmp");
+  const QString lying = QString::fromStdString(dir.file("lying.bmp"));
   write_bytes(lying, wide);
   EXPECT_FALSE(load_bmp_pixels(lying.toStdString()).has_value());
 
-  const QString headers = dir.filePath("headers.bmp");
+  const QString headers = QString::fromStdString(dir.file("headers.bmp"));
   write_bytes(headers, good.left(20));
   EXPECT_FALSE(load_bmp_pixels(headers.toStdString()).has_value());
 
-  const QString png = dir.filePath("really a png.bmp");
+  const QString png = QString::fromStdString(dir.file("really a png.bmp"));
   ASSERT_TRUE(test_picture().save(png, "PNG"));
   EXPECT_FALSE(load_bmp_pixels(png.toStdString()).has_value());
 
-  EXPECT_FALSE(load_bmp_pixels(dir.filePath("absent.bmp").toStdString()).has_value());
+  EXPECT_FALSE(load_bmp_pixels(dir.file("absent.bmp")).has_value());
 }
 
 }  // namespace

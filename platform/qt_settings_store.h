@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "persistence/settings_store.h"
+#include "base/settings_store.h"
 
 namespace plenvista {
 

@@ -2,21 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
 
 TEST(QtSettingsStore, AbsentValuesGiveTheCallersDefault) {
-  QTemporaryDir dir;
-  QtSettingsStore store(dir.filePath("plenvista.ini"));
+  const test_support::TempDir dir;
+  QtSettingsStore store(QString::fromStdString(dir.file("plenvista.ini")));
   EXPECT_EQ(store.read_int("MainLeft", 50), 50);
   EXPECT_FALSE(store.read_text("LastProject").has_value());
 }
 
 TEST(QtSettingsStore, ValuesOutliveTheStoreObject) {
-  QTemporaryDir dir;
-  const QString file = dir.filePath("plenvista.ini");
+  const test_support::TempDir dir;
+  const QString file = QString::fromStdString(dir.file("plenvista.ini"));
   {
     QtSettingsStore store(file);
     store.write_int("MainWidth", 1234);
@@ -30,8 +30,8 @@ TEST(QtSettingsStore, ValuesOutliveTheStoreObject) {
 }
 
 TEST(QtSettingsStore, ATextWhereAnIntegerIsExpectedGivesTheDefault) {
-  QTemporaryDir dir;
-  QtSettingsStore store(dir.filePath("plenvista.ini"));
+  const test_support::TempDir dir;
+  QtSettingsStore store(QString::fromStdString(dir.file("plenvista.ini")));
   store.write_text("MainTop", "not a number");
   EXPECT_EQ(store.read_int("MainTop", 50), 50);
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing; builds and starts the program exactly as
+# Installs what is missing; checks the include layers and the layout; builds and starts the program exactly as
 # scripts/run.sh does (warnings as errors here); builds everything with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
 # headless.
@@ -7,6 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+
+# Seconds each: includes only along the folder table, layout as .clang-format says.
+scripts/check-layers.sh
+scripts/check-format.sh
 
 scripts/build-release.sh --strict
 scripts/smoke.sh build/release-strict

@@ -46,8 +46,10 @@ struct RecordedProject {
 inline void click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QApplication::processEvents();
-  if (qobject_cast<QCheckBox*>(button)) QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-  else QTest::mouseClick(button, Qt::LeftButton);
+  if (qobject_cast<QCheckBox*>(button))
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+  else
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Replaces a field's text the way a user does: select all, type.

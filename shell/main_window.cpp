@@ -15,8 +15,8 @@
 #include <functional>
 #include <string>
 
+#include "base/number_text.h"
 #include "model/edit_actions.h"
-#include "model/number_text.h"
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
@@ -57,8 +57,7 @@ QRect dialog_units(int x, int y, int width, int height) {
 }
 
 QString point_text(double x, double y, double z) {
-  return QString::fromStdString("x:" + format_fixed(x, 2) + ", y:" + format_fixed(y, 2) +
-                                ", z:" + format_fixed(z, 2));
+  return QString::fromStdString("x:" + format_fixed(x, 2) + ", y:" + format_fixed(y, 2) + ", z:" + format_fixed(z, 2));
 }
 
 const QString kCaption = QStringLiteral("Plenvista");
@@ -238,14 +237,14 @@ void MainWindow::on_open() {
 
 bool MainWindow::on_save() {
   if (!project_->path) return on_save_as();
-  return project_files_.save(*project_) == 1;
+  return project_files_.save(*project_);
 }
 
 bool MainWindow::on_save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
   project_->set_path(*path);
-  const bool saved = project_files_.save(*project_) == 1;
+  const bool saved = project_files_.save(*project_);
   set_title();
   return saved;
 }
@@ -290,7 +289,7 @@ void MainWindow::on_help() {
 }
 
 bool MainWindow::may_discard_changes() {
-  if (project_->modified == 0) return true;
+  if (!project_->modified) return true;
   const auto answer = questions_.ask(this, QStringLiteral("Save Change ?"), kCaption,
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
   if (answer == QMessageBox::No) return true;
@@ -304,7 +303,7 @@ bool MainWindow::open_at(const std::string& path) {
   const auto old_directory = project_->directory;
   const auto old_file_name = project_->file_name;
   project_->set_path(path);
-  if (project_files_.open && project_files_.open(*project_) == 1) {
+  if (project_files_.open && project_files_.open(*project_) == OpenResult::Opened) {
     project_->post(Notification::ModelChanged);
     set_title();
     return true;
@@ -331,7 +330,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::on_model_changed() {
   bool any_selected = false;
-  for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected != 0;
+  for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected;
   actions_.tool_delete->setEnabled(any_selected);
   update_model_status();
   repaint_views();
@@ -367,9 +366,7 @@ void MainWindow::refresh() {
   cad_views_[0]->set_current_axis(project_->active_cad_view);
 }
 
-void MainWindow::set_status(int pane, const QString& text) {
-  panes_.at(static_cast<std::size_t>(pane))->setText(text);
-}
+void MainWindow::set_status(int pane, const QString& text) { panes_.at(static_cast<std::size_t>(pane))->setText(text); }
 
 void MainWindow::update_cursor_status() {
   const CursorPosition& c = project_->cursor;

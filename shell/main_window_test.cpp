@@ -33,9 +33,9 @@
 namespace plenvista {
 namespace {
 
-using testing::FileStore;
-using testing::ScriptedFiles;
-using testing::ScriptedQuestions;
+using test_support::FileStore;
+using test_support::ScriptedFiles;
+using test_support::ScriptedQuestions;
 
 void deliver() { QCoreApplication::processEvents(); }
 
@@ -95,9 +95,8 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
   const Actions& a = actions();
   EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new, a.file_open, a.file_close, a.file_save, a.file_save_as,
                                             a.file_exit, a.edit_undo, a.edit_redo, a.project_translations,
-                                            a.project_materials, a.project_layers, a.project_properties,
-                                            a.tools_export, a.tools_camera_editor, a.help_contents,
-                                            a.help_about}));
+                                            a.project_materials, a.project_layers, a.project_properties, a.tools_export,
+                                            a.tools_camera_editor, a.help_contents, a.help_about}));
   // Ctrl+O opens, Ctrl+N starts a new project.
   store.files["/data/keys.op2"] = "keys";
   files.choices = {"/data/keys.op2"};
@@ -182,7 +181,7 @@ TEST_F(Menu, TranslationsOpensTheEditorAndOkAppliesIt) {
   deliver();
   EXPECT_DOUBLE_EQ(project().model.transform.scale, 2.5);
   EXPECT_DOUBLE_EQ(project().model.transform.origin_offset.y, -1.0);
-  EXPECT_EQ(project().modified, 1);
+  EXPECT_TRUE(project().modified);
 }
 
 TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
@@ -209,7 +208,7 @@ TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
 TEST_F(Notifications, HandledInPostingOrderAfterThePosterReturns) {
   project().model.selection_size = 15;
   project().post(Notification::ImagesChanged);  // presses Large Selection
-  project().model.selection_size = 5;            // changed again before delivery
+  project().model.selection_size = 5;           // changed again before delivery
   actions().tool_large_selection->setChecked(true);
   project().post(Notification::DisplayChanged);
   EXPECT_TRUE(actions().tool_large_selection->isChecked());
@@ -225,8 +224,8 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   EXPECT_TRUE(actions().tool_delete->isEnabled());
   window->layer_material_panel()->setCurrentIndex(1);  // face mode
   EXPECT_EQ(project().point_mode, 0);
-  p->selected = 0;
-  project().changed = 1;
+  p->selected = false;
+  project().changed = true;
   project().note_change();
   deliver();
   EXPECT_FALSE(actions().tool_delete->isEnabled());
@@ -359,7 +358,7 @@ TEST_F(OpenCommand, AskedBeforeAModifiedProjectIsReplaced) {
   actions().file_open->trigger();
   project().model.description = "a edited";
   add_point(0, 0, 0, 0);
-  ASSERT_EQ(project().modified, 1);
+  ASSERT_TRUE(project().modified);
 
   questions.answers = {QMessageBox::Cancel};
   files.choices = {"/data/b.op2"};
@@ -411,7 +410,7 @@ TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
   QApplication::setActiveWindow(window.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   ModelPoint* p = plenvista::add_point(project(), 1, 2, 3);
-  p->selected = 1;
+  p->selected = true;
   project().note_change();
   deliver();
   ASSERT_TRUE(actions().tool_delete->isEnabled());
@@ -568,8 +567,8 @@ namespace {
 TEST(ProjectFileCommands, SaveAsThenOpenThroughTheRealProjectFile) {
   QTemporaryDir dir;
   MemorySettingsStore settings;
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   const std::string path = dir.filePath("round trip.op2").toStdString();
   MainWindow window({settings, files, questions, {open_project, save_project}, {}});
   window.project().model.description = "kept";

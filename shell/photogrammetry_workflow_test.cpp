@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <memory>
 
+#include "base/number_text.h"
 #include "model/edit_actions.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
 #include "model/run_edit.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/image_search.h"
@@ -133,7 +133,8 @@ TEST_F(Workflow, PhotographsAreLocatedFromReferencePointsAndModelledFromPairs) {
     testing::click_row(panel().list(), i);
     ProjectImage& image = *set.current;
     ASSERT_EQ(&image, set.images.at(i));
-    for (const Vec3& world : kReferences) add_reference_point(project(), image, world, seen(image, kPhotographs[i], world));
+    for (const Vec3& world : kReferences)
+      add_reference_point(project(), image, world, seen(image, kPhotographs[i], world));
   }
 
   // Leaving calibration mode locates each photograph in turn.

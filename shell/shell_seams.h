@@ -9,9 +9,9 @@
 // camera files); an empty optional means the user cancelled.
 // QuestionAsker: message boxes; `ask` returns the button chosen (Cancel or
 // No when the box is closed without a choice).
-// ProjectFiles: reading and writing the project at its current path; each
-// returns 1 on success and 0 on failure and reports its own messages
-// through the project's message sink. An empty function means the
+// ProjectFiles: reading and writing the project at its current path; open
+// returns what became of it and save whether it succeeded, and each reports
+// its own messages through the project's message sink. An empty function means the
 // operation is not available in this build.
 
 #include <QMessageBox>
@@ -19,6 +19,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "persistence/project_file.h"
 
 class QWidget;
 
@@ -47,8 +49,8 @@ class QuestionAsker {
 };
 
 struct ProjectFiles {
-  std::function<int(Project&)> open;
-  std::function<int(Project&)> save;
+  std::function<OpenResult(Project&)> open;
+  std::function<bool(Project&)> save;
 };
 
 }  // namespace plenvista

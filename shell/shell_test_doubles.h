@@ -14,7 +14,7 @@
 #include "model/project.h"
 #include "shell/shell_seams.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 class ScriptedFiles : public FileChooser {
  public:
@@ -74,26 +74,26 @@ struct FileStore {
   ProjectFiles functions() {
     return {[this](Project& p) { return open(p); }, [this](Project& p) { return save(p); }};
   }
-  int open(Project& p) {
+  OpenResult open(Project& p) {
     const auto it = files.find(p.path.value_or(""));
     if (it == files.end() || unreadable.contains(it->first)) {
       p.messages.show("Cannot Open Project File", "Error");
-      return 0;
+      return OpenResult::CannotOpen;
     }
     p.model.description = it->second;
-    return 1;
+    return OpenResult::Opened;
   }
-  int save(Project& p) {
+  bool save(Project& p) {
     const std::string path = p.path.value_or("");
     if (path.empty() || unwritable.contains(path)) {
       p.messages.show("Cannot Save Project File", "Error");
-      return 0;
+      return false;
     }
     files[path] = p.model.description.value_or("");
     saved_paths.push_back(path);
-    p.modified = 0;
-    return 1;
+    p.modified = false;
+    return true;
   }
 };
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -7,9 +7,9 @@
 // ideal pinhole of focal length 10 x pitch pixels for a 2272 x 1704 frame
 // centred on the reference intersection (row 7, column 10).
 
-#include "photogrammetry/camera_model.h"
+#include "model/camera_model.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 inline Point2 bent_corner(int r, int c) { return {200 + 40.0 * c + 0.3 * c * r, 150 + 30.0 * r + 0.2 * c * c}; }
 
@@ -36,4 +36,4 @@ inline CameraModel pinhole_camera(double pitch = 100.0) {
   return camera;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

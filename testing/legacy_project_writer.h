@@ -7,18 +7,20 @@
 
 #include <string>
 
+#include "base/binary_io.h"
 #include "model/project.h"
-#include "persistence/binary_io.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 inline std::string encode_project_version(const Project& project, int version) {
   ByteWriter w;
   auto id = [](const auto* r) { return r ? r->id : -1; };
   // Version 1 stored file names with their directory; absent stays absent.
   auto name = [&](const StoredText& n) {
-    if (n && version == 1) w.text(std::string_view("C:\\old\\place\\" + *n));
-    else w.text(n);
+    if (n && version == 1)
+      w.text(std::string_view("C:\\old\\place\\" + *n));
+    else
+      w.text(n);
   };
   auto camera = [&] { name(project.camera_file_name); };
   auto images = [&] {
@@ -173,4 +175,4 @@ inline std::string encode_project_version(const Project& project, int version) {
   return std::move(w.data());
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

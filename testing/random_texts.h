@@ -7,15 +7,18 @@
 #include <random>
 #include <string>
 
-#include "model/text.h"
+#include "base/text.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 inline StoredText random_stored_text(std::mt19937& random) {
   switch (std::uniform_int_distribution<int>(0, 3)(random)) {
-    case 0: return std::nullopt;
-    case 1: return std::string();
-    default: break;
+    case 0:
+      return std::nullopt;
+    case 1:
+      return std::string();
+    default:
+      break;
   }
   static constexpr const char* kPieces[] = {"a", "Z", " ", "7", ".", ";", "é", "\xe2\x82\xac", "\x7f", "bmp"};
   std::string text;
@@ -24,4 +27,4 @@ inline StoredText random_stored_text(std::mt19937& random) {
   return text;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -9,7 +9,7 @@
 #include "model/notifications.h"
 #include "model/user_messages.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct Posted {
   Notification notification;
@@ -35,4 +35,4 @@ class RecordingMessages : public MessageSink {
   std::vector<Shown> shown;
 };
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -13,7 +13,7 @@
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct SearchScene {
   CameraModel camera = pinhole_camera();
@@ -57,4 +57,4 @@ inline std::vector<Vec3> box_points(std::mt19937& rng, int n, const Vec3& low, c
   return points;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 #include "photogrammetry/pixel_source.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct SyntheticGrid {
   int width = 640;
@@ -22,10 +22,10 @@ struct SyntheticGrid {
   std::vector<double> line_x;  // centres of the vertical lines, left to right, undistorted
   std::vector<double> line_y;  // centres of the horizontal lines, top to bottom, undistorted
   double line_width = 3.0;
-  double cross_width = 0.0;   // 0: no central cross
-  double cross_arm = 0.0;     // half length of each cross bar
-  double barrel = 0.0;        // relative shrink at the half diagonal
-  int noise = 0;              // uniform noise of +-noise grey levels
+  double cross_width = 0.0;  // 0: no central cross
+  double cross_arm = 0.0;    // half length of each cross bar
+  double barrel = 0.0;       // relative shrink at the half diagonal
+  int noise = 0;             // uniform noise of +-noise grey levels
   int paper = 220;
   int ink = 30;
 };
@@ -106,8 +106,10 @@ inline RgbImage draw_grid(const SyntheticGrid& grid) {
         for (const double ly : grid.line_y) clear *= 1.0 - detail::band_cover(uy, f, ly, grid.line_width);
       }
       if (grid.cross_width > 0) {
-        if (std::abs(uy - cross_y) <= grid.cross_arm) clear *= 1.0 - detail::band_cover(ux, f, cross_x, grid.cross_width);
-        if (std::abs(ux - cross_x) <= grid.cross_arm) clear *= 1.0 - detail::band_cover(uy, f, cross_y, grid.cross_width);
+        if (std::abs(uy - cross_y) <= grid.cross_arm)
+          clear *= 1.0 - detail::band_cover(ux, f, cross_x, grid.cross_width);
+        if (std::abs(ux - cross_x) <= grid.cross_arm)
+          clear *= 1.0 - detail::band_cover(uy, f, cross_y, grid.cross_width);
       }
       double grey = grid.ink + (grid.paper - grid.ink) * clear;
       if (grid.noise > 0) {
@@ -121,4 +123,4 @@ inline RgbImage draw_grid(const SyntheticGrid& grid) {
   return image;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -1,16 +1,19 @@
 #pragma once
 
-// A fresh directory under the system's temporary directory, named after the
-// running test and removed with everything in it when the object goes.
+// A fresh directory under the system's temporary directory (TMPDIR), named
+// after the running test and removed with everything in it when the object
+// goes, unless PLENVISTA_KEEP_TEST_FILES is set: then the files stay for
+// inspection.
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 struct TempDir {
   std::filesystem::path path;
@@ -24,6 +27,7 @@ struct TempDir {
     std::filesystem::create_directories(path);
   }
   ~TempDir() {
+    if (std::getenv("PLENVISTA_KEEP_TEST_FILES")) return;
     std::error_code ec;
     std::filesystem::remove_all(path, ec);
   }
@@ -37,7 +41,9 @@ struct TempDir {
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file.string();
   }
+  // The path of a file in the directory.
+  std::string file(const std::string& relative) const { return (path / relative).string(); }
   std::string dir(const std::string& relative) const { return (path / relative).string() + "/"; }
 };
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "model/number_text.h"
+#include "base/number_text.h"
 
 namespace plenvista {
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/text.h"
 #include "model/find_file.h"
-#include "model/text.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
@@ -99,9 +99,9 @@ void ImageDialog::accept() {
   texture_form_.read();
   pose_form_.read();
   const std::string name(bare_file_name(file_));
-  const auto found = name.empty() ? std::nullopt
-                                  : find_file_along_directories(shown(project_.model.image_directories),
-                                                                project_.directory, name);
+  const auto found =
+      name.empty() ? std::nullopt
+                   : find_file_along_directories(shown(project_.model.image_directories), project_.directory, name);
   if (!found) {
     project_.messages.show(kNotFound, "Error");
     return;

@@ -43,8 +43,8 @@ TEST_F(SearchProgressDialogTest, ShowsTheSearchLiveAndEnablesOkAtTheEnd) {
   EXPECT_EQ(image->marks_changed, 0);
   EXPECT_GT(image->search_score, 99);
   // The views were asked to redraw while the camera moved.
-  EXPECT_TRUE(std::count(notifier.posted.begin(), notifier.posted.end(),
-                         testing::Posted{Notification::RedrawViews, 0}) >= 1);
+  EXPECT_TRUE(
+      std::count(notifier.posted.begin(), notifier.posted.end(), testing::Posted{Notification::RedrawViews, 0}) >= 1);
   testing::click(dialog.ok_button());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

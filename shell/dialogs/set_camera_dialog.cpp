@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/text.h"
 #include "model/project.h"
-#include "model/text.h"
 #include "photogrammetry/project_camera.h"
 #include "shell/shell_seams.h"
 

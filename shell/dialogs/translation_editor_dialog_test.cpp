@@ -10,7 +10,7 @@
 namespace plenvista {
 namespace {
 
-using testing::ScriptedQuestions;
+using test_support::ScriptedQuestions;
 
 const QString kQuestion =
     "Applying a mirror will cause all points and faces on the mirrored side to be deleted, continue ?";

@@ -13,11 +13,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/number_text.h"
+#include "base/text.h"
 #include "model/image_management.h"
-#include "model/number_text.h"
 #include "model/project.h"
 #include "model/run_edit.h"
-#include "model/text.h"
 #include "photogrammetry/bitmap_size.h"
 #include "shell/dialogs/image_centres_dialog.h"
 #include "shell/dialogs/image_dialog.h"
@@ -202,8 +202,7 @@ void ImageListPanel::on_delete() {
     return;
   }
   const auto answer = questions_.ask(this, QStringLiteral("Remove image from project - are you sure ?"), kCaption,
-                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                     QMessageBox::Question);
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
   if (answer == QMessageBox::Yes) remove_current_image(project_);
   enable_edit_delete();
 }

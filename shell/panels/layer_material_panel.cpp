@@ -5,8 +5,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "base/text.h"
 #include "model/project.h"
-#include "model/text.h"
 #include "shell/panels/list_refill.h"
 
 namespace plenvista {
@@ -74,8 +74,8 @@ LayerMaterialPanel::LayerMaterialPanel(Project& project, QWidget* parent)
   setObjectName(QStringLiteral("CVertexTabCtrl"));
   lay_out_page(vertex_page_, QStringLiteral("Default Layer:"), default_layer_, QStringLiteral("Active Layer:"),
                active_layers_);
-  lay_out_page(face_page_, QStringLiteral("Default Material:"), default_material_,
-               QStringLiteral("Active Material:"), active_materials_);
+  lay_out_page(face_page_, QStringLiteral("Default Material:"), default_material_, QStringLiteral("Active Material:"),
+               active_materials_);
   active_layers_->setUniformItemSizes(true);
   active_materials_->setUniformItemSizes(true);
   addTab(vertex_page_, QStringLiteral("Vertex"));

@@ -46,7 +46,7 @@ TEST_F(LayerMaterialPanelTest, ListsLayersAndMaterialsWithTexturedOnesMarked) {
   EXPECT_EQ(texts(panel.active_layers()), (QStringList{first_layer, "Walls"}));
   EXPECT_EQ(panel.active_layers()->item(0)->checkState(), Qt::Checked);
   EXPECT_EQ(panel.active_layers()->item(1)->checkState(), Qt::Unchecked);  // a new layer is not visible yet
-  EXPECT_EQ(panel.default_layer()->currentIndex(), -1);  // no current layer
+  EXPECT_EQ(panel.default_layer()->currentIndex(), -1);                    // no current layer
   EXPECT_EQ(panel.default_material()->itemText(1), "Brick");
   EXPECT_EQ(texts(panel.active_materials()), (QStringList{first_material, "Brick *"}));
   EXPECT_EQ(panel.active_materials()->item(1)->checkState(), Qt::Checked);

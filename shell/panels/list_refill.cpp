@@ -34,8 +34,10 @@ void refill_combo(QComboBox& combo, const QStringList& entries, int current) {
   const int count = static_cast<int>(entries.size());
   while (combo.count() > count) combo.removeItem(combo.count() - 1);
   for (int i = 0; i < count; ++i) {
-    if (i >= combo.count()) combo.addItem(entries[i]);
-    else if (combo.itemText(i) != entries[i]) combo.setItemText(i, entries[i]);
+    if (i >= combo.count())
+      combo.addItem(entries[i]);
+    else if (combo.itemText(i) != entries[i])
+      combo.setItemText(i, entries[i]);
   }
   combo.setCurrentIndex(current >= 0 && current < count ? current : -1);
 }

@@ -25,8 +25,10 @@ inline void append_fixed(std::string& out, double value, int decimals) {
   }
   char buffer[400];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (result.ec == std::errc()) out.append(buffer, result.ptr);
-  else out.push_back('0');
+  if (result.ec == std::errc())
+    out.append(buffer, result.ptr);
+  else
+    out.push_back('0');
 }
 
 inline std::string format_fixed(double value, int decimals) {

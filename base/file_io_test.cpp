@@ -1,26 +1,21 @@
-#include "persistence/file_io.h"
+#include "base/file_io.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
-#include "persistence/binary_io.h"
+#include "base/binary_io.h"
+#include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-  fs::path path = fs::temp_directory_path() / ("plenvista_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  TempDir() { fs::create_directories(path); }
-  ~TempDir() { fs::remove_all(path); }
-};
+using test_support::TempDir;
 
 TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporary) {
   TempDir dir;

@@ -31,9 +31,9 @@ class ByteReader {
   bool read_i32(std::int32_t& out) {
     std::uint8_t b[4];
     if (!read_bytes(b, 4)) return false;
-    out = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                    (static_cast<std::uint32_t>(b[2]) << 16) |
-                                    (static_cast<std::uint32_t>(b[3]) << 24));
+    out =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+                                  (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
     return true;
   }
   bool read_f64(double& out) {

@@ -1,4 +1,4 @@
-#include "photogrammetry/camera_model.h"
+#include "model/camera_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,19 +27,26 @@ void derive_cells(CameraModel& camera) {
       const Point2 bl = camera.corner(i + 1, j);
       const Point2 br = camera.corner(i + 1, j + 1);
       auto& v = camera.cell(i, j).v;
-      v = {tl.x, tl.y, tr.x, tr.y, bl.x, bl.y, br.x, br.y,
-           (tr.x - tl.x) / camera.cell_width_mm, (br.x - bl.x) / camera.cell_width_mm,
-           (bl.y - tl.y) / camera.cell_height_mm, (br.y - tr.y) / camera.cell_height_mm};
+      v = {tl.x,
+           tl.y,
+           tr.x,
+           tr.y,
+           bl.x,
+           bl.y,
+           br.x,
+           br.y,
+           (tr.x - tl.x) / camera.cell_width_mm,
+           (br.x - bl.x) / camera.cell_width_mm,
+           (bl.y - tl.y) / camera.cell_height_mm,
+           (br.y - tr.y) / camera.cell_height_mm};
     }
   }
   camera.cells_ready = 1;
 }
 
-
 Point2 grid_lookup(CameraModel& camera, double depth, double x, double y) {
   if (!camera.cells_ready) derive_cells(camera);
   return grid_lookup_ready(camera, depth, x, y);
 }
-
 
 }  // namespace plenvista

@@ -1,4 +1,4 @@
-#include "model/number_text.h"
+#include "base/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,9 @@ namespace {
 
 TEST(FormatFixed, MatchesCLocalePrintfIncludingRoundingAndNegativeZero) {
   std::setlocale(LC_NUMERIC, "C");
-  const double values[] = {0.0, -0.0, 0.5, 1.0 / 3.0, -2.675, 0.125, 0.375, 1e-7, -1e-7, 123456789.987654321,
-                           0.9960937, 255 * 0.00390625, 1e20, -4.0000005};
+  const double values[] = {0.0,   -0.0,      0.5,   1.0 / 3.0,           -2.675,    0.125,
+                           0.375, 1e-7,      -1e-7, 123456789.987654321, 0.9960937, 255 * 0.00390625,
+                           1e20,  -4.0000005};
   for (double v : values) {
     for (int decimals : {2, 3, 6}) {
       char expected[512];

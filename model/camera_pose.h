@@ -5,7 +5,7 @@
 // `rotation` (degrees); the camera's optical centre in world coordinates is
 // therefore -offset. Camera frame: x right, y up, looking along -z.
 
-#include "model/vec3.h"
+#include "base/vec3.h"
 
 namespace plenvista {
 
