@@ -33,8 +33,8 @@ void ensure_application() {
 void BM_PanelRefresh(benchmark::State& state) {
   ensure_application();
   MemorySettingsStore settings;
-  testing::RecordingNotifier notifier;
-  testing::RecordingMessages messages;
+  test_support::RecordingNotifier notifier;
+  test_support::RecordingMessages messages;
   Project project(settings, notifier, messages);
   for (int i = 0; i < 200; ++i) {
     auto image = std::make_unique<ProjectImage>();
@@ -48,8 +48,8 @@ void BM_PanelRefresh(benchmark::State& state) {
     add_material(project, "Material " + std::to_string(i));
   }
   project.images().current = project.images().images.at(150);
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   ImageListPanel images(project, files, questions, nullptr);
   LayerMaterialPanel layers(project, nullptr);
   images.resize(175, 265);

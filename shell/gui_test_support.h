@@ -25,7 +25,7 @@
 #include "model/project.h"
 #include "testing/recorders.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 // A check box reacts only on its box and label: it is clicked near its left
 // edge, a push button in its middle.
@@ -168,4 +168,4 @@ inline std::string small_bmp(int width, int height) {
   return out;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

@@ -35,10 +35,10 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::click_ok;
-using testing::ModalScript;
-using testing::type_into;
+using test_support::click;
+using test_support::click_ok;
+using test_support::ModalScript;
+using test_support::type_into;
 
 const Vec3 kTarget{300, 250, 200};
 // Four corners of a 600 x 500 x 400 box, not in one plane, and two more
@@ -60,18 +60,18 @@ const Photograph kPhotographs[] = {{"front.bmp", "Front", 2272, 1704, {300, 450,
 CameraPose truth_of(const Photograph& photo) { return pose_looking_at(photo.eye, kTarget, {0, 1, 0}); }
 
 struct Workflow : ::testing::Test {
-  testing::TempDir dir;
+  test_support::TempDir dir;
   MemorySettingsStore settings;
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
-  testing::FileStore store;
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
+  test_support::FileStore store;
   std::unique_ptr<MainWindow> window;
 
   void SetUp() override {
-    testing::RecordingMessages quiet;
-    CameraModel camera = testing::pinhole_camera();
+    test_support::RecordingMessages quiet;
+    CameraModel camera = test_support::pinhole_camera();
     ASSERT_TRUE(save_camera(dir.path.string() + "/lens.cal", camera, quiet));
-    for (const Photograph& photo : kPhotographs) dir.write(photo.file, testing::small_bmp(photo.width, photo.height));
+    for (const Photograph& photo : kPhotographs) dir.write(photo.file, test_support::small_bmp(photo.width, photo.height));
     window = std::make_unique<MainWindow>(MainWindow::Services{settings, files, questions, store.functions(), {}});
     window->project().set_path(dir.path.string() + "/house.op2");
     window->image_list_panel()->set_search_tick(1);
@@ -130,7 +130,7 @@ TEST_F(Workflow, PhotographsAreLocatedFromReferencePointsAndModelledFromPairs) {
   // Calibration mode: four reference points in each photograph.
   click(panel().calibration_box());
   for (int i = 0; i < 3; ++i) {
-    testing::click_row(panel().list(), i);
+    test_support::click_row(panel().list(), i);
     ProjectImage& image = *set.current;
     ASSERT_EQ(&image, set.images.at(i));
     for (const Vec3& world : kReferences)

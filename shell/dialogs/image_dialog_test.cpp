@@ -15,22 +15,22 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::click_ok;
-using testing::type_into;
+using test_support::click;
+using test_support::click_ok;
+using test_support::type_into;
 using F = ImageDialog;
 
 const std::string kNotFound =
     "Cannot open image file. Check the file name and that the file exists in one of the directories listed in "
     "Project Properties";
 
-struct ImageDialogTest : ::testing::Test, testing::RecordedProject {
-  testing::ScriptedFiles files;
-  testing::TempDir dir;
+struct ImageDialogTest : ::testing::Test, test_support::RecordedProject {
+  test_support::ScriptedFiles files;
+  test_support::TempDir dir;
 
   void SetUp() override {
     project.set_path(dir.path.string() + "/scene.op2");
-    dir.write("photos/front.bmp", testing::small_bmp(8, 8));
+    dir.write("photos/front.bmp", test_support::small_bmp(8, 8));
     project.model.image_directories = ".;photos";
   }
 };
@@ -61,7 +61,7 @@ TEST_F(ImageDialogTest, OkStripsTheDirectoryAndKeepsTheDialogOpenWhileTheFileIsM
   type_into(dialog.field(F::Description), "Back");
   click_ok(dialog);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], (testing::Shown{kNotFound, "Error"}));
+  EXPECT_EQ(messages.shown[0], (test_support::Shown{kNotFound, "Error"}));
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(dialog.take_new_image(), nullptr);
 
@@ -133,7 +133,7 @@ TEST(ImageCentresDialog, OkStoresTheCentreAndMarksTheSizeCancelLeavesItNative) {
   EXPECT_EQ(dialog.field(ImageCentresDialog::Scale)->text(), "0.12");
   type_into(dialog.field(ImageCentresDialog::CentreY), "426");
   type_into(dialog.field(ImageCentresDialog::Scale), ".5");
-  testing::click_cancel(dialog);
+  test_support::click_cancel(dialog);
   EXPECT_EQ(image.size_differs, 0);
   EXPECT_EQ(image.texture_centre_y, 0.0);
 

@@ -15,11 +15,11 @@
 namespace plenvista {
 namespace {
 
-struct SearchProgressDialogTest : ::testing::Test, testing::RecordedProject {
+struct SearchProgressDialogTest : ::testing::Test, test_support::RecordedProject {
   ProjectImage* image = nullptr;
 
   void SetUp() override {
-    project.images().camera = testing::pinhole_camera();
+    project.images().camera = test_support::pinhole_camera();
     image = add_image(project, std::make_unique<ProjectImage>());
     image->pixel_width = 2272;
     image->pixel_height = 1704;
@@ -44,8 +44,8 @@ TEST_F(SearchProgressDialogTest, ShowsTheSearchLiveAndEnablesOkAtTheEnd) {
   EXPECT_GT(image->search_score, 99);
   // The views were asked to redraw while the camera moved.
   EXPECT_TRUE(
-      std::count(notifier.posted.begin(), notifier.posted.end(), testing::Posted{Notification::RedrawViews, 0}) >= 1);
-  testing::click(dialog.ok_button());
+      std::count(notifier.posted.begin(), notifier.posted.end(), test_support::Posted{Notification::RedrawViews, 0}) >= 1);
+  test_support::click(dialog.ok_button());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 

@@ -16,17 +16,17 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::click_ok;
-using testing::type_into;
+using test_support::click;
+using test_support::click_ok;
+using test_support::type_into;
 
-struct SetCameraDialogTest : ::testing::Test, testing::RecordedProject {
-  testing::ScriptedFiles files;
-  testing::TempDir dir;
+struct SetCameraDialogTest : ::testing::Test, test_support::RecordedProject {
+  test_support::ScriptedFiles files;
+  test_support::TempDir dir;
 
   void SetUp() override {
     project.set_path(dir.path.string() + "/scene.op2");
-    CameraModel camera = testing::pinhole_camera();
+    CameraModel camera = test_support::pinhole_camera();
     camera.native_width = 640;
     ASSERT_TRUE(save_camera(dir.path.string() + "/lens.cal", camera, messages));
   }

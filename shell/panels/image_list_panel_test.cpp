@@ -23,15 +23,15 @@
 namespace plenvista {
 namespace {
 
-using testing::click;
-using testing::click_ok;
-using testing::click_row;
-using testing::ModalScript;
-using testing::type_into;
+using test_support::click;
+using test_support::click_ok;
+using test_support::click_row;
+using test_support::ModalScript;
+using test_support::type_into;
 
-struct ImageListPanelTest : ::testing::Test, testing::RecordedProject {
-  testing::ScriptedFiles files;
-  testing::ScriptedQuestions questions;
+struct ImageListPanelTest : ::testing::Test, test_support::RecordedProject {
+  test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   ImageListPanel panel{project, files, questions, nullptr};
 
   void SetUp() override {
@@ -152,7 +152,7 @@ TEST_F(ImageListPanelTest, DeleteIsRefusedForATextureAndAskedOtherwise) {
 TEST_F(ImageListPanelTest, AddWithoutACameraAsksForOneAndCancelAddsNothing) {
   {
     ModalScript script;
-    script.then_do<SetCameraDialog>([](SetCameraDialog& d) { testing::click_cancel(d); });
+    script.then_do<SetCameraDialog>([](SetCameraDialog& d) { test_support::click_cancel(d); });
     click(panel.add_button());
   }
   EXPECT_TRUE(project.images().images.empty());
@@ -160,7 +160,7 @@ TEST_F(ImageListPanelTest, AddWithoutACameraAsksForOneAndCancelAddsNothing) {
     // With a camera named, Add goes straight to the Image dialog.
     project.camera_file_name = "lens.cal";
     ModalScript script;
-    script.then_do<ImageDialog>([](ImageDialog& d) { testing::click_cancel(d); });
+    script.then_do<ImageDialog>([](ImageDialog& d) { test_support::click_cancel(d); });
     click(panel.add_button());
   }
   EXPECT_TRUE(project.images().images.empty());
@@ -168,10 +168,10 @@ TEST_F(ImageListPanelTest, AddWithoutACameraAsksForOneAndCancelAddsNothing) {
 }
 
 TEST_F(ImageListPanelTest, AnOverriddenCameraShowsTheNewImageAsLocated) {
-  testing::TempDir dir;
+  test_support::TempDir dir;
   project.set_path(dir.path.string() + "/scene.op2");
   project.camera_file_name = "lens.cal";
-  dir.write("front.bmp", testing::small_bmp(2272, 1704));
+  dir.write("front.bmp", test_support::small_bmp(2272, 1704));
   {
     ModalScript script;
     script.then_do<ImageDialog>([](ImageDialog& d) {
@@ -191,7 +191,7 @@ TEST_F(ImageListPanelTest, AnOverriddenCameraShowsTheNewImageAsLocated) {
 }
 
 TEST_F(ImageListPanelTest, LeavingCalibrationModeSearchesImagesWithFourChangedPoints) {
-  project.images().camera = testing::pinhole_camera();
+  project.images().camera = test_support::pinhole_camera();
   ProjectImage* three = add("Three");
   ProjectImage* four = add("Four");
   mark(*three, 3);
@@ -259,7 +259,7 @@ TEST_F(ImageListPanelTest, RefreshRewritesLinesInPlaceAndKeepsTheScrollPosition)
 
 TEST_F(ImageListPanelTest, TheCadPageChoosesTheTabbedViewsAxis) {
   EXPECT_EQ(panel.axis_list()->currentText(), "Z Axis");
-  testing::click_tab(&panel, 1);
+  test_support::click_tab(&panel, 1);
   EXPECT_EQ(project.cad_page_shown, 1);
   EXPECT_TRUE(posted(Notification::DisplayChanged));
   notifier.posted.clear();

@@ -14,9 +14,9 @@
 namespace plenvista {
 namespace {
 
-using testing::toggle_check;
+using test_support::toggle_check;
 
-struct LayerMaterialPanelTest : ::testing::Test, testing::RecordedProject {
+struct LayerMaterialPanelTest : ::testing::Test, test_support::RecordedProject {
   LayerMaterialPanel panel{project, nullptr};
 
   void SetUp() override {
@@ -90,12 +90,12 @@ TEST_F(LayerMaterialPanelTest, TheFaceTabMakesDeleteRemoveFaces) {
   ModelPoint* c = add_point(project, 0, 1, 0);
   add_face(project, *a, *b, *c);
   for (ModelPoint* p : {a, b, c}) p->selected = 1;
-  testing::click_tab(&panel, 1);
+  test_support::click_tab(&panel, 1);
   EXPECT_EQ(project.point_mode, 0);
   delete_command(project);
   EXPECT_EQ(project.model.faces.count(), 0);
   EXPECT_EQ(project.model.points.count(), 3);
-  testing::click_tab(&panel, 0);
+  test_support::click_tab(&panel, 0);
   EXPECT_EQ(project.point_mode, 1);
 }
 
@@ -108,7 +108,7 @@ TEST_F(LayerMaterialPanelTest, APhotographOfAnotherSizeLocksTheDefaultMaterial) 
   smaller->size_differs = 0;
   panel.refresh();
   ASSERT_TRUE(panel.default_material()->isEnabled());
-  testing::click_tab(&panel, 1);
+  test_support::click_tab(&panel, 1);
   notifier.posted.clear();
   panel.default_material()->setFocus();
   QTest::keyClick(panel.default_material(), Qt::Key_Down);
