@@ -37,6 +37,16 @@ inline std::string format_fixed(double value, int decimals) {
   return out;
 }
 
+// A photograph position as the Camera Editor shows it: "(%0.02f, %0.02f)".
+inline std::string format_position(double x, double y) {
+  std::string text = "(";
+  append_fixed(text, x, 2);
+  text += ", ";
+  append_fixed(text, y, 2);
+  text += ')';
+  return text;
+}
+
 inline double parse_number(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;

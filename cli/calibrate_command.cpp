@@ -14,15 +14,7 @@ namespace plenvista {
 
 namespace {
 
-// As the Camera Editor shows a position.
-std::string position_text(Point2 p) {
-  std::string text = "(";
-  text += format_fixed(p.x, 2);
-  text += ", ";
-  text += format_fixed(p.y, 2);
-  text += ')';
-  return text;
-}
+std::string position_text(Point2 p) { return format_position(p.x, p.y); }
 
 QJsonArray json_array(PixelRange r) { return {r.min, r.max}; }
 

@@ -184,7 +184,7 @@ TEST(CliAddFace, AddsAFaceWithTheCurrentMaterial) {
   {
     OpenedProject opened(ws.path("p.op2"));
     for (int k = 0; k < 3; ++k) add_point(opened.project, k, k * k, 1);
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string before = ws.bytes("p.op2");
   CliRun run = ws.run("add-face p.op2 --points 3 5 9");
@@ -457,7 +457,7 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
     ModelPoint* b = add_point(opened.project, 10, 0, 0);
     ModelPoint* c = add_point(opened.project, 0, 10, 5);
     add_face(opened.project, *a, *b, *c);
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string before = ws.bytes("p.op2");
   CliRun run = ws.run("export p.op2 --format obj");
@@ -573,7 +573,7 @@ TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
     at_left = project_to_image(truth, a, true);
     at_right = project_to_image(truth, b, true);
     a.pose_known = 1;
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   const std::string args = " --image 2 " + numbers(at_left, {0, 0}) + " --partner 3 " + numbers(at_right, {0, 0});
   const std::string before = ws.bytes("p.op2");
@@ -584,7 +584,7 @@ TEST(CliAddPoint, RecoversAKnownPointFromTwoLocatedImages) {
   {
     OpenedProject opened(ws.path("p.op2"));
     opened.project.images().images.at(1)->pose_known = 1;
-    ASSERT_EQ(save_project(opened.project), 1);
+    ASSERT_TRUE(save_project(opened.project));
   }
   run = ws.run("add-point p.op2 --json" + args);
   ASSERT_EQ(run.status, 0) << run.err;
@@ -617,7 +617,7 @@ TEST(CliTexture, GivesTheFacesOfTexturedMaterialsCoordinates) {
     add_face(project, *a, *b, *c);
     project.model.current_material = project.model.materials.at(0);
     add_face(project, *a, *c, *b);
-    ASSERT_EQ(save_project(project), 1);
+    ASSERT_TRUE(save_project(project));
   }
   const std::string before = ws.bytes("p.op2");
   EXPECT_EQ(ws.run("texture p.op2 --material Nothing").status, 1);

@@ -1,8 +1,7 @@
 #pragma once
 
 // Helpers of the command-line tool's end-to-end tests: running the built
-// plenvista-cli in a temporary directory, writing BMP photographs, and
-// opening the projects it wrote.
+// plenvista-cli in a temporary directory and opening the projects it wrote.
 
 #include <gtest/gtest.h>
 
@@ -20,7 +19,7 @@
 #include "base/settings_store.h"
 #include "model/project.h"
 #include "persistence/project_file.h"
-#include "photogrammetry/pixel_source.h"
+#include "testing/bmp_file.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
@@ -59,48 +58,6 @@ inline CliRun run_cli(const TempDir& dir, const std::string& arguments) {
   run.out = read_text(dir.path / "cli.out");
   run.err = read_text(dir.path / "cli.err");
   return run;
-}
-
-// A 24-bit bottom-up BMP file of the picture.
-inline std::string bmp_bytes(const RgbImage& picture) {
-  const int width = picture.width();
-  const int height = picture.height();
-  const int row_bytes = (width * 3 + 3) / 4 * 4;
-  const int pixel_bytes = row_bytes * height;
-  std::string out;
-  const auto u16 = [&](int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-  };
-  const auto u32 = [&](int v) {
-    u16(v & 0xFFFF);
-    u16((v >> 16) & 0xFFFF);
-  };
-  out += "BM";
-  u32(54 + pixel_bytes);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(width);
-  u32(height);
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(pixel_bytes);
-  u32(2835);
-  u32(2835);
-  u32(0);
-  u32(0);
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb p = picture.pixel(x, y);
-      out += static_cast<char>(p.b);
-      out += static_cast<char>(p.g);
-      out += static_cast<char>(p.r);
-    }
-    out.append(static_cast<std::size_t>(row_bytes - width * 3), '\0');
-  }
-  return out;
 }
 
 // A project opened in-process, as the tool left it.

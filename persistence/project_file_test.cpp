@@ -366,9 +366,9 @@ TEST_F(OpenProject, OpenThenSaveKeepsEveryByteWithAbsentEmptyAndOtherTextsInEver
       keep_what_the_version_holds(source, opened, version);
       write(file("old.op2"), test_support::encode_project_version(source, version));
       opened.set_path(file("old.op2"));
-      ASSERT_EQ(open_project(opened), 1);
+      ASSERT_EQ(open_project(opened), OpenResult::Opened);
       opened.set_path(file("saved.op2"));
-      ASSERT_EQ(save_project(opened), 1);
+      ASSERT_TRUE(save_project(opened));
       const ReadResult saved = read_whole_file(file("saved.op2"));
       ASSERT_TRUE(saved.bytes.has_value());
       ASSERT_EQ(std::string(saved.bytes->begin(), saved.bytes->end()),
@@ -418,7 +418,7 @@ TEST_F(OpenProject, IdsAtTheLargestIntAreDamageAndJustBelowItOpen) {
   fill(project);
   const std::string before = encode_project(project);
   project.set_path(file("max.op2"));
-  EXPECT_EQ(open_project(project), 0);
+  EXPECT_EQ(open_project(project), OpenResult::Damaged);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text,
             "Cannot read project file (" + file("max.op2") + "): the file is damaged or incomplete");

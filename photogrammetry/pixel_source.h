@@ -56,6 +56,7 @@ class RgbImage final : public PixelSource {
   }
   // The packed triples of row y, 3 * width() bytes.
   std::uint8_t* row(int y) { return data_.data() + offset(0, y); }
+  const std::uint8_t* row(int y) const { return data_.data() + offset(0, y); }
 
  private:
   std::size_t offset(int x, int y) const {

@@ -20,6 +20,7 @@
 #include "model/translation.h"
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
+#include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
@@ -175,6 +176,7 @@ void MainWindow::connect_commands() {
   on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
   on({a.tool_delete}, [this] { delete_command(*project_); });
   on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
+  on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
   on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
   on({a.tool_small_selection}, [this] { on_selection_size(5); });
   on({a.tool_large_selection}, [this] { on_selection_size(15); });
@@ -252,6 +254,11 @@ bool MainWindow::on_save_as() {
 void MainWindow::on_translations() {
   TranslationEditorDialog dialog(project_->model.transform, questions_, this);
   if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
+}
+
+void MainWindow::on_camera_editor() {
+  CameraEditDialog dialog(files_, questions_, this);
+  dialog.exec();
 }
 
 void MainWindow::on_show_mirror_points(bool checked) {

@@ -101,6 +101,7 @@ class MainWindow : public QMainWindow {
   bool on_save();
   bool on_save_as();
   void on_translations();
+  void on_camera_editor();
   void on_show_mirror_points(bool checked);
   void on_select_create();
   void on_selection_size(int size);

@@ -21,6 +21,7 @@
 #include "model/run_edit.h"
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
+#include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
@@ -182,6 +183,21 @@ TEST_F(Menu, TranslationsOpensTheEditorAndOkAppliesIt) {
   EXPECT_DOUBLE_EQ(project().model.transform.scale, 2.5);
   EXPECT_DOUBLE_EQ(project().model.transform.origin_offset.y, -1.0);
   EXPECT_TRUE(project().modified);
+}
+
+TEST_F(Menu, CameraSetupAndTheToolbarButtonOpenTheCameraEditor) {
+  for (QAction* command : {actions().tools_camera_editor, actions().tool_camera_editor}) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      auto* editor = dynamic_cast<CameraEditDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(editor, nullptr);
+      opened = true;
+      EXPECT_EQ(editor->windowTitle(), "Camera Editor");
+      editor->close();
+    });
+    command->trigger();
+    EXPECT_TRUE(opened);
+  }
 }
 
 TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {

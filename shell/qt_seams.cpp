@@ -5,29 +5,24 @@
 namespace plenvista {
 
 namespace {
-const QString kProjectFilter = QStringLiteral("op2 Files (*.op2);;All Files (*.*)");
-
 std::optional<std::string> chosen(const QString& path) {
   if (path.isEmpty()) return std::nullopt;
   return path.toStdString();
 }
 }  // namespace
 
-std::optional<std::string> QtFileChooser::choose_open(QWidget* owner) {
-  return chosen(QFileDialog::getOpenFileName(owner, QString(), QString(), kProjectFilter));
+std::optional<std::string> QtFileChooser::open_file(QWidget* owner, const QString& filter) {
+  return chosen(QFileDialog::getOpenFileName(owner, QString(), QString(), filter));
 }
 
-std::optional<std::string> QtFileChooser::choose_save(QWidget* owner, const std::string& initial) {
-  QFileDialog dialog(owner, QString(), QString(), kProjectFilter);
+std::optional<std::string> QtFileChooser::save_file(QWidget* owner, const QString& filter,
+                                                    const QString& default_suffix, const std::string& initial) {
+  QFileDialog dialog(owner, QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("op2"));
+  dialog.setDefaultSuffix(default_suffix);
   if (!initial.empty()) dialog.selectFile(QString::fromStdString(initial));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return chosen(dialog.selectedFiles().front());
-}
-
-std::optional<std::string> QtFileChooser::choose_file(QWidget* owner, const QString& filter) {
-  return chosen(QFileDialog::getOpenFileName(owner, QString(), QString(), filter));
 }
 
 QMessageBox::StandardButton QtQuestionAsker::ask(QWidget* owner, const QString& text, const QString& caption,

@@ -10,9 +10,9 @@ namespace plenvista {
 
 class QtFileChooser : public FileChooser {
  public:
-  std::optional<std::string> choose_open(QWidget* owner) override;
-  std::optional<std::string> choose_save(QWidget* owner, const std::string& initial) override;
-  std::optional<std::string> choose_file(QWidget* owner, const QString& filter) override;
+  std::optional<std::string> open_file(QWidget* owner, const QString& filter) override;
+  std::optional<std::string> save_file(QWidget* owner, const QString& filter, const QString& default_suffix,
+                                       const std::string& initial) override;
 };
 
 class QtQuestionAsker : public QuestionAsker {

@@ -4,9 +4,12 @@
 // these small interfaces, so that the real dialogs can be replaced by
 // scripted answers when the window runs headless under test.
 //
-// FileChooser: the project file dialogs (filter "op2 Files (*.op2)" and
-// "All Files (*.*)") and the open dialog for other files (photographs,
-// camera files); an empty optional means the user cancelled.
+// FileChooser: open and save file dialogs for any kind of file, and the
+// project file dialogs built on them. A filter is Qt's filter text
+// ("cal Files (*.cal);;All Files (*.*)"); the save dialog starts from
+// `initial` (may be empty) and adds `default_suffix` (no dot) to a chosen
+// name that has none. Paths are UTF-8; an empty optional means the user
+// cancelled.
 // QuestionAsker: message boxes; `ask` returns the button chosen (Cancel or
 // No when the box is closed without a choice).
 // ProjectFiles: reading and writing the project at its current path; open
@@ -31,13 +34,19 @@ struct Project;
 class FileChooser {
  public:
   virtual ~FileChooser() = default;
-  // The project file to open.
-  virtual std::optional<std::string> choose_open(QWidget* owner) = 0;
-  // The file to save as, starting from `initial` (may be empty); the
-  // default extension "op2" is added when the chosen name has none.
-  virtual std::optional<std::string> choose_save(QWidget* owner, const std::string& initial) = 0;
-  // Any existing file, offered through one filter such as "bmp Files (*.bmp)".
-  virtual std::optional<std::string> choose_file(QWidget* owner, const QString& filter) = 0;
+  virtual std::optional<std::string> open_file(QWidget* owner, const QString& filter) = 0;
+  virtual std::optional<std::string> save_file(QWidget* owner, const QString& filter, const QString& default_suffix,
+                                               const std::string& initial) = 0;
+
+  // The project file to open ("op2 Files (*.op2)" and "All Files (*.*)").
+  std::optional<std::string> choose_open(QWidget* owner) { return open_file(owner, project_filter()); }
+  // The project file to save as; "op2" is the default extension.
+  std::optional<std::string> choose_save(QWidget* owner, const std::string& initial) {
+    return save_file(owner, project_filter(), QStringLiteral("op2"), initial);
+  }
+
+ private:
+  static QString project_filter() { return QStringLiteral("op2 Files (*.op2);;All Files (*.*)"); }
 };
 
 class QuestionAsker {

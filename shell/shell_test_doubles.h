@@ -16,20 +16,26 @@
 
 namespace plenvista::test_support {
 
+// File dialogs answered from a queue of choices (an empty queue cancels);
+// each records its filter and, for saving, the suffix and the name it
+// proposed.
 class ScriptedFiles : public FileChooser {
  public:
-  std::optional<std::string> choose_open(QWidget*) override { return next(); }
-  std::optional<std::string> choose_save(QWidget*, const std::string& initial) override {
-    save_initials.push_back(initial);
-    return next();
-  }
-  std::optional<std::string> choose_file(QWidget*, const QString& filter) override {
+  std::optional<std::string> open_file(QWidget*, const QString& filter) override {
     filters.push_back(filter);
     return next();
   }
+  std::optional<std::string> save_file(QWidget*, const QString& filter, const QString& default_suffix,
+                                       const std::string& initial) override {
+    filters.push_back(filter);
+    suffixes.push_back(default_suffix);
+    save_initials.push_back(initial);
+    return next();
+  }
   std::deque<std::optional<std::string>> choices;
-  std::vector<std::string> save_initials;
   std::vector<QString> filters;
+  std::vector<QString> suffixes;
+  std::vector<std::string> save_initials;
 
  private:
   std::optional<std::string> next() {

@@ -36,6 +36,18 @@ inline std::vector<double> evenly(double first, double step, int count) {
   return v;
 }
 
+// A 640 x 480 photograph of the grid a new camera expects: 20 columns by
+// 14 rows of 28-pixel cells with a central cross, the top-left cell well
+// inside the top-left sixteenth of the photograph.
+inline SyntheticGrid default_size_grid() {
+  SyntheticGrid grid;
+  grid.line_x = evenly(41.3, 28.0, 21);
+  grid.line_y = evenly(45.6, 28.0, 15);
+  grid.cross_width = 7.0;
+  grid.cross_arm = 12.0;
+  return grid;
+}
+
 // 12 x 8 cells of 44 pixels on a 640 x 480 photograph, the top-left cell
 // well inside the top-left sixteenth, the cross at intersection (4, 6), off
 // the photograph's centre.

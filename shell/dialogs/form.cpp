@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "base/number_text.h"
 
@@ -28,41 +29,54 @@ int leading_int(const std::string& text) {
 
 Form::Form(QWidget* parent) : parent_(parent), layout_(new QFormLayout) {}
 
-QLineEdit* Form::add_line(const QString& label, const std::string& shown, int max_length) {
-  auto* field = new QLineEdit(QString::fromStdString(shown), parent_);
+QLineEdit* Form::add_line(const QString& label, int max_length) {
+  auto* field = new QLineEdit(parent_);
   field->setMaxLength(max_length);
   layout_->addRow(label, field);
   return field;
 }
 
+void Form::bind(Binding binding) {
+  binding.show();
+  bindings_.push_back(std::move(binding));
+}
+
 QLineEdit* Form::add_double(const QString& label, double& value, int decimals, int max_length) {
-  QLineEdit* field = add_line(label, format_fixed(value, decimals), max_length);
-  readers_.push_back([field, &value] { value = parse_number(text_of(field)); });
+  QLineEdit* field = add_line(label, max_length);
+  bind({[field, &value, decimals] { field->setText(QString::fromStdString(format_fixed(value, decimals))); },
+        [field, &value] { value = parse_number(text_of(field)); }});
   return field;
 }
 
 QLineEdit* Form::add_int(const QString& label, int& value, int max_length) {
-  QLineEdit* field = add_line(label, std::to_string(value), max_length);
-  readers_.push_back([field, &value] { value = leading_int(text_of(field)); });
+  QLineEdit* field = add_line(label, max_length);
+  bind({[field, &value] { field->setText(QString::number(value)); },
+        [field, &value] { value = leading_int(text_of(field)); }});
   return field;
 }
 
 QLineEdit* Form::add_text(const QString& label, std::string& value, int max_length) {
-  QLineEdit* field = add_line(label, value, max_length);
-  readers_.push_back([field, &value] { value = text_of(field); });
+  QLineEdit* field = add_line(label, max_length);
+  bind({[field, &value] { field->setText(QString::fromStdString(value)); },
+        [field, &value] { value = text_of(field); }});
   return field;
 }
 
 QCheckBox* Form::add_check(const QString& text, bool& value) {
   auto* box = new QCheckBox(text, parent_);
-  box->setChecked(value);
   layout_->addRow(box);
-  readers_.push_back([box, &value] { value = box->isChecked(); });
+  bind({[box, &value] { box->setChecked(value); }, [box, &value] { value = box->isChecked(); }});
   return box;
 }
 
+void Form::add_row(const QString& label, QWidget* field) { layout_->addRow(label, field); }
+
 void Form::read() const {
-  for (const auto& reader : readers_) reader();
+  for (const auto& binding : bindings_) binding.read();
+}
+
+void Form::show() const {
+  for (const auto& binding : bindings_) binding.show();
 }
 
 }  // namespace plenvista

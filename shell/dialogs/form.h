@@ -2,7 +2,7 @@
 
 // Form: the labelled fields of a dialog, each bound to a value of the
 // caller's. Building a row shows the value in its field; read() writes
-// every field back to its value. The caller keeps the bound values alive
+// every field back to its value and show() shows every value again. The caller keeps the bound values alive
 // as long as the form (usually both are members of the dialog).
 //
 // Numbers never depend on the user's locale: a double is shown with a fixed
@@ -44,16 +44,26 @@ class Form {
   QLineEdit* add_text(const QString& label, std::string& value, int max_length = kTextLength);
   // A check box carrying its own label in the field column.
   QCheckBox* add_check(const QString& text, bool& value);
+  // A labelled row the form does not bind: a static text, or a field
+  // with a button beside it.
+  void add_row(const QString& label, QWidget* field);
 
   // Writes every field back to the value it is bound to.
   void read() const;
+  // Shows every bound value in its field again, as when it was built.
+  void show() const;
 
  private:
-  QLineEdit* add_line(const QString& label, const std::string& shown, int max_length);
+  struct Binding {
+    std::function<void()> show;
+    std::function<void()> read;
+  };
+  QLineEdit* add_line(const QString& label, int max_length);
+  void bind(Binding binding);
 
   QWidget* parent_;
   QFormLayout* layout_;
-  std::vector<std::function<void()>> readers_;
+  std::vector<Binding> bindings_;
 };
 
 }  // namespace plenvista

@@ -50,6 +50,17 @@ TEST(Form, ShowsBoundValuesAndReadsThemBackLocaleFree) {
   count_field->setText("x");
   form.read();
   EXPECT_EQ(count, 0);
+
+  // show() puts values changed by the caller back into the fields.
+  offset = 10.5;
+  count = 14;
+  name = "Hof";
+  flag = false;
+  form.show();
+  EXPECT_EQ(offset_field->text(), "10.500");
+  EXPECT_EQ(count_field->text(), "14");
+  EXPECT_EQ(name_field->text(), "Hof");
+  EXPECT_FALSE(flag_box->isChecked());
 }
 
 }  // namespace

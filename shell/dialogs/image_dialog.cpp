@@ -90,7 +90,7 @@ ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& fil
 }
 
 void ImageDialog::browse() {
-  const auto path = files_.choose_file(this, QStringLiteral("bmp Files (*.bmp)"));
+  const auto path = files_.open_file(this, QStringLiteral("bmp Files (*.bmp)"));
   if (path) fields_[File]->setText(QString::fromStdString(*path));
 }
 

@@ -29,7 +29,7 @@ SetCameraDialog::SetCameraDialog(Project& project, FileChooser& files, QWidget* 
   camera_ = form_.add_text(QStringLiteral("Camera:"), name_);
   browse_ = new QPushButton(QStringLiteral("Browse"), this);
   connect(browse_, &QPushButton::clicked, this, [this] {
-    const auto path = files_.choose_file(this, QStringLiteral("cal Files (*.cal)"));
+    const auto path = files_.open_file(this, QStringLiteral("cal Files (*.cal)"));
     if (path) camera_->setText(QString::fromStdString(std::string(bare_file_name(*path))));
   });
 

@@ -1,0 +1,107 @@
+#include "views/calibration_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+#include <memory>
+#include <utility>
+
+#include "model/zoom_pan.h"
+#include "platform/qimage_pixels.h"
+#include "views/closing_keys.h"
+#include "views/stretched_photo.h"
+#include "views/zoom_pan_input.h"
+
+namespace plenvista {
+
+namespace {
+constexpr int kCircleRadius = 5;
+}
+
+CalibrationView::CalibrationView(CameraModel& camera, QWidget* parent) : QWidget(parent), camera_(camera) {
+  setObjectName("CalibrationView");
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CalibrationView::set_photograph_path(std::optional<std::string> path) {
+  path_ = std::move(path);
+  picture_ = QImage();
+  set_grid_photograph(photo_, camera_, nullptr);
+  update();
+}
+
+bool CalibrationView::ensure_photograph() {
+  if (!picture_.isNull()) return true;
+  if (!path_) return false;
+  std::optional<RgbImage> pixels = load_bmp_pixels(*path_);
+  if (!pixels || pixels->width() <= 0 || pixels->height() <= 0) return false;
+  picture_ = to_qimage(*pixels);
+  set_grid_photograph(photo_, camera_, std::make_unique<RgbImage>(std::move(*pixels)));
+  return true;
+}
+
+void CalibrationView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  view_.view_width = width();
+  view_.view_height = height();
+  if (!ensure_photograph()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  draw_stretched_photo(painter, picture_, view_, size());
+  if (!camera_.has_tables() || camera_.rows < 1 || camera_.rows > kMaxGridCells || camera_.columns < 1 ||
+      camera_.columns > kMaxGridCells)
+    return;
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(Qt::white);
+  for (int i = 0; i <= camera_.rows; ++i) {
+    for (int j = 0; j <= camera_.columns; ++j) {
+      const Point2 c = image_to_client(view_, camera_.corner(i, j));
+      if (!std::isfinite(c.x) || !std::isfinite(c.y) || std::abs(c.x) > 1e6 || std::abs(c.y) > 1e6) continue;
+      const QPoint centre(static_cast<int>(c.x), static_cast<int>(c.y));
+      painter.drawEllipse(QRect(centre.x() - kCircleRadius, centre.y() - kCircleRadius, 2 * kCircleRadius,
+                                2 * kCircleRadius));
+    }
+  }
+}
+
+void CalibrationView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  view_.view_width = width();
+  view_.view_height = height();
+}
+
+void CalibrationView::record_mouse(QPointF client) {
+  view_.mouse_client = {client.x(), client.y()};
+  view_.mouse_image = client_to_image(view_, view_.mouse_client);
+}
+
+void CalibrationView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  record_mouse(event->position());
+  ensure_photograph();
+  if (pressed) pressed(view_.mouse_image);
+}
+
+void CalibrationView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) record_mouse(event->position());
+}
+
+void CalibrationView::mouseMoveEvent(QMouseEvent* event) {
+  setFocus();
+  const QPointF p = event->position();
+  if (mouse_move_pan(view_, event->modifiers().testFlag(Qt::ControlModifier), {p.x(), p.y()})) update();
+}
+
+void CalibrationView::wheelEvent(QWheelEvent* event) {
+  if (wheel_zoom(view_, event->angleDelta().y(), isVisible())) update();
+}
+
+void CalibrationView::keyPressEvent(QKeyEvent* event) {
+  if (!swallow_closing_key(event)) QWidget::keyPressEvent(event);
+}
+
+}  // namespace plenvista

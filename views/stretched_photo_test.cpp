@@ -1,0 +1,57 @@
+#include "views/stretched_photo.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <cmath>
+
+#include "model/zoom_pan.h"
+
+namespace plenvista {
+namespace {
+
+// Every pixel of the photograph a colour of its own.
+RgbImage numbered(int width, int height) {
+  RgbImage image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image.set_pixel(x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 128});
+  return image;
+}
+
+TEST(DrawStretchedPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
+  const QImage photo = to_qimage(numbered(60, 40));
+  ZoomPanState view;
+  view.view_width = 90;
+  view.view_height = 70;
+  view.zoom = 2.5;
+  view.scroll_x = -5.7;  // the picture starts inside the view: black to its left
+  view.scroll_y = 12.3;
+
+  QImage client(90, 70, QImage::Format_RGB32);
+  client.fill(Qt::red);
+  QPainter painter(&client);
+  draw_stretched_photo(painter, photo, view, client.size());
+  painter.end();
+
+  for (int y = 0; y < 70; ++y) {
+    for (int x = 0; x < 90; ++x) {
+      // The centre of the client pixel, in photograph pixels; a centre that
+      // falls on the border of two photograph pixels may show either.
+      const Point2 at = client_to_image(view, {x + 0.5, y + 0.5});
+      const auto on_border = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
+      if (on_border(at.x) || on_border(at.y)) continue;
+      const int px = static_cast<int>(std::floor(at.x));
+      const int py = static_cast<int>(std::floor(at.y));
+      const QColor shown = client.pixelColor(x, y);
+      if (px < 0 || py < 0 || px >= 60 || py >= 40) {
+        EXPECT_EQ(shown, QColor(Qt::black)) << x << ", " << y;
+      } else {
+        EXPECT_EQ(shown, QColor(px, py, 128)) << x << ", " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace plenvista
