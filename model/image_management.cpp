@@ -76,7 +76,6 @@ void clear_picks_and_selections(Project& project, ProjectImage& image) {
   }
   image.picking.face_corners = {};
   image.picking.face_corner_count = 0;
-  project.changed = 1;
 }
 
 void attach_camera_to_images(ImageSet& images) {

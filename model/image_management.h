@@ -41,8 +41,8 @@ ProjectImage* displayed_image(const ImageSet& images);
 
 // Clears an image's picks and selections: its reference points are
 // deselected, every model point loses its selected and picked-for-face flags
-// and the image's face pick list empties. Sets `changed`; the caller's next
-// Note change reports it.
+// and the image's face pick list empties. Nothing saved changes, so the
+// project is not marked changed.
 void clear_picks_and_selections(Project& project, ProjectImage& image);
 
 // Gives every image the camera and its image centre.

@@ -76,7 +76,7 @@ bool pixel_data_complete(std::span<const std::uint8_t> file) {
 
 }  // namespace
 
-std::optional<RgbImage> load_bmp_pixels(const std::string& path) {
+std::optional<QImage> load_bmp_image(const std::string& path) {
   const ReadResult file = read_whole_file(path);
   if (!file.bytes || !pixel_data_complete(*file.bytes)) return std::nullopt;
   QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(file.bytes->data()),
@@ -87,7 +87,15 @@ std::optional<RgbImage> load_bmp_pixels(const std::string& path) {
   reader.setAutoDetectImageFormat(false);
   QImage image = reader.read();
   if (image.isNull()) return std::nullopt;
-  image = image.convertToFormat(QImage::Format_RGB888);
+  image = image.convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) return std::nullopt;
+  return image;
+}
+
+std::optional<RgbImage> load_bmp_pixels(const std::string& path) {
+  std::optional<QImage> decoded = load_bmp_image(path);
+  if (!decoded) return std::nullopt;
+  const QImage image = decoded->convertToFormat(QImage::Format_RGB888);
   if (image.isNull()) return std::nullopt;
   RgbImage pixels(image.width(), image.height());
   const auto row_bytes = static_cast<std::size_t>(image.width()) * 3;

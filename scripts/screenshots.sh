@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Redraws the screenshots in docs/ on a virtual X server: builds the
-# screenshot tool in BUILD_DIR (default build/dev) and runs it.
-#   scripts/screenshots.sh [BUILD_DIR] [NAME ...]   (no names: all of them)
-# Each screenshot is a function of shell/screenshots.cpp; add new ones there.
+# Retakes the README's screenshots: builds the program's screenshot tool and
+# runs it on an X server of its own (Xvfb, through xvfb-run) with a small
+# generated project: a little house photographed twice, both photographs
+# located, its corners and faces modelled. Writes docs/image-view.png,
+# docs/mixed-display.png, docs/cad-view.png and docs/camera-editor.png.
+#   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${1:-build/dev}
-shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/screenshots}
 
-if [[ ! -f "$build/CMakeCache.txt" ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-cmake --build "$build" -j2 --target plenvista-screenshots
-# A sanitizer build would report what the X libraries keep until exit.
-xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
-  "$build/shell/plenvista-screenshots" docs "$@"
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DPLENVISTA_BUILD_TESTS=OFF -DPLENVISTA_BUILD_BENCHMARKS=OFF -DPLENVISTA_BUILD_TOOLS=ON >/dev/null
+cmake --build "$build" --target plenvista-screenshots
+
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+HOME="$home" XDG_CONFIG_HOME="$home/.config" QT_QPA_PLATFORM=xcb \
+  xvfb-run --auto-servernum --server-args="-screen 0 1400x900x24" \
+  "$build/tools/plenvista-screenshots" "$root/docs"
+echo "screenshots written to $root/docs"

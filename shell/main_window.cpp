@@ -21,6 +21,7 @@
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
 #include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/reference_point_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
@@ -113,8 +114,13 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
+  image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
+    ReferencePointDialog dialog(Vec3{}, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.position();
+  });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
-    cad_views_[i] = new CadView(project_->cad_views[i], client_);
+    cad_views_[i] = new CadView(*project_, project_->cad_views[i], client_);
     cad_views_[i]->setGeometry(165, 45, 765, 550);
     cad_views_[i]->hide();
   }
@@ -419,8 +425,8 @@ void MainWindow::lay_out() {
 }
 
 void MainWindow::repaint_views() {
-  image_view_->update();
-  for (CadView* view : cad_views_) view->update();
+  image_view_->refresh();
+  for (CadView* view : cad_views_) view->refresh();
 }
 
 void MainWindow::on_first_paint() {

@@ -555,6 +555,37 @@ TEST_F(Keyboard, EscapeAndEnterNeverCloseTheWindow) {
   EXPECT_TRUE(questions.asked.empty());
 }
 
+TEST_F(Keyboard, KeysAndClicksInTheViewsReachTheModelButNeverCloseTheWindow) {
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  for (QWidget* view : {static_cast<QWidget*>(&window->image_view()), static_cast<QWidget*>(&window->cad_view(0))}) {
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Enter);
+    QTest::keyClick(view, Qt::Key_Escape);
+  }
+  deliver();
+  EXPECT_TRUE(window->isVisible());
+
+  // A click in the CAD page's view selects the point at the origin, which the
+  // status bar then shows; DELETE in the view removes it.
+  ModelPoint* p = add_point(0, 0, 0, 0);
+  window->image_list_panel()->setCurrentIndex(1);
+  window->select_button()->click();
+  deliver();
+  CadView& cad = window->cad_view(0);
+  ASSERT_TRUE(cad.isVisible());
+  QTest::mouseMove(&cad, QPoint(cad.width() / 2, cad.height() / 2));
+  QTest::mouseClick(&cad, Qt::LeftButton, Qt::NoModifier, QPoint(cad.width() / 2, cad.height() / 2));
+  deliver();
+  EXPECT_EQ(p->selected, 1);
+  EXPECT_EQ(window->status_text(1), "x:0.00, y:0.00, z:0.00");
+  EXPECT_TRUE(actions().tool_delete->isEnabled());
+  QTest::keyClick(&cad, Qt::Key_Delete);
+  deliver();
+  EXPECT_EQ(window->status_text(3), "Points : 0, Faces : 0");
+}
+
 TEST_F(Help, ContentsAndF1ShowTheManual) {
   window->show();
   QApplication::setActiveWindow(window.get());

@@ -7,7 +7,7 @@
 
 #include "photogrammetry/pixel_source.h"
 
-namespace plenvista::testing {
+namespace plenvista::test_support {
 
 // A 24-bit bottom-up BMP file of the picture.
 inline std::string bmp_bytes(const RgbImage& picture) {
@@ -51,4 +51,4 @@ inline std::string bmp_bytes(const RgbImage& picture) {
   return out;
 }
 
-}  // namespace plenvista::testing
+}  // namespace plenvista::test_support

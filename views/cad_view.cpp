@@ -1,21 +1,218 @@
 #include "views/cad_view.h"
 
-#include <QPalette>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <utility>
+
+#include "model/edit_actions.h"
+#include "model/run_edit.h"
+#include "model/zoom_pan.h"
+#include "views/model_overlay.h"
+#include "views/zoom_pan_mouse.h"
 
 namespace plenvista {
+namespace {
 
-CadView::CadView(CadViewState& state, QWidget* parent) : QWidget(parent), state_(state) {
+Point2 to_point(QPointF p) { return {p.x(), p.y()}; }
+
+}  // namespace
+
+Point2 axis_projection(int axis, const Vec3& p) {
+  switch (axis) {
+    case 1:
+      return {-p.z, -p.y};
+    case 2:
+      return {p.x, p.z};
+    default:
+      return {p.x, -p.y};
+  }
+}
+
+CadView::CadView(Project& project, CadViewState& state, QWidget* parent)
+    : QWidget(parent),
+      project_(project),
+      state_(state),
+      keys_({[this] { cycle_axis(); }, [this] { clear_selection(); }, [this] { delete_selection(); }}) {
   state_.bound_value = 2;
-  setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, QColor(236, 236, 236));
-  setPalette(p);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
 }
 
 void CadView::set_current_axis(int axis) {
-  if (axis < 0 || axis > 2) return;
+  if (axis < 0 || axis > 2 || axis == state_.current_axis) return;
   state_.current_axis = axis;
+  refresh();
+}
+
+void CadView::refresh() {
+  frame_stale_ = true;
   update();
+}
+
+void CadView::centre_sub_views() {
+  for (ZoomPanState& sub : state_.sub_views) {
+    if (sub.zoom == 1.0 && sub.scroll_x == 0.0 && sub.scroll_y == 0.0) sub.centred = 0;
+    if (sub.centred) continue;
+    sub.scroll_x = -(width() / 2);
+    sub.scroll_y = -(height() / 2);
+    sub.centred = 1;
+    sub.mouse_image = client_to_image(sub, sub.mouse_client);
+  }
+}
+
+ProjectedPoints CadView::project_points(const IdList<ModelPoint>& list) {
+  const ZoomPanState& view = state_.current();
+  const int axis = state_.current_axis;
+  ProjectedPoints points;
+  points.build(list, [&view, axis](const Vec3& p) { return image_to_client(view, axis_projection(axis, p)); });
+  return points;
+}
+
+void CadView::render(QImage& frame) {
+  ++renders_;
+  state_.current().view_width = width();
+  state_.current().view_height = height();
+  centre_sub_views();
+  frame.fill(QColor(160, 160, 160));
+  ModelData& model = project_.model;
+  refresh_visibility(model);
+  draw_model_overlay(frame, model, project_points(model.points), project_points(model.mirror_points));
+}
+
+QRegion CadView::crosshair_pixels(Point2 at) const {
+  if (at == Point2{}) return {};
+  const int x = static_cast<int>(at.x);
+  const int y = static_cast<int>(at.y);
+  return QRegion(0, y, width(), 1) + QRegion(x, 0, 1, height());
+}
+
+void CadView::paintEvent(QPaintEvent* event) {
+  const QRegion& region = event->region();
+  const bool whole = region.rectCount() == 1 && region.boundingRect() == rect();
+  if (frame_stale_ || whole || frame_.size() != size()) {
+    if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
+    render(frame_);
+    frame_stale_ = false;
+  }
+  QPainter painter(this);
+  for (const QRect& r : region) painter.drawImage(r, frame_, r);
+  // The crosshair and the band are drawn over the model each time: what
+  // they covered before has just been copied back from the frame.
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  for (const QRect& r : crosshair_pixels(state_.crosshair_mouse)) painter.fillRect(r, QColor(100, 100, 100));
+  state_.crosshair_drawn = state_.crosshair_mouse;
+  if (band_.active) {
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    for (const QRect& r : band_.rect.outline()) painter.fillRect(r, Qt::black);
+  }
+}
+
+// ------------------------------------------------------------------- mouse
+
+void CadView::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  if (wheel_zoom(state_.current(), event->angleDelta().y(), isVisible())) refresh();
+}
+
+void CadView::mouseMoveEvent(QMouseEvent* event) {
+  setFocus();
+  if (band_.active) update(band_.follow(event->position().toPoint()));
+  ZoomPanState& view = state_.current();
+  view.view_width = width();
+  view.view_height = height();
+  const Point2 client = to_point(event->position());
+  const bool panned = mouse_move_pan(view, event->modifiers() & Qt::ControlModifier, client);
+  project_.cursor = {view.mouse_image.x, view.mouse_image.y, client.x, client.y};
+  project_.post(Notification::CursorMoved);
+  update(crosshair_pixels(state_.crosshair_drawn) + crosshair_pixels(client));
+  state_.crosshair_mouse = client;
+  if (panned) refresh();
+}
+
+void CadView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  ZoomPanState& view = state_.current();
+  const Point2 mouse = to_point(event->position());
+  view.mouse_client = mouse;
+  view.mouse_image = client_to_image(view, mouse);
+  state_.press_position = view.mouse_image;
+  refresh_visibility(project_.model);
+  state_.pressed_point = first_under_mouse(project_, project_points(project_.model.points), mouse);
+  band_.start(event->position().toPoint());
+  update(band_.rect.outline());
+}
+
+void CadView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  ZoomPanState& view = state_.current();
+  const Point2 mouse = to_point(event->position());
+  ModelPoint* const pressed = std::exchange(state_.pressed_point, nullptr);
+  if (band_.active) {
+    update(band_.rect.outline());
+    band_.active = false;
+    if (pressed == nullptr) {
+      refresh_visibility(project_.model);
+      select_in_rectangle(project_, project_points(project_.model.points), band_.rect);
+    }
+  }
+  view.mouse_client = mouse;
+  view.mouse_image = client_to_image(view, mouse);
+  const double du = view.mouse_image.x - state_.press_position.x;
+  const double dv = view.mouse_image.y - state_.press_position.y;
+  if (pressed != nullptr && (du != 0.0 || dv != 0.0)) {
+    switch (state_.current_axis) {
+      case 1:
+        edit_points(project_, 0.0, -dv, -du);
+        break;
+      case 2:
+        edit_points(project_, du, 0.0, dv);
+        break;
+      default:
+        edit_points(project_, du, -dv, 0.0);
+        break;
+    }
+    project_.note_change();
+  } else if (project_.select_mode && !project_.images().reference_points_only) {
+    refresh_visibility(project_.model);
+    toggle_under_mouse(project_, project_points(project_.model.points), mouse);
+  }
+  refresh();
+}
+
+// -------------------------------------------------------------------- keys
+
+void CadView::keyPressEvent(QKeyEvent* event) {
+  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
+}
+
+void CadView::keyReleaseEvent(QKeyEvent* event) {
+  keys_.release(*event);
+  QWidget::keyReleaseEvent(event);
+}
+
+void CadView::cycle_axis() {
+  state_.current_axis = (state_.current_axis + 1) % 3;
+  refresh();
+}
+
+void CadView::clear_selection() {
+  project_.clear_selection();
+  project_.note_change();
+  refresh();
+}
+
+void CadView::delete_selection() {
+  run_edit(project_, [this] {
+    if (project_.point_mode)
+      delete_points(project_);
+    else
+      delete_faces(project_);
+  });
+  refresh();
 }
 
 }  // namespace plenvista

@@ -1,20 +1,35 @@
 #pragma once
 
 // CadView: one orthographic model view window, bound for its lifetime to one
-// of the project's three CadViewState records. The main window places it (in
-// client pixels), shows or hides it and chooses its axis (0 Z, 1 X, 2 Y);
-// the record keeps one zoom and scroll state per axis. The view draws an
-// empty light area until the model drawing is added.
+// of the project's three CadViewState records. It draws every shown point
+// and face along its current axis (0 Z: u = X, v = -Y; 1 X: u = -Z, v = -Y;
+// 2 Y: u = X, v = Z) through that axis's zoom and scroll (model units, one
+// unit per pixel at zoom 1), on grey, with a crosshair at the mouse that
+// moves without redrawing the model. It selects points by click and rubber
+// band, moves the selected points by dragging one of them ("Edit Points"),
+// deletes with DELETE, clears the selection with ESC and cycles its axis
+// with SHIFT. Each new or reset sub-view is centred at the next paint, so
+// the model origin starts in the middle of the window.
+//
+// The main window places it (client pixels), shows or hides it and chooses
+// its axis; it calls refresh() after changes of the model.
 
+#include <QImage>
 #include <QWidget>
 
 #include "model/cad_view_state.h"
+#include "model/project.h"
+#include "views/view_keys.h"
+#include "views/view_picking.h"
 
 namespace plenvista {
 
+// The view coordinates (u, v) of a model position along an axis (0 Z, 1 X, 2 Y).
+Point2 axis_projection(int axis, const Vec3& p);
+
 class CadView : public QWidget {
  public:
-  CadView(CadViewState& state, QWidget* parent);
+  CadView(Project& project, CadViewState& state, QWidget* parent);
 
   CadViewState& state() { return state_; }
   // Makes `axis` (0 Z, 1 X, 2 Y; anything else is ignored) the current axis;
@@ -22,8 +37,39 @@ class CadView : public QWidget {
   void set_current_axis(int axis);
   int current_axis() const { return state_.current_axis; }
 
+  // Draws the next paint anew.
+  void refresh();
+  // Draws the model into `frame` (Format_RGB32, the client size), after
+  // centring the sub-views that need it: everything a paint shows except
+  // the crosshair and the rubber band.
+  void render(QImage& frame);
+  // How many times the model was drawn: a mouse move must not add one.
+  int renders() const { return renders_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+
  private:
+  void centre_sub_views();
+  ProjectedPoints project_points(const IdList<ModelPoint>& list);
+  QRegion crosshair_pixels(Point2 at) const;
+  void cycle_axis();
+  void clear_selection();
+  void delete_selection();
+
+  Project& project_;
   CadViewState& state_;
+  QImage frame_;
+  bool frame_stale_ = true;
+  RubberBand band_;
+  ViewKeys keys_;
+  int renders_ = 0;
 };
 
 }  // namespace plenvista

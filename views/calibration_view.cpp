@@ -10,8 +10,8 @@
 #include "model/zoom_pan.h"
 #include "platform/qimage_pixels.h"
 #include "views/closing_keys.h"
-#include "views/stretched_photo.h"
-#include "views/zoom_pan_input.h"
+#include "views/photo_stretch.h"
+#include "views/zoom_pan_mouse.h"
 
 namespace plenvista {
 
@@ -51,7 +51,9 @@ void CalibrationView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
-  draw_stretched_photo(painter, picture_, view_, size());
+  QImage frame(size(), QImage::Format_RGB32);
+  stretch_photo(picture_, view_, frame);
+  painter.drawImage(0, 0, frame);
   if (!camera_.has_tables() || camera_.rows < 1 || camera_.rows > kMaxGridCells || camera_.columns < 1 ||
       camera_.columns > kMaxGridCells)
     return;
@@ -62,8 +64,8 @@ void CalibrationView::paintEvent(QPaintEvent*) {
       const Point2 c = image_to_client(view_, camera_.corner(i, j));
       if (!std::isfinite(c.x) || !std::isfinite(c.y) || std::abs(c.x) > 1e6 || std::abs(c.y) > 1e6) continue;
       const QPoint centre(static_cast<int>(c.x), static_cast<int>(c.y));
-      painter.drawEllipse(QRect(centre.x() - kCircleRadius, centre.y() - kCircleRadius, 2 * kCircleRadius,
-                                2 * kCircleRadius));
+      painter.drawEllipse(
+          QRect(centre.x() - kCircleRadius, centre.y() - kCircleRadius, 2 * kCircleRadius, 2 * kCircleRadius));
     }
   }
 }

@@ -21,8 +21,8 @@
 #include <string>
 
 #include "base/vec3.h"
-#include "model/zoom_pan_state.h"
 #include "model/camera_model.h"
+#include "model/zoom_pan_state.h"
 #include "photogrammetry/grid_photo.h"
 
 namespace plenvista {

@@ -1,15 +1,410 @@
 #include "views/image_view.h"
 
-#include <QPalette>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "model/edit_actions.h"
+#include "model/image_management.h"
+#include "model/run_edit.h"
+#include "model/zoom_pan.h"
+#include "photogrammetry/point_triangulation.h"
+#include "photogrammetry/projection.h"
+#include "platform/qimage_pixels.h"
+#include "views/model_overlay.h"
+#include "views/photo_stretch.h"
+#include "views/zoom_pan_mouse.h"
 
 namespace plenvista {
+namespace {
 
-ImageView::ImageView(Project& project, QWidget* parent) : QWidget(parent), project_(project) {
+constexpr std::size_t kPhotosKept = 3;
+
+Point2 to_point(QPointF p) { return {p.x(), p.y()}; }
+
+// A square outline of `size` pixels around a small cross: the selection
+// cursors show how far a click reaches.
+QCursor selection_cursor(int size) {
+  QPixmap picture(32, 32);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setPen(Qt::black);
+  p.drawRect(16 - size, 16 - size, 2 * size, 2 * size);
+  p.drawLine(16, 12, 16, 20);
+  p.drawLine(12, 16, 20, 16);
+  p.end();
+  return QCursor(picture, 16, 16);
+}
+
+// A cross with a small triangle beside it.
+QCursor face_cursor() {
+  QPixmap picture(32, 32);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setPen(Qt::black);
+  p.drawLine(16, 8, 16, 24);
+  p.drawLine(8, 16, 24, 16);
+  const QPoint triangle[3] = {{20, 4}, {30, 4}, {25, 12}};
+  p.drawPolygon(triangle, 3);
+  p.end();
+  return QCursor(picture, 16, 16);
+}
+
+void draw_cross(QPainter& p, QPoint at, int arm, int offset) {
+  p.drawLine(at.x() - arm, at.y() + offset, at.x() + arm, at.y() + offset);
+  p.drawLine(at.x() + offset, at.y() - arm, at.x() + offset, at.y() + arm);
+}
+
+}  // namespace
+
+ImageView::ImageView(Project& project, QWidget* parent)
+    : QWidget(parent),
+      project_(project),
+      small_selection_(selection_cursor(5)),
+      large_selection_(selection_cursor(15)),
+      face_picking_(face_cursor()),
+      keys_({[this] { shift_down(); }, [this] { escape(); }, [this] { delete_selection(); }}) {
   setObjectName("ImageView");
-  setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, QColor(32, 32, 32));
-  setPalette(p);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+}
+
+ProjectImage* ImageView::displayed_image() const { return plenvista::displayed_image(project_.images()); }
+
+void ImageView::refresh() {
+  frame_stale_ = true;
+  update();
+}
+
+void ImageView::sync_view_size(ProjectImage& image) const {
+  image.view.view_width = width();
+  image.view.view_height = height();
+}
+
+bool ImageView::model_drawn(const ProjectImage& image) const {
+  return image.pose_known && !project_.images().reference_points_only;
+}
+
+const QImage* ImageView::photo_for(ProjectImage& image) {
+  const std::string& path = *image.resolved_path;
+  const auto loaded = std::find_if(photos_.begin(), photos_.end(), [&](const LoadedPhoto& photo) {
+    return photo.image_id == image.id && photo.path == path;
+  });
+  if (loaded != photos_.end()) return &loaded->pixels;
+  std::optional<QImage> pixels = load_bmp_image(path);
+  if (!pixels) return nullptr;
+  image.pixel_width = pixels->width();
+  image.pixel_height = pixels->height();
+  std::erase_if(photos_, [&](const LoadedPhoto& photo) { return photo.image_id == image.id; });
+  if (photos_.size() >= kPhotosKept) photos_.erase(photos_.begin());
+  photos_.push_back({image.id, path, std::move(*pixels)});
+  return &photos_.back().pixels;
+}
+
+ProjectedPoints ImageView::project_points(ProjectImage& image) const {
+  const PreparedPose pose(image);
+  ProjectedPoints points;
+  points.build(project_.model.points, [&pose](const Vec3& world) { return pose.project(world, true, true); });
+  return points;
+}
+
+void ImageView::render(QImage& frame) {
+  frame.fill(Qt::black);
+  ProjectImage* image = displayed_image();
+  if (image == nullptr || !image->resolved_path) return;
+  const QImage* photo = photo_for(*image);
+  if (photo == nullptr) return;
+  sync_view_size(*image);
+  stretch_photo(*photo, image->view, frame);
+
+  if (project_.images().calibration_mode) {
+    QPainter painter(&frame);
+    draw_reference_points(painter, *image);
+  }
+  if (model_drawn(*image)) {
+    ModelData& model = project_.model;
+    refresh_visibility(model);
+    const PreparedPose pose(*image);
+    const auto project = [&pose](const Vec3& world) { return pose.project(world, true, true); };
+    ProjectedPoints points, mirror_points;
+    points.build(model.points, project);
+    mirror_points.build(model.mirror_points, project);
+    draw_model_overlay(frame, model, points, mirror_points);
+  }
+}
+
+void ImageView::draw_reference_points(QPainter& painter, const ProjectImage& image) const {
+  const Colour c = project_.model.reference_point_colour;
+  painter.setPen(QPen(QColor(red_of(c), green_of(c), blue_of(c)), 0));
+  painter.setBrush(Qt::white);
+  for (const ReferencePoint* mark : image.reference_points) {
+    const Point2 p =
+        image_to_client(image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
+    if (!is_finite(p) || std::abs(p.x) > 1e6 || std::abs(p.y) > 1e6) continue;
+    const QPoint at(static_cast<int>(p.x), static_cast<int>(p.y));
+    if (mark->selected) {
+      painter.drawEllipse(QRect(at.x() - 5, at.y() - 5, 10, 10));
+    } else if (mark->outlier) {
+      for (int offset = -1; offset <= 1; ++offset) draw_cross(painter, at, 15, offset);
+    } else {
+      draw_cross(painter, at, 5, 0);
+    }
+  }
+  painter.setBrush(Qt::NoBrush);
+}
+
+void ImageView::paintEvent(QPaintEvent* event) {
+  const QRegion& region = event->region();
+  const bool whole = region.rectCount() == 1 && region.boundingRect() == rect();
+  if (frame_stale_ || whole || frame_.size() != size()) {
+    if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
+    render(frame_);
+    frame_stale_ = false;
+  }
+  QPainter painter(this);
+  for (const QRect& r : region) painter.drawImage(r, frame_, r);
+  if (band_.active) {
+    // The band inverts what it covers.
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    for (const QRect& r : band_.rect.outline()) painter.fillRect(r, Qt::black);
+  }
+}
+
+// ------------------------------------------------------------------- mouse
+
+void ImageView::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  ProjectImage* image = displayed_image();
+  if (image == nullptr) return;
+  sync_view_size(*image);
+  if (wheel_zoom(image->view, event->angleDelta().y(), isVisible())) refresh();
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+  setFocus();
+  update_cursor();
+  if (band_.active) update(band_.follow(event->position().toPoint()));
+  ProjectImage* image = displayed_image();
+  if (image == nullptr) return;
+  sync_view_size(*image);
+  const Point2 client = to_point(event->position());
+  if (mouse_move_pan(image->view, event->modifiers() & Qt::ControlModifier, client)) refresh();
+  project_.cursor = {image->view.mouse_image.x, image->view.mouse_image.y, client.x, client.y};
+  project_.post(Notification::CursorMoved);
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  ProjectImage* image = displayed_image();
+  if (image == nullptr) return;
+  sync_view_size(*image);
+  const Point2 mouse = to_point(event->position());
+  image->view.mouse_client = mouse;
+  image->view.mouse_image = client_to_image(image->view, mouse);
+  if (project_.images().calibration_mode) {
+    image->picking.last_press = image->view.mouse_image;
+    image->picking.pressed_point = nullptr;
+    if (model_drawn(*image)) {
+      refresh_visibility(project_.model);
+      image->picking.pressed_point = first_under_mouse(project_, project_points(*image), mouse);
+    }
+    return;
+  }
+  if (!project_.point_mode) pick_face_corners(*image, mouse);
+  band_.start(event->position().toPoint());
+  update(band_.rect.outline());
+}
+
+void ImageView::pick_face_corners(ProjectImage& image, Point2 mouse) {
+  if (!model_drawn(image)) return;
+  refresh_visibility(project_.model);
+  const ProjectedPoints points = project_points(image);
+  ImagePicking& picking = image.picking;
+  for (int i = 0; i < points.count(); ++i) {
+    ModelPoint* point = points.list().at(i);
+    if (!point->shown || !under_mouse(points.at(i), mouse, project_.model.selection_size)) continue;
+    run_edit(project_, [&] {
+      picking.face_corners[static_cast<std::size_t>(picking.face_corner_count++)] = point;
+      point->picked_for_face = 1;
+    });
+    if (picking.face_corner_count == 3) {
+      run_edit(project_, [&] {
+        add_face(project_, *picking.face_corners[0], *picking.face_corners[1], *picking.face_corners[2]);
+        clear_picks(image);
+      });
+    }
+  }
+  refresh();
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  ProjectImage* image = displayed_image();
+  if (image == nullptr) return;
+  sync_view_size(*image);
+  const Point2 mouse = to_point(event->position());
+  if (band_.active) {
+    update(band_.rect.outline());
+    band_.active = false;
+    if (model_drawn(*image)) {
+      refresh_visibility(project_.model);
+      select_in_rectangle(project_, project_points(*image), band_.rect);
+    }
+  }
+  image->view.mouse_client = mouse;
+  image->view.mouse_image = client_to_image(image->view, mouse);
+  image->picking.last_release = mouse;
+  refresh_visibility(project_.model);
+  const ImageSet& images = project_.images();
+  if (images.calibration_mode) {
+    calibration_release(*image, mouse);
+  } else {
+    if (model_drawn(*image) && project_.select_mode && project_.point_mode)
+      toggle_under_mouse(project_, project_points(*image), mouse);
+    if (!project_.select_mode && project_.point_mode && images.partner_mode) add_point_from_partner_clicks(project_);
+  }
+  refresh();
+}
+
+void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
+  ImageSet& images = project_.images();
+  ImagePicking& picking = image.picking;
+  // A drag from a model point marks that point's position here.
+  if (picking.pressed_point != nullptr && !(image.view.mouse_image == picking.last_press)) {
+    images.last_clicked = image.view.mouse_image;
+    add_reference_at_last_click(image, picking.pressed_point->position());
+    return;
+  }
+  if (model_drawn(image)) {
+    const ProjectedPoints points = project_points(image);
+    bool hit = false;
+    for (int i = 0; i < points.count(); ++i) {
+      const bool under = points.list().at(i)->shown && under_mouse(points.at(i), mouse, project_.model.selection_size);
+      project_.set_selection(i, under ? 1 : 0);
+      hit = hit || under;
+    }
+    if (hit) {
+      for (ReferencePoint* mark : image.reference_points) mark->selected = 0;
+      project_.note_change();
+      return;
+    }
+  }
+  ReferencePoint* hit = nullptr;
+  run_edit(project_, [&] {
+    clear_picks(image);
+    for (ReferencePoint* mark : image.reference_points) {
+      const Point2 p = image_to_client(
+          image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
+      if (under_mouse(p, mouse, project_.model.selection_size)) {
+        hit = mark;
+        mark->selected = 1;
+        break;
+      }
+    }
+  });
+  if (hit != nullptr) return;
+  images.last_clicked = image.view.mouse_image;
+  if (images.pending_world_position) {
+    add_reference_at_last_click(image, *images.pending_world_position);
+    return;
+  }
+  if (!ask_reference_) return;
+  if (const std::optional<Vec3> world = ask_reference_(this)) add_reference_at_last_click(image, *world);
+}
+
+void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world) {
+  ImageSet& images = project_.images();
+  run_edit(project_, [&] {
+    add_reference_point(project_, image, world,
+                        {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
+    images.pending_world_position.reset();
+  });
+}
+
+void ImageView::clear_picks(ProjectImage& image) { clear_picks_and_selections(project_, image); }
+
+// -------------------------------------------------------------------- keys
+
+void ImageView::keyPressEvent(QKeyEvent* event) {
+  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
+}
+
+void ImageView::keyReleaseEvent(QKeyEvent* event) {
+  keys_.release(*event);
+  if (!event->isAutoRepeat() && event->key() == Qt::Key_Shift) shift_up();
+  QWidget::keyReleaseEvent(event);
+}
+
+void ImageView::shift_down() {
+  ImageSet& images = project_.images();
+  images.pending_world_position.reset();
+  if (images.calibration_mode && images.current != nullptr) {
+    for (const ReferencePoint* mark : images.current->reference_points) {
+      if (mark->selected) {
+        images.pending_world_position = mark->world_position;
+        break;
+      }
+    }
+    if (!images.pending_world_position) {
+      for (const ModelPoint* point : project_.model.points) {
+        if (point->selected) {
+          images.pending_world_position = point->position();
+          break;
+        }
+      }
+    }
+    clear_picks(*images.current);
+  }
+  images.partner_mode = 1;
+  update_cursor();
+  refresh();
+}
+
+void ImageView::shift_up() {
+  ImageSet& images = project_.images();
+  images.pending_world_position.reset();
+  if (images.calibration_mode)
+    if (ProjectImage* image = displayed_image()) clear_picks(*image);
+  images.partner_mode = 0;
+  refresh();
+}
+
+void ImageView::escape() {
+  run_edit(project_, [this] {
+    project_.images().pending_world_position.reset();
+    if (ProjectImage* image = displayed_image()) clear_picks(*image);
+  });
+  refresh();
+}
+
+void ImageView::delete_selection() {
+  run_edit(project_, [this] {
+    if (project_.point_mode)
+      delete_points(project_);
+    else
+      delete_faces(project_);
+    ProjectImage* image = displayed_image();
+    if (project_.images().calibration_mode && image != nullptr) {
+      IdList<ReferencePoint>& marks = image->reference_points;
+      for (int i = marks.count() - 1; i >= 0; --i)
+        if (marks.at(i)->selected) marks.remove_at(i);
+      image->marks_changed = 1;
+    }
+  });
+  refresh();
+}
+
+void ImageView::update_cursor() {
+  if (project_.select_mode)
+    setCursor(project_.model.selection_size == 5 ? small_selection_ : large_selection_);
+  else
+    setCursor(project_.point_mode ? QCursor(Qt::CrossCursor) : face_picking_);
 }
 
 }  // namespace plenvista

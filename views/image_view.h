@@ -1,24 +1,98 @@
 #pragma once
 
-// ImageView: the main window's photograph view. This window holds its place
-// in the main window's layout (client pixels, placed by the main window) and
-// repaints on request; it draws an empty dark area until the photograph
-// drawing and picking are added.
+// ImageView: the main window's photograph view. It shows the displayed image
+// (the current image, or its partner while partner mode is on) stretched
+// through the image's own zoom and scroll, overlays the model projected
+// through the image's camera pose and, in calibration mode, the image's
+// reference points; it turns the user's mouse and keys into edits of the
+// project (new points from two photographs, faces from three picks,
+// selections, reference points). Every edit ends with the project's Note
+// change; the view repaints itself after its own changes and whenever
+// refresh() is called.
+//
+// Positions are client pixels of this view, photograph pixels (x right, y
+// down) of the displayed image, or model units. The view holds no model
+// data: only the decoded photographs (the last few shown, reloaded when an
+// image's path changes), the drawn frame, the rubber band and the last key.
+// A photograph that cannot be decoded shows black and is tried again at the
+// next paint; an image without a known pose, or one whose projection fails
+// (no camera grid, a point at depth 0), shows no model marks.
 
+#include <QCursor>
+#include <QImage>
 #include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/project.h"
+#include "views/view_keys.h"
+#include "views/view_picking.h"
 
 namespace plenvista {
 
-struct Project;
-
 class ImageView : public QWidget {
  public:
+  // Asks the X, Y, Z of a new reference point, starting from (0, 0, 0);
+  // none when the user cancels.
+  using ReferenceAsker = std::function<std::optional<Vec3>(QWidget* parent)>;
+
   ImageView(Project& project, QWidget* parent);
 
   Project& project() { return project_; }
+  void set_reference_asker(ReferenceAsker ask) { ask_reference_ = std::move(ask); }
+
+  // The image that paints and clicks address, or null.
+  ProjectImage* displayed_image() const;
+  // Draws the next paint anew (after a change of the model or the images).
+  void refresh();
+  // Draws everything a paint shows, except the rubber band, into `frame`
+  // (Format_RGB32, the client size).
+  void render(QImage& frame);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
+  struct LoadedPhoto {
+    int image_id = 0;
+    std::string path;
+    QImage pixels;
+  };
+
+  const QImage* photo_for(ProjectImage& image);
+  void sync_view_size(ProjectImage& image) const;
+  bool model_drawn(const ProjectImage& image) const;
+  ProjectedPoints project_points(ProjectImage& image) const;
+  void draw_reference_points(QPainter& painter, const ProjectImage& image) const;
+
+  void pick_face_corners(ProjectImage& image, Point2 mouse);
+  void clear_picks(ProjectImage& image);
+  void calibration_release(ProjectImage& image, Point2 mouse);
+  void add_reference_at_last_click(ProjectImage& image, const Vec3& world);
+  void shift_down();
+  void shift_up();
+  void escape();
+  void delete_selection();
+  void update_cursor();
+
   Project& project_;
+  ReferenceAsker ask_reference_;
+  std::vector<LoadedPhoto> photos_;  // most recently loaded last
+  QImage frame_;
+  bool frame_stale_ = true;
+  RubberBand band_;
+  QCursor small_selection_;
+  QCursor large_selection_;
+  QCursor face_picking_;
+  ViewKeys keys_;
 };
 
 }  // namespace plenvista

@@ -166,8 +166,10 @@ void CameraEditDialog::update_instructions() {
     buttons_[Save]->setEnabled(true);
     buttons_[SaveAs]->setEnabled(true);
   }
-  if (note_.isEmpty()) instruction_->setText(rule);
-  else instruction_->setText(rule.isEmpty() ? note_ : rule + QStringLiteral(" - ") + note_);
+  if (note_.isEmpty())
+    instruction_->setText(rule);
+  else
+    instruction_->setText(rule.isEmpty() ? note_ : rule + QStringLiteral(" - ") + note_);
 }
 
 void CameraEditDialog::on_press(Point2 image) {
@@ -238,8 +240,8 @@ void CameraEditDialog::open_camera() {
 }
 
 void CameraEditDialog::fill_fields_from_camera() {
-  values_ = {camera_.notes.value_or(""), camera_.distance_mm, camera_.columns,
-             camera_.rows,  camera_.cell_width_mm, camera_.cell_height_mm};
+  values_ = {camera_.notes.value_or(""), camera_.distance_mm,   camera_.columns, camera_.rows,
+             camera_.cell_width_mm,      camera_.cell_height_mm};
   form_.show();
   centre_ = {camera_.centre_x, camera_.centre_y};
   centre_text_->setText(position_text(centre_));
@@ -247,8 +249,10 @@ void CameraEditDialog::fill_fields_from_camera() {
   // bottom left. A camera without a grid has none to show.
   const std::array<std::pair<int, int>, 4> corners{{{0, 0}, {0, 1}, {1, 1}, {1, 0}}};
   for (std::size_t n = 0; n < points_.size(); ++n) {
-    if (camera_.has_tables()) points_[n]->setText(position_text(camera_.corner(corners[n].first, corners[n].second)));
-    else points_[n]->clear();
+    if (camera_.has_tables())
+      points_[n]->setText(position_text(camera_.corner(corners[n].first, corners[n].second)));
+    else
+      points_[n]->clear();
   }
   photograph_path_ = camera_.image_file.value_or("");
   fields_[ImageFile]->setText(QString::fromStdString(photograph_path_));
@@ -307,9 +311,9 @@ void CameraEditDialog::forget_grid_check() {
 
 bool CameraEditDialog::may_close() {
   if (!grid_unsaved_) return true;
-  const auto answer = questions_.ask(
-      this, QStringLiteral("The calculated grid has not been saved. Save the camera ?"), kTitle,
-      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
+  const auto answer =
+      questions_.ask(this, QStringLiteral("The calculated grid has not been saved. Save the camera ?"), kTitle,
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Warning);
   if (answer == QMessageBox::No) return true;
   if (answer != QMessageBox::Yes) return false;
   // A save that fails or is cancelled keeps the editor open.

@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "cli/cli_test_support.h"
 #include "base/number_text.h"
+#include "cli/cli_test_support.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
@@ -31,8 +31,8 @@ namespace plenvista {
 namespace {
 
 using Dialog = CameraEditDialog;
-using testing::ScriptedFiles;
-using testing::ScriptedQuestions;
+using test_support::ScriptedFiles;
+using test_support::ScriptedQuestions;
 
 const QString kOpenImage = "Open an image file using the open button at the top right of screen";
 const QString kDistance = "Set the distance field (mm) between camera and image";
@@ -63,9 +63,9 @@ bool wait_for(const std::function<bool()>& condition, int milliseconds) {
 }
 
 struct Editor {
-  testing::TempDir dir;
-  testing::SyntheticGrid grid = testing::default_size_grid();
-  std::string photograph = dir.write("grid.bmp", testing::bmp_bytes(testing::draw_grid(grid)));
+  test_support::TempDir dir;
+  test_support::SyntheticGrid grid = test_support::default_size_grid();
+  std::string photograph = dir.write("grid.bmp", test_support::bmp_bytes(test_support::draw_grid(grid)));
   ScriptedFiles files;
   ScriptedQuestions questions;
   Dialog dialog{files, questions, nullptr};
@@ -104,7 +104,7 @@ struct Editor {
     return client_to_image(view().zoom_pan(), {static_cast<double>(at.x()), static_cast<double>(at.y())});
   }
   Point2 near_intersection(int row, int column) {
-    const Point2 p = testing::true_intersection(grid, row, column);
+    const Point2 p = test_support::true_intersection(grid, row, column);
     return {p.x + 3.0, p.y - 2.0};
   }
 
@@ -185,7 +185,7 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   ASSERT_EQ(camera.columns, 20);
   for (int i = 0; i <= 14; ++i) {
     for (int j = 0; j <= 20; ++j) {
-      const Point2 truth = testing::true_intersection(e.grid, i, j);
+      const Point2 truth = test_support::true_intersection(e.grid, i, j);
       EXPECT_NEAR(camera.corner(i, j).x, truth.x, 1.0) << i << ", " << j;
       EXPECT_NEAR(camera.corner(i, j).y, truth.y, 1.0) << i << ", " << j;
     }
@@ -222,12 +222,12 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
 
   std::string corner_args;
   for (const Point2& p : corners) corner_args += " " + exact(p.x) + " " + exact(p.y);
-  const testing::CliRun run =
-      testing::run_cli(e.dir, "calibrate '" + e.photograph + "' --rows 14 --columns 20 --cell 10 12.5 --distance 500" +
-                                  " --centre " + exact(centre.x) + " " + exact(centre.y) + " --corners" +
-                                  corner_args + " --notes 'grid camera' --output cli.cal");
+  const test_support::CliRun run = test_support::run_cli(
+      e.dir, "calibrate '" + e.photograph + "' --rows 14 --columns 20 --cell 10 12.5 --distance 500" + " --centre " +
+                 exact(centre.x) + " " + exact(centre.y) + " --corners" + corner_args +
+                 " --notes 'grid camera' --output cli.cal");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(testing::read_text(e.dir.path / "cli.cal"), testing::read_text(saved));
+  EXPECT_EQ(test_support::read_text(e.dir.path / "cli.cal"), test_support::read_text(saved));
   QString shown = "Centre : " + e.dialog.centre_text()->text() + "\n";
   for (int k = 0; k < 4; ++k) shown += QString("Point %1 : ").arg(k + 1) + e.dialog.point_text(k)->text() + "\n";
   shown += e.dialog.grid_report_text()->text() + "\n";
@@ -252,7 +252,7 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   EXPECT_TRUE(e.saves_enabled());
   e.press(Dialog::Save);
   CameraModel reread;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera(saved, reread, messages));
   EXPECT_EQ(reread.notes, "second");
   EXPECT_EQ(reread.distance_mm, 750.0);
@@ -302,7 +302,7 @@ TEST(CameraEditDialog, AnUnsavedOrFailedGridIsSavedOnlyWhenTheUserSaysSo) {
   e.dialog.close();
   EXPECT_FALSE(e.dialog.isVisible());
   CameraModel reread;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera(path, reread, messages));
   EXPECT_EQ(reread.rows, 15);
 }
@@ -311,9 +311,10 @@ TEST(CameraEditDialog, AnUnsavedOrFailedGridIsSavedOnlyWhenTheUserSaysSo) {
 std::string calibrated_camera(const Editor& e, const std::string& name) {
   GridPhoto photo;
   CameraModel camera;
-  set_grid_photograph(photo, camera, std::make_unique<RgbImage>(testing::draw_grid(e.grid)));
-  const ClickOutcome centre = snapClick(photo, testing::true_intersection(e.grid, 7, 10), 20, 14);
-  for (const auto& [row, column] : kCellCorners) snapClick(photo, testing::true_intersection(e.grid, row, column), 20, 14);
+  set_grid_photograph(photo, camera, std::make_unique<RgbImage>(test_support::draw_grid(e.grid)));
+  const ClickOutcome centre = snapClick(photo, test_support::true_intersection(e.grid, 7, 10), 20, 14);
+  for (const auto& [row, column] : kCellCorners)
+    snapClick(photo, test_support::true_intersection(e.grid, row, column), 20, 14);
   EXPECT_TRUE(calculateGrid(photo, camera));
   camera.centre_x = centre.position.x;
   camera.centre_y = centre.position.y;
@@ -323,7 +324,7 @@ std::string calibrated_camera(const Editor& e, const std::string& name) {
   camera.notes = "bench";
   camera.image_file = e.photograph;
   const std::string path = (e.dir.path / name).string();
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   EXPECT_TRUE(save_camera(path, camera, messages));
   return path;
 }
@@ -332,7 +333,7 @@ TEST(CameraEditDialog, OpeningACameraShowsItsFieldsAndItsGrid) {
   Editor e;
   const std::string path = calibrated_camera(e, "bench.cal");
   CameraModel expected;
-  testing::RecordingMessages messages;
+  test_support::RecordingMessages messages;
   ASSERT_TRUE(load_camera(path, expected, messages));
 
   e.files.choices = {path};

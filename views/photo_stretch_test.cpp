@@ -1,8 +1,7 @@
-#include "views/stretched_photo.h"
+#include "views/photo_stretch.h"
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cmath>
 
 #include "model/zoom_pan.h"
@@ -19,7 +18,7 @@ RgbImage numbered(int width, int height) {
   return image;
 }
 
-TEST(DrawStretchedPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
+TEST(StretchPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
   const QImage photo = to_qimage(numbered(60, 40));
   ZoomPanState view;
   view.view_width = 90;
@@ -30,9 +29,7 @@ TEST(DrawStretchedPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
 
   QImage client(90, 70, QImage::Format_RGB32);
   client.fill(Qt::red);
-  QPainter painter(&client);
-  draw_stretched_photo(painter, photo, view, client.size());
-  painter.end();
+  stretch_photo(photo, view, client);
 
   for (int y = 0; y < 70; ++y) {
     for (int x = 0; x < 90; ++x) {

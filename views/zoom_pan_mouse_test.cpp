@@ -1,4 +1,4 @@
-#include "views/zoom_pan_input.h"
+#include "views/zoom_pan_mouse.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "views/zoom_pan_input.h"
+#include "views/zoom_pan_mouse.h"
 
 #include "model/zoom_pan.h"
 
@@ -6,9 +6,11 @@ namespace plenvista {
 
 bool wheel_zoom(ZoomPanState& view, int delta, bool visible) {
   if (!visible) return false;
-  const Point2 before = view.mouse_image;
-  if (delta > 0) view.zoom *= view.zoom_step;
-  else view.zoom /= view.zoom_step;
+  const Point2 before = client_to_image(view, view.mouse_client);
+  if (delta > 0)
+    view.zoom *= view.zoom_step;
+  else
+    view.zoom /= view.zoom_step;
   const Point2 after = client_to_image(view, view.mouse_client);
   view.scroll_x += before.x - after.x;
   view.scroll_y += before.y - after.y;
@@ -16,11 +18,11 @@ bool wheel_zoom(ZoomPanState& view, int delta, bool visible) {
   return true;
 }
 
-bool mouse_move_pan(ZoomPanState& view, bool ctrl, Point2 client) {
+bool mouse_move_pan(ZoomPanState& view, bool ctrl_held, Point2 client) {
   view.mouse_client = client;
   view.mouse_image = client_to_image(view, client);
-  if (view.dragging && !ctrl) view.dragging = 0;
-  else if (!view.dragging && ctrl) {
+  if (view.dragging && !ctrl_held) view.dragging = 0;
+  if (!view.dragging && ctrl_held) {
     view.dragging = 1;
     view.drag_anchor = view.mouse_image;
   }

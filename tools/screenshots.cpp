@@ -1,0 +1,124 @@
+// Takes the README's screenshots: writes the demonstration project into a
+// temporary directory, opens it in the main window (with the program's own
+// window, views, file functions and message boxes; preferences in memory so
+// that the user's own play no part) and saves the window in both display
+// modes as PNG files; then calibrates a synthetic grid photograph in the
+// Camera Editor with real clicks and saves the editor with its traced grid.
+//   plenvista-screenshots OUTPUT_DIRECTORY
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "base/settings_store.h"
+#include "model/zoom_pan.h"
+#include "persistence/project_file.h"
+#include "shell/actions.h"
+#include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/main_window.h"
+#include "shell/panels/image_list_panel.h"
+#include "shell/qt_seams.h"
+#include "testing/bmp_file.h"
+#include "testing/synthetic_grid.h"
+#include "tools/demo_project.h"
+#include "views/calibration_view.h"
+
+namespace plenvista {
+namespace {
+
+bool save(QWidget& window, const QString& path) {
+  QTest::qWait(300);
+  if (window.grab().save(path, "PNG")) return true;
+  std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  return false;
+}
+
+// Answers every file dialog with one path.
+class FixedFile : public FileChooser {
+ public:
+  explicit FixedFile(std::string path) : path_(std::move(path)) {}
+  std::optional<std::string> open_file(QWidget*, const QString&) override { return path_; }
+  std::optional<std::string> save_file(QWidget*, const QString&, const QString&, const std::string&) override {
+    return path_;
+  }
+
+ private:
+  std::string path_;
+};
+
+void click(CalibrationView& view, Point2 image) {
+  const Point2 c = image_to_client(view.zoom_pan(), image);
+  QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier,
+                    QPoint(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y))));
+}
+
+// The Camera Editor after the grid photograph was calibrated: the traced
+// grid drawn over the photograph, every field filled.
+bool camera_editor(const QString& output) {
+  const test_support::SyntheticGrid grid = test_support::default_size_grid();
+  const QTemporaryDir dir;
+  const std::string photograph = QDir(dir.path()).filePath("grid.bmp").toStdString();
+  std::ofstream(photograph, std::ios::binary) << test_support::bmp_bytes(test_support::draw_grid(grid));
+  FixedFile files(photograph);
+  QtQuestionAsker questions;
+  CameraEditDialog dialog(files, questions, nullptr);
+  dialog.resize(1100, 575);
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) return false;
+  dialog.open_image();
+  dialog.field(CameraEditDialog::Distance)->setText("500");
+  dialog.field(CameraEditDialog::CellWidth)->setText("10");
+  dialog.field(CameraEditDialog::CellHeight)->setText("10");
+  dialog.field(CameraEditDialog::Notes)->setText("Grid of 20 x 14 cells, 10 mm each");
+  click(dialog.view(), test_support::true_intersection(grid, 7, 10));
+  for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
+    click(dialog.view(), test_support::true_intersection(grid, row, column));
+  dialog.update_instructions();
+  return save(dialog, output + "/camera-editor.png");
+}
+
+int take_screenshots(const QString& output) {
+  QTemporaryDir work;
+  const std::string project = write_demo_project(work.path().toStdString());
+  if (project.empty()) return 1;
+
+  MemorySettingsStore settings;
+  QtFileChooser files;
+  QtQuestionAsker questions;
+  MainWindow window({settings, files, questions, {open_project, save_project}, project});
+  window.resize(1280, 800);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  QTest::qWait(500);  // the command line's project opens after the first paint
+
+  bool ok = save(window, output + "/image-view.png");
+  window.actions().tool_mixed_display->trigger();
+  ok = save(window, output + "/mixed-display.png") && ok;
+  window.actions().tool_tabbed_display->trigger();
+  window.image_list_panel()->setCurrentIndex(1);  // the CAD page
+  ok = save(window, output + "/cad-view.png") && ok;
+  ok = camera_editor(output) && ok;
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace plenvista
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: plenvista-screenshots OUTPUT_DIRECTORY\n");
+    return 2;
+  }
+  return plenvista::take_screenshots(QString::fromLocal8Bit(argv[1]));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// The photograph of a zoomed and scrolled view, stretched onto the whole
+// client area without smoothing (pixels are dropped or repeated, never
+// blended), shared by the image view and the calibration view.
+//
+// The source rectangle is (trunc(scroll_x), trunc(scroll_y), span x, span y)
+// photograph pixels with the span of model/zoom_pan.h, the same whole
+// numbers that place the marks, so marks stay on their pixels. Each client
+// pixel shows the photograph pixel under its centre. Client pixels outside
+// the photograph, and the whole area when the span is empty or not finite,
+// are black.
+
+#include <QImage>
+
+#include "model/zoom_pan_state.h"
+#include "photogrammetry/pixel_source.h"
+
+namespace plenvista {
+
+// The photograph's pixels as a Format_RGB32 image, ready to stretch.
+QImage to_qimage(const RgbImage& photograph);
+
+// Fills `target` (Format_RGB32 or Format_ARGB32_Premultiplied, the client
+// size) from `photo` (Format_RGB32: load_bmp_image gives it); the state's
+// view size is not read, the target's size is the client size.
+void stretch_photo(const QImage& photo, const ZoomPanState& view, QImage& target);
+
+}  // namespace plenvista
