@@ -152,7 +152,7 @@ void MainWindow::build_toolbar() {
 }
 
 void MainWindow::build_panels() {
-  image_list_panel_ = new ImageListPanel(*project_, client_);
+  image_list_panel_ = new ImageListPanel(*project_, files_, questions_, client_);
   image_list_panel_->setGeometry(dialog_units(5, 23, 117, 163));
   layer_material_panel_ = new LayerMaterialPanel(*project_, client_);
   layer_material_panel_->setGeometry(dialog_units(5, 188, 117, 123));
@@ -421,6 +421,8 @@ void MainWindow::display() {
 
 void MainWindow::refresh() {
   repaint_views();
+  image_list_panel_->refresh();
+  layer_material_panel_->refresh();
   const ModelData& model = project_->model;
   show_mirror_->setChecked(model.show_mirror_points != 0);
   show_mirror_->setEnabled(model.transform.mirror_plane != MirrorPlane::None);
