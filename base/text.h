@@ -36,4 +36,10 @@ inline bool is_path_separator(char c) { return c == '/' || c == '\\'; }
 // Position of the last '/' or '\', or npos.
 inline std::size_t last_separator(std::string_view path) { return path.find_last_of("/\\"); }
 
+// What follows the last '/' or '\' (the whole path when there is none).
+inline std::string_view bare_file_name(std::string_view path) {
+  const std::size_t separator = last_separator(path);
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
 }  // namespace plenvista

@@ -63,6 +63,21 @@ ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const
   return image.reference_points.insert(std::move(point));
 }
 
+ProjectImage* displayed_image(const ImageSet& images) {
+  if (!images.current) return nullptr;
+  return images.partner_mode ? images.current->partner : images.current;
+}
+
+void clear_picks_and_selections(Project& project, ProjectImage& image) {
+  for (ReferencePoint* mark : image.reference_points) mark->selected = 0;
+  for (ModelPoint* point : project.model.points) {
+    point->selected = 0;
+    point->picked_for_face = 0;
+  }
+  image.picking.face_corners = {};
+  image.picking.face_corner_count = 0;
+}
+
 void attach_camera_to_images(ImageSet& images) {
   for (ProjectImage* image : images.images) {
     image->camera = &images.camera;

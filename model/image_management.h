@@ -34,6 +34,17 @@ void move_current_image(ImageSet& images, int delta);
 ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const Vec3& world,
                                     const Point2& image_position);
 
+// The image the image view shows and the image list's choice addresses: the
+// current image, or its partner while partner mode is on (null when there is
+// none).
+ProjectImage* displayed_image(const ImageSet& images);
+
+// Clears an image's picks and selections: its reference points are
+// deselected, every model point loses its selected and picked-for-face flags
+// and the image's face pick list empties. Nothing saved changes, so the
+// project is not marked changed.
+void clear_picks_and_selections(Project& project, ProjectImage& image);
+
 // Gives every image the camera and its image centre.
 void attach_camera_to_images(ImageSet& images);
 

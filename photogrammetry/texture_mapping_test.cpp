@@ -5,29 +5,16 @@
 #include <cmath>
 #include <memory>
 
-#include "base/binary_io.h"
 #include "model/edit_actions.h"
 #include "model/edit_test_support.h"
 #include "model/undo_commands.h"
 #include "photogrammetry/projection.h"
+#include "testing/bitmap_headers.h"
 #include "testing/cameras.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {
 namespace {
-
-std::string bitmap(std::int32_t width, std::int32_t height) {
-  ByteWriter w;
-  w.bytes("BM", 2);
-  w.i32(64);
-  w.i32(0);
-  w.i32(54);
-  w.i32(40);
-  w.i32(width);
-  w.i32(height);
-  w.data().resize(64, '\0');
-  return w.data();
-}
 
 struct Texturing : test_support::EditFixture {
   test_support::TempDir tmp;
@@ -46,7 +33,7 @@ struct Texturing : test_support::EditFixture {
     added->centre_y = 852;
     added->pose = {{-50, -50, -1500}, {2, -3, 1}};
     image = project.images().images.insert(std::move(added));
-    tmp.write("project/photo.bmp", bitmap(2272, 1704));
+    tmp.write("project/photo.bmp", test_support::bitmap_headers(2272, 1704));
 
     const Vec3 corners[4] = {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 20}};
     for (std::size_t k = 0; k < 4; ++k) points[k] = add_point(project, corners[k].x, corners[k].y, corners[k].z);
@@ -97,7 +84,7 @@ TEST_F(AssignTexture, EachMaterialGetsItsOwnCoordinates) {
 }
 
 TEST_F(AssignTexture, PhotographOfAnotherSizeUsesItsOwnPixels) {
-  tmp.write("project/photo.bmp", bitmap(1136, 852));
+  tmp.write("project/photo.bmp", test_support::bitmap_headers(1136, 852));
   image->size_differs = 1;
   image->texture_scale = 0.5;
   image->texture_centre_x = 568;

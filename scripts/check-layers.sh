@@ -20,7 +20,7 @@ declare -A allowed=(
   [cli]="base model photogrammetry persistence export platform"
   [testing]="base model photogrammetry"
   [fuzz]="base model photogrammetry persistence platform testing"
-  [bench]="base model photogrammetry persistence export platform views testing"
+  [bench]="base model photogrammetry persistence export platform views shell testing"
   [tools]="base model photogrammetry persistence export platform views shell testing"
 )
 

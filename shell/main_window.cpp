@@ -21,7 +21,14 @@
 #include "model/undo_commands.h"
 #include "shell/command_line.h"
 #include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/layers_dialog.h"
+#include "shell/dialogs/materials_dialog.h"
+#include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/reference_point_dialog.h"
+#include "shell/dialogs/set_layer_dialog.h"
+#include "shell/dialogs/set_material_dialog.h"
+#include "shell/dialogs/set_textures_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
@@ -145,7 +152,7 @@ void MainWindow::build_toolbar() {
 }
 
 void MainWindow::build_panels() {
-  image_list_panel_ = new ImageListPanel(*project_, client_);
+  image_list_panel_ = new ImageListPanel(*project_, files_, questions_, client_);
   image_list_panel_->setGeometry(dialog_units(5, 23, 117, 163));
   layer_material_panel_ = new LayerMaterialPanel(*project_, client_);
   layer_material_panel_->setGeometry(dialog_units(5, 188, 117, 123));
@@ -182,6 +189,13 @@ void MainWindow::connect_commands() {
   on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
   on({a.tool_delete}, [this] { delete_command(*project_); });
   on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
+  on({a.project_materials, a.tool_materials}, [this] { on_materials(); });
+  on({a.project_layers, a.tool_layers}, [this] { on_layers(); });
+  on({a.project_properties}, [this] { on_properties(); });
+  on({a.tool_set_material}, [this] { on_set_material(); });
+  on({a.tool_set_layer}, [this] { on_set_layer(); });
+  on({a.tool_apply_texture}, [this] { on_apply_texture(); });
+  on({a.tools_export, a.tool_export}, [this] { on_export(); });
   on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
   on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
   on({a.tool_small_selection}, [this] { on_selection_size(5); });
@@ -233,6 +247,7 @@ void MainWindow::on_new() {
   project_->post(Notification::ModelChanged);
   repaint_views();
   set_title();
+  on_properties();
 }
 
 void MainWindow::on_open() {
@@ -260,6 +275,45 @@ bool MainWindow::on_save_as() {
 void MainWindow::on_translations() {
   TranslationEditorDialog dialog(project_->model.transform, questions_, this);
   if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
+}
+
+void MainWindow::on_properties() {
+  ProjectPropertiesDialog dialog(*project_, *choosers_, questions_, project_files_.save, this);
+  dialog.exec();
+  repaint_views();
+  set_title();
+}
+
+// The layer and material pages refresh on the ImagesChanged that the
+// dialogs post with OK.
+void MainWindow::on_layers() {
+  LayersDialog dialog(*project_, *choosers_, questions_, this);
+  if (dialog.exec() == QDialog::Accepted) repaint_views();
+}
+
+void MainWindow::on_materials() {
+  MaterialsDialog dialog(*project_, *choosers_, questions_, this);
+  dialog.exec();
+}
+
+void MainWindow::on_set_layer() {
+  SetLayerDialog dialog(*project_, this);
+  dialog.exec();
+}
+
+void MainWindow::on_set_material() {
+  SetMaterialDialog dialog(*project_, this);
+  dialog.exec();
+}
+
+void MainWindow::on_apply_texture() {
+  SetTexturesDialog dialog(*project_, this);
+  dialog.exec();
+}
+
+void MainWindow::on_export() {
+  ExportDialog dialog(*project_, *choosers_, this);
+  dialog.exec();
 }
 
 void MainWindow::on_camera_editor() {
@@ -367,6 +421,8 @@ void MainWindow::display() {
 
 void MainWindow::refresh() {
   repaint_views();
+  image_list_panel_->refresh();
+  layer_material_panel_->refresh();
   const ModelData& model = project_->model;
   show_mirror_->setChecked(model.show_mirror_points != 0);
   show_mirror_->setEnabled(model.transform.mirror_plane != MirrorPlane::None);

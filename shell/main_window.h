@@ -18,9 +18,9 @@
 //
 // Edits are never thrown away silently: New, Open, Close and Exit ask
 // "Save Change ?" while the project is modified, and a failed Open leaves
-// the project path and the title as they were. Commands whose dialogs or
-// model operations are not part of this build have menu entries and
-// buttons but do nothing.
+// the project path and the title as they were. New opens the "Project"
+// dialog afterwards. Commands whose dialogs or model operations are not
+// part of this build have menu entries and buttons but do nothing.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,6 +30,7 @@
 
 #include "model/project.h"
 #include "shell/actions.h"
+#include "shell/dialogs/dialog_choosers.h"
 #include "shell/project_signals.h"
 #include "shell/qt_seams.h"
 #include "shell/shell_seams.h"
@@ -80,6 +81,9 @@ class MainWindow : public QMainWindow {
   int display_mode() const { return display_mode_; }
   // The help window once Contents or F1 has opened it.
   QWidget* help_window() const;
+  // Replaces the colour and file choosers the dialogs open (the platform's
+  // own by default).
+  void use_dialog_choosers(DialogChoosers& choosers) { choosers_ = &choosers; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -101,6 +105,13 @@ class MainWindow : public QMainWindow {
   bool on_save();
   bool on_save_as();
   void on_translations();
+  void on_properties();
+  void on_layers();
+  void on_materials();
+  void on_set_layer();
+  void on_set_material();
+  void on_apply_texture();
+  void on_export();
   void on_camera_editor();
   void on_show_mirror_points(bool checked);
   void on_select_create();
@@ -134,6 +145,8 @@ class MainWindow : public QMainWindow {
   QuestionAsker& questions_;
   ProjectFiles project_files_;
   std::string command_line_;
+  QtDialogChoosers qt_choosers_;
+  DialogChoosers* choosers_ = &qt_choosers_;
 
   ProjectSignals signals_;
   MessageBoxSink messages_;

@@ -22,6 +22,8 @@
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
 #include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/dialog_test_support.h"
+#include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
@@ -39,6 +41,14 @@ using test_support::ScriptedFiles;
 using test_support::ScriptedQuestions;
 
 void deliver() { QCoreApplication::processEvents(); }
+
+// New opens the "Project" dialog: cancel it once it is open.
+void cancel_project_dialog(bool* opened = nullptr) {
+  test_support::when_open<ProjectPropertiesDialog>([opened](ProjectPropertiesDialog& dialog) {
+    if (opened) *opened = true;
+    test_support::click(dialog, "Cancel");
+  });
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -103,6 +113,7 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
   files.choices = {"/data/keys.op2"};
   QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(project().model.description, "keys");
+  cancel_project_dialog();
   QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
   EXPECT_EQ(project().model.description, "");
   EXPECT_FALSE(project().path.has_value());
@@ -493,8 +504,11 @@ TEST_F(NewCommand, AsksWhenModifiedAndClearsThePathAndTitle) {
   actions().file_new->trigger();
   EXPECT_EQ(project().model.points.count(), 1);
   questions.answers = {QMessageBox::No};
+  bool properties_opened = false;
+  cancel_project_dialog(&properties_opened);
   actions().tool_new->trigger();
   deliver();
+  EXPECT_TRUE(properties_opened);
   EXPECT_EQ(project().model.points.count(), 0);
   EXPECT_FALSE(project().path.has_value());
   EXPECT_EQ(window->windowTitle(), "Plenvista");
@@ -622,6 +636,7 @@ TEST(ProjectFileCommands, SaveAsThenOpenThroughTheRealProjectFile) {
   files.choices = {path};
   window.actions().file_save_as->trigger();
   EXPECT_EQ(window.windowTitle(), "round trip.op2 - Plenvista");
+  cancel_project_dialog();
   window.actions().file_new->trigger();
   EXPECT_EQ(window.project().model.description, "");
   files.choices = {path};

@@ -75,11 +75,7 @@ ImageView::ImageView(Project& project, QWidget* parent)
   setFocusPolicy(Qt::ClickFocus);
 }
 
-ProjectImage* ImageView::displayed_image() const {
-  const ImageSet& images = project_.images();
-  if (images.current == nullptr) return nullptr;
-  return images.partner_mode ? images.current->partner : images.current;
-}
+ProjectImage* ImageView::displayed_image() const { return plenvista::displayed_image(project_.images()); }
 
 void ImageView::refresh() {
   frame_stale_ = true;
@@ -331,15 +327,7 @@ void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& wor
   });
 }
 
-void ImageView::clear_picks(ProjectImage& image) {
-  for (ReferencePoint* mark : image.reference_points) mark->selected = 0;
-  for (ModelPoint* point : project_.model.points) {
-    point->selected = 0;
-    point->picked_for_face = 0;
-  }
-  image.picking.face_corners = {};
-  image.picking.face_corner_count = 0;
-}
+void ImageView::clear_picks(ProjectImage& image) { clear_picks_and_selections(project_, image); }
 
 // -------------------------------------------------------------------- keys
 

@@ -1,0 +1,50 @@
+#pragma once
+
+// ExportDialog ("Export"): the export format ("Directx .x file" or
+// "OBJ/MTL file"), the target path and the options, shown from and stored
+// into the project's export settings. At opening the path field holds the
+// path last exported in the selected format (the OBJ one without ".obj");
+// changing the format leaves the field as it is. "Browse" fills it with a
+// chosen file. OK stores the choices and writes the files (".obj" cut from
+// an OBJ path, ".x" added to a DirectX path that lacks it; a path without a
+// directory goes to the project directory) and closes even when a file
+// could not be written (the user has been told). Cancel keeps the stored
+// settings. "Use Translations" is always shown checked and read by nobody:
+// the exports always add the origin offset.
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace plenvista {
+
+class DialogChoosers;
+struct Project;
+
+class ExportDialog : public QDialog {
+ public:
+  ExportDialog(Project& project, DialogChoosers& choosers, QWidget* parent);
+
+  enum Option { UseTextures, ReverseZ, UseTranslations, UseScaling, UseMirror };
+  QComboBox* format_list() const { return format_list_; }
+  QLineEdit* path_field() const { return path_field_; }
+  QPushButton* browse_button() const { return browse_; }
+  QCheckBox* option(Option o) const { return options_[o]; }
+
+  void accept() override;
+
+ private:
+  void browse();
+
+  Project& project_;
+  DialogChoosers& choosers_;
+  QComboBox* format_list_;
+  QLineEdit* path_field_;
+  QPushButton* browse_;
+  QCheckBox* options_[5] = {};
+};
+
+}  // namespace plenvista

@@ -1,0 +1,132 @@
+#include "shell/dialogs/image_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "base/text.h"
+#include "model/find_file.h"
+#include "shell/shell_seams.h"
+
+namespace plenvista {
+
+namespace {
+
+constexpr int kNumberLength = 23;
+
+const char* const kNotFound =
+    "Cannot open image file. Check the file name and that the file exists in one of the directories listed in "
+    "Project Properties";
+
+}  // namespace
+
+ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& files, QWidget* parent)
+    : QDialog(parent),
+      project_(project),
+      image_(image),
+      files_(files),
+      file_form_(this),
+      texture_form_(this),
+      pose_form_(this) {
+  setWindowTitle(QStringLiteral("Image"));
+  if (image_) {
+    file_ = shown(image_->file_name);
+    description_ = shown(image_->description);
+    centre_x_ = image_->texture_centre_x;
+    centre_y_ = image_->texture_centre_y;
+    scale_ = image_->texture_scale;
+    offset_ = image_->pose.offset;
+    rotation_ = image_->pose.rotation;
+    size_differs_ = image_->size_differs != 0;
+  }
+
+  fields_[File] = file_form_.add_text(QStringLiteral("File:"), file_);
+  fields_[File]->setEnabled(image_ == nullptr);
+  browse_ = new QPushButton(QStringLiteral("Browse"), this);
+  browse_->setEnabled(image_ == nullptr);
+  connect(browse_, &QPushButton::clicked, this, [this] { browse(); });
+  fields_[Description] = file_form_.add_text(QStringLiteral("Description:"), description_);
+
+  auto* texture = new QGroupBox(QStringLiteral("Texture Images"), this);
+  fields_[CentreX] = texture_form_.add_double(QStringLiteral("Approx Centre :  X"), centre_x_, 0, kNumberLength);
+  fields_[CentreY] = texture_form_.add_double(QStringLiteral("Y"), centre_y_, 0, kNumberLength);
+  fields_[Scale] = texture_form_.add_double(QStringLiteral("Scale (0..1) :"), scale_, 2, kNumberLength);
+  for (Field f : {CentreX, CentreY, Scale}) fields_[f]->setEnabled(size_differs_);
+  texture->setLayout(texture_form_.layout());
+
+  auto* pose = new QGroupBox(QStringLiteral("Camera Position / Orientation"), this);
+  override_ = new QCheckBox(QStringLiteral("Override camera"), this);
+  pose_form_.layout()->addRow(override_);
+  fields_[PosX] = pose_form_.add_double(QStringLiteral("Pos:  X"), offset_.x, 3, kNumberLength);
+  fields_[PosY] = pose_form_.add_double(QStringLiteral("Y"), offset_.y, 3, kNumberLength);
+  fields_[PosZ] = pose_form_.add_double(QStringLiteral("Z"), offset_.z, 3, kNumberLength);
+  fields_[RotX] = pose_form_.add_double(QStringLiteral("Rot:  X"), rotation_.x, 3, kNumberLength);
+  fields_[RotY] = pose_form_.add_double(QStringLiteral("Y"), rotation_.y, 3, kNumberLength);
+  fields_[RotZ] = pose_form_.add_double(QStringLiteral("Z"), rotation_.z, 3, kNumberLength);
+  const auto enable_pose = [this](bool on) {
+    for (Field f : {PosX, PosY, PosZ, RotX, RotY, RotZ}) fields_[f]->setEnabled(on);
+  };
+  enable_pose(false);
+  connect(override_, &QCheckBox::toggled, this, enable_pose);
+  pose->setLayout(pose_form_.layout());
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ImageDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ImageDialog::reject);
+
+  auto* file_row = new QHBoxLayout;
+  file_row->addLayout(file_form_.layout(), 1);
+  file_row->addWidget(browse_, 0, Qt::AlignTop);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(file_row);
+  layout->addWidget(texture);
+  layout->addWidget(pose);
+  layout->addWidget(buttons);
+}
+
+void ImageDialog::browse() {
+  const auto path = files_.open_file(this, QStringLiteral("bmp Files (*.bmp)"));
+  if (path) fields_[File]->setText(QString::fromStdString(*path));
+}
+
+void ImageDialog::accept() {
+  file_form_.read();
+  texture_form_.read();
+  pose_form_.read();
+  const std::string name(bare_file_name(file_));
+  const auto found =
+      name.empty() ? std::nullopt
+                   : find_file_along_directories(shown(project_.model.image_directories), project_.directory, name);
+  if (!found) {
+    project_.messages.show(kNotFound, "Error");
+    return;
+  }
+  if (!image_) new_image_ = std::make_unique<ProjectImage>();
+  store(image_ ? *image_ : *new_image_, name, *found);
+  QDialog::accept();
+}
+
+void ImageDialog::store(ProjectImage& image, const std::string& name, const std::string& path) const {
+  image.file_name = name;
+  image.resolved_path = path;
+  image.description = description_;
+  if (image.size_differs) {
+    image.texture_centre_x = centre_x_;
+    image.texture_centre_y = centre_y_;
+    image.texture_scale = scale_;
+  }
+  if (override_->isChecked()) {
+    image.pose.offset = offset_;
+    image.pose.rotation = rotation_;
+    image.search_score = 100.0;
+    image.marks_changed = 0;
+    image.pose_known = 1;
+  }
+}
+
+}  // namespace plenvista
