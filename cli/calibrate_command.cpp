@@ -8,7 +8,7 @@
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/grid_check.h"
-#include "platform/qimage_pixels.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -44,8 +44,9 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
   };
 
   if (io.progress) io.err << "Reading " << options.photograph << " ...\n";
-  std::optional<RgbImage> pixels = load_bmp_pixels(options.photograph);
-  if (!pixels) return fail("Cannot read the grid photograph " + options.photograph);
+  std::string unreadable;
+  std::optional<RgbImage> pixels = read_photograph_pixels(options.photograph, &unreadable);
+  if (!pixels) return fail(unreadable);
 
   GridPhoto photo;
   CameraModel camera;

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -102,6 +103,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App app{"plenvista-cli: the photogrammetric modeller's operations on the command line, without a display.",
                "plenvista-cli"};
   app.require_subcommand(1, 1);
+  install_photograph_readers();
   app.set_version_flag("--version", std::string("plenvista-cli ") + PLENVISTA_VERSION);
   Parsed p;
 
@@ -151,9 +153,11 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App* add_face = project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
   add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
 
-  CLI::App* export_command =
-      project_command(app, "export", "Exports the model as OBJ/MTL or DirectX text files.", p.export_options.project);
-  export_command->add_option("--format", p.format, "obj or x")->required()->check(CLI::IsMember({"obj", "x"}));
+  CLI::App* export_command = project_command(
+      app, "export", "Exports the model as OBJ/MTL, DirectX text or binary glTF files.", p.export_options.project);
+  export_command->add_option("--format", p.format, "obj, x or glb")
+      ->required()
+      ->check(CLI::IsMember({"obj", "x", "glb"}));
   CLI::Option* output_option = export_command->add_option(
       "--output", p.output,
       "the file (a bare name goes beside the project; default: the project's last export path of the format)");
@@ -243,7 +247,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   if (add_face->parsed()) return run_add_face(io, p.add_face);
   if (export_command->parsed()) {
     ExportCommandOptions& e = p.export_options;
-    e.format = p.format == "x" ? ExportFormat::DirectX : ExportFormat::Obj;
+    e.format = p.format == "x" ? ExportFormat::DirectX : p.format == "glb" ? ExportFormat::Glb : ExportFormat::Obj;
     if (output_option->count()) e.output = p.output;
     e.textures = on_off(p.textures);
     e.mirror = on_off(p.mirror);

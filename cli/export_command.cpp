@@ -28,6 +28,9 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
       std::error_code ec;
       typed = std::filesystem::absolute(typed, ec).string();
     }
+  } else if (options.format == ExportFormat::Glb) {
+    session.error("A glTF export needs --output");
+    return kExitFailure;
   } else {
     const auto& last = options.format == ExportFormat::Obj ? stored.last_obj_path : stored.last_x_path;
     if (!last) {
@@ -41,6 +44,10 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
                              flag(options.scaling, stored.use_scaling), flag(options.mirror, stored.use_mirror)};
   if (!export_from_dialog(project, options.format, typed, chosen)) return kExitFailure;
   if (!session.save()) return kExitFailure;
+  if (options.format == ExportFormat::Glb) {
+    io.out << "Exported " << project.export_settings.export_base << '\n';
+    return kExitSuccess;
+  }
   const auto& written =
       options.format == ExportFormat::Obj ? project.export_settings.last_obj_path : project.export_settings.last_x_path;
   io.out << "Exported " << written.value_or(typed) << (options.format == ExportFormat::Obj ? ".obj" : "") << '\n';

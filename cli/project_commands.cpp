@@ -12,6 +12,7 @@
 #include "persistence/diagnostic_dump.h"
 #include "photogrammetry/bitmap_size.h"
 #include "photogrammetry/project_camera.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -43,7 +44,7 @@ std::string colour_text(Colour c) {
 
 std::optional<BitmapSize> photograph_size(const ProjectImage& image) {
   if (!image.resolved_path) return std::nullopt;
-  return read_bitmap_size(*image.resolved_path);
+  return read_photograph_size(*image.resolved_path);
 }
 
 void info_json(CliIo& io, Project& project) {

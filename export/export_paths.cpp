@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "export/directx_export.h"
+#include "export/glb_export.h"
 #include "export/obj_export.h"
 
 namespace plenvista {
@@ -30,6 +31,11 @@ std::string directx_path(const std::string& typed) {
   return typed + ".x";
 }
 
+std::string glb_path(const std::string& typed) {
+  if (ends_with_ignoring_case(typed, ".glb")) return typed;
+  return typed + ".glb";
+}
+
 bool export_from_dialog(Project& project, ExportFormat format, const std::string& typed_path,
                         const ExportOptions& options) {
   ExportSettings& settings = project.export_settings;
@@ -39,6 +45,7 @@ bool export_from_dialog(Project& project, ExportFormat format, const std::string
   settings.use_mirror = options.use_mirror;
   settings.reverse_z = options.reverse_z;
   if (format == ExportFormat::Obj) return export_obj(project, obj_base_path(typed_path));
+  if (format == ExportFormat::Glb) return export_glb(project, glb_path(typed_path));
   return export_directx(project, directx_path(typed_path));
 }
 

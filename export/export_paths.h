@@ -15,7 +15,7 @@
 
 namespace plenvista {
 
-enum class ExportFormat : int { DirectX = 0, Obj = 1 };
+enum class ExportFormat : int { DirectX = 0, Obj = 1, Glb = 2 };
 
 // Splits `path` at its last '/' or '\' into the base directory (up to and
 // including the separator) and the base name, and sets the export base: the
@@ -28,6 +28,8 @@ std::string obj_base_path(const std::string& typed);
 // The DirectX file path for a typed path: ".x" appended unless it ends with
 // ".x" in any letter case.
 std::string directx_path(const std::string& typed);
+// The glTF file path: ".glb" appended unless it ends with ".glb" in any letter case.
+std::string glb_path(const std::string& typed);
 
 // The check boxes of the export dialog.
 struct ExportOptions {

@@ -1,10 +1,13 @@
 // Writes the seed folders of the fuzz targets (scripts/fuzz.sh maps each
 // target to one): project (a small but complete project in every file
-// version from 1 to 13 and a new project), camera_file, bitmap (photographs
-// in the layouts the decoder reads), grid (grid photographs with the clicks
+// version from 1 to 13 and a new project), camera_file, bitmap (bitmaps in
+// the layouts the decoder reads), photo (those and small JPEG, PNG and TIFF
+// photographs), grid (grid photographs with the clicks
 // on their top-left cell) and search (reference points of known poses).
 //   make_seeds OUTPUT_DIR
 
+#include <QBuffer>
+#include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -152,6 +155,19 @@ int main(int argc, char** argv) {
 
   std::filesystem::create_directories(out / "bitmap");
   for (const BitmapSeed& seed : bitmap_seeds()) write(out / "bitmap" / seed.name, bitmap(seed));
+
+  std::filesystem::create_directories(out / "photo");
+  for (const BitmapSeed& seed : bitmap_seeds()) write(out / "photo" / seed.name, bitmap(seed));
+  QImage picture(6, 4, QImage::Format_RGB32);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) picture.setPixel(x, y, qRgb(x * 40, y * 60, 200 - x * y * 8));
+  for (const char* format : {"jpg", "png", "tif"}) {
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, format)) return 1;
+    write(out / "photo" / (std::string("small.") + format), encoded.toStdString());
+  }
 
   std::filesystem::create_directories(out / "grid");
   for (const auto& [name, grid, columns, rows] :

@@ -4,11 +4,11 @@
 #include <cstdlib>
 
 #include "fuzz/file_fuzz_input.h"
-#include "platform/qimage_pixels.h"
+#include "platform/photograph_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace plenvista;
-  const auto pixels = load_bmp_pixels(fuzzing::write_input(data, size));
+  const auto pixels = read_photograph_pixels(fuzzing::write_input(data, size));
   if (!pixels) return 0;
   if (pixels->width() <= 0 || pixels->height() <= 0) std::abort();
   // Read every pixel (the sanitizers check each read); the sum is kept so

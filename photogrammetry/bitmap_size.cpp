@@ -25,6 +25,8 @@ struct FileCloser {
 
 std::int32_t u16_at(const std::uint8_t* bytes) { return static_cast<std::int32_t>(bytes[0] | (bytes[1] << 8)); }
 
+PhotographSizeReader size_reader = &read_bitmap_size;
+
 }  // namespace
 
 std::optional<BitmapSize> read_bitmap_size(const std::string& path) {
@@ -67,11 +69,13 @@ std::optional<BitmapSize> read_bitmap_size(const std::string& path) {
   return size;
 }
 
+void set_photograph_size_reader(PhotographSizeReader reader) { size_reader = reader ? reader : &read_bitmap_size; }
+
 bool matches_native_size(const Project& project, ProjectImage& image) {
   const std::optional<std::string> path =
       find_file_along_directories(shown(project.model.image_directories), project.directory, shown(image.file_name));
   if (path) {
-    if (const std::optional<BitmapSize> size = read_bitmap_size(*path)) {
+    if (const std::optional<BitmapSize> size = size_reader(*path)) {
       image.pixel_width = size->width;
       image.pixel_height = size->height;
     }

@@ -27,8 +27,14 @@ struct BitmapSize {
 
 std::optional<BitmapSize> read_bitmap_size(const std::string& path);
 
+// How matches_native_size reads a photograph's size: read_bitmap_size until
+// the program installs its reader of every photograph format; null puts
+// read_bitmap_size back.
+using PhotographSizeReader = std::optional<BitmapSize> (*)(const std::string& path);
+void set_photograph_size_reader(PhotographSizeReader reader);
+
 // Finds the image's file along the project's image directories and, when
-// its size can be read, stores it in `pixel_width` and `pixel_height`
+// its size can be read (through the installed reader), stores it in `pixel_width` and `pixel_height`
 // (otherwise they keep what they held). Whether they equal the camera's
 // native size (the image's camera, else the project's).
 bool matches_native_size(const Project& project, ProjectImage& image);

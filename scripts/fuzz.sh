@@ -35,7 +35,8 @@ targets=(
   "project_file_fuzz     project"
   "camera_file_fuzz      camera_file"
   "bitmap_size_fuzz      bitmap"
-  "photo_decode_fuzz     bitmap"
+  "photo_decode_fuzz     photo"
+  "photo_size_fuzz       photo"
   "grid_calculation_fuzz grid         -timeout=20 -max_len=8192"
   "camera_search_fuzz    search       -timeout=60"
 )

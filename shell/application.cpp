@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "persistence/project_file.h"
+#include "platform/photograph_reader.h"
 #include "platform/qt_settings_store.h"
 #include "shell/main_window.h"
 #include "shell/qt_seams.h"
@@ -15,6 +16,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   QStringList words = arguments();
   if (!words.isEmpty()) words.removeFirst();
   command_line_ = words.join(QLatin1Char(' ')).toStdString();
+  install_photograph_readers();
 }
 
 int Application::run() {

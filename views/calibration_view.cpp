@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "model/zoom_pan.h"
-#include "platform/qimage_pixels.h"
+#include "platform/photograph_reader.h"
 #include "views/closing_keys.h"
 #include "views/photo_stretch.h"
 #include "views/zoom_pan_mouse.h"
@@ -36,7 +36,7 @@ void CalibrationView::set_photograph_path(std::optional<std::string> path) {
 bool CalibrationView::ensure_photograph() {
   if (!picture_.isNull()) return true;
   if (!path_) return false;
-  std::optional<RgbImage> pixels = load_bmp_pixels(*path_);
+  std::optional<RgbImage> pixels = read_photograph_pixels(*path_);
   if (!pixels || pixels->width() <= 0 || pixels->height() <= 0) return false;
   picture_ = to_qimage(*pixels);
   set_grid_photograph(photo_, camera_, std::make_unique<RgbImage>(std::move(*pixels)));

@@ -15,7 +15,7 @@
 #include "model/zoom_pan.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
-#include "platform/qimage_pixels.h"
+#include "platform/photograph_reader.h"
 #include "views/model_overlay.h"
 #include "views/photo_stretch.h"
 #include "views/zoom_pan_mouse.h"
@@ -97,13 +97,13 @@ const QImage* ImageView::photo_for(ProjectImage& image) {
     return photo.image_id == image.id && photo.path == path;
   });
   if (loaded != photos_.end()) return &loaded->pixels;
-  std::optional<QImage> pixels = load_bmp_image(path);
-  if (!pixels) return nullptr;
-  image.pixel_width = pixels->width();
-  image.pixel_height = pixels->height();
+  QImage pixels = read_photograph_image(path);
+  if (pixels.isNull()) return nullptr;
+  image.pixel_width = pixels.width();
+  image.pixel_height = pixels.height();
   std::erase_if(photos_, [&](const LoadedPhoto& photo) { return photo.image_id == image.id; });
   if (photos_.size() >= kPhotosKept) photos_.erase(photos_.begin());
-  photos_.push_back({image.id, path, std::move(*pixels)});
+  photos_.push_back({image.id, path, std::move(pixels)});
   return &photos_.back().pixels;
 }
 

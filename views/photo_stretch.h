@@ -22,7 +22,7 @@ namespace plenvista {
 QImage to_qimage(const RgbImage& photograph);
 
 // Fills `target` (Format_RGB32 or Format_ARGB32_Premultiplied, the client
-// size) from `photo` (Format_RGB32: load_bmp_image gives it); the state's
+// size) from `photo` (Format_RGB32: read_photograph_image gives it); the state's
 // view size is not read, the target's size is the client size.
 void stretch_photo(const QImage& photo, const ZoomPanState& view, QImage& target);
 

@@ -15,6 +15,7 @@
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/grid_check.h"
+#include "platform/photograph_reader.h"
 #include "shell/dialogs/cam_busy_dialog.h"
 #include "views/calibration_view.h"
 #include "views/closing_keys.h"
@@ -25,7 +26,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Camera Editor");
 const QString kCameraFilter = QStringLiteral("cal Files (*.cal);;All Files (*.*)");
-const QString kPhotographFilter = QStringLiteral("bmp Files (*.bmp);;All Files (*.*)");
+const QString kPhotographFilter = QString::fromLatin1(kPhotographFileFilter);
 constexpr int kInstructionPeriodMs = 1000;
 constexpr int kNotesLength = 255;
 constexpr int kFieldsWidth = 400;

@@ -22,6 +22,7 @@
 #include "model/zoom_pan.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
+#include "platform/photograph_reader.h"
 #include "shell/shell_test_doubles.h"
 #include "testing/bmp_file.h"
 #include "testing/synthetic_grid.h"
@@ -131,7 +132,7 @@ TEST(CameraEditDialog, CalibratesThroughTheViewAndSavesWhatTheCommandLineToolSav
   EXPECT_EQ(e.dialog.field(Dialog::Columns)->text(), "20");
 
   e.open_image();
-  EXPECT_EQ(e.files.filters.back(), "bmp Files (*.bmp);;All Files (*.*)");
+  EXPECT_EQ(e.files.filters.back(), kPhotographFileFilter);
   EXPECT_EQ(e.dialog.field(Dialog::ImageFile)->text(), "grid.bmp");
   EXPECT_EQ(e.instruction(), kDistance);
   e.type(Dialog::Distance, "far");

@@ -1,0 +1,69 @@
+#pragma once
+
+// The one reader of photographs for the whole program, on Qt's image
+// readers: Windows BMP, JPEG, PNG and TIFF.
+//
+// The format is recognised from the file's first bytes. A file whose name
+// ends with the extension of another of the four formats (a PNG named
+// ".jpg") is refused as mislabelled; any other name is read as what its
+// content is. BMP sizes come from read_bitmap_size, with its header rules
+// and refusals, and BMP pixel data must lie wholly inside the file.
+//
+// Pixels are read in their stored orientation (x right, y down from the
+// top-left stored pixel; an orientation tag is ignored, because the camera's
+// grid table is in sensor pixels) and reduced to 8-bit RGB; alpha is dropped.
+//
+// Reading the size reads only the headers. Decoding refuses, before any
+// pixel is decoded, a photograph of more than kMaxPhotographPixels, and
+// refuses a file cut short (JPEG without its end marker, PNG without its
+// closing chunk, BMP pixel data past the end) or damaged, rather than give
+// a half-drawn picture. Every refusal gives a message naming the file:
+// "Cannot read the photograph <path>: <reason>". Paths are UTF-8.
+
+#include <QImage>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "export/glb_export.h"
+#include "photogrammetry/bitmap_size.h"
+#include "photogrammetry/pixel_source.h"
+
+namespace plenvista {
+
+// 100 megapixels: more than any camera of the day makes, and at four bytes
+// a pixel still within what the program can hold.
+inline constexpr std::int64_t kMaxPhotographPixels = 100'000'000;
+
+// The file filter of every photograph chooser: all formats first, then each
+// format, then every file.
+inline constexpr const char* kPhotographFileFilter =
+    "Images (*.bmp *.jpg *.jpeg *.png *.tif *.tiff);;"
+    "BMP Files (*.bmp);;"
+    "JPEG Files (*.jpg *.jpeg);;"
+    "PNG Files (*.png);;"
+    "TIFF Files (*.tif *.tiff);;"
+    "All Files (*.*)";
+
+// The pixel size from the headers. On failure gives none and, when `error`
+// is given, the message.
+std::optional<BitmapSize> read_photograph_size(const std::string& path, std::string* error = nullptr);
+
+// The decoded photograph for the core (grid calibration).
+std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::string* error = nullptr);
+
+// The decoded photograph for drawing: Format_RGB32 (JPEG decodes straight
+// into it), or a null image on failure.
+QImage read_photograph_image(const std::string& path, std::string* error = nullptr);
+
+// A texture photograph for the glTF export: JPEG and PNG files as they are
+// (their headers checked), BMP and TIFF decoded and encoded as PNG.
+std::optional<EmbeddedImage> embeddable_photograph(const std::string& path, std::string& error);
+
+// Makes the core read photographs through this reader: matches_native_size
+// (the size check of added images, texture mapping) through
+// read_photograph_size and the glTF export through embeddable_photograph.
+// Called once at start by the GUI and the command-line tool.
+void install_photograph_readers();
+
+}  // namespace plenvista
