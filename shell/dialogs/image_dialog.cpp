@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "model/find_file.h"
+#include "platform/photograph_reader.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
@@ -90,7 +91,7 @@ ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& fil
 }
 
 void ImageDialog::browse() {
-  const auto path = files_.open_file(this, QStringLiteral("bmp Files (*.bmp)"));
+  const auto path = files_.open_file(this, QString::fromLatin1(kPhotographFileFilter));
   if (path) fields_[File]->setText(QString::fromStdString(*path));
 }
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "platform/photograph_reader.h"
 #include "shell/dialogs/image_centres_dialog.h"
 #include "shell/gui_test_support.h"
 #include "shell/shell_test_doubles.h"
@@ -69,7 +70,7 @@ TEST_F(ImageDialogTest, OkStripsTheDirectoryAndKeepsTheDialogOpenWhileTheFileIsM
   // and found in the second image directory.
   files.choices = {dir.path.string() + "/elsewhere/front.bmp"};
   click(dialog.browse_button());
-  EXPECT_EQ(files.filters.back(), "bmp Files (*.bmp)");
+  EXPECT_EQ(files.filters.back(), kPhotographFileFilter);
   click(dialog.override_box());
   type_into(dialog.field(F::PosZ), "-1500,5");
   type_into(dialog.field(F::RotY), "12.5deg");
