@@ -13,8 +13,8 @@ namespace {
 
 plenvista::Project& base_project() {
   static plenvista::MemorySettingsStore store;
-  static plenvista::testing::RecordingNotifier notifier;
-  static plenvista::testing::RecordingMessages messages;
+  static plenvista::test_support::RecordingNotifier notifier;
+  static plenvista::test_support::RecordingMessages messages;
   static plenvista::Project project(store, notifier, messages);
   return project;
 }
