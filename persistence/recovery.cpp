@@ -131,7 +131,9 @@ std::vector<RecoveryCandidate> find_recovery_copies(const std::string& folder, c
 std::optional<std::string> move_aside(const std::string& path) {
   std::error_code ec;
   for (int n = 0; n < 1000; ++n) {
-    const std::string target = path + (n == 0 ? std::string() : "." + std::to_string(n)) + kDamagedSuffix;
+    std::string target = path;
+    if (n > 0) target.append(".").append(std::to_string(n));
+    target.append(kDamagedSuffix);
     if (std::filesystem::exists(target, ec)) continue;
     std::filesystem::rename(path, target, ec);
     if (ec) return std::nullopt;

@@ -295,9 +295,10 @@ bool MainWindow::on_save_as() {
 }
 
 bool MainWindow::save_to(const std::string& path) {
+  const std::string absolute = absolute_path(path);
   bool took_lock = false;
-  if (locking() && locked_path_ != path) {
-    const LockAttempt attempt = acquire_project_lock(path, recovery_.self, recovery_.alive);
+  if (locking() && locked_path_ != absolute) {
+    const LockAttempt attempt = acquire_project_lock(absolute, recovery_.self, recovery_.alive);
     if (attempt.state == LockState::HeldByOther) {
       questions_.tell(this,
                       QStringLiteral("%1 is open in another Plenvista%2 and cannot be saved over. "
@@ -311,11 +312,11 @@ bool MainWindow::save_to(const std::string& path) {
   project_->set_path(path);
   const bool saved = project_files_.save(*project_);
   if (saved) {
-    move_lock(path, took_lock);
+    move_lock(absolute, took_lock);
     read_only_ = false;
     autosaver_->discard();
   } else if (took_lock) {
-    release_project_lock(path, recovery_.self);
+    release_project_lock(absolute, recovery_.self);
   }
   set_title();
   return saved;
