@@ -39,6 +39,7 @@
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
 #include "shell/recovery_offer.h"
+#include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"
 #include "views/cad_view.h"
@@ -98,6 +99,7 @@ MainWindow::MainWindow(Services services)
       questions_(services.questions),
       project_files_(std::move(services.project_files)),
       command_line_(std::move(services.command_line)),
+      sample_directory_(default_sample_directory()),
       recovery_(std::move(services.recovery)),
       messages_(services.questions),
       actions_(this) {
@@ -230,6 +232,7 @@ void MainWindow::connect_commands() {
   on({a.tool_mixed_display}, [this] { on_display_mode(1); });
   on({a.help_contents}, [this] { on_help(); });
   on({a.help_about}, [this] { on_about(); });
+  on({a.help_open_sample}, [this] { on_open_sample(); });
 
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
@@ -396,6 +399,17 @@ void MainWindow::on_display_mode(int mode) {
 void MainWindow::on_about() {
   questions_.tell(this, QStringLiteral("Plenvista Version 0.1\nPhotogrammetric modeller"),
                   QStringLiteral("About Plenvista"));
+}
+
+void MainWindow::on_open_sample() {
+  if (!may_discard_changes()) return;
+  const auto path = copy_sample_project(sample_directory_);
+  if (!path) {
+    messages_.show("Cannot copy the sample project to " + sample_directory_, "Error");
+    return;
+  }
+  open_at(*path);
+  repaint_views();
 }
 
 void MainWindow::on_help() {
