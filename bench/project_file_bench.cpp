@@ -115,7 +115,11 @@ void BM_AutosaveGuiThreadPart(benchmark::State& state) {
     benchmark::DoNotOptimize(copy.project_bytes.data());
   }
 }
-BENCHMARK(BM_AutosaveGuiThreadPart)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_AutosaveGuiThreadPart)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 }  // namespace
 }  // namespace plenvista

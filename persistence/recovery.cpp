@@ -37,8 +37,7 @@ std::string hex16(std::uint64_t value) {
 
 std::string recovery_file_name(const std::optional<std::string>& project_path, const ProcessIdentity& self,
                                std::int64_t started_ms) {
-  if (!project_path)
-    return "untitled-" + std::to_string(self.pid) + "-" + std::to_string(started_ms) + kRecoverySuffix;
+  if (!project_path) return "untitled-" + std::to_string(self.pid) + "-" + std::to_string(started_ms) + kRecoverySuffix;
   const std::size_t sep = last_separator(*project_path);
   const std::string name = sep == std::string::npos ? *project_path : project_path->substr(sep + 1);
   return name + "-" + hex16(fnv1a(*project_path)) + kRecoverySuffix;

@@ -97,8 +97,8 @@ class AutosaveSchedule {
 
 // A copy found at start-up.
 struct RecoveryCandidate {
-  std::string path;                       // of the copy
-  std::optional<RecoveryHeader> header;   // absent when damaged
+  std::string path;                      // of the copy
+  std::optional<RecoveryHeader> header;  // absent when damaged
 };
 
 // The copies in `folder` to offer or to report as damaged, oldest first.

@@ -1,11 +1,10 @@
 #include "platform/this_process.h"
 
-#include <cerrno>
-#include <csignal>
-
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <cerrno>
+#include <csignal>
 
 namespace plenvista {
 

@@ -33,8 +33,8 @@ int Application::run() {
   if (project_path_from_command_line(command_line).empty() && is_first_start(settings)) {
     if (const auto sample = copy_sample_project(default_sample_directory())) command_line = *sample;
   }
-  MainWindow window({settings, files, questions, project_files, command_line,
-                     {recovery_folder(), current_process(), process_alive}});
+  MainWindow window(
+      {settings, files, questions, project_files, command_line, {recovery_folder(), current_process(), process_alive}});
   window.show();
   return exec();
 }

@@ -4,8 +4,7 @@
 
 namespace plenvista {
 
-Autosaver::Autosaver(Project& project, std::string folder, ProcessIdentity self, int interval_minutes,
-                     QObject* parent)
+Autosaver::Autosaver(Project& project, std::string folder, ProcessIdentity self, int interval_minutes, QObject* parent)
     : QObject(parent),
       project_(project),
       folder_(std::move(folder)),
@@ -29,8 +28,7 @@ void Autosaver::write_now() {
   tell_failures();
   const std::string path = folder_ + "/" + recovery_file_name(project_.path, self_, started_ms_);
   if (!written_.empty() && written_ != path) writer_.remove(written_);
-  writer_.write(
-      prepare_recovery_copy(project_, path, self_, static_cast<double>(QDateTime::currentMSecsSinceEpoch())));
+  writer_.write(prepare_recovery_copy(project_, path, self_, static_cast<double>(QDateTime::currentMSecsSinceEpoch())));
   written_ = path;
   schedule_.settled();
 }

@@ -472,8 +472,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::offer_recovery() {
   if (recovery_.folder.empty()) return false;
-  const auto copy = plenvista::offer_recovery(
-      questions_, this, find_recovery_copies(recovery_.folder, recovery_.self, recovery_.alive));
+  const auto copy = plenvista::offer_recovery(questions_, this,
+                                              find_recovery_copies(recovery_.folder, recovery_.self, recovery_.alive));
   return copy && recover(*copy);
 }
 

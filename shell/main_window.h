@@ -73,9 +73,9 @@ class MainWindow : public QMainWindow {
     // possibly in double quotes; empty for none.
     std::string command_line;
     struct Recovery {
-      std::string folder;     // of the recovery copies; empty: no autosave, no recovery
-      ProcessIdentity self;   // pid 0: no lock files
-      ProcessAlive alive;     // required with either of the above
+      std::string folder;    // of the recovery copies; empty: no autosave, no recovery
+      ProcessIdentity self;  // pid 0: no lock files
+      ProcessAlive alive;    // required with either of the above
     } recovery{};
   };
 

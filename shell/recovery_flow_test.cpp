@@ -184,7 +184,8 @@ TEST_F(RecoveryFlow, CutShortCopyIsReportedAndKeptAside) {
   auto window = start();
   EXPECT_TRUE(questions.asked.empty());
   ASSERT_EQ(questions.told.size(), 1u);
-  EXPECT_TRUE(questions.told[0].text.startsWith("The recovery copy of house.op2-")) << questions.told[0].text.toStdString();
+  EXPECT_TRUE(questions.told[0].text.startsWith("The recovery copy of house.op2-"))
+      << questions.told[0].text.toStdString();
   EXPECT_TRUE(questions.told[0].text.contains("is damaged and cannot be recovered"));
   EXPECT_EQ(file_text(copy + ".damaged"), whole.substr(0, whole.size() / 2));
   EXPECT_FALSE(window->project().modified);
@@ -214,15 +215,16 @@ TEST_F(RecoveryFlow, UntitledProjectIsRecoveredUntitled) {
 
 TEST_F(RecoveryFlow, SecondInstanceIsWarnedAndReadOnlyCannotSaveOverTheFile) {
   // The first instance: alive as far as the second can tell.
-  const ProcessIdentity first_process{static_cast<int>(QCoreApplication::applicationPid()) + 1,
-                                      current_process().host};
+  const ProcessIdentity first_process{static_cast<int>(QCoreApplication::applicationPid()) + 1, current_process().host};
   auto first = std::make_unique<MainWindow>(MainWindow::Services{
       settings, files, questions, {open_project, save_project}, {}, {folder, first_process, [](int) { return true; }}});
   open(*first);
   ASSERT_EQ(first->project().path, project_path);
 
   auto second = std::make_unique<MainWindow>(MainWindow::Services{
-      settings, files, questions, {open_project, save_project}, {}, {folder, current_process(), [](int) { return true; }}});
+      settings, files, questions, {open_project, save_project}, {}, {folder, current_process(), [](int) {
+                                                                       return true;
+                                                                     }}});
   questions.picks = {1};  // Cancel
   open(*second);
   ASSERT_EQ(questions.asked.size(), 1u);

@@ -22,7 +22,8 @@ void report_damaged_copy(QuestionAsker& questions, QWidget* owner, const std::st
   const auto moved = move_aside(path);
   const QString where = moved ? QStringLiteral("It was moved aside to %1.").arg(QString::fromStdString(*moved))
                               : QStringLiteral("It stays at %1.").arg(QString::fromStdString(path));
-  questions.tell(owner, QStringLiteral("The recovery copy of %1 is damaged and cannot be recovered. %2").arg(what, where),
+  questions.tell(owner,
+                 QStringLiteral("The recovery copy of %1 is damaged and cannot be recovered. %2").arg(what, where),
                  QString::fromLatin1(kRecoveryCaption));
 }
 
@@ -36,8 +37,8 @@ std::optional<RecoveryCandidate> offer_recovery(QuestionAsker& questions, QWidge
     }
     const QString text = QStringLiteral("Recover the unsaved changes of %1 from %2?")
                              .arg(recovered_project_name(*copy.header), recovery_time_text(copy.header->written_ms));
-    const int choice = questions.choose(owner, text, QString::fromLatin1(kRecoveryCaption), labels,
-                                        QMessageBox::Question);
+    const int choice =
+        questions.choose(owner, text, QString::fromLatin1(kRecoveryCaption), labels, QMessageBox::Question);
     if (choice == 0) return copy;
     if (choice == 1) {
       std::error_code ec;

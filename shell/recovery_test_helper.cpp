@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
   settings.write_int("AutosaveMinutes", 60);
   test_support::ScriptedFiles files;
   test_support::ScriptedQuestions questions;
-  MainWindow window({settings, files, questions, {open_project, save_project}, {},
-                     {argv[1], current_process(), process_alive}});
+  MainWindow window(
+      {settings, files, questions, {open_project, save_project}, {}, {argv[1], current_process(), process_alive}});
   files.choices = {std::string(argv[2])};
   window.actions().file_open->trigger();
   Project& project = window.project();
