@@ -28,8 +28,8 @@
 #include "photogrammetry/texture_mapping.h"
 #include "platform/photograph_reader.h"
 #include "testing/cameras.h"
-#include "testing/synthetic_grid.h"
 #include "testing/sample_scene.h"
+#include "testing/synthetic_grid.h"
 
 namespace plenvista {
 namespace {
@@ -121,21 +121,22 @@ QImage wall_texture(double width, double height, QColor left, QColor right, cons
 }
 
 std::vector<Wall> house_walls() {
-  const QColor warm(205, 130, 95);    // the left half
-  const QColor pale(225, 190, 140);   // the right half
+  const QColor warm(205, 130, 95);   // the left half
+  const QColor pale(225, 190, 140);  // the right half
   const QColor slate(95, 95, 115);
   const QColor dark_slate(75, 75, 95);
   const double slope = std::sqrt(2.0) * 150;
   const double r = 1 / std::sqrt(2.0);
   std::vector<Wall> walls;
-  walls.push_back({{{0, 0, 0}, {600, 0, 0}, {600, 400, 0}, {0, 400, 0}},
-                   {0, 0, 0},
-                   {1, 0, 0},
-                   {0, 1, 0},
-                   600,
-                   400,
-                   wall_texture(600, 400, warm, pale,
-                                {{{240, 0, 120, 220}, true}, {{70, 170, 120, 140}, false}, {{410, 170, 120, 140}, false}})});
+  walls.push_back(
+      {{{0, 0, 0}, {600, 0, 0}, {600, 400, 0}, {0, 400, 0}},
+       {0, 0, 0},
+       {1, 0, 0},
+       {0, 1, 0},
+       600,
+       400,
+       wall_texture(600, 400, warm, pale,
+                    {{{240, 0, 120, 220}, true}, {{70, 170, 120, 140}, false}, {{410, 170, 120, 140}, false}})});
   walls.push_back({{{600, 0, -300}, {0, 0, -300}, {0, 400, -300}, {600, 400, -300}},
                    {600, 0, -300},
                    {-1, 0, 0},
@@ -390,8 +391,9 @@ bool add_faces(Project& project, const std::vector<Shot>& shots, const std::vect
   const struct {
     Material* material;
     int a, b, c;
-  } faces[] = {{front, 0, 1, 5}, {front, 0, 5, 4}, {gable, 1, 2, 6}, {gable, 1, 6, 5}, {gable, 5, 6, 9}, {back, 2, 3, 7},
-               {back, 2, 7, 6},  {roof, 4, 5, 9},  {roof, 4, 9, 8},  {roof, 7, 8, 9},  {roof, 7, 9, 6}};
+  } faces[] = {{front, 0, 1, 5}, {front, 0, 5, 4}, {gable, 1, 2, 6}, {gable, 1, 6, 5},
+               {gable, 5, 6, 9}, {back, 2, 3, 7},  {back, 2, 7, 6},  {roof, 4, 5, 9},
+               {roof, 4, 9, 8},  {roof, 7, 8, 9},  {roof, 7, 9, 6}};
   for (const auto& f : faces) {
     project.model.current_material = f.material;
     const auto corner = [&](int i) -> ModelPoint& { return *points[static_cast<std::size_t>(i)]; };
