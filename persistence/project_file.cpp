@@ -9,6 +9,7 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "model/find_file.h"
+#include "model/id_index.h"
 #include "model/image_management.h"
 #include "model/mirror.h"
 #include "photogrammetry/camera_file.h"
@@ -272,12 +273,14 @@ class Decoder {
     t.mirror_plane = static_cast<MirrorPlane>(std::clamp(plane, 0, 3));
     t.mirror_buffer = f64();
     points(m);
+    // Corners and coordinates refer to points by id: one index serves them all.
+    const IdIndex<ModelPoint> point_index(m.points);
     if (version >= 4) {
-      texture_coords(m);
-      faces(m);
+      texture_coords(m, point_index);
+      faces(m, point_index);
     } else {
-      faces(m);
-      texture_coords(m);
+      faces(m, point_index);
+      texture_coords(m, point_index);
     }
     resolve_face_texture_coords(m);
     m.current_material = m.materials.find(i32());
@@ -337,25 +340,25 @@ class Decoder {
     }
   }
 
-  void texture_coords(ModelData& m) {
+  void texture_coords(ModelData& m, const IdIndex<ModelPoint>& point_index) {
     const int n = count(kTextureCoordSize);
     for (int i = 0; i < n && ok(); ++i) {
       auto tc = std::make_unique<TextureCoord>();
       tc->id = i32();
       tc->u = f64();
       tc->v = f64();
-      tc->point = m.points.find(i32());
+      tc->point = point_index.find(i32());
       m.texture_coords.insert(std::move(tc));
     }
   }
 
-  void faces(ModelData& m) {
+  void faces(ModelData& m, const IdIndex<ModelPoint>& point_index) {
     const int n = count(kFaceSize);
     for (int i = 0; i < n && ok(); ++i) {
       auto f = std::make_unique<ModelFace>();
       f->id = i32();
       for (ModelPoint*& c : f->corners) {
-        c = m.points.find(i32());
+        c = point_index.find(i32());
         if (!c) invalid();  // a face corner must be a point of the file
       }
       std::array<int, 3> texture_ids{};
@@ -367,8 +370,9 @@ class Decoder {
   }
 
   void resolve_face_texture_coords(ModelData& m) {
+    const IdIndex<TextureCoord> coord_index(m.texture_coords);
     for (auto& [face, ids] : face_texture_ids_)
-      for (std::size_t k = 0; k < 3; ++k) face->texture_coords[k] = m.texture_coords.find(ids[k]);
+      for (std::size_t k = 0; k < 3; ++k) face->texture_coords[k] = coord_index.find(ids[k]);
   }
 
   ByteReader r_;
