@@ -39,17 +39,17 @@ class RecordNumbers {
   }
 
  private:
-  static IdTable make_table(const std::vector<Record*>& records) {
-    if (records.empty()) return IdTable(0, 0, 0);
+  static IdTable<int> make_table(const std::vector<Record*>& records) {
+    if (records.empty()) return IdTable<int>(0, 0, 0, -1);
     const auto [low, high] = std::minmax_element(records.begin(), records.end(),
                                                  [](const Record* a, const Record* b) { return a->id < b->id; });
-    return IdTable((*low)->id, (*high)->id, records.size());
+    return IdTable<int>((*low)->id, (*high)->id, records.size(), -1);
   }
 
   const std::vector<Record*>& records_;
   int first_;
   std::vector<int> next_;
-  IdTable heads_;  // the last position of each id
+  IdTable<int> heads_;  // the last position of each id
 };
 
 }  // namespace plenvista

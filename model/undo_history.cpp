@@ -87,8 +87,12 @@ class WorkingList {
 
   // Hands every remaining record to `list`, which must be empty.
   void move_into(IdList<T>& list) {
-    for (auto& entry : entries_)
-      if (entry.second) list.insert(std::move(entry.second));
+    // The list reads each record's id: ask for records a little ahead.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (i + kAhead < entries_.size()) __builtin_prefetch(entries_[i + kAhead].second.get());
+      if (entries_[i].second) list.insert(std::move(entries_[i].second));
+    }
     entries_.clear();
   }
 
@@ -106,6 +110,10 @@ class WorkingList {
   Entries entries_;
   std::vector<std::unique_ptr<T>> spare_;
 };
+
+// How many faces ahead the passes over all faces ask for the records and
+// slots a face refers to.
+constexpr int kReadAhead = 8;
 
 // The points, texture coordinates and faces rebuilt from the baseline and
 // the replayed entries; ids that are not found are skipped.
@@ -126,13 +134,24 @@ class Rebuild {
     made_coords.reserve(static_cast<std::size_t>(history.baseline_texture_coords.count()));
     for (const BaselineTextureCoord* t : history.baseline_texture_coords)
       made_coords.push_back(add_texture_coord(t->id, t->u, t->v, t->point_id));
-    for (const BaselineFace* f : history.baseline_faces) {
+    const std::span<const int> point_ids = history.baseline_points.ids();
+    const std::span<const int> coord_ids = history.baseline_texture_coords.ids();
+    const IdList<BaselineFace>& faces = history.baseline_faces;
+    for (int i = 0; i < faces.count(); ++i) {
+      // The slots of a face lie anywhere: ask for those of a face a little
+      // ahead, so that the reads overlap.
+      if (const BaselineFace* ahead = faces.at(i + kReadAhead)) {
+        for (std::size_t k = 0; k < 3; ++k) {
+          prefetch_slot(made_points, point_ids, ahead->corner_slots[k]);
+          prefetch_slot(made_coords, coord_ids, ahead->texture_slots[k]);
+        }
+      }
+      const BaselineFace* f = faces.at(i);
       std::array<ModelPoint*, 3> corners{};
       std::array<TextureCoord*, 3> coords{};
       for (std::size_t k = 0; k < 3; ++k) {
-        corners[k] = at_slot(made_points, history.baseline_points.ids(), f->corner_slots[k], f->corner_ids[k], points_);
-        coords[k] = at_slot(made_coords, history.baseline_texture_coords.ids(), f->texture_slots[k], f->texture_ids[k],
-                            coords_);
+        corners[k] = at_slot(made_points, point_ids, f->corner_slots[k], f->corner_ids[k], points_);
+        coords[k] = at_slot(made_coords, coord_ids, f->texture_slots[k], f->texture_ids[k], coords_);
       }
       add_face(f->id, f->material_id, corners, coords);
     }
@@ -236,6 +255,14 @@ class Rebuild {
     return list.find(id);
   }
 
+  template <class T>
+  static void prefetch_slot(const std::vector<T*>& made, std::span<const int> ids, int slot) {
+    const auto at = static_cast<std::size_t>(slot);
+    if (slot < 0 || at >= made.size()) return;
+    __builtin_prefetch(&made[at]);
+    __builtin_prefetch(&ids[at]);
+  }
+
   // A face with a corner that was not found is not created.
   void add_face(int id, int material_id, const std::array<ModelPoint*, 3>& corners,
                 const std::array<TextureCoord*, 3>& coords) {
@@ -296,8 +323,6 @@ void refill(IdList<T>& list, const IdList<Source>& source, Copy copy) {
   }
 }
 
-constexpr int kReadAhead = 8;  // faces
-
 void prefetch_references(const ModelFace& face) {
   for (std::size_t k = 0; k < 3; ++k) {
     __builtin_prefetch(face.corners[k]);
@@ -314,8 +339,8 @@ void UndoHistory::reset_baseline(const ModelData& model) {
   refill(baseline_texture_coords, model.texture_coords, [](const TextureCoord& t) {
     return BaselineTextureCoord{t.id, t.u, t.v, t.point ? t.point->id : -1};
   });
-  const IdIndex<ModelPoint> point_index(model.points);
-  const IdIndex<TextureCoord> coord_index(model.texture_coords);
+  const IdIndex<ModelPoint, int> point_slots(model.points);
+  const IdIndex<TextureCoord, int> coord_slots(model.texture_coords);
   const IdList<ModelFace>& faces = model.faces;
   int next = 0;
   refill(baseline_faces, faces, [&](const ModelFace& f) {
@@ -328,11 +353,11 @@ void UndoHistory::reset_baseline(const ModelData& model) {
     for (std::size_t k = 0; k < 3; ++k) {
       if (const ModelPoint* c = f.corners[k]) {
         copy.corner_ids[k] = c->id;
-        copy.corner_slots[k] = point_index.slot(c->id);
+        copy.corner_slots[k] = point_slots.find(c->id);
       }
       if (const TextureCoord* t = f.texture_coords[k]) {
         copy.texture_ids[k] = t->id;
-        copy.texture_slots[k] = coord_index.slot(t->id);
+        copy.texture_slots[k] = coord_slots.find(t->id);
       }
     }
     return copy;
