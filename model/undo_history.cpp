@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/id_index.h"
+#include "model/read_ahead.h"
 
 namespace plenvista {
 
@@ -110,10 +111,6 @@ class WorkingList {
   Entries entries_;
   std::vector<std::unique_ptr<T>> spare_;
 };
-
-// How many faces ahead the passes over all faces ask for the records and
-// slots a face refers to.
-constexpr int kReadAhead = 8;
 
 // The points, texture coordinates and faces rebuilt from the baseline and
 // the replayed entries; ids that are not found are skipped.
@@ -323,13 +320,6 @@ void refill(IdList<T>& list, const IdList<Source>& source, Copy copy) {
   }
 }
 
-void prefetch_references(const ModelFace& face) {
-  for (std::size_t k = 0; k < 3; ++k) {
-    __builtin_prefetch(face.corners[k]);
-    __builtin_prefetch(face.texture_coords[k]);
-  }
-}
-
 }  // namespace
 
 void UndoHistory::reset_baseline(const ModelData& model) {
@@ -344,9 +334,7 @@ void UndoHistory::reset_baseline(const ModelData& model) {
   const IdList<ModelFace>& faces = model.faces;
   int next = 0;
   refill(baseline_faces, faces, [&](const ModelFace& f) {
-    // The corners lie anywhere in memory: ask for those of a face a little
-    // ahead, so that their reads overlap instead of waiting one by one.
-    if (const ModelFace* ahead = faces.at(next++ + kReadAhead)) prefetch_references(*ahead);
+    prefetch_references(faces.at(next++ + kReadAhead));
     BaselineFace copy;
     copy.id = f.id;
     copy.material_id = f.material ? f.material->id : -1;

@@ -12,6 +12,7 @@
 #include "model/id_index.h"
 #include "model/image_management.h"
 #include "model/mirror.h"
+#include "model/read_ahead.h"
 #include "photogrammetry/camera_file.h"
 
 namespace plenvista {
@@ -118,7 +119,9 @@ void write_model(ByteWriter& w, const ModelData& m) {
     w.i32(id_or_none(tc->point));
   }
   w.i32(m.faces.count());
-  for (const ModelFace* f : m.faces) {
+  for (int i = 0; i < m.faces.count(); ++i) {
+    prefetch_references(m.faces.at(i + kReadAhead));
+    const ModelFace* f = m.faces.at(i);
     w.i32(f->id);
     for (const ModelPoint* c : f->corners) w.i32(id_or_none(c));
     for (const TextureCoord* tc : f->texture_coords) w.i32(id_or_none(tc));
@@ -352,33 +355,54 @@ class Decoder {
     }
   }
 
+  // Corners are resolved once every face is read, each lookup asked for a
+  // few faces ahead: face corners may lie anywhere among the points.
   void faces(ModelData& m, const IdIndex<ModelPoint>& point_index) {
     const int n = count(kFaceSize);
+    const std::size_t first = face_refs_.size();
     for (int i = 0; i < n && ok(); ++i) {
       auto f = std::make_unique<ModelFace>();
       f->id = i32();
-      for (ModelPoint*& c : f->corners) {
-        c = point_index.find(i32());
-        if (!c) invalid();  // a face corner must be a point of the file
-      }
-      std::array<int, 3> texture_ids{};
-      for (int& t : texture_ids) t = i32();
+      FaceRefs refs;
+      for (int& c : refs.corner_ids) c = i32();
+      for (int& t : refs.texture_ids) t = i32();
       f->material = m.materials.find(i32());
       if (!f->material) invalid();
-      face_texture_ids_.emplace_back(m.faces.insert(std::move(f)), texture_ids);
+      refs.face = m.faces.insert(std::move(f));
+      face_refs_.push_back(refs);
+    }
+    for (std::size_t i = first; i < face_refs_.size(); ++i) {
+      if (i + std::size_t{kReadAhead} < face_refs_.size())
+        for (const int id : face_refs_[i + std::size_t{kReadAhead}].corner_ids) point_index.prefetch(id);
+      FaceRefs& refs = face_refs_[i];
+      for (std::size_t k = 0; k < 3; ++k) {
+        refs.face->corners[k] = point_index.find(refs.corner_ids[k]);
+        if (!refs.face->corners[k]) invalid();  // a face corner must be a point of the file
+      }
     }
   }
 
   void resolve_face_texture_coords(ModelData& m) {
     const IdIndex<TextureCoord> coord_index(m.texture_coords);
-    for (auto& [face, ids] : face_texture_ids_)
-      for (std::size_t k = 0; k < 3; ++k) face->texture_coords[k] = coord_index.find(ids[k]);
+    for (std::size_t i = 0; i < face_refs_.size(); ++i) {
+      if (i + std::size_t{kReadAhead} < face_refs_.size())
+        for (const int id : face_refs_[i + std::size_t{kReadAhead}].texture_ids) coord_index.prefetch(id);
+      for (std::size_t k = 0; k < 3; ++k)
+        face_refs_[i].face->texture_coords[k] = coord_index.find(face_refs_[i].texture_ids[k]);
+    }
   }
+
+  // A face read and the ids it refers to.
+  struct FaceRefs {
+    ModelFace* face = nullptr;
+    std::array<int, 3> corner_ids{};
+    std::array<int, 3> texture_ids{};
+  };
 
   ByteReader r_;
   bool invalid_ = false;
   std::vector<std::pair<Material*, int>> texture_ids_;
-  std::vector<std::pair<ModelFace*, std::array<int, 3>>> face_texture_ids_;
+  std::vector<FaceRefs> face_refs_;
 };
 
 // The largest id of any record read, so that `next_id` can be kept above it.
