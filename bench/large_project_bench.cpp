@@ -1,7 +1,6 @@
 // Open, Save, the undo baseline, one Undo step, the mirror rebuild and OBJ
 // export of generated projects at two sizes: 50,000 points with 100,000
-// faces (about 7 MB on disk) and 500,000 points with 1,000,000 faces (about
-// 65 MB). Every point has one texture coordinate and every face corner the
+// faces (6 MB on disk) and 500,000 points with 1,000,000 faces (60 MB). Every point has one texture coordinate and every face corner the
 // coordinate of its point. Faces use neighbouring points ("in order") or
 // points from anywhere in the model ("random"), which defeats any cache that
 // only helps neighbouring lookups. The Undo step goes back one action of
