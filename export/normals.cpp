@@ -1,5 +1,7 @@
 #include "export/normals.h"
 
+#include "model/read_ahead.h"
+
 namespace plenvista {
 
 void copy_transform(ExportSettings& settings, const ProjectTransform& transform) {
@@ -23,11 +25,18 @@ void compute_normals(std::span<ModelFace* const> faces, std::span<ModelPoint* co
                      const ExportSettings& settings) {
   for (ModelPoint* point : points)
     if (point) point->normal = {};
-  for (ModelFace* face : faces)
-    for (ModelPoint* corner : face->corners)
+  auto ahead = [&faces](std::size_t i) {
+    if (i + kReadAhead < faces.size()) prefetch_references(faces[i + kReadAhead]);
+  };
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    ahead(i);
+    for (ModelPoint* corner : faces[i]->corners)
       if (corner) corner->normal = {};
+  }
 
-  for (ModelFace* face : faces) {
+  for (std::size_t i = 0; i < faces.size(); ++i) {
+    ahead(i);
+    ModelFace* face = faces[i];
     const auto& c = face->corners;
     if (!c[0] || !c[1] || !c[2]) {
       face->normal = {};

@@ -6,6 +6,7 @@
 #include "export/normals.h"
 #include "export/number_format.h"
 #include "export/record_numbers.h"
+#include "model/read_ahead.h"
 
 namespace plenvista {
 
@@ -58,6 +59,7 @@ FaceGroups faces_by_material(const ExportLists& lists, const ExportSettings& set
   std::array<std::size_t, 3> order{};
   for (int k = 0; k < 3; ++k) order[static_cast<std::size_t>(k)] = static_cast<std::size_t>(corner_order(k, settings));
   for (std::size_t i = 0; i < faces.size(); ++i) {
+    if (i + kReadAhead < faces.size()) prefetch_references(faces[i + kReadAhead]);
     if (material_of[i] < 0) continue;
     FaceLine& line = groups.lines[next[static_cast<std::size_t>(material_of[i])]++];
     for (std::size_t k = 0; k < 3; ++k) {

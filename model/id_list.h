@@ -11,9 +11,15 @@
 // 100 to 200 slots). The storage underneath grows geometrically, so filling
 // a list of n records costs O(n), not O(n^2 / step). Out-of-range slots are
 // refused, never undefined.
+//
+// The list keeps a copy of every record's id in one contiguous array beside
+// the pointers, so a lookup bisects that array and never follows a record
+// pointer. A record's id therefore must not change while it is in a list,
+// unless sort_by_id is called right after (it takes the ids afresh).
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -37,6 +43,7 @@ class IdList {
          ListOwnership ownership = ListOwnership::Owning)
       : capacity_(initial_capacity), growth_(growth), order_(order), ownership_(ownership) {
     slots_.reserve(static_cast<std::size_t>(initial_capacity));
+    ids_.reserve(static_cast<std::size_t>(initial_capacity));
   }
   ~IdList() { clear(); }
 
@@ -48,6 +55,8 @@ class IdList {
       clear();
       slots_ = std::move(other.slots_);
       other.slots_.clear();
+      ids_ = std::move(other.ids_);
+      other.ids_.clear();
       count_ = std::exchange(other.count_, 0);
       capacity_ = other.capacity_;
       growth_ = other.growth_;
@@ -71,6 +80,8 @@ class IdList {
 
   T* const* begin() const { return slots_.data(); }
   T* const* end() const { return slots_.data() + count_; }
+  // The records' ids, slot by slot.
+  std::span<const int> ids() const { return ids_; }
 
   // Inserts a record (an owning list takes ownership) and returns it. In a
   // sorted list an id equal to an existing one goes before it.
@@ -78,6 +89,7 @@ class IdList {
     if (count_ == capacity_) capacity_ += std::max(growth_, 1);
     const int slot = order_ == ListOrder::Unsorted ? count_ : insertion_slot(record->id);
     slots_.insert(slots_.begin() + slot, record);
+    ids_.insert(ids_.begin() + slot, record->id);
     ++count_;
     return record;
   }
@@ -140,6 +152,7 @@ class IdList {
     if (!in_range(slot)) return nullptr;
     T* record = slots_[static_cast<std::size_t>(slot)];
     slots_.erase(slots_.begin() + slot);
+    ids_.erase(ids_.begin() + slot);
     --count_;
     return std::unique_ptr<T>(record);
   }
@@ -149,17 +162,19 @@ class IdList {
     if (owns())
       for (T* record : slots_) delete record;
     slots_.clear();
+    ids_.clear();
     count_ = 0;
   }
 
   // Re-sorts the used slots by ascending id (stable), after ids were exchanged.
   void sort_by_id() {
     std::stable_sort(slots_.begin(), slots_.begin() + count_, [](const T* a, const T* b) { return a->id < b->id; });
+    for (std::size_t i = 0; i < slots_.size(); ++i) ids_[i] = slots_[i]->id;
   }
 
  private:
   bool in_range(int slot) const { return slot >= 0 && slot < count_; }
-  int id_at(int slot) const { return slots_[static_cast<std::size_t>(slot)]->id; }
+  int id_at(int slot) const { return ids_[static_cast<std::size_t>(slot)]; }
 
   int insertion_slot(int id) const {
     if (count_ == 0 || id > id_at(count_ - 1)) return count_;
@@ -180,6 +195,7 @@ class IdList {
   }
 
   std::vector<T*> slots_;  // exactly the used slots
+  std::vector<int> ids_;   // slots_[i]->id, for lookups that touch no record
   int count_ = 0;
   int capacity_ = 0;
   int growth_ = 10;

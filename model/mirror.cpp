@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "model/id_index.h"
+
 namespace plenvista {
 
 namespace {
@@ -36,19 +38,27 @@ void build_mirror_point(ModelData& model, const ModelPoint& point) {
   model.mirror_points.insert(std::move(mirror));
 }
 
-void build_mirror_texture_coord(ModelData& model, const TextureCoord& coord) {
+namespace {
+
+// A copy of the coordinate whose point is the mirror point of the same id
+// when there is one. `mirror_point` and `point` find records by id.
+template <class FindMirror, class FindPoint>
+void add_mirror_texture_coord(ModelData& model, const TextureCoord& coord, FindMirror mirror_point,
+                              FindPoint point) {
   auto mirror = std::make_unique<TextureCoord>();
   mirror->id = coord.id;
   mirror->u = coord.u;
   mirror->v = coord.v;
   if (coord.point) {
-    ModelPoint* mirrored = model.mirror_points.find(coord.point->id);
-    mirror->point = mirrored ? mirrored : model.points.find(coord.point->id);
+    ModelPoint* mirrored = mirror_point(coord.point->id);
+    mirror->point = mirrored ? mirrored : point(coord.point->id);
   }
   model.mirror_texture_coords.insert(std::move(mirror));
 }
 
-void build_mirror_face(ModelData& model, const ModelFace& face) {
+// `mirror_point` and `mirror_coord` find mirror records by id.
+template <class FindPoint, class FindCoord>
+void add_mirror_face(ModelData& model, const ModelFace& face, FindPoint mirror_point, FindCoord mirror_coord) {
   auto mirror = std::make_unique<ModelFace>();
   mirror->id = model.new_id();
   mirror->material = face.material;
@@ -56,13 +66,27 @@ void build_mirror_face(ModelData& model, const ModelFace& face) {
   static constexpr std::size_t kOrder[3] = {0, 2, 1};
   for (std::size_t k = 0; k < 3; ++k) {
     ModelPoint* corner = face.corners[kOrder[k]];
-    ModelPoint* mirrored = corner ? model.mirror_points.find(corner->id) : nullptr;
+    ModelPoint* mirrored = corner ? mirror_point(corner->id) : nullptr;
     mirror->corners[k] = mirrored ? mirrored : corner;
     TextureCoord* coord = face.texture_coords[kOrder[k]];
-    TextureCoord* mirrored_coord = coord ? model.mirror_texture_coords.find(coord->id) : nullptr;
+    TextureCoord* mirrored_coord = coord ? mirror_coord(coord->id) : nullptr;
     mirror->texture_coords[k] = mirrored_coord ? mirrored_coord : coord;
   }
   model.mirror_faces.insert(std::move(mirror));
+}
+
+// Lookups by id through an index made once for a whole rebuild.
+template <class T>
+auto through(const IdIndex<T>& index) {
+  return [&index](int id) { return index.find(id); };
+}
+
+}  // namespace
+
+void build_mirror_face(ModelData& model, const ModelFace& face) {
+  add_mirror_face(
+      model, face, [&](int id) { return model.mirror_points.find(id); },
+      [&](int id) { return model.mirror_texture_coords.find(id); });
 }
 
 void rebuild_mirror_lists(ModelData& model) {
@@ -71,15 +95,21 @@ void rebuild_mirror_lists(ModelData& model) {
   if (plane_set)
     for (const ModelPoint* p : model.points) build_mirror_point(model, *p);
   model.mirror_texture_coords.clear();
-  if (plane_set)
-    for (const TextureCoord* t : model.texture_coords) build_mirror_texture_coord(model, *t);
+  if (plane_set) {
+    const IdIndex<ModelPoint> mirror_points(model.mirror_points);
+    const IdIndex<ModelPoint> points(model.points);
+    for (const TextureCoord* t : model.texture_coords)
+      add_mirror_texture_coord(model, *t, through(mirror_points), through(points));
+  }
   rebuild_mirror_faces(model);
 }
 
 void rebuild_mirror_faces(ModelData& model) {
   model.mirror_faces.clear();
   if (model.transform.mirror_plane == MirrorPlane::None) return;
-  for (const ModelFace* f : model.faces) build_mirror_face(model, *f);
+  const IdIndex<ModelPoint> mirror_points(model.mirror_points);
+  const IdIndex<TextureCoord> mirror_coords(model.mirror_texture_coords);
+  for (const ModelFace* f : model.faces) add_mirror_face(model, *f, through(mirror_points), through(mirror_coords));
 }
 
 }  // namespace plenvista

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cassert>
+#include <unordered_set>
 #include <utility>
 #include <vector>
+
+#include "model/id_index.h"
+#include "model/read_ahead.h"
 
 namespace plenvista {
 
@@ -59,10 +63,14 @@ class WorkingList {
     return inserted;
   }
 
-  void remove(int id) {
+  // Takes the record with that id out, leaving its entry empty; null when
+  // there is none.
+  std::unique_ptr<T> take(int id) {
     auto it = position(id);
-    if (it != entries_.end() && it->first == id) it->second.reset();
+    return it != entries_.end() && it->first == id ? std::move(it->second) : nullptr;
   }
+
+  void remove(int id) { take(id).reset(); }
 
   template <class Predicate>
   void remove_if(Predicate doomed) {
@@ -80,8 +88,12 @@ class WorkingList {
 
   // Hands every remaining record to `list`, which must be empty.
   void move_into(IdList<T>& list) {
-    for (auto& entry : entries_)
-      if (entry.second) list.insert(std::move(entry.second));
+    // The list reads each record's id: ask for records a little ahead.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (i + kAhead < entries_.size()) __builtin_prefetch(entries_[i + kAhead].second.get());
+      if (entries_[i].second) list.insert(std::move(entries_[i].second));
+    }
     entries_.clear();
   }
 
@@ -99,19 +111,6 @@ class WorkingList {
   Entries entries_;
   std::vector<std::unique_ptr<T>> spare_;
 };
-
-template <class T>
-int slot_of(const IdList<T>& list, int id) {
-  const IdLookup found = list.lookup(id);
-  return found.found() ? found.slot : -1;
-}
-
-// Null for -1; otherwise the coordinate found by id, or `kept` when absent.
-TextureCoord* texture_by_id(const WorkingList<TextureCoord>& coords, int id, TextureCoord* kept) {
-  if (id < 0) return nullptr;
-  TextureCoord* found = coords.find(id);
-  return found ? found : kept;
-}
 
 // The points, texture coordinates and faces rebuilt from the baseline and
 // the replayed entries; ids that are not found are skipped.
@@ -132,12 +131,24 @@ class Rebuild {
     made_coords.reserve(static_cast<std::size_t>(history.baseline_texture_coords.count()));
     for (const BaselineTextureCoord* t : history.baseline_texture_coords)
       made_coords.push_back(add_texture_coord(t->id, t->u, t->v, t->point_id));
-    for (const BaselineFace* f : history.baseline_faces) {
+    const std::span<const int> point_ids = history.baseline_points.ids();
+    const std::span<const int> coord_ids = history.baseline_texture_coords.ids();
+    const IdList<BaselineFace>& faces = history.baseline_faces;
+    for (int i = 0; i < faces.count(); ++i) {
+      // The slots of a face lie anywhere: ask for those of a face a little
+      // ahead, so that the reads overlap.
+      if (const BaselineFace* ahead = faces.at(i + kReadAhead)) {
+        for (std::size_t k = 0; k < 3; ++k) {
+          prefetch_slot(made_points, point_ids, ahead->corner_slots[k]);
+          prefetch_slot(made_coords, coord_ids, ahead->texture_slots[k]);
+        }
+      }
+      const BaselineFace* f = faces.at(i);
       std::array<ModelPoint*, 3> corners{};
       std::array<TextureCoord*, 3> coords{};
       for (std::size_t k = 0; k < 3; ++k) {
-        corners[k] = at_slot(made_points, f->corner_slots[k], f->corner_ids[k], points_);
-        coords[k] = at_slot(made_coords, f->texture_slots[k], f->texture_ids[k], coords_);
+        corners[k] = at_slot(made_points, point_ids, f->corner_slots[k], f->corner_ids[k], points_);
+        coords[k] = at_slot(made_coords, coord_ids, f->texture_slots[k], f->texture_ids[k], coords_);
       }
       add_face(f->id, f->material_id, corners, coords);
     }
@@ -149,9 +160,9 @@ class Rebuild {
         add_point(e.record_id, e.x, e.y, e.z, e.layer_id, 0);
         break;
       case UndoKind::DeletePoint:
-        if (const ModelPoint* p = points_.find(e.record_id)) {
-          coords_.remove_if([p](const TextureCoord& t) { return t.point == p; });
-          points_.remove(e.record_id);
+        if (std::unique_ptr<ModelPoint> p = points_.take(e.record_id)) {
+          deleted_.insert(p.get());
+          deleted_points_.push_back(std::move(p));
         }
         break;
       case UndoKind::SetPoint:
@@ -183,6 +194,7 @@ class Rebuild {
       case UndoKind::ClearTextureCoords:
         faces_.for_each([](ModelFace& f) { f.texture_coords = {}; });
         coords_.clear();
+        deleted_.clear();
         break;
       case UndoKind::SetFaceTextureCoords:
         if (ModelFace* f = faces_.find(e.record_id)) set_texture_coords(*f, e.texture_ids);
@@ -192,6 +204,7 @@ class Rebuild {
 
   // Fills the model's points, texture coordinates and faces.
   void finish() {
+    if (!deleted_.empty()) coords_.remove_if([this](const TextureCoord& t) { return of_deleted_point(t); });
     points_.move_into(model_.points);
     coords_.move_into(model_.texture_coords);
     faces_.move_into(model_.faces);
@@ -227,14 +240,24 @@ class Rebuild {
     return coords_.insert(std::move(coord));
   }
 
-  // The record made for a baseline slot when it has the id, else the one
-  // found by id; null for id -1.
+  // The record made for a baseline slot when that slot has the id, else the
+  // one found by id; null for id -1. `made` holds the records made for the
+  // baseline slots whose ids are `ids`, so the test reads no record.
   template <class T>
-  static T* at_slot(const std::vector<T*>& made, int slot, int id, const WorkingList<T>& list) {
+  static T* at_slot(const std::vector<T*>& made, std::span<const int> ids, int slot, int id,
+                    const WorkingList<T>& list) {
     if (id < 0) return nullptr;
-    if (slot >= 0 && static_cast<std::size_t>(slot) < made.size() && made[static_cast<std::size_t>(slot)]->id == id)
-      return made[static_cast<std::size_t>(slot)];
+    const auto at = static_cast<std::size_t>(slot);
+    if (slot >= 0 && at < made.size() && ids[at] == id) return made[at];
     return list.find(id);
+  }
+
+  template <class T>
+  static void prefetch_slot(const std::vector<T*>& made, std::span<const int> ids, int slot) {
+    const auto at = static_cast<std::size_t>(slot);
+    if (slot < 0 || at >= made.size()) return;
+    __builtin_prefetch(&made[at]);
+    __builtin_prefetch(&ids[at]);
   }
 
   // A face with a corner that was not found is not created.
@@ -251,46 +274,82 @@ class Rebuild {
     faces_.insert(std::move(face));
   }
 
+  // Texture coordinates of a deleted point count as deleted with it.
+  bool of_deleted_point(const TextureCoord& t) const { return t.point && deleted_.contains(t.point); }
+
+  // Null for -1; otherwise the coordinate found by id, or `kept` when absent.
+  TextureCoord* texture_by_id(int id, TextureCoord* kept) const {
+    if (id < 0) return nullptr;
+    TextureCoord* found = coords_.find(id);
+    return found && !of_deleted_point(*found) ? found : kept;
+  }
+
   void set_texture_coords(ModelFace& face, const std::array<int, 3>& ids) {
-    for (std::size_t k = 0; k < 3; ++k) face.texture_coords[k] = texture_by_id(coords_, ids[k], face.texture_coords[k]);
+    for (std::size_t k = 0; k < 3; ++k) face.texture_coords[k] = texture_by_id(ids[k], face.texture_coords[k]);
   }
 
   ModelData& model_;
   WorkingList<ModelFace> faces_;
   WorkingList<TextureCoord> coords_;
   WorkingList<ModelPoint> points_;
+  // Points deleted by the replay stay allocated until the rebuild is over,
+  // so that no record made meanwhile takes the address of one. Their texture
+  // coordinates are dropped in one pass at the end rather than one pass per
+  // deleted point; until then lookups pass over them.
+  std::vector<std::unique_ptr<ModelPoint>> deleted_points_;
+  std::unordered_set<const ModelPoint*> deleted_;
 };
+
+// Fills `list` with one record per record of `source`, made by `copy`. The
+// records the list held are reused, in slot order.
+template <class T, class Source, class Copy>
+void refill(IdList<T>& list, const IdList<Source>& source, Copy copy) {
+  std::vector<std::unique_ptr<T>> spare;
+  spare.reserve(static_cast<std::size_t>(list.count()));
+  while (!list.empty()) spare.push_back(list.take_at(list.count() - 1));
+  for (const Source* record : source) {
+    std::unique_ptr<T> made;
+    if (spare.empty()) {
+      made = std::make_unique<T>();
+    } else {
+      made = std::move(spare.back());
+      spare.pop_back();
+    }
+    *made = copy(*record);
+    list.insert(std::move(made));
+  }
+}
 
 }  // namespace
 
 void UndoHistory::reset_baseline(const ModelData& model) {
-  baseline_points.clear();
-  baseline_faces.clear();
-  baseline_texture_coords.clear();
-  for (const ModelPoint* p : model.points) {
-    baseline_points.insert(std::make_unique<BaselinePoint>(
-        BaselinePoint{p->id, p->x, p->y, p->z, p->layer ? p->layer->id : -1, p->reserved}));
-  }
-  for (const TextureCoord* t : model.texture_coords) {
-    baseline_texture_coords.insert(
-        std::make_unique<BaselineTextureCoord>(BaselineTextureCoord{t->id, t->u, t->v, t->point ? t->point->id : -1}));
-  }
-  for (const ModelFace* f : model.faces) {
-    auto copy = std::make_unique<BaselineFace>();
-    copy->id = f->id;
-    copy->material_id = f->material ? f->material->id : -1;
+  refill(baseline_points, model.points, [](const ModelPoint& p) {
+    return BaselinePoint{p.id, p.x, p.y, p.z, p.layer ? p.layer->id : -1, p.reserved};
+  });
+  refill(baseline_texture_coords, model.texture_coords, [](const TextureCoord& t) {
+    return BaselineTextureCoord{t.id, t.u, t.v, t.point ? t.point->id : -1};
+  });
+  const IdIndex<ModelPoint, int> point_slots(model.points);
+  const IdIndex<TextureCoord, int> coord_slots(model.texture_coords);
+  const IdList<ModelFace>& faces = model.faces;
+  int next = 0;
+  refill(baseline_faces, faces, [&](const ModelFace& f) {
+    prefetch_references(faces.at(next++ + kReadAhead));
+    BaselineFace copy;
+    copy.id = f.id;
+    copy.material_id = f.material ? f.material->id : -1;
     for (std::size_t k = 0; k < 3; ++k) {
-      if (const ModelPoint* c = f->corners[k]) {
-        copy->corner_ids[k] = c->id;
-        copy->corner_slots[k] = slot_of(model.points, c->id);
+      if (const ModelPoint* c = f.corners[k]) {
+        copy.corner_ids[k] = c->id;
+        copy.corner_slots[k] = point_slots.find(c->id);
       }
-      if (const TextureCoord* t = f->texture_coords[k]) {
-        copy->texture_ids[k] = t->id;
-        copy->texture_slots[k] = slot_of(model.texture_coords, t->id);
+      if (const TextureCoord* t = f.texture_coords[k]) {
+        copy.texture_ids[k] = t->id;
+        copy.texture_slots[k] = coord_slots.find(t->id);
       }
     }
-    baseline_faces.insert(std::move(copy));
-  }
+    return copy;
+  });
   recording = nullptr;
   actions.clear();
   position = 0;

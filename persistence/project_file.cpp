@@ -9,8 +9,10 @@
 #include "base/file_io.h"
 #include "base/text.h"
 #include "model/find_file.h"
+#include "model/id_index.h"
 #include "model/image_management.h"
 #include "model/mirror.h"
+#include "model/read_ahead.h"
 #include "photogrammetry/camera_file.h"
 
 namespace plenvista {
@@ -117,7 +119,9 @@ void write_model(ByteWriter& w, const ModelData& m) {
     w.i32(id_or_none(tc->point));
   }
   w.i32(m.faces.count());
-  for (const ModelFace* f : m.faces) {
+  for (int i = 0; i < m.faces.count(); ++i) {
+    prefetch_references(m.faces.at(i + kReadAhead));
+    const ModelFace* f = m.faces.at(i);
     w.i32(f->id);
     for (const ModelPoint* c : f->corners) w.i32(id_or_none(c));
     for (const TextureCoord* tc : f->texture_coords) w.i32(id_or_none(tc));
@@ -272,12 +276,14 @@ class Decoder {
     t.mirror_plane = static_cast<MirrorPlane>(std::clamp(plane, 0, 3));
     t.mirror_buffer = f64();
     points(m);
+    // Corners and coordinates refer to points by id: one index serves them all.
+    const IdIndex<ModelPoint> point_index(m.points);
     if (version >= 4) {
-      texture_coords(m);
-      faces(m);
+      texture_coords(m, point_index);
+      faces(m, point_index);
     } else {
-      faces(m);
-      texture_coords(m);
+      faces(m, point_index);
+      texture_coords(m, point_index);
     }
     resolve_face_texture_coords(m);
     m.current_material = m.materials.find(i32());
@@ -337,44 +343,66 @@ class Decoder {
     }
   }
 
-  void texture_coords(ModelData& m) {
+  void texture_coords(ModelData& m, const IdIndex<ModelPoint>& point_index) {
     const int n = count(kTextureCoordSize);
     for (int i = 0; i < n && ok(); ++i) {
       auto tc = std::make_unique<TextureCoord>();
       tc->id = i32();
       tc->u = f64();
       tc->v = f64();
-      tc->point = m.points.find(i32());
+      tc->point = point_index.find(i32());
       m.texture_coords.insert(std::move(tc));
     }
   }
 
-  void faces(ModelData& m) {
+  // Corners are resolved once every face is read, each lookup asked for a
+  // few faces ahead: face corners may lie anywhere among the points.
+  void faces(ModelData& m, const IdIndex<ModelPoint>& point_index) {
     const int n = count(kFaceSize);
+    const std::size_t first = face_refs_.size();
     for (int i = 0; i < n && ok(); ++i) {
       auto f = std::make_unique<ModelFace>();
       f->id = i32();
-      for (ModelPoint*& c : f->corners) {
-        c = m.points.find(i32());
-        if (!c) invalid();  // a face corner must be a point of the file
-      }
-      std::array<int, 3> texture_ids{};
-      for (int& t : texture_ids) t = i32();
+      FaceRefs refs;
+      for (int& c : refs.corner_ids) c = i32();
+      for (int& t : refs.texture_ids) t = i32();
       f->material = m.materials.find(i32());
       if (!f->material) invalid();
-      face_texture_ids_.emplace_back(m.faces.insert(std::move(f)), texture_ids);
+      refs.face = m.faces.insert(std::move(f));
+      face_refs_.push_back(refs);
+    }
+    for (std::size_t i = first; i < face_refs_.size(); ++i) {
+      if (i + std::size_t{kReadAhead} < face_refs_.size())
+        for (const int id : face_refs_[i + std::size_t{kReadAhead}].corner_ids) point_index.prefetch(id);
+      FaceRefs& refs = face_refs_[i];
+      for (std::size_t k = 0; k < 3; ++k) {
+        refs.face->corners[k] = point_index.find(refs.corner_ids[k]);
+        if (!refs.face->corners[k]) invalid();  // a face corner must be a point of the file
+      }
     }
   }
 
   void resolve_face_texture_coords(ModelData& m) {
-    for (auto& [face, ids] : face_texture_ids_)
-      for (std::size_t k = 0; k < 3; ++k) face->texture_coords[k] = m.texture_coords.find(ids[k]);
+    const IdIndex<TextureCoord> coord_index(m.texture_coords);
+    for (std::size_t i = 0; i < face_refs_.size(); ++i) {
+      if (i + std::size_t{kReadAhead} < face_refs_.size())
+        for (const int id : face_refs_[i + std::size_t{kReadAhead}].texture_ids) coord_index.prefetch(id);
+      for (std::size_t k = 0; k < 3; ++k)
+        face_refs_[i].face->texture_coords[k] = coord_index.find(face_refs_[i].texture_ids[k]);
+    }
   }
+
+  // A face read and the ids it refers to.
+  struct FaceRefs {
+    ModelFace* face = nullptr;
+    std::array<int, 3> corner_ids{};
+    std::array<int, 3> texture_ids{};
+  };
 
   ByteReader r_;
   bool invalid_ = false;
   std::vector<std::pair<Material*, int>> texture_ids_;
-  std::vector<std::pair<ModelFace*, std::array<int, 3>>> face_texture_ids_;
+  std::vector<FaceRefs> face_refs_;
 };
 
 // The largest id of any record read, so that `next_id` can be kept above it.
