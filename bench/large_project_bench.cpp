@@ -1,10 +1,9 @@
 // Open, Save, the undo baseline, one Undo step, the mirror rebuild and OBJ
 // export of generated projects at two sizes: 50,000 points with 100,000
-// faces (6 MB on disk) and 500,000 points with 1,000,000 faces (60 MB). Every point has one texture coordinate and every face corner the
-// coordinate of its point. Faces use neighbouring points ("in order") or
-// points from anywhere in the model ("random"), which defeats any cache that
-// only helps neighbouring lookups. The Undo step goes back one action of
-// 5,000 recorded on top of the baseline. Arguments: points, random (0/1).
+// faces (6 MB on disk) and 500,000 points with 1,000,000 faces (60 MB). Every point has one texture coordinate and
+// every face corner the coordinate of its point. Faces use neighbouring points ("in order") or points from anywhere in
+// the model ("random"), which defeats any cache that only helps neighbouring lookups. The Undo step goes back one
+// action of 5,000 recorded on top of the baseline. Arguments: points, random (0/1).
 //
 // One generated project is kept at a time; the benchmarks of one size and
 // order run one after the other, so each project is made once.
@@ -251,9 +250,12 @@ void register_all() {
     const int repetitions = points > 100000 ? 3 : 5;
     for (const int random : {0, 1}) {
       using Run = void (*)(benchmark::State&);
-      const std::pair<const char*, Run> runs[] = {{"Open", BM_Open},         {"Save", BM_Save},
-                                                  {"Baseline", BM_Baseline}, {"UndoStep", BM_UndoStep},
-                                                  {"MirrorRebuild", BM_MirrorRebuild}, {"ExportObj", BM_ExportObj}};
+      const std::pair<const char*, Run> runs[] = {{"Open", BM_Open},
+                                                  {"Save", BM_Save},
+                                                  {"Baseline", BM_Baseline},
+                                                  {"UndoStep", BM_UndoStep},
+                                                  {"MirrorRebuild", BM_MirrorRebuild},
+                                                  {"ExportObj", BM_ExportObj}};
       for (const auto& [name, run] : runs)
         benchmark::RegisterBenchmark(name, run)
             ->Args({points, random})

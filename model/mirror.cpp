@@ -43,8 +43,7 @@ namespace {
 // A copy of the coordinate whose point is the mirror point of the same id
 // when there is one. `mirror_point` and `point` find records by id.
 template <class FindMirror, class FindPoint>
-void add_mirror_texture_coord(ModelData& model, const TextureCoord& coord, FindMirror mirror_point,
-                              FindPoint point) {
+void add_mirror_texture_coord(ModelData& model, const TextureCoord& coord, FindMirror mirror_point, FindPoint point) {
   auto mirror = std::make_unique<TextureCoord>();
   mirror->id = coord.id;
   mirror->u = coord.u;
