@@ -2,12 +2,13 @@
 // temporary directory, opens it in the main window (with the program's own
 // window, views, file functions and message boxes; preferences in memory so
 // that the user's own play no part) and saves the window in both display
-// modes as PNG files; then calibrates a synthetic grid photograph in the
+// modes and in calibration mode as PNG files; then calibrates a synthetic grid photograph in the
 // Camera Editor with real clicks and saves the editor with its traced grid.
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -32,6 +33,7 @@
 #include "testing/synthetic_grid.h"
 #include "tools/demo_project.h"
 #include "views/calibration_view.h"
+#include "views/image_view.h"
 
 namespace plenvista {
 namespace {
@@ -102,6 +104,20 @@ int take_screenshots(const QString& output) {
   QTest::qWait(500);  // the command line's project opens after the first paint
 
   bool ok = save(window, output + "/image-view.png");
+  // The photogrammetric workflow: the located photographs listed with their
+  // scores, and in calibration mode each one's reference points marked
+  // beside the model (selected, so that they show as circles under the
+  // model's crosses).
+  QCheckBox* calibration = window.image_list_panel()->calibration_box();
+  calibration->click();
+  const auto select_marks = [&window](int selected) {
+    for (ReferencePoint* mark : window.project().images().current->reference_points) mark->selected = selected;
+    window.image_view().refresh();
+  };
+  select_marks(1);
+  ok = save(window, output + "/workflow.png") && ok;
+  select_marks(0);
+  calibration->click();
   window.actions().tool_mixed_display->trigger();
   ok = save(window, output + "/mixed-display.png") && ok;
   window.actions().tool_tabbed_display->trigger();
