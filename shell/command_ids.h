@@ -25,6 +25,7 @@ enum class CommandId : int {
   ToolsCameraEditor = 32787,
   HelpContents = 32789,
   HelpAbout = 32790,
+  HelpOpenSample = 32819,
   // Toolbar buttons.
   ToolNew = 32797,
   ToolOpen = 32798,

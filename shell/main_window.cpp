@@ -33,6 +33,7 @@
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
+#include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"
 #include "views/cad_view.h"
@@ -79,6 +80,7 @@ MainWindow::MainWindow(Services services)
       questions_(services.questions),
       project_files_(std::move(services.project_files)),
       command_line_(std::move(services.command_line)),
+      sample_directory_(default_sample_directory()),
       messages_(services.questions),
       actions_(this) {
   setWindowTitle(kCaption);
@@ -207,6 +209,7 @@ void MainWindow::connect_commands() {
   on({a.tool_mixed_display}, [this] { on_display_mode(1); });
   on({a.help_contents}, [this] { on_help(); });
   on({a.help_about}, [this] { on_about(); });
+  on({a.help_open_sample}, [this] { on_open_sample(); });
 
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
@@ -346,6 +349,17 @@ void MainWindow::on_display_mode(int mode) {
 void MainWindow::on_about() {
   questions_.tell(this, QStringLiteral("Plenvista Version 0.1\nPhotogrammetric modeller"),
                   QStringLiteral("About Plenvista"));
+}
+
+void MainWindow::on_open_sample() {
+  if (!may_discard_changes()) return;
+  const auto path = copy_sample_project(sample_directory_);
+  if (!path) {
+    messages_.show("Cannot copy the sample project to " + sample_directory_, "Error");
+    return;
+  }
+  open_at(*path);
+  repaint_views();
 }
 
 void MainWindow::on_help() {
