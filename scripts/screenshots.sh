@@ -3,7 +3,7 @@
 # screenshot tool and runs it on an X server of its own (Xvfb, through
 # xvfb-run) on a copy of the sample project the program carries (remake
 # that first with scripts/make-sample.sh when the scene changed). Writes
-# docs/image-view.png, calibration-mode.png, mixed-display.png,
+# docs/image-view.png, calibration-mode.png, workflow.png, mixed-display.png,
 # cad-view.png, translation-editor.png, export-dialog.png and
 # camera-editor.png.
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)

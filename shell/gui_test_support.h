@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers of the shell's GUI tests: real clicks and typing, scripted
-// answers to modal dialogs, and small photographs on disk.
+// Helpers of the shell's GUI tests: real clicks and typing, and scripted
+// answers to modal dialogs.
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
-#include <string>
 
 #include "model/project.h"
 #include "testing/recorders.h"
@@ -131,41 +130,5 @@ class ModalScript {
   std::deque<std::function<bool(QWidget*)>> steps_;
   bool busy_ = false;
 };
-
-// A valid 1-bit BMP of the given size, all black: small even at the
-// camera's native 2272 x 1704.
-inline std::string small_bmp(int width, int height) {
-  const int row_bytes = (width + 31) / 32 * 4;
-  const int pixel_offset = 14 + 40 + 8;
-  const int file_size = pixel_offset + row_bytes * height;
-  std::string out;
-  const auto u16 = [&](int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-  };
-  const auto u32 = [&](int v) {
-    u16(v & 0xFFFF);
-    u16((v >> 16) & 0xFFFF);
-  };
-  out += "BM";
-  u32(file_size);
-  u32(0);
-  u32(pixel_offset);
-  u32(40);
-  u32(width);
-  u32(height);
-  u16(1);
-  u16(1);
-  u32(0);
-  u32(row_bytes * height);
-  u32(2835);
-  u32(2835);
-  u32(2);
-  u32(0);
-  u32(0x000000);
-  u32(0xFFFFFF);
-  out.append(static_cast<std::size_t>(row_bytes * height), '\0');
-  return out;
-}
 
 }  // namespace plenvista::test_support

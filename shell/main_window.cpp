@@ -331,7 +331,7 @@ void MainWindow::on_translations() {
 }
 
 void MainWindow::on_properties() {
-  ProjectPropertiesDialog dialog(*project_, *choosers_, questions_, project_files_.save, this);
+  ProjectPropertiesDialog dialog(*project_, *choosers_, files_, questions_, project_files_.save, this);
   dialog.exec();
   repaint_views();
   set_title();
@@ -365,7 +365,7 @@ void MainWindow::on_apply_texture() {
 }
 
 void MainWindow::on_export() {
-  ExportDialog dialog(*project_, *choosers_, this);
+  ExportDialog dialog(*project_, files_, this);
   dialog.exec();
 }
 

@@ -99,8 +99,8 @@ class MainWindow : public QMainWindow {
   int display_mode() const { return display_mode_; }
   // The help window once Contents or F1 has opened it.
   QWidget* help_window() const;
-  // Replaces the colour and file choosers the dialogs open (the platform's
-  // own by default).
+  // Replaces the colour chooser the dialogs open (the platform's own by
+  // default).
   void use_dialog_choosers(DialogChoosers& choosers) { choosers_ = &choosers; }
   Autosaver& autosaver() { return *autosaver_; }
   // Whether the project was opened read-only (another Plenvista holds it).

@@ -2,9 +2,10 @@
 // the program carries: copies it into a temporary directory, opens it in
 // the main window (with the program's own window, views, file functions
 // and message boxes; preferences in memory so that the user's own play no
-// part) and saves the window in both display modes, in calibration mode and
-// on the CAD page, three dialogs on the sample, and the Camera Editor after
-// calibrating the sample's grid photograph with real clicks. PNG files:
+// part) and saves the window in both display modes, in calibration mode
+// (the reference points alone, and with the model) and on the CAD page,
+// three dialogs on the sample, and the Camera Editor after calibrating the
+// sample's grid photograph with real clicks. PNG files:
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
@@ -35,6 +36,7 @@
 #include "shell/sample_copy.h"
 #include "testing/sample_scene.h"
 #include "views/calibration_view.h"
+#include "views/image_view.h"
 
 namespace plenvista {
 namespace {
@@ -122,6 +124,21 @@ int take_screenshots(const QString& output) {
   ok = save(window, output + "/calibration-mode.png") && ok;
   window.image_list_panel()->reference_only_box()->click();
   window.image_list_panel()->calibration_box()->click();
+  // The photogrammetric workflow: the located photographs listed with their
+  // scores, and in calibration mode each one's reference points marked
+  // beside the model (selected, so that they show as circles under the
+  // model's crosses).
+  QCheckBox* calibration = window.image_list_panel()->calibration_box();
+  calibration->click();
+  const auto select_marks = [&window](int selected) {
+    if (ProjectImage* image = window.project().images().current)
+      for (ReferencePoint* mark : image->reference_points) mark->selected = selected;
+    window.image_view().refresh();
+  };
+  select_marks(1);
+  ok = save(window, output + "/workflow.png") && ok;
+  select_marks(0);
+  calibration->click();
   window.actions().tool_mixed_display->trigger();
   ok = save(window, output + "/mixed-display.png") && ok;
   window.actions().tool_tabbed_display->trigger();
@@ -130,8 +147,7 @@ int take_screenshots(const QString& output) {
 
   TranslationEditorDialog translations(window.project().model.transform, questions, &window);
   ok = dialog_picture(translations, output + "/translation-editor.png") && ok;
-  QtDialogChoosers choosers;
-  ExportDialog export_dialog(window.project(), choosers, &window);
+  ExportDialog export_dialog(window.project(), files, &window);
   export_dialog.path_field()->setText("house");
   ok = dialog_picture(export_dialog, output + "/export-dialog.png") && ok;
 

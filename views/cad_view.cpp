@@ -32,25 +32,16 @@ Point2 axis_projection(int axis, const Vec3& p) {
 }
 
 CadView::CadView(Project& project, CadViewState& state, QWidget* parent)
-    : QWidget(parent),
+    : ModelView({[this] { cycle_axis(); }, [this] { clear_selection(); }, [this] { delete_selection(); }}, parent),
       project_(project),
-      state_(state),
-      keys_({[this] { cycle_axis(); }, [this] { clear_selection(); }, [this] { delete_selection(); }}) {
+      state_(state) {
   state_.bound_value = 2;
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(true);
-  setFocusPolicy(Qt::ClickFocus);
 }
 
 void CadView::set_current_axis(int axis) {
   if (axis < 0 || axis > 2 || axis == state_.current_axis) return;
   state_.current_axis = axis;
   refresh();
-}
-
-void CadView::refresh() {
-  frame_stale_ = true;
-  update();
 }
 
 void CadView::centre_sub_views() {
@@ -91,24 +82,14 @@ QRegion CadView::crosshair_pixels(Point2 at) const {
 }
 
 void CadView::paintEvent(QPaintEvent* event) {
-  const QRegion& region = event->region();
-  const bool whole = region.rectCount() == 1 && region.boundingRect() == rect();
-  if (frame_stale_ || whole || frame_.size() != size()) {
-    if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
-    render(frame_);
-    frame_stale_ = false;
-  }
   QPainter painter(this);
-  for (const QRect& r : region) painter.drawImage(r, frame_, r);
+  paint_frame(painter, *event);
   // The crosshair and the band are drawn over the model each time: what
   // they covered before has just been copied back from the frame.
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   for (const QRect& r : crosshair_pixels(state_.crosshair_mouse)) painter.fillRect(r, QColor(100, 100, 100));
   state_.crosshair_drawn = state_.crosshair_mouse;
-  if (band_.active) {
-    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    for (const QRect& r : band_.rect.outline()) painter.fillRect(r, Qt::black);
-  }
+  paint_band(painter);
 }
 
 // ------------------------------------------------------------------- mouse
@@ -184,15 +165,6 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 // -------------------------------------------------------------------- keys
-
-void CadView::keyPressEvent(QKeyEvent* event) {
-  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
-}
-
-void CadView::keyReleaseEvent(QKeyEvent* event) {
-  keys_.release(*event);
-  QWidget::keyReleaseEvent(event);
-}
 
 void CadView::cycle_axis() {
   state_.current_axis = (state_.current_axis + 1) % 3;

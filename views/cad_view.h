@@ -14,20 +14,16 @@
 // The main window places it (client pixels), shows or hides it and chooses
 // its axis; it calls refresh() after changes of the model.
 
-#include <QImage>
-#include <QWidget>
-
 #include "model/cad_view_state.h"
 #include "model/project.h"
-#include "views/view_keys.h"
-#include "views/view_picking.h"
+#include "views/model_view.h"
 
 namespace plenvista {
 
 // The view coordinates (u, v) of a model position along an axis (0 Z, 1 X, 2 Y).
 Point2 axis_projection(int axis, const Vec3& p);
 
-class CadView : public QWidget {
+class CadView : public ModelView {
  public:
   CadView(Project& project, CadViewState& state, QWidget* parent);
 
@@ -37,12 +33,8 @@ class CadView : public QWidget {
   void set_current_axis(int axis);
   int current_axis() const { return state_.current_axis; }
 
-  // Draws the next paint anew.
-  void refresh();
-  // Draws the model into `frame` (Format_RGB32, the client size), after
-  // centring the sub-views that need it: everything a paint shows except
-  // the crosshair and the rubber band.
-  void render(QImage& frame);
+  // Draws the model, after centring the sub-views that need it.
+  void render(QImage& frame) override;
   // How many times the model was drawn: a mouse move must not add one.
   int renders() const { return renders_; }
 
@@ -52,8 +44,6 @@ class CadView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
   void centre_sub_views();
@@ -65,10 +55,6 @@ class CadView : public QWidget {
 
   Project& project_;
   CadViewState& state_;
-  QImage frame_;
-  bool frame_stale_ = true;
-  RubberBand band_;
-  ViewKeys keys_;
   int renders_ = 0;
 };
 

@@ -63,24 +63,15 @@ void draw_cross(QPainter& p, QPoint at, int arm, int offset) {
 }  // namespace
 
 ImageView::ImageView(Project& project, QWidget* parent)
-    : QWidget(parent),
+    : ModelView({[this] { shift_down(); }, [this] { escape(); }, [this] { delete_selection(); }}, parent),
       project_(project),
       small_selection_(selection_cursor(5)),
       large_selection_(selection_cursor(15)),
-      face_picking_(face_cursor()),
-      keys_({[this] { shift_down(); }, [this] { escape(); }, [this] { delete_selection(); }}) {
+      face_picking_(face_cursor()) {
   setObjectName("ImageView");
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(true);
-  setFocusPolicy(Qt::ClickFocus);
 }
 
 ProjectImage* ImageView::displayed_image() const { return plenvista::displayed_image(project_.images()); }
-
-void ImageView::refresh() {
-  frame_stale_ = true;
-  update();
-}
 
 void ImageView::sync_view_size(ProjectImage& image) const {
   image.view.view_width = width();
@@ -160,20 +151,9 @@ void ImageView::draw_reference_points(QPainter& painter, const ProjectImage& ima
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
-  const QRegion& region = event->region();
-  const bool whole = region.rectCount() == 1 && region.boundingRect() == rect();
-  if (frame_stale_ || whole || frame_.size() != size()) {
-    if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
-    render(frame_);
-    frame_stale_ = false;
-  }
   QPainter painter(this);
-  for (const QRect& r : region) painter.drawImage(r, frame_, r);
-  if (band_.active) {
-    // The band inverts what it covers.
-    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    for (const QRect& r : band_.rect.outline()) painter.fillRect(r, Qt::black);
-  }
+  paint_frame(painter, *event);
+  paint_band(painter);
 }
 
 // ------------------------------------------------------------------- mouse
@@ -331,14 +311,9 @@ void ImageView::clear_picks(ProjectImage& image) { clear_picks_and_selections(pr
 
 // -------------------------------------------------------------------- keys
 
-void ImageView::keyPressEvent(QKeyEvent* event) {
-  if (!keys_.press(*event)) QWidget::keyPressEvent(event);
-}
-
 void ImageView::keyReleaseEvent(QKeyEvent* event) {
-  keys_.release(*event);
+  ModelView::keyReleaseEvent(event);
   if (!event->isAutoRepeat() && event->key() == Qt::Key_Shift) shift_up();
-  QWidget::keyReleaseEvent(event);
 }
 
 void ImageView::shift_down() {

@@ -20,19 +20,17 @@
 
 #include <QCursor>
 #include <QImage>
-#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "model/project.h"
-#include "views/view_keys.h"
-#include "views/view_picking.h"
+#include "views/model_view.h"
 
 namespace plenvista {
 
-class ImageView : public QWidget {
+class ImageView : public ModelView {
  public:
   // Asks the X, Y, Z of a new reference point, starting from (0, 0, 0);
   // none when the user cancels.
@@ -45,11 +43,8 @@ class ImageView : public QWidget {
 
   // The image that paints and clicks address, or null.
   ProjectImage* displayed_image() const;
-  // Draws the next paint anew (after a change of the model or the images).
-  void refresh();
-  // Draws everything a paint shows, except the rubber band, into `frame`
-  // (Format_RGB32, the client size).
-  void render(QImage& frame);
+  // Draws the photograph and the marks over it.
+  void render(QImage& frame) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -57,7 +52,6 @@ class ImageView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
@@ -86,13 +80,9 @@ class ImageView : public QWidget {
   Project& project_;
   ReferenceAsker ask_reference_;
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
-  QImage frame_;
-  bool frame_stale_ = true;
-  RubberBand band_;
   QCursor small_selection_;
   QCursor large_selection_;
   QCursor face_picking_;
-  ViewKeys keys_;
 };
 
 }  // namespace plenvista

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the dialog tests: scripted colour and file choosers (answers
-// taken from queues, an empty queue cancels), driving a modal dialog once
+// Shared by the dialog tests: a scripted colour chooser (answers taken from
+// a queue, an empty queue cancels), driving a modal dialog once
 // it is open, and real clicks and key presses on its controls.
 
 #include <QAbstractButton>
@@ -24,34 +24,13 @@ class ScriptedChoosers : public DialogChoosers {
  public:
   std::optional<Colour> choose_colour(QWidget*, Colour current) override {
     colours_offered.push_back(current);
-    return next(colours);
-  }
-  std::optional<std::string> choose_open_file(QWidget*, const QString& filter) override {
-    filters.push_back(filter);
-    return next(files);
-  }
-  std::optional<std::string> choose_save_file(QWidget*, const QString& filter, const QString& suffix,
-                                              const std::string& initial) override {
-    filters.push_back(filter);
-    suffixes.push_back(suffix);
-    initials.push_back(initial);
-    return next(files);
-  }
-  std::deque<std::optional<Colour>> colours;
-  std::deque<std::optional<std::string>> files;
-  std::vector<Colour> colours_offered;
-  std::vector<QString> filters;
-  std::vector<QString> suffixes;
-  std::vector<std::string> initials;
-
- private:
-  template <class T>
-  static std::optional<T> next(std::deque<std::optional<T>>& queue) {
-    if (queue.empty()) return std::nullopt;
-    auto answer = queue.front();
-    queue.pop_front();
+    if (colours.empty()) return std::nullopt;
+    auto answer = colours.front();
+    colours.pop_front();
     return answer;
   }
+  std::deque<std::optional<Colour>> colours;
+  std::vector<Colour> colours_offered;
 };
 
 // Runs `drive` on the modal dialog of type Dialog as soon as it is open

@@ -8,16 +8,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "export/export_paths.h"
-#include "shell/dialogs/dialog_choosers.h"
+#include "shell/shell_seams.h"
 
 namespace plenvista {
 
-ExportDialog::ExportDialog(Project& project, DialogChoosers& choosers, QWidget* parent)
+ExportDialog::ExportDialog(Project& project, FileChooser& files, QWidget* parent)
     : QDialog(parent),
       project_(project),
-      choosers_(choosers),
+      files_(files),
       format_list_(new QComboBox(this)),
       path_field_(new QLineEdit(this)),
       browse_(new QPushButton(QStringLiteral("Browse"), this)) {
@@ -35,9 +36,12 @@ ExportDialog::ExportDialog(Project& project, DialogChoosers& choosers, QWidget* 
 
   format_list_->addItem(QStringLiteral("Directx .x file"));
   format_list_->addItem(QStringLiteral("OBJ/MTL file"));
-  const int format = settings.format == 1 ? 1 : 0;
+  format_list_->addItem(QStringLiteral("glTF binary .glb file"));
+  const int format = settings.format == 1 || settings.format == 2 ? settings.format : 0;
   format_list_->setCurrentIndex(format);
-  const auto& last = format == 1 ? settings.last_obj_path : settings.last_x_path;
+  // The project keeps no glb path: that field starts empty.
+  const std::optional<std::string> none;
+  const auto& last = format == 0 ? settings.last_x_path : format == 1 ? settings.last_obj_path : none;
   path_field_->setMaxLength(127);
   path_field_->setText(QString::fromStdString(last.value_or(std::string())));
   connect(browse_, &QPushButton::clicked, this, [this] { browse(); });
@@ -58,15 +62,17 @@ ExportDialog::ExportDialog(Project& project, DialogChoosers& choosers, QWidget* 
 }
 
 void ExportDialog::browse() {
-  const QString filter = format_list_->currentIndex() == 1 ? QStringLiteral("OBJ Files (*.OBJ);;All Files (*.*)")
-                                                           : QStringLiteral("x Files (*.x);;All Files (*.*)");
-  if (const auto path = choosers_.choose_open_file(this, filter)) path_field_->setText(QString::fromStdString(*path));
+  const QString filters[3] = {QStringLiteral("x Files (*.x);;All Files (*.*)"),
+                              QStringLiteral("OBJ Files (*.OBJ);;All Files (*.*)"),
+                              QStringLiteral("glb Files (*.glb);;All Files (*.*)")};
+  const QString& filter = filters[std::clamp(format_list_->currentIndex(), 0, 2)];
+  if (const auto path = files_.open_file(this, filter)) path_field_->setText(QString::fromStdString(*path));
 }
 
 void ExportDialog::accept() {
   const auto flag = [this](Option o) { return options_[o]->isChecked() ? 1 : 0; };
   const ExportOptions chosen{flag(UseTextures), flag(ReverseZ), flag(UseScaling), flag(UseMirror)};
-  const auto format = format_list_->currentIndex() == 1 ? ExportFormat::Obj : ExportFormat::DirectX;
+  const auto format = static_cast<ExportFormat>(std::clamp(format_list_->currentIndex(), 0, 2));
   export_from_dialog(project_, format, path_field_->text().toStdString(), chosen);
   QDialog::accept();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
-// ExportDialog ("Export"): the export format ("Directx .x file" or
-// "OBJ/MTL file"), the target path and the options, shown from and stored
-// into the project's export settings. At opening the path field holds the
-// path last exported in the selected format (the OBJ one without ".obj");
+// ExportDialog ("Export"): the export format ("Directx .x file",
+// "OBJ/MTL file" or "glTF binary .glb file"), the target path and the
+// options, shown from and stored into the project's export settings. At
+// opening the path field holds the path last exported in the selected
+// format (the OBJ one without ".obj"; empty for glb, which the project does
+// not keep);
 // changing the format leaves the field as it is. "Browse" fills it with a
 // chosen file. OK stores the choices and writes the files (".obj" cut from
-// an OBJ path, ".x" added to a DirectX path that lacks it; a path without a
+// an OBJ path, ".x" or ".glb" added to a path that lacks it; a path without a
 // directory goes to the project directory) and closes even when a file
 // could not be written (the user has been told). Cancel keeps the stored
 // settings. "Use Translations" is always shown checked and read by nobody:
@@ -21,12 +23,12 @@ class QPushButton;
 
 namespace plenvista {
 
-class DialogChoosers;
+class FileChooser;
 struct Project;
 
 class ExportDialog : public QDialog {
  public:
-  ExportDialog(Project& project, DialogChoosers& choosers, QWidget* parent);
+  ExportDialog(Project& project, FileChooser& files, QWidget* parent);
 
   enum Option { UseTextures, ReverseZ, UseTranslations, UseScaling, UseMirror };
   QComboBox* format_list() const { return format_list_; }
@@ -40,7 +42,7 @@ class ExportDialog : public QDialog {
   void browse();
 
   Project& project_;
-  DialogChoosers& choosers_;
+  FileChooser& files_;
   QComboBox* format_list_;
   QLineEdit* path_field_;
   QPushButton* browse_;

@@ -6,11 +6,16 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <array>
 #include <filesystem>
+#include <vector>
 
+#include "export/export_test_model.h"
 #include "model/edit_actions.h"
 #include "model/edit_test_support.h"
 #include "shell/dialogs/dialog_test_support.h"
+#include "shell/shell_test_doubles.h"
 #include "testing/temp_dir.h"
 
 namespace plenvista {
@@ -19,7 +24,7 @@ namespace {
 using test_support::click;
 
 struct ExportDialogs : test_support::EditFixture {
-  test_support::ScriptedChoosers choosers;
+  test_support::ScriptedFiles files;
   test_support::TempDir tmp;
 
   void SetUp() override {
@@ -30,7 +35,7 @@ struct ExportDialogs : test_support::EditFixture {
   bool exists(const std::string& name) const { return std::filesystem::exists(tmp.path / "project" / name); }
   // Opens the dialog, picks the format, types the path and presses OK.
   void export_as(int format, const QString& typed) {
-    ExportDialog dialog(project, choosers, nullptr);
+    ExportDialog dialog(project, files, nullptr);
     dialog.show();
     test_support::choose(dialog.format_list(), format);
     dialog.path_field()->clear();
@@ -42,7 +47,7 @@ struct ExportDialogs : test_support::EditFixture {
 
 TEST_F(ExportDialogs, PathRulesAndRememberedPaths) {
   {
-    ExportDialog dialog(project, choosers, nullptr);
+    ExportDialog dialog(project, files, nullptr);
     EXPECT_EQ(dialog.format_list()->itemText(0), "Directx .x file");
     EXPECT_EQ(dialog.format_list()->itemText(1), "OBJ/MTL file");
     EXPECT_EQ(dialog.format_list()->currentIndex(), 0);
@@ -65,21 +70,21 @@ TEST_F(ExportDialogs, PathRulesAndRememberedPaths) {
   EXPECT_TRUE(messages.shown.empty());
 
   export_as(1, "model.OBJ");
-  ExportDialog reopened(project, choosers, nullptr);
+  ExportDialog reopened(project, files, nullptr);
   reopened.show();
   EXPECT_EQ(reopened.format_list()->currentIndex(), 1);
   EXPECT_EQ(reopened.path_field()->text(), "model");  // without ".obj"
   test_support::choose(reopened.format_list(), 0);
   EXPECT_EQ(reopened.path_field()->text(), "model");  // a format change leaves the field
   project.export_settings.format = 0;
-  ExportDialog as_x(project, choosers, nullptr);
+  ExportDialog as_x(project, files, nullptr);
   EXPECT_EQ(as_x.path_field()->text(), "shape.X");
 }
 
 TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
   const ExportSettings before = project.export_settings;
   {
-    ExportDialog dialog(project, choosers, nullptr);
+    ExportDialog dialog(project, files, nullptr);
     dialog.show();
     EXPECT_TRUE(dialog.option(ExportDialog::UseTextures)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::ReverseZ)->isChecked());
@@ -89,12 +94,12 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
     EXPECT_FALSE(dialog.option(ExportDialog::UseTextures)->isChecked());
     EXPECT_FALSE(dialog.option(ExportDialog::UseTranslations)->isChecked());
     test_support::choose(dialog.format_list(), 1);
-    choosers.files = {std::nullopt, tmp.dir("elsewhere") + "picked.obj"};
+    files.choices = {std::nullopt, tmp.dir("elsewhere") + "picked.obj"};
     click(dialog.browse_button());
     EXPECT_EQ(dialog.path_field()->text(), "");
     click(dialog.browse_button());
     EXPECT_EQ(dialog.path_field()->text().toStdString(), tmp.dir("elsewhere") + "picked.obj");
-    EXPECT_EQ(choosers.filters.back(), "OBJ Files (*.OBJ);;All Files (*.*)");
+    EXPECT_EQ(files.filters.back(), "OBJ Files (*.OBJ);;All Files (*.*)");
     click(dialog, "Cancel");
   }
   const ExportSettings& after = project.export_settings;
@@ -106,7 +111,7 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
   EXPECT_FALSE(after.last_obj_path.has_value());
 
   {
-    ExportDialog dialog(project, choosers, nullptr);
+    ExportDialog dialog(project, files, nullptr);
     dialog.show();
     test_support::toggle(dialog.option(ExportDialog::ReverseZ));
     test_support::toggle(dialog.option(ExportDialog::UseMirror));
@@ -120,9 +125,39 @@ TEST_F(ExportDialogs, OptionsAreKeptOnlyWithOkAndBrowseFillsThePath) {
   EXPECT_EQ(after.use_mirror, 0);
   EXPECT_EQ(after.use_textures, 1);
   EXPECT_EQ(after.last_x_path, "kept.x");
-  ExportDialog reopened(project, choosers, nullptr);
+  ExportDialog reopened(project, files, nullptr);
   EXPECT_TRUE(reopened.option(ExportDialog::UseTranslations)->isChecked());
   EXPECT_TRUE(reopened.option(ExportDialog::ReverseZ)->isChecked());
+}
+
+TEST_F(ExportDialogs, GlbIsOfferedAsTheThirdFormatAndItsFileReadsBack) {
+  ModelPoint* b = add_point(project, 4, 2, 3);
+  ModelPoint* c = add_point(project, 1, 6, 3);
+  add_face(project, *project.model.points.first(), *b, *c);
+  {
+    ExportDialog dialog(project, files, nullptr);
+    dialog.show();
+    test_support::choose(dialog.format_list(), 2);
+    EXPECT_EQ(dialog.format_list()->currentText(), "glTF binary .glb file");
+    files.choices = {tmp.dir("elsewhere") + "picked.glb"};
+    click(dialog.browse_button());
+    EXPECT_EQ(files.filters.back(), "glb Files (*.glb);;All Files (*.*)");
+    click(dialog, "Cancel");
+  }
+  export_as(2, "model");
+  EXPECT_EQ(project.export_settings.format, 2);
+  EXPECT_TRUE(messages.shown.empty());
+  const test_support::ReadScene scene = test_support::read_with_assimp(tmp.dir("project") + "model.glb");
+  ASSERT_EQ(scene.triangles.size(), 1u);
+  std::vector<std::array<float, 3>> corners;
+  for (const aiVector3D& p : scene.triangles[0].positions) corners.push_back({p.x, p.y, p.z});
+  std::sort(corners.begin(), corners.end());
+  // Z is negated unless "Reverse Z axis" is checked.
+  EXPECT_EQ(corners, (std::vector<std::array<float, 3>>{{1, 2, -3}, {1, 6, -3}, {4, 2, -3}}));
+
+  ExportDialog reopened(project, files, nullptr);
+  EXPECT_EQ(reopened.format_list()->currentIndex(), 2);
+  EXPECT_EQ(reopened.path_field()->text(), "");
 }
 
 }  // namespace

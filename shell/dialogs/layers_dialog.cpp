@@ -9,26 +9,24 @@
 namespace plenvista {
 
 LayersDialog::LayersDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent)
-    : RecordListDialog(project, QStringLiteral("Layers"), parent), choosers_(choosers), questions_(questions) {
-  fill();
-}
-
-std::vector<std::string> LayersDialog::texts() const { return names_of(project_.model.layers); }
-
-bool LayersDialog::in_use(int slot) const {
-  const Layer* layer = project_.model.layers.at(slot);
-  const auto& points = project_.model.points;
-  return std::any_of(points.begin(), points.end(), [&](const ModelPoint* p) { return p->layer == layer; });
-}
-
-bool LayersDialog::edit(int slot) {
-  LayerEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.layers.at(slot), choosers_, questions_, this);
-  return dialog.exec() == QDialog::Accepted;
-}
-
-void LayersDialog::remove(int slot) {
-  delete_layer(project_, slot);
-  project_.note_change();
+    : RecordListDialog(project, QStringLiteral("Layers"), parent) {
+  ModelData& model = project.model;
+  show_records({
+      [&model] { return names_of(model.layers); },
+      [&model](int slot) {
+        const Layer* layer = model.layers.at(slot);
+        return std::any_of(model.points.begin(), model.points.end(),
+                           [&](const ModelPoint* p) { return p->layer == layer; });
+      },
+      [this, &project, &choosers, &questions](int slot) {
+        LayerEditDialog dialog(project, slot < 0 ? nullptr : project.model.layers.at(slot), choosers, questions, this);
+        return dialog.exec() == QDialog::Accepted;
+      },
+      [&project](int slot) {
+        delete_layer(project, slot);
+        project.note_change();
+      },
+  });
 }
 
 }  // namespace plenvista

@@ -14,16 +14,6 @@ class QuestionAsker;
 class LayersDialog : public RecordListDialog {
  public:
   LayersDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent);
-
- protected:
-  std::vector<std::string> texts() const override;
-  bool in_use(int slot) const override;
-  bool edit(int slot) override;
-  void remove(int slot) override;
-
- private:
-  DialogChoosers& choosers_;
-  QuestionAsker& questions_;
 };
 
 }  // namespace plenvista

@@ -16,31 +16,29 @@ std::string material_list_text(const Material& material) {
 }
 
 MaterialsDialog::MaterialsDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent)
-    : RecordListDialog(project, QStringLiteral("Materials"), parent), choosers_(choosers), questions_(questions) {
-  fill();
-}
-
-std::vector<std::string> MaterialsDialog::texts() const {
-  std::vector<std::string> texts;
-  for (const Material* material : project_.model.materials) texts.push_back(material_list_text(*material));
-  return texts;
-}
-
-bool MaterialsDialog::in_use(int slot) const {
-  const Material* material = project_.model.materials.at(slot);
-  const auto& faces = project_.model.faces;
-  return std::any_of(faces.begin(), faces.end(), [&](const ModelFace* f) { return f->material == material; });
-}
-
-bool MaterialsDialog::edit(int slot) {
-  MaterialEditDialog dialog(project_, slot < 0 ? nullptr : project_.model.materials.at(slot), choosers_, questions_,
-                            this);
-  return dialog.exec() == QDialog::Accepted;
-}
-
-void MaterialsDialog::remove(int slot) {
-  delete_material(project_, slot);
-  project_.note_change();
+    : RecordListDialog(project, QStringLiteral("Materials"), parent) {
+  ModelData& model = project.model;
+  show_records({
+      [&model] {
+        std::vector<std::string> texts;
+        for (const Material* material : model.materials) texts.push_back(material_list_text(*material));
+        return texts;
+      },
+      [&model](int slot) {
+        const Material* material = model.materials.at(slot);
+        return std::any_of(model.faces.begin(), model.faces.end(),
+                           [&](const ModelFace* f) { return f->material == material; });
+      },
+      [this, &project, &choosers, &questions](int slot) {
+        MaterialEditDialog dialog(project, slot < 0 ? nullptr : project.model.materials.at(slot), choosers, questions,
+                                  this);
+        return dialog.exec() == QDialog::Accepted;
+      },
+      [&project](int slot) {
+        delete_material(project, slot);
+        project.note_change();
+      },
+  });
 }
 
 }  // namespace plenvista

@@ -22,16 +22,6 @@ std::string material_list_text(const Material& material);
 class MaterialsDialog : public RecordListDialog {
  public:
   MaterialsDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions, QWidget* parent);
-
- protected:
-  std::vector<std::string> texts() const override;
-  bool in_use(int slot) const override;
-  bool edit(int slot) override;
-  void remove(int slot) override;
-
- private:
-  DialogChoosers& choosers_;
-  QuestionAsker& questions_;
 };
 
 }  // namespace plenvista

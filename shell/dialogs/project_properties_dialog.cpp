@@ -42,11 +42,12 @@ std::string file_name_part(const std::string& path) {
 
 }  // namespace
 
-ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,
-                                                 std::function<bool(Project&)> save, QWidget* parent)
+ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, FileChooser& files,
+                                                 QuestionAsker& questions, std::function<bool(Project&)> save,
+                                                 QWidget* parent)
     : QDialog(parent),
       project_(project),
-      choosers_(choosers),
+      files_(files),
       questions_(questions),
       save_(std::move(save)),
       path_(project.path.value_or(std::string())),
@@ -80,12 +81,12 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
   }
 
   connect(path_browse_, &QPushButton::clicked, this, [this] {
-    const auto chosen = choosers_.choose_save_file(this, QStringLiteral("op2 Files (*.op2)"), QStringLiteral("op2"),
-                                                   path_field_->text().toStdString());
+    const auto chosen = files_.save_file(this, QStringLiteral("op2 Files (*.op2)"), QStringLiteral("op2"),
+                                         path_field_->text().toStdString());
     if (chosen) path_field_->setText(QString::fromStdString(*chosen));
   });
   connect(camera_browse_, &QPushButton::clicked, this, [this] {
-    if (const auto chosen = choosers_.choose_open_file(this, QStringLiteral("cal Files (*.cal)")))
+    if (const auto chosen = files_.open_file(this, QStringLiteral("cal Files (*.cal)")))
       camera_field_->setText(QString::fromStdString(file_name_part(*chosen)));
   });
   connect(set_default_, &QPushButton::clicked, this, [this] { store_defaults(); });

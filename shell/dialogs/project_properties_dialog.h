@@ -34,6 +34,7 @@ class QPushButton;
 namespace plenvista {
 
 class DialogChoosers;
+class FileChooser;
 class QuestionAsker;
 struct Project;
 
@@ -41,7 +42,7 @@ class ProjectPropertiesDialog : public QDialog {
  public:
   // `save` writes the project at its path (true on success; it reports its own
   // failures); empty when saving is not available.
-  ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, QuestionAsker& questions,
+  ProjectPropertiesDialog(Project& project, DialogChoosers& choosers, FileChooser& files, QuestionAsker& questions,
                           std::function<bool(Project&)> save, QWidget* parent);
 
   enum ColourRole { FaceLine, MirrorFaceLine, ReferencePoint };
@@ -61,7 +62,7 @@ class ProjectPropertiesDialog : public QDialog {
   void store_defaults();
 
   Project& project_;
-  DialogChoosers& choosers_;
+  FileChooser& files_;
   QuestionAsker& questions_;
   std::function<bool(Project&)> save_;
   std::string path_;

@@ -23,6 +23,7 @@ using Dialog = ProjectPropertiesDialog;
 
 struct ProjectDialog : test_support::EditFixture {
   test_support::ScriptedChoosers choosers;
+  test_support::ScriptedFiles files;
   test_support::ScriptedQuestions questions;
   test_support::TempDir tmp;
   std::vector<std::string> saved;
@@ -50,7 +51,7 @@ struct ProjectDialog : test_support::EditFixture {
 };
 
 TEST_F(ProjectDialog, InvalidCameraKeepsTheDialogOpenThenOkSetsAndSaves) {
-  Dialog dialog(project, choosers, questions, save(), nullptr);
+  Dialog dialog(project, choosers, files, questions, save(), nullptr);
   dialog.show();
   EXPECT_EQ(dialog.path_field()->text().toStdString(), tmp.dir("project") + "house.op2");
   EXPECT_EQ(dialog.camera_field()->text(), "");
@@ -70,10 +71,10 @@ TEST_F(ProjectDialog, InvalidCameraKeepsTheDialogOpenThenOkSetsAndSaves) {
   EXPECT_TRUE(saved.empty());
 
   // Browse puts only the file's name into the field; the directories find it.
-  choosers.files = {tmp.dir("cameras") + "lens.cal"};
+  files.choices = {tmp.dir("cameras") + "lens.cal"};
   click(dialog.camera_browse());
   EXPECT_EQ(dialog.camera_field()->text(), "lens.cal");
-  EXPECT_EQ(choosers.filters.back(), "cal Files (*.cal)");
+  EXPECT_EQ(files.filters.back(), "cal Files (*.cal)");
   test_support::toggle(dialog.use_last_project());
   click(dialog, "OK");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -87,16 +88,16 @@ TEST_F(ProjectDialog, InvalidCameraKeepsTheDialogOpenThenOkSetsAndSaves) {
 }
 
 TEST_F(ProjectDialog, CancelKeepsTheColoursAndTheChosenPath) {
-  Dialog dialog(project, choosers, questions, save(), nullptr);
+  Dialog dialog(project, choosers, files, questions, save(), nullptr);
   dialog.show();
   choosers.colours = {0x00FFFFFFu, 0x00123456u};
   click(dialog.colour_field(Dialog::FaceLine).button());
   click(dialog.colour_field(Dialog::MirrorFaceLine).button());
-  choosers.files = {tmp.dir("other") + "moved.op2"};
+  files.choices = {tmp.dir("other") + "moved.op2"};
   click(dialog.path_browse());
   EXPECT_EQ(dialog.path_field()->text().toStdString(), tmp.dir("other") + "moved.op2");
-  EXPECT_EQ(choosers.suffixes.back(), "op2");
-  EXPECT_EQ(choosers.initials.back(), tmp.dir("project") + "house.op2");
+  EXPECT_EQ(files.suffixes.back(), "op2");
+  EXPECT_EQ(files.save_initials.back(), tmp.dir("project") + "house.op2");
 
   click(dialog.set_as_default());  // takes effect at once
   EXPECT_EQ(store.read_int("ColourFaceLine", 0), 0x00FFFFFF);
@@ -114,7 +115,7 @@ TEST_F(ProjectDialog, CancelKeepsTheColoursAndTheChosenPath) {
 TEST_F(ProjectDialog, DumpWritesToTheWorkingDirectoryAndAnUntitledProjectIsNotSaved) {
   const auto old_directory = std::filesystem::current_path();
   std::filesystem::current_path(tmp.path);
-  Dialog dialog(project, choosers, questions, save(), nullptr);
+  Dialog dialog(project, choosers, files, questions, save(), nullptr);
   dialog.show();
   click(dialog.dump_to_file());
   std::filesystem::current_path(old_directory);

@@ -24,12 +24,12 @@ RecordListDialog::RecordListDialog(Project& project, const QString& title, QWidg
   connect(list_, &QListWidget::currentRowChanged, this, [this] { on_selection(); });
   connect(list_, &QListWidget::itemDoubleClicked, this, [this] { on_edit(); });
   connect(add_, &QPushButton::clicked, this, [this] {
-    if (edit(-1)) fill();
+    if (records_.edit(-1)) fill();
   });
   connect(edit_, &QPushButton::clicked, this, [this] { on_edit(); });
   connect(delete_, &QPushButton::clicked, this, [this] {
     const int slot = selected_slot();
-    if (slot >= 0) remove(slot);
+    if (slot >= 0) records_.remove(slot);
     fill();
   });
 
@@ -45,10 +45,15 @@ RecordListDialog::RecordListDialog(Project& project, const QString& title, QWidg
 
 int RecordListDialog::selected_slot() const { return list_->currentRow(); }
 
+void RecordListDialog::show_records(Records records) {
+  records_ = std::move(records);
+  fill();
+}
+
 void RecordListDialog::fill() {
   const QSignalBlocker quiet(list_);
   list_->clear();
-  for (const std::string& text : texts()) list_->addItem(QString::fromStdString(text));
+  for (const std::string& text : records_.texts()) list_->addItem(QString::fromStdString(text));
   if (list_->count() > 0) list_->setCurrentRow(0);
   on_selection();
 }
@@ -56,12 +61,12 @@ void RecordListDialog::fill() {
 void RecordListDialog::on_selection() {
   const int slot = selected_slot();
   edit_->setEnabled(slot >= 0);
-  delete_->setEnabled(slot >= 0 && !in_use(slot));
+  delete_->setEnabled(slot >= 0 && !records_.in_use(slot));
 }
 
 void RecordListDialog::on_edit() {
   const int slot = selected_slot();
-  if (slot >= 0 && edit(slot)) fill();
+  if (slot >= 0 && records_.edit(slot)) fill();
 }
 
 void RecordListDialog::accept() {

@@ -6,9 +6,12 @@
 // filled; "Edit" is enabled while an entry is selected, "Delete" only while
 // the selected record is not in use. Add, Edit (also a double click) and
 // Delete act at once and refill the list; they stay done after Cancel. OK
-// posts ImagesChanged so that the windows show the new lists.
+// posts ImagesChanged so that the windows show the new lists. A dialog
+// made on it hands over what differs: its records' texts, whether one is in
+// use, its edit dialog and its removal.
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,24 +34,29 @@ class RecordListDialog : public QDialog {
   void accept() override;
 
  protected:
+  struct Records {
+    // One text per record, in list order.
+    std::function<std::vector<std::string>()> texts;
+    std::function<bool(int slot)> in_use;
+    // Opens the edit dialog for the record at `slot` (-1 to add one); true
+    // when it ended with OK.
+    std::function<bool(int slot)> edit;
+    std::function<void(int slot)> remove;
+  };
+
   RecordListDialog(Project& project, const QString& title, QWidget* parent);
 
-  // Fills the list; the subclass calls it once its own members are ready.
-  void fill();
-
-  // One text per record, in list order.
-  virtual std::vector<std::string> texts() const = 0;
-  virtual bool in_use(int slot) const = 0;
-  // Opens the edit dialog for the record at `slot` (-1 to add one); true
-  // when it ended with OK.
-  virtual bool edit(int slot) = 0;
-  virtual void remove(int slot) = 0;
+  // Takes the records' operations and fills the list.
+  void show_records(Records records);
 
   Project& project_;
 
  private:
+  void fill();
   void on_selection();
   void on_edit();
+
+  Records records_;
 
   QListWidget* list_;
   QPushButton* add_;

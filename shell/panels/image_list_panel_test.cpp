@@ -16,6 +16,7 @@
 #include "shell/dialogs/set_camera_dialog.h"
 #include "shell/gui_test_support.h"
 #include "shell/shell_test_doubles.h"
+#include "testing/bmp_file.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"

@@ -61,9 +61,7 @@ TEST_F(LayerMaterialPanelTest, ListsLayersAndMaterialsWithTexturedOnesMarked) {
   EXPECT_EQ(project.modified, 1);
 }
 
-// Disabled: the first keyboard toggle of a check box after the panel is shown
-// does not reach the list under the offscreen platform; to be fixed.
-TEST_F(LayerMaterialPanelTest, DISABLED_UncheckingEveryLayerEmptiesTheVisibleListWithoutMarkingTheProject) {
+TEST_F(LayerMaterialPanelTest, UncheckingEveryLayerEmptiesTheVisibleListWithoutMarkingTheProject) {
   add_layer(project, "Walls", 0);
   panel.refresh();
   toggle_check(panel.active_layers(), 1);

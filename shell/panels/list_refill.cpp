@@ -17,7 +17,11 @@ void refill_list(QListWidget& list, const QStringList& lines, const std::vector<
     QListWidgetItem* item = list.item(row);
     if (!item) {
       item = new QListWidgetItem(lines[row], &list);
-      if (checkable) item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+      if (checkable) {
+        // Only an item that holds a check state shows a box that can be toggled.
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+      }
     } else if (item->text() != lines[row]) {
       item->setText(lines[row]);
     }

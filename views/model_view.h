@@ -1,0 +1,50 @@
+#pragma once
+
+// ModelView: what the image view and the CAD view share. A frame the size
+// of the window (client pixels) is drawn off-screen by the view's render()
+// and copied to the window; it is drawn anew only after refresh() or when
+// the whole window is to be painted, so a rubber band or a crosshair moving
+// over it costs a copy of the pixels it touched. The rubber band is drawn
+// inverted over the frame. SHIFT, ESC, DELETE and ENTER go to the view's
+// own actions (views/view_keys.h); other keys go on. The view takes the
+// keyboard focus when clicked and follows the mouse without a button held.
+
+#include <QImage>
+#include <QWidget>
+
+#include "views/view_keys.h"
+#include "views/view_picking.h"
+
+class QPainter;
+class QPaintEvent;
+
+namespace plenvista {
+
+class ModelView : public QWidget {
+ public:
+  // Draws the next paint anew.
+  void refresh();
+  // Draws everything a paint shows except what is drawn over the frame
+  // (rubber band, crosshair) into `frame` (Format_RGB32, the client size).
+  virtual void render(QImage& frame) = 0;
+
+ protected:
+  ModelView(ViewKeys::Actions keys, QWidget* parent);
+
+  // Brings the frame up to date for `event` and copies the parts of it that
+  // the event repaints.
+  void paint_frame(QPainter& painter, const QPaintEvent& event);
+  void paint_band(QPainter& painter) const;
+
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+
+  RubberBand band_;
+
+ private:
+  QImage frame_;
+  bool frame_stale_ = true;
+  ViewKeys keys_;
+};
+
+}  // namespace plenvista
