@@ -35,6 +35,11 @@ inline constexpr int kProjectFileVersion = 13;
 
 inline constexpr const char* kProjectOpenCaption = "Project Open";
 
+// The control points are kept beside the project file
+// (persistence/control_points_file.h): Save writes or removes that file
+// after the project file, Open reads it when it is there, and a damaged one
+// refuses the Open (Damaged, told) like a damaged project file.
+//
 // Writes the project at `project.path`. True on success: the undo baseline
 // is reset and `modified` cleared. False on failure ("Cannot Open Project File",
 // caption "Error"), the project unchanged.

@@ -23,6 +23,11 @@ enum class CommandId : int {
   ProjectProperties = 32791,
   ToolsExport = 32786,
   ToolsCameraEditor = 32787,
+  ProjectImportControlPoints = 32830,
+  ProjectImportGcpList = 32831,
+  ToolsExportPoints = 32832,
+  ToolsExportGcpList = 32833,
+  ToolsExportCameras = 32834,
   HelpContents = 32789,
   HelpAbout = 32790,
   // Toolbar buttons.
