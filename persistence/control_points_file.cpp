@@ -61,7 +61,7 @@ std::string encode_control_points(const ModelData& model, const ImageSet& images
   out += kHeader;
   out += "\r\n";
   for (const ControlPoint* c : model.control_points) {
-    out += csv_field(c->label);
+    out += list_field(c->label);
     for (const double v : {c->position.x, c->position.y, c->position.z}) {
       out += ',';
       append_shortest(out, v);

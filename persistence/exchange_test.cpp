@@ -61,7 +61,7 @@ TEST(ParseGcpList, CoordinateSystemLineMarksAndProblems) {
   const GcpList list = parse_gcp_list(
       "EPSG:32632\n"
       "500.5 20 3 812 430 front.jpg A1\n"
-      "1 2 3 4 5\tside photo.jpg\n"  // a tab: names may hold blanks
+      "1 2 3 4 5\tside photo.jpg\n"  // a tab makes tabs the only separators
       "1 2 3 4 5 front.jpg\n"
       "1 2 3 x 5 front.jpg\n");
   EXPECT_EQ(list.coordinate_system, "EPSG:32632");
@@ -147,7 +147,7 @@ TEST_F(Exchange, ControlPointsLiveBesideTheProjectFileWhichTheyLeaveUnchanged) {
   const std::string plain = read(file("house.op2"));
   EXPECT_EQ(plain, encode_project(project));
 
-  ASSERT_TRUE(merge_control_points(project, {{"#1, \"west\"", {1.5, -2, 1e300}}, {"B", {0, 0, 0}}}));
+  ASSERT_TRUE(merge_control_points(project, {{"#1; \"west\"", {1.5, -2, 1e300}}, {"B", {0, 0, 0}}}));
   ReferencePoint* linked =
       add_reference_from_control_point(project, *front, *find_control_point(project.model, "B"), {7, 8});
   ASSERT_TRUE(save_project(project));
@@ -158,7 +158,7 @@ TEST_F(Exchange, ControlPointsLiveBesideTheProjectFileWhichTheyLeaveUnchanged) {
   reopened.set_path(file("house.op2"));
   ASSERT_EQ(open_project(reopened), OpenResult::Opened);
   ASSERT_EQ(reopened.model.control_points.count(), 2);
-  const ControlPoint* west = find_control_point(reopened.model, "#1, \"west\"");
+  const ControlPoint* west = find_control_point(reopened.model, "#1; \"west\"");
   ASSERT_TRUE(west);
   EXPECT_EQ(west->position, (Vec3{1.5, -2, 1e300}));
   const ReferencePoint* linked_again = reopened.images().images.first()->reference_points.find(linked->id);

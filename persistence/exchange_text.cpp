@@ -123,8 +123,13 @@ std::vector<NumberedLine> data_lines(std::string_view text) {
 }
 
 std::vector<std::string> split_list_fields(std::string_view line) {
-  for (const char separator : {',', ';', '\t'})
-    if (line.find(separator) != std::string_view::npos) return split_on(line, separator);
+  for (const char separator : {';', ',', '\t'}) {
+    bool quoted = false;
+    for (const char c : line) {
+      if (c == '"') quoted = !quoted;
+      if (c == separator && !quoted) return split_on(line, separator);
+    }
+  }
   return split_on(line, ' ');
 }
 
@@ -231,6 +236,16 @@ std::string gcp_list_text(const Project& project, const std::optional<std::strin
     }
   }
   return out;
+}
+
+std::string list_field(std::string_view text) {
+  if (text.find_first_of(";\t") == std::string_view::npos) return csv_field(text);
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
 }
 
 std::string problems_text(const std::vector<LineProblem>& problems) {

@@ -3,10 +3,11 @@
 // Text files exchanged with surveying and photogrammetry tools.
 //
 // Control point lists: one control point a line, label, X, Y, Z (model
-// units, decimal point). Fields are separated by commas, or semicolons, or
+// units, decimal point). Fields are separated by semicolons, or commas, or
 // tabs, or runs of blanks, chosen line by line in that order of preference
-// (the first of them the line contains); a field may be in double quotes
-// ("" inside standing for one). Blank lines and lines starting with '#' are
+// (the first of them the line contains outside double quotes, so that a
+// decimal comma in a semicolon-separated line is found and named); a field
+// may be in double quotes ("" inside standing for one). Blank lines and lines starting with '#' are
 // skipped. The first line is a header when none of its X, Y, Z fields is a
 // number; a header naming its columns (label/name/point, x/east/easting,
 // y/north/northing, z/height/elevation) may give them in any order and add
@@ -65,6 +66,11 @@ GcpList parse_gcp_list(std::string_view text);
 // list order, as a GCP list; the label column names the control point a
 // mark was made from. The first line is the coordinate system when given.
 std::string gcp_list_text(const Project& project, const std::optional<std::string>& coordinate_system);
+
+// A label for the lists written here: quoted as csv_field quotes, and also
+// when it holds a semicolon or a tab, which the readers prefer as
+// separators.
+std::string list_field(std::string_view text);
 
 // "line N: reason" lines, one for each problem.
 std::string problems_text(const std::vector<LineProblem>& problems);
