@@ -85,7 +85,7 @@ class ImageView : public QWidget {
   void pick_face_corners(ProjectImage& image, Point2 mouse);
   void clear_picks(ProjectImage& image);
   void calibration_release(ProjectImage& image, Point2 mouse);
-  void add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id);
+  void add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id = 0);
   void shift_down();
   void shift_up();
   void escape();
