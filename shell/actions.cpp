@@ -58,6 +58,7 @@ const MenuTable kMenus[] = {
       {&Actions::tools_camera_editor, CommandId::ToolsCameraEditor, "Camera Setup / Calibration"}}},
     {"&Help",
      {{&Actions::help_contents, CommandId::HelpContents, "Contents"},
+      {&Actions::help_open_sample, CommandId::HelpOpenSample, "Open Sample Project"},
       kSeparator,
       {&Actions::help_about, CommandId::HelpAbout, "&About"}}},
 };

@@ -55,6 +55,7 @@ class Actions {
   QAction* tools_camera_editor;
   // Menu "&Help".
   QAction* help_contents;
+  QAction* help_open_sample;
   QAction* help_about;
 
   // Toolbar buttons, left to right.

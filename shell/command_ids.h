@@ -30,6 +30,7 @@ enum class CommandId : int {
   ToolsExportCameras = 32834,
   HelpContents = 32789,
   HelpAbout = 32790,
+  HelpOpenSample = 32819,
   // Toolbar buttons.
   ToolNew = 32797,
   ToolOpen = 32798,
