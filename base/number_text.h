@@ -6,12 +6,16 @@
 // in the C locale (rounding and the sign of negative zero included), except
 // that a value that is not a number is "nan" whatever its sign bit (the
 // infinities are "inf" and "-inf");
+// append_shortest gives the shortest text that reads back to the same double
+// ("nan", "inf" and "-inf" as above); parse_whole_number takes a text that is
+// one finite decimal number and nothing else (a leading '+' allowed).
 // parse_number reads a decimal number with a point the way a text-to-double
 // conversion without validation does: leading blanks skipped, the longest
 // leading numeric part taken, 0 when there is none.
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -29,6 +33,31 @@ inline void append_fixed(std::string& out, double value, int decimals) {
     out.append(buffer, result.ptr);
   else
     out.push_back('0');
+}
+
+inline void append_shortest(std::string& out, double value) {
+  if (std::isnan(value)) {
+    out += "nan";
+    return;
+  }
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+inline std::string format_shortest(double value) {
+  std::string out;
+  append_shortest(out, value);
+  return out;
+}
+
+inline std::optional<double> parse_whole_number(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  double value = 0.0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 inline std::string format_fixed(double value, int decimals) {

@@ -42,4 +42,19 @@ inline std::string_view bare_file_name(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
+// A field for a comma-separated line: in double quotes (a quote inside
+// doubled) when it holds a comma or a quote, starts with '#' or has leading
+// or trailing blanks.
+inline std::string csv_field(std::string_view text) {
+  const bool plain = text.find_first_of(",\"") == std::string_view::npos && !text.empty() && text.front() != '#' &&
+                     text.front() != ' ' && text.front() != '\t' && text.back() != ' ' && text.back() != '\t';
+  if (plain || text.empty()) return std::string(text);
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
+}
+
 }  // namespace plenvista

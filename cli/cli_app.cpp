@@ -7,21 +7,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include "base/number_text.h"
+#include "base/text.h"
 #include "cli/commands.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
 
 namespace {
-
-std::optional<double> strict_number(std::string_view text) {
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0.0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
 
 // An option taking `count` numbers.
 CLI::Option* add_numbers(CLI::App* app, const std::string& name, std::vector<double>& target, int count,
@@ -31,7 +24,7 @@ CLI::Option* add_numbers(CLI::App* app, const std::string& name, std::vector<dou
       [&target, name](const CLI::results_t& results) {
         target.clear();
         for (const std::string& text : results) {
-          const auto number = strict_number(text);
+          const auto number = parse_whole_number(text);
           if (!number) throw CLI::ValidationError(name, "not a number: " + text);
           target.push_back(*number);
         }
@@ -60,7 +53,7 @@ int image_id(const std::string& text) {
 void check_image_and_position(const std::vector<std::string>& values, const std::string& name) {
   if (image_id(values[0]) < 0) throw CLI::ValidationError(name, "not an image id: " + values[0]);
   for (std::size_t k = 1; k < 3; ++k)
-    if (!strict_number(values[k])) throw CLI::ValidationError(name, "not a number: " + values[k]);
+    if (!parse_whole_number(values[k])) throw CLI::ValidationError(name, "not a number: " + values[k]);
 }
 
 // "on" or "off" as given, or none.
@@ -88,6 +81,9 @@ struct Parsed {
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
   std::string camera, directories, notes;
+  ImportListOptions import_points, import_gcp;
+  ExchangeExportOptions export_points, export_gcp, export_cameras;
+  std::string coordinate_system, camera_format;
 };
 
 CLI::App* project_command(CLI::App& app, const std::string& name, const std::string& description,
@@ -193,6 +189,38 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   calibrate->add_flag("--force", cal.force, "save the camera even when the traced grid fails its check");
   calibrate->add_flag("--json", cal.json, "one JSON document for scripts");
 
+  CLI::App* import_points = project_command(
+      app, "import-points", "Adds control points (label, X, Y, Z a line) to a project; known labels are moved.",
+      p.import_points.project);
+  CLI::App* import_gcp = project_command(
+      app, "import-gcp", "Creates reference points from a GCP list (X Y Z pixel_x pixel_y image_name [label]).",
+      p.import_gcp.project);
+  for (auto [command, options] : {std::pair{import_points, &p.import_points}, std::pair{import_gcp, &p.import_gcp}}) {
+    command->add_option("--file", options->file, "the list to read")->required();
+    command->add_flag("--skip-bad-lines", options->skip_bad_lines,
+                      "import the usable lines of a file that has bad ones (they are reported)");
+    command->add_flag("--json", options->json, "one JSON document for scripts");
+  }
+
+  CLI::App* export_points = project_command(
+      app, "export-points", "Writes the model's points as CSV (id, layer, X, Y, Z).", p.export_points.project);
+  export_points->add_flag("--transformed", p.export_points.transformed,
+                          "through the export transform (origin offset, Z direction, scale)");
+  CLI::App* export_gcp =
+      project_command(app, "export-gcp", "Writes every reference mark as a GCP list.", p.export_gcp.project);
+  CLI::Option* crs_option =
+      export_gcp->add_option("--crs", p.coordinate_system, "a first line naming the coordinate system");
+  CLI::App* export_cameras = project_command(
+      app, "export-cameras", "Writes the located cameras (pose, matrix, pinhole approximation) as CSV or JSON.",
+      p.export_cameras.project);
+  export_cameras->add_option("--format", p.camera_format, "csv or json (default: from the output's ending)")
+      ->check(CLI::IsMember({"csv", "json"}));
+  for (auto [command, options] : {std::pair{export_points, &p.export_points}, std::pair{export_gcp, &p.export_gcp},
+                                  std::pair{export_cameras, &p.export_cameras}}) {
+    command->add_option("--output", options->output, "the file to write")->required();
+    command->add_flag("--json", options->json, "one JSON document for scripts");
+  }
+
   try {
     app.parse(argc, argv);
     if (add_point->parsed()) {
@@ -239,9 +267,9 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
   if (add_point->parsed()) {
     p.add_point.image = image_id(p.point_image[0]);
-    p.add_point.image_at = {*strict_number(p.point_image[1]), *strict_number(p.point_image[2])};
+    p.add_point.image_at = {*parse_whole_number(p.point_image[1]), *parse_whole_number(p.point_image[2])};
     p.add_point.partner = image_id(p.point_partner[0]);
-    p.add_point.partner_at = {*strict_number(p.point_partner[1]), *strict_number(p.point_partner[2])};
+    p.add_point.partner_at = {*parse_whole_number(p.point_partner[1]), *parse_whole_number(p.point_partner[2])};
     return run_add_point(io, p.add_point);
   }
   if (add_face->parsed()) return run_add_face(io, p.add_face);
@@ -257,6 +285,18 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
   if (texture->parsed()) return run_texture(io, p.texture);
   if (dump->parsed()) return run_dump(io, p.dump);
+  if (import_points->parsed()) return run_import_points(io, p.import_points);
+  if (import_gcp->parsed()) return run_import_gcp(io, p.import_gcp);
+  if (export_points->parsed()) return run_export_points(io, p.export_points);
+  if (export_gcp->parsed()) {
+    if (crs_option->count()) p.export_gcp.coordinate_system = p.coordinate_system;
+    return run_export_gcp(io, p.export_gcp);
+  }
+  if (export_cameras->parsed()) {
+    p.export_cameras.camera_json =
+        p.camera_format.empty() ? ends_with_ignoring_case(p.export_cameras.output, ".json") : p.camera_format == "json";
+    return run_export_cameras(io, p.export_cameras);
+  }
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];
     cal.cell_height_mm = p.cell[1];

@@ -27,30 +27,7 @@ using test_support::parse_json;
 using test_support::run_cli;
 using test_support::TempDir;
 
-// A directory with a camera (native size 64 x 48) in cameras/ and two
-// photographs in photos/: front.bmp of the native size and small.bmp of 32 x 24.
-struct Workspace {
-  TempDir dir;
-  Workspace() {
-    CameraModel camera = test_support::grid_camera(8, 12);
-    camera.native_width = 64;
-    camera.native_height = 48;
-    std::filesystem::create_directories(dir.path / "cameras");
-    test_support::RecordingMessages messages;
-    EXPECT_TRUE(save_camera(dir.dir("cameras") + "cam.cal", camera, messages));
-    dir.write("photos/front.bmp", test_support::bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
-    dir.write("photos/small.bmp", test_support::bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
-  }
-  std::string path(const std::string& relative) const { return (dir.path / relative).string(); }
-  CliRun run(const std::string& arguments) const { return run_cli(dir, arguments); }
-  std::string bytes(const std::string& relative) const { return test_support::read_text(dir.path / relative); }
-
-  // A project with the camera and one native-size image (id 2).
-  void make_project() const {
-    ASSERT_EQ(run("new p.op2 --camera cam.cal --dirs '.;cameras;photos'").status, 0);
-    ASSERT_EQ(run("add-image p.op2 --file front.bmp --description Front").status, 0);
-  }
-};
+using test_support::Workspace;
 
 TEST(CliNew, SavesTheDefaultsWithTheCameraFoundAlongTheDirectories) {
   Workspace ws;

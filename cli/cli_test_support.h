@@ -20,7 +20,9 @@
 #include "base/settings_store.h"
 #include "model/project.h"
 #include "persistence/project_file.h"
+#include "photogrammetry/camera_file.h"
 #include "testing/bmp_file.h"
+#include "testing/cameras.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
@@ -71,6 +73,31 @@ struct OpenedProject {
   explicit OpenedProject(const std::string& path) {
     project.path = path;
     EXPECT_EQ(open_project(project), OpenResult::Opened) << path;
+  }
+};
+
+// A directory with a camera (native size 64 x 48) in cameras/ and two
+// photographs in photos/: front.bmp of the native size and small.bmp of 32 x 24.
+struct Workspace {
+  TempDir dir;
+  Workspace() {
+    CameraModel camera = grid_camera(8, 12);
+    camera.native_width = 64;
+    camera.native_height = 48;
+    std::filesystem::create_directories(dir.path / "cameras");
+    RecordingMessages messages;
+    EXPECT_TRUE(save_camera(dir.dir("cameras") + "cam.cal", camera, messages));
+    dir.write("photos/front.bmp", bmp_bytes(RgbImage(64, 48, {200, 10, 10})));
+    dir.write("photos/small.bmp", bmp_bytes(RgbImage(32, 24, {10, 200, 10})));
+  }
+  std::string path(const std::string& relative) const { return (dir.path / relative).string(); }
+  CliRun run(const std::string& arguments) const { return run_cli(dir, arguments); }
+  std::string bytes(const std::string& relative) const { return read_text(dir.path / relative); }
+
+  // A project with the camera and one native-size image (id 2).
+  void make_project() const {
+    ASSERT_EQ(run("new p.op2 --camera cam.cal --dirs '.;cameras;photos'").status, 0);
+    ASSERT_EQ(run("add-image p.op2 --file front.bmp --description Front").status, 0);
   }
 };
 

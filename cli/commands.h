@@ -110,4 +110,31 @@ struct CalibrateOptions {
 };
 int run_calibrate(CliIo& io, const CalibrateOptions& options);
 
+// Control point lists and GCP lists in (persistence/exchange_text.h for the
+// formats). A file with lines that cannot be used imports nothing and
+// names each line, unless `skip_bad_lines`: then the other lines are
+// taken and the bad ones reported as warnings.
+struct ImportListOptions {
+  std::string project;
+  std::string file;
+  bool skip_bad_lines = false;
+  bool json = false;
+};
+int run_import_points(CliIo& io, const ImportListOptions& options);
+int run_import_gcp(CliIo& io, const ImportListOptions& options);
+
+// The model's points, the reference marks as a GCP list, or the located
+// cameras, written to `output` (relative to the working directory).
+struct ExchangeExportOptions {
+  std::string project;
+  std::string output;
+  bool transformed = false;                      // points: through the export transform
+  std::optional<std::string> coordinate_system;  // GCP list: its first line
+  bool camera_json = false;                      // cameras: JSON rather than CSV
+  bool json = false;
+};
+int run_export_points(CliIo& io, const ExchangeExportOptions& options);
+int run_export_gcp(CliIo& io, const ExchangeExportOptions& options);
+int run_export_cameras(CliIo& io, const ExchangeExportOptions& options);
+
 }  // namespace plenvista

@@ -13,6 +13,7 @@
 #include "export/export_file.h"
 #include "export/export_lists.h"
 #include "export/export_paths.h"
+#include "export/json_writer.h"
 #include "export/normals.h"
 #include "model/find_file.h"
 
@@ -30,55 +31,30 @@ constexpr int kElementArrayBuffer = 34963;
 
 ImageEmbedder installed_embedder = &embed_as_stored;
 
-// JSON text with numbers in the shortest form that reads back exactly,
-// whatever the locale.
-class Json {
- public:
-  Json& raw(std::string_view text) {
-    text_ += text;
-    return *this;
-  }
-  Json& number(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(value) ? value : 0.0);
-    text_.append(buffer, result.ptr);
-    return *this;
-  }
-  Json& number(std::uint64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text_.append(buffer, result.ptr);
-    return *this;
-  }
-  Json& string(std::string_view value) {
-    text_ += '"';
-    for (const char c : value) {
-      if (c == '"' || c == '\\') {
-        text_ += '\\';
-        text_ += c;
-      } else if (static_cast<unsigned char>(c) < 0x20) {
-        static constexpr char kHex[] = "0123456789abcdef";
-        text_ += "\\u00";
-        text_ += kHex[(c >> 4) & 0xF];
-        text_ += kHex[c & 0xF];
-      } else {
-        text_ += c;
-      }
-    }
-    text_ += '"';
-    return *this;
-  }
-  // A comma before every element of a list but the first.
-  Json& next(bool& first) {
-    if (!first) text_ += ',';
-    first = false;
-    return *this;
-  }
-  std::string& text() { return text_; }
+constexpr double kCameraNear = 0.01;  // export units
 
- private:
-  std::string text_;
-};
+// A camera node's matrix (column by column) in the export frame. Negating z
+// mirrors the world, which no turn can follow: the camera's x axis is
+// mirrored with it, so the node keeps looking along its -z and up along +y
+// (the picture it would take is mirrored, as the model is). The scale moves
+// the camera's position only.
+std::array<double, 16> camera_node_matrix(const LocatedCamera& camera, const ExportSettings& settings) {
+  const bool mirrored = settings.reverse_z == 0;
+  const double world_sign[3] = {1.0, 1.0, mirrored ? -1.0 : 1.0};
+  const double camera_sign[3] = {mirrored ? -1.0 : 1.0, 1.0, 1.0};
+  Vec3 position = camera.position + settings.origin_offset;
+  if (mirrored) position.z = -position.z;
+  if (settings.use_scaling == 1) position *= settings.scale;
+  std::array<double, 16> m{};
+  for (std::size_t row = 0; row < 3; ++row)
+    for (std::size_t column = 0; column < 3; ++column)
+      m[column * 4 + row] = world_sign[row] * camera.world_from_camera[row * 4 + column] * camera_sign[column];
+  m[12] = position.x;
+  m[13] = position.y;
+  m[14] = position.z;
+  m[15] = 1.0;
+  return m;
+}
 
 // The binary chunk, every view starting at a multiple of four bytes.
 struct BinaryBuffer {
@@ -205,7 +181,8 @@ std::optional<EmbeddedImage> embed_as_stored(const std::string& path, std::strin
 
 void set_image_embedder(ImageEmbedder embedder) { installed_embedder = embedder ? embedder : &embed_as_stored; }
 
-std::string glb_bytes(ModelData& model, const ExportSettings& settings, const MaterialImage& image_of) {
+std::string glb_bytes(ModelData& model, const ExportSettings& settings, const MaterialImage& image_of,
+                      const std::vector<LocatedCamera>& cameras) {
   const ExportLists lists = collect_export_lists(model, settings);
   compute_normals(lists.faces, lists.points, settings);
 
@@ -262,10 +239,38 @@ std::string glb_bytes(ModelData& model, const ExportSettings& settings, const Ma
 
   Json json;
   json.raw(R"({"asset":{"version":"2.0","generator":"Plenvista"},"scene":0,"scenes":[{)");
-  if (!primitives.empty()) json.raw(R"("nodes":[0])");
+  const std::size_t nodes = (primitives.empty() ? 0 : 1) + cameras.size();
+  if (nodes > 0) {
+    json.raw(R"("nodes":[)");
+    bool first = true;
+    for (std::size_t n = 0; n < nodes; ++n) json.next(first).number(std::uint64_t{n});
+    json.raw("]");
+  }
   json.raw("}]");
+  if (nodes > 0) {
+    json.raw(R"(,"nodes":[)");
+    bool first = true;
+    if (!primitives.empty()) json.next(first).raw(R"({"mesh":0})");
+    for (std::size_t c = 0; c < cameras.size(); ++c) {
+      json.next(first).raw(R"({"name":)").string(cameras[c].file_name);
+      json.raw(R"(,"camera":)").number(std::uint64_t{c}).raw(R"(,"matrix":[)");
+      const std::array<double, 16> m = camera_node_matrix(cameras[c], settings);
+      bool first_number = true;
+      for (const double v : m) json.next(first_number).number(v);
+      json.raw("]}");
+    }
+    json.raw(R"(],"cameras":[)");
+    first = true;
+    for (const LocatedCamera& c : cameras) {
+      json.next(first).raw(R"({"type":"perspective","perspective":{"aspectRatio":)");
+      json.number((c.width / c.focal_x) / (c.height / c.focal_y));
+      json.raw(R"(,"yfov":)").number(2.0 * std::atan(c.height / (2.0 * c.focal_y)));
+      json.raw(R"(,"znear":)").number(kCameraNear).raw("}}");
+    }
+    json.raw("]");
+  }
   if (!primitives.empty()) {
-    json.raw(R"(,"nodes":[{"mesh":0}],"meshes":[{"primitives":[)");
+    json.raw(R"(,"meshes":[{"primitives":[)");
     bool first = true;
     for (const Primitive& p : primitives) {
       json.next(first).raw(R"({"attributes":{"POSITION":)").number(std::uint64_t{p.position});
@@ -378,10 +383,13 @@ bool export_glb(Project& project, const std::string& path) {
       }
     }
   }
-  const std::string glb = glb_bytes(project.model, settings, [&](const Material& material) -> const EmbeddedImage* {
-    const auto found = embedded.find(material.texture_image);
-    return found != embedded.end() && found->second ? &*found->second : nullptr;
-  });
+  const std::string glb = glb_bytes(
+      project.model, settings,
+      [&](const Material& material) -> const EmbeddedImage* {
+        const auto found = embedded.find(material.texture_image);
+        return found != embedded.end() && found->second ? &*found->second : nullptr;
+      },
+      located_cameras(project.images()));
   return write_export_file(project, settings.export_base, [&](TextOut& out) { out.put(glb); }) == WriteResult::Ok;
 }
 

@@ -29,8 +29,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/export_settings.h"
+#include "model/located_camera.h"
 #include "model/model_data.h"
 #include "model/project.h"
 
@@ -57,10 +59,14 @@ void set_image_embedder(ImageEmbedder embedder);
 using MaterialImage = std::function<const EmbeddedImage*(const Material&)>;
 
 // The whole .glb file. Recomputes the vertex normals of the written records.
-std::string glb_bytes(ModelData& model, const ExportSettings& settings, const MaterialImage& image_of);
+// Each located camera becomes a perspective camera on a node of its own,
+// named by its photograph, placed through the export transform.
+std::string glb_bytes(ModelData& model, const ExportSettings& settings, const MaterialImage& image_of,
+                      const std::vector<LocatedCamera>& cameras = {});
 
 // Export glTF: copies the transform, embeds the texture photographs found
-// along the image directories and writes `path` atomically. Returns whether
+// along the image directories, adds the located cameras and writes `path`
+// atomically. Returns whether
 // the file was written.
 bool export_glb(Project& project, const std::string& path);
 

@@ -9,6 +9,7 @@
 #include "export/export_test_model.h"
 #include "export/normals.h"
 #include "model/mirror.h"
+#include "testing/cameras.h"
 
 namespace plenvista {
 namespace {
@@ -132,6 +133,47 @@ TEST_F(GlbModel, ReverseZMirrorAndAnEmptyModel) {
   const aiScene* empty = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "glb");
   ASSERT_NE(empty, nullptr) << importer.GetErrorString();
   EXPECT_EQ(empty->mNumMeshes, 0u);
+}
+
+TEST_F(GlbModel, LocatedCamerasBecomeCameraNodesSeeingTheModelAsTheyDid) {
+  CameraModel camera = test_support::pinhole_camera();
+  ImageSet set;
+  ProjectImage& image = *set.images.insert(std::make_unique<ProjectImage>());
+  image.file_name = "front.jpg";
+  image.camera = &camera;
+  image.pose = {{-10, 20, -300}, {10, 20, 30}};
+  image.pose_known = 1;
+  const std::vector<LocatedCamera> cameras = located_cameras(set);
+  ASSERT_EQ(cameras.size(), 1u);
+  model.transform.origin_offset = {1, 2, 3};
+  model.transform.scale = 2;
+  settings.use_scaling = 1;
+  copy_transform(settings, model.transform);
+  const std::string bytes = glb_bytes(
+      model, settings, [](const Material&) -> const EmbeddedImage* { return nullptr; }, cameras);
+
+  Assimp::Importer importer;
+  const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "glb");
+  ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+  EXPECT_EQ(scene->mNumCameras, 1u);
+  const aiNode* node = scene->mRootNode->FindNode("front.jpg");
+  ASSERT_NE(node, nullptr);
+  aiMatrix4x4 camera_from_export = node->mTransformation;
+  camera_from_export.Inverse();
+
+  // A model point seen from the exported camera in the export frame is
+  // where the located camera saw it, scaled, with x mirrored as z is.
+  const Vec3 p{5, -7, 11};
+  const auto& m = cameras[0].world_from_camera;
+  const Vec3 d{p.x - m[3], p.y - m[7], p.z - m[11]};
+  const Vec3 seen{m[0] * d.x + m[4] * d.y + m[8] * d.z, m[1] * d.x + m[5] * d.y + m[9] * d.z,
+                  m[2] * d.x + m[6] * d.y + m[10] * d.z};
+  const aiVector3D exported(static_cast<float>(2 * (p.x + 1)), static_cast<float>(2 * (p.y + 2)),
+                            static_cast<float>(-2 * (p.z + 3)));
+  const aiVector3D seen_exported = camera_from_export * exported;
+  EXPECT_NEAR(seen_exported.x, -2 * seen.x, 1e-2);
+  EXPECT_NEAR(seen_exported.y, 2 * seen.y, 1e-2);
+  EXPECT_NEAR(seen_exported.z, 2 * seen.z, 1e-2);
 }
 
 TEST_F(GlbModel, ExportFromDialogWritesTheFileAndWarnsOfAMissingPhotograph) {

@@ -26,6 +26,7 @@ struct ReferencePoint {
   Point2 projected_position;  // where the last search's pose projects it, centre-relative
   int outlier = 0;            // error above 15 after the last search
   bool selected = false;      // never saved
+  int control_point_id = 0;   // the control point it was made from, 0 none; kept beside the project file
 };
 
 // Working values of the camera position search, never saved.

@@ -16,6 +16,7 @@ struct ImageSet {
   IdList<ProjectImage> images{20, 20};
   ProjectImage* current = nullptr;
   std::optional<Vec3> pending_world_position;  // given to the next reference point marked
+  int pending_control_point_id = 0;            // the control point it came from, 0 none
   Point2 last_clicked;
   CameraModel camera;
   int partner_mode = 0;

@@ -15,6 +15,7 @@ void ModelData::clear() {
   visible_materials.clear();
   materials.clear();
   layers.clear();
+  control_points.clear();
   next_id = 0;
   description = "";
   transform = ProjectTransform{0, {}, 10.0, 1.0, MirrorPlane::None};

@@ -15,6 +15,7 @@
 
 #include "base/colour.h"
 #include "base/text.h"
+#include "model/control_point.h"
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"
@@ -34,6 +35,8 @@ struct ModelData {
   ProjectTransform transform{0, {}, 10.0, 1.0, MirrorPlane::None};
   IdList<TextureCoord> texture_coords{100, 100};
   IdList<TextureCoord> mirror_texture_coords{100, 100};
+  // Kept beside the project file (persistence/control_points_file.h), not in it.
+  IdList<ControlPoint> control_points{10, 10};
   IdList<Layer> visible_layers{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
   IdList<Material> visible_materials{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
   Material* current_material = nullptr;

@@ -1,5 +1,6 @@
 #include "model/undo_commands.h"
 
+#include "model/control_points.h"
 #include "model/edit_actions.h"
 #include "model/mirror.h"
 
@@ -15,6 +16,7 @@ void step(Project& project, int delta) {
     project.single_selected = nullptr;
   }
   project.undo.move(project.model, delta);
+  follow_control_points(project);
   rebuild_mirror_lists(project.model);
   project.changed = true;
   project.note_change();

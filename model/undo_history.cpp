@@ -199,6 +199,9 @@ class Rebuild {
       case UndoKind::SetFaceTextureCoords:
         if (ModelFace* f = faces_.find(e.record_id)) set_texture_coords(*f, e.texture_ids);
         break;
+      case UndoKind::SetControlPoint:
+        if (ControlPoint* c = model_.control_points.find(e.record_id)) c->position = {e.x, e.y, e.z};
+        break;
     }
   }
 
@@ -350,9 +353,20 @@ void UndoHistory::reset_baseline(const ModelData& model) {
     }
     return copy;
   });
+  refill(baseline_control_points, model.control_points, [](const ControlPoint& c) {
+    return BaselineControlPoint{c.id, c.position};
+  });
   recording = nullptr;
   actions.clear();
   position = 0;
+}
+
+void UndoHistory::note_control_point(const ControlPoint& point, bool present) {
+  const IdLookup found = baseline_control_points.lookup(point.id);
+  if (found.found()) baseline_control_points.remove_at(found.slot);
+  if (present)
+    baseline_control_points.insert(
+        std::make_unique<BaselineControlPoint>(BaselineControlPoint{point.id, point.position}));
 }
 
 UndoAction& UndoHistory::begin_action(const std::string& name) {
@@ -382,6 +396,8 @@ bool UndoHistory::move(ModelData& model, int delta) {
     return false;
   }
   position += delta;
+  for (const BaselineControlPoint* b : baseline_control_points)
+    if (ControlPoint* c = model.control_points.find(b->id)) c->position = b->position;
   Rebuild rebuild(*this, model);
   for (int i = 0; i < position; ++i)
     for (const UndoEntry* entry : actions.at(i)->entries) rebuild.replay(*entry);

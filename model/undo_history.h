@@ -33,6 +33,7 @@ enum class UndoKind : int {
   // reference to one; these two make that and the new attachments replayable.
   ClearTextureCoords = 8,    // no fields
   SetFaceTextureCoords = 9,  // record id, texture ids (after the edit)
+  SetControlPoint = 10,      // record id, x, y, z (after the edit)
 };
 
 struct UndoEntry {
@@ -87,12 +88,19 @@ struct BaselineTextureCoord {
   int point_id = -1;
 };
 
+// Baseline copy of a control point's coordinates.
+struct BaselineControlPoint {
+  int id = 0;
+  Vec3 position;
+};
+
 struct UndoHistory {
   UndoAction* recording = nullptr;
   IdList<UndoAction> actions{20, 20, ListOrder::Unsorted};
   IdList<BaselinePoint> baseline_points{100, 100};
   IdList<BaselineFace> baseline_faces{100, 100};
   IdList<BaselineTextureCoord> baseline_texture_coords{100, 100};
+  IdList<BaselineControlPoint> baseline_control_points{10, 10};
   int position = 0;  // number of actions applied to the model
 
   // Takes the model as the new baseline and forgets every action.
@@ -106,11 +114,18 @@ struct UndoHistory {
   UndoEntry& record(UndoKind kind);
   void end_action() { recording = nullptr; }
 
+  // A control point added (or, with `present` false, removed) outside the
+  // history: its coordinates as they are now become its baseline, so that
+  // undo and redo keep it where it was put. Entries naming a removed one are
+  // skipped on replay.
+  void note_control_point(const ControlPoint& point, bool present);
+
   // Undo is move(-1), redo move(+1). A position outside 0..actions is
   // clamped and the model left alone (false). Otherwise the points,
   // texture coordinates and faces are rebuilt from the baseline (selection
   // and derived flags 0, mirror lists emptied) and the actions up to the new
-  // position replayed (true). `next_id` is not touched.
+  // position replayed (true); the control points take their baseline
+  // coordinates and the replayed ones. `next_id` is not touched.
   bool move(ModelData& model, int delta);
   // Whether move(delta) would rebuild the model (the new position is in range).
   bool can_move(int delta) const;

@@ -13,6 +13,7 @@
 #include "model/image_management.h"
 #include "model/mirror.h"
 #include "model/read_ahead.h"
+#include "persistence/control_points_file.h"
 #include "photogrammetry/camera_file.h"
 
 namespace plenvista {
@@ -503,6 +504,39 @@ DecodeStatus decode_project(std::span<const std::uint8_t> bytes, const Project& 
   return DecodeStatus::Ok;
 }
 
+namespace {
+
+// Writes the side file of the control points, or removes one left from
+// before when there are none.
+bool save_control_points(Project& project) {
+  const std::string path = control_points_path(*project.path);
+  if (project.model.control_points.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    return true;
+  }
+  if (write_file_atomically(path, encode_control_points(project.model, project.images())) == WriteResult::Ok)
+    return true;
+  project.messages.show("Cannot write control points file (" + path + ")", "Error");
+  return false;
+}
+
+bool read_control_points(Project& project, const std::string& project_path, ProjectFileContents& contents) {
+  const std::string path = control_points_path(project_path);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return true;
+  const ReadResult read = read_whole_file(path, std::size_t{1} << 28);
+  std::string error = "cannot be read, error code (" + std::to_string(read.error) + ")";
+  if (read.bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(read.bytes->data()), read.bytes->size());
+    if (decode_control_points(text, contents.model, *contents.images, error)) return true;
+  }
+  project.messages.show("Cannot read control points file (" + path + "): " + error, kProjectOpenCaption);
+  return false;
+}
+
+}  // namespace
+
 bool save_project(Project& project) {
   project.file_version = kProjectFileVersion;
   const WriteResult result =
@@ -511,6 +545,7 @@ bool save_project(Project& project) {
     project.messages.show("Cannot Open Project File", "Error");
     return false;
   }
+  if (!save_control_points(project)) return false;
   project.undo.reset_baseline(project.model);
   project.modified = false;
   return true;
@@ -548,6 +583,7 @@ OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> by
       show_damaged(project, source);
       return OpenResult::Damaged;
   }
+  if (project.path && !read_control_points(project, *project.path, contents)) return OpenResult::Damaged;
 
   // Everything was read: replace the open project's content.
   project.file_version = contents.version;

@@ -35,6 +35,11 @@ inline constexpr int kProjectFileVersion = 13;
 
 inline constexpr const char* kProjectOpenCaption = "Project Open";
 
+// The control points are kept beside the project file
+// (persistence/control_points_file.h): Save writes or removes that file
+// after the project file, Open reads it when it is there, and a damaged one
+// refuses the Open (Damaged, told) like a damaged project file.
+//
 // Writes the project at `project.path`. True on success: the undo baseline
 // is reset and `modified` cleared. False on failure ("Cannot Open Project File",
 // caption "Error"), the project unchanged.
@@ -57,7 +62,8 @@ OpenResult open_project(Project& project);
 // Opens a project from bytes read elsewhere (a recovery copy) as Open does,
 // keeping `project.path` as it is (absent for an untitled project):
 // photographs and the camera file are found from the project's directory.
-// `source` names the bytes in the damaged-file message.
+// `source` names the bytes in the damaged-file message. The control points
+// come from the side file of `project.path` when there is one.
 OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source);
 
 // Everything a project file holds, read into fresh records.

@@ -45,8 +45,13 @@ class Actions {
   QAction* project_materials;
   QAction* project_layers;
   QAction* project_properties;
+  QAction* project_import_control_points;
+  QAction* project_import_gcp_list;
   // Menu "&Tools".
   QAction* tools_export;
+  QAction* tools_export_points;
+  QAction* tools_export_gcp_list;
+  QAction* tools_export_cameras;
   QAction* tools_camera_editor;
   // Menu "&Help".
   QAction* help_contents;

@@ -35,6 +35,7 @@
 #include "shell/dialogs/set_material_dialog.h"
 #include "shell/dialogs/set_textures_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
+#include "shell/exchange_commands.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
@@ -146,10 +147,12 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
-  image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
-    ReferencePointDialog dialog(Vec3{}, parent);
+  image_view_->set_reference_asker([this](QWidget* parent) -> std::optional<ReferenceChoice> {
+    std::vector<ControlPoint> control_points;
+    for (const ControlPoint* c : project_->model.control_points) control_points.push_back(*c);
+    ReferencePointDialog dialog(Vec3{}, parent, std::move(control_points));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.position();
+    return ReferenceChoice{dialog.position(), dialog.control_point_id()};
   });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
     cad_views_[i] = new CadView(*project_, project_->cad_views[i], client_);
@@ -221,6 +224,12 @@ void MainWindow::connect_commands() {
   on({a.tool_set_layer}, [this] { on_set_layer(); });
   on({a.tool_apply_texture}, [this] { on_apply_texture(); });
   on({a.tools_export, a.tool_export}, [this] { on_export(); });
+  const ExchangeSeams exchange{*project_, files_, questions_, this};
+  on({a.project_import_control_points}, [exchange] { import_control_points_command(exchange); });
+  on({a.project_import_gcp_list}, [exchange] { import_gcp_list_command(exchange); });
+  on({a.tools_export_points}, [exchange] { export_points_command(exchange); });
+  on({a.tools_export_gcp_list}, [exchange] { export_gcp_list_command(exchange); });
+  on({a.tools_export_cameras}, [exchange] { export_cameras_command(exchange); });
   on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
   on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
   on({a.tool_small_selection}, [this] { on_selection_size(5); });

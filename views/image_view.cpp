@@ -291,18 +291,21 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
   if (hit != nullptr) return;
   images.last_clicked = image.view.mouse_image;
   if (images.pending_world_position) {
-    add_reference_at_last_click(image, *images.pending_world_position);
+    add_reference_at_last_click(image, *images.pending_world_position, images.pending_control_point_id);
     return;
   }
   if (!ask_reference_) return;
-  if (const std::optional<Vec3> world = ask_reference_(this)) add_reference_at_last_click(image, *world);
+  if (const std::optional<ReferenceChoice> choice = ask_reference_(this))
+    add_reference_at_last_click(image, choice->world, choice->control_point_id);
 }
 
-void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world) {
+void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id) {
   ImageSet& images = project_.images();
   run_edit(project_, [&] {
-    add_reference_point(project_, image, world,
-                        {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
+    ReferencePoint* made = add_reference_point(
+        project_, image, world, {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
+    const ControlPoint* control = project_.model.control_points.find(control_point_id);
+    if (made && control && control->position == world) made->control_point_id = control_point_id;
     images.pending_world_position.reset();
   });
 }
@@ -319,10 +322,12 @@ void ImageView::keyReleaseEvent(QKeyEvent* event) {
 void ImageView::shift_down() {
   ImageSet& images = project_.images();
   images.pending_world_position.reset();
+  images.pending_control_point_id = 0;
   if (images.calibration_mode && images.current != nullptr) {
     for (const ReferencePoint* mark : images.current->reference_points) {
       if (mark->selected) {
         images.pending_world_position = mark->world_position;
+        images.pending_control_point_id = mark->control_point_id;
         break;
       }
     }

@@ -30,11 +30,20 @@
 
 namespace plenvista {
 
+// The X, Y, Z of a new reference point and the control point they were
+// taken from (0 when typed).
+struct ReferenceChoice {
+  ReferenceChoice(const Vec3& world_position, int control_point = 0)
+      : world(world_position), control_point_id(control_point) {}
+  Vec3 world;
+  int control_point_id = 0;
+};
+
 class ImageView : public ModelView {
  public:
   // Asks the X, Y, Z of a new reference point, starting from (0, 0, 0);
   // none when the user cancels.
-  using ReferenceAsker = std::function<std::optional<Vec3>(QWidget* parent)>;
+  using ReferenceAsker = std::function<std::optional<ReferenceChoice>(QWidget* parent)>;
 
   ImageView(Project& project, QWidget* parent);
 
@@ -70,7 +79,7 @@ class ImageView : public ModelView {
   void pick_face_corners(ProjectImage& image, Point2 mouse);
   void clear_picks(ProjectImage& image);
   void calibration_release(ProjectImage& image, Point2 mouse);
-  void add_reference_at_last_click(ProjectImage& image, const Vec3& world);
+  void add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id = 0);
   void shift_down();
   void shift_up();
   void escape();

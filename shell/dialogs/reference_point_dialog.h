@@ -4,29 +4,48 @@
 // point about to be marked in a photograph, in model units. The fields open
 // with the given position ("%0.2f"); OK reads them back locale-free (a
 // non-number reads as its leading numeric part, or 0) into `position()`.
+//
+// With control points, a "Control point" box above the fields lists their
+// labels and completes what is typed; a label chosen or typed in full
+// (letter case ignored) fills the fields. When OK finds the fields as the choice filled them, the
+// position is the control point's exact one and `control_point_id()` names
+// it; a field changed since, or no choice, gives 0.
 
 #include <QDialog>
 #include <array>
+#include <vector>
 
 #include "base/vec3.h"
+#include "model/control_point.h"
 #include "shell/dialogs/form.h"
 
+class QComboBox;
 class QLineEdit;
 
 namespace plenvista {
 
 class ReferencePointDialog : public QDialog {
  public:
-  ReferencePointDialog(const Vec3& start, QWidget* parent);
+  ReferencePointDialog(const Vec3& start, QWidget* parent, std::vector<ControlPoint> control_points = {});
 
   const Vec3& position() const { return position_; }
+  int control_point_id() const { return control_point_id_; }
   QLineEdit* field(int axis) const { return fields_[static_cast<std::size_t>(axis)]; }
+  QComboBox* control_points_box() const { return box_; }
   void accept() override;
 
  private:
+  void choose(const QString& label);
+  std::array<QString, 3> shown_texts() const;
+
   Vec3 position_;
   Form form_;
   std::array<QLineEdit*, 3> fields_{};
+  std::vector<ControlPoint> control_points_;
+  QComboBox* box_ = nullptr;
+  const ControlPoint* chosen_ = nullptr;
+  std::array<QString, 3> chosen_texts_;
+  int control_point_id_ = 0;
 };
 
 }  // namespace plenvista

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -22,6 +23,27 @@ TEST(ReferencePointDialog, ShowsTwoDecimalsAndReadsTypedNumbersLocaleFree) {
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.position(), (Vec3{12.5, 0, -3}));
+}
+
+TEST(ReferencePointDialog, AControlPointTypedByLabelGivesItsExactPositionUntilAFieldChanges) {
+  const std::vector<ControlPoint> points{{4, "A1", {1.25, 2, 3}}, {9, "B2", {10.5, -20.25, 0.001}}};
+  ReferencePointDialog dialog(Vec3{}, nullptr, points);
+  ASSERT_TRUE(dialog.control_points_box());
+  EXPECT_EQ(dialog.control_points_box()->count(), 2);
+  QTest::keyClicks(dialog.control_points_box()->lineEdit(), "b2");
+  EXPECT_EQ(dialog.field(1)->text(), "-20.25");
+  dialog.accept();
+  EXPECT_EQ(dialog.position(), (Vec3{10.5, -20.25, 0.001}));  // not the two decimals shown
+  EXPECT_EQ(dialog.control_point_id(), 9);
+
+  ReferencePointDialog edited(Vec3{}, nullptr, points);
+  QTest::keyClicks(edited.control_points_box()->lineEdit(), "A1");
+  QTest::keyClicks(edited.field(2), "5");
+  edited.accept();
+  EXPECT_EQ(edited.position(), (Vec3{1.25, 2, 3.005}));
+  EXPECT_EQ(edited.control_point_id(), 0);
+
+  EXPECT_FALSE(ReferencePointDialog(Vec3{}, nullptr).control_points_box());
 }
 
 }  // namespace

@@ -1,0 +1,157 @@
+#include <algorithm>
+#include <ostream>
+
+#include "base/file_io.h"
+#include "cli/commands.h"
+#include "cli/json_values.h"
+#include "export/exchange_export.h"
+#include "model/located_camera.h"
+#include "persistence/exchange_text.h"
+
+namespace plenvista {
+
+namespace {
+
+constexpr std::size_t kMaxListBytes = std::size_t{1} << 28;
+
+std::optional<std::string> read_list(CliSession& session, const std::string& path) {
+  const ReadResult read = read_whole_file(path, kMaxListBytes);
+  if (!read.bytes) {
+    session.error("Cannot read " + path + ", error code (" + std::to_string(read.error) + ")");
+    return std::nullopt;
+  }
+  return std::string(read.bytes->begin(), read.bytes->end());
+}
+
+// Tells every bad line: as errors when they stop the import, else as
+// warnings. Whether the import goes on.
+bool accept_problems(CliSession& session, const std::vector<LineProblem>& problems, bool skip,
+                     const std::string& file) {
+  for (const LineProblem& p : problems) {
+    const std::string text = file + ": line " + std::to_string(p.line) + ": " + p.reason;
+    if (skip)
+      session.warning(text + " (skipped)");
+    else
+      session.error(text);
+  }
+  if (!problems.empty() && !skip) session.error("Nothing imported; give --skip-bad-lines to import the other lines");
+  return problems.empty() || skip;
+}
+
+QJsonArray problems_json(const std::vector<LineProblem>& problems) {
+  QJsonArray out;
+  for (const LineProblem& p : problems) out.append(QJsonObject{{"line", p.line}, {"reason", json_text(p.reason)}});
+  return out;
+}
+
+bool write_output(CliSession& session, const std::string& path, const std::string& text) {
+  if (write_file_atomically(path, text) == WriteResult::Ok) return true;
+  session.error("Cannot write " + path);
+  return false;
+}
+
+// Writes an export and reports how many records it holds.
+int finish_export(CliIo& io, CliSession& session, const ExchangeExportOptions& options, const std::string& text,
+                  int count, const std::string& what) {
+  if (!write_output(session, options.output, text)) return kExitFailure;
+  if (options.json)
+    io.out << json_document({{"file", json_text(options.output)}, {"written", count}});
+  else
+    io.out << "Wrote " << count << ' ' << what << " to " << options.output << '\n';
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int run_import_points(CliIo& io, const ImportListOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  const auto text = read_list(session, options.file);
+  if (!text) return kExitFailure;
+  const ControlPointList list = parse_control_point_list(*text);
+  if (!accept_problems(session, list.problems, options.skip_bad_lines, options.file)) return kExitFailure;
+  Project& project = session.project();
+  const auto merge = merge_control_points(project, list.entries);
+  if (!merge) return kExitFailure;
+  project.note_change();
+  if (!session.save()) return kExitFailure;
+  if (options.json) {
+    io.out << json_document({{"added", merge->added},
+                             {"moved", merge->moved},
+                             {"unchanged", merge->unchanged},
+                             {"photographs_marked", merge->photographs_marked},
+                             {"skipped_lines", problems_json(list.problems)}});
+  } else {
+    io.out << "Control points: " << merge->added << " added, " << merge->moved << " moved, " << merge->unchanged
+           << " unchanged";
+    if (merge->photographs_marked > 0)
+      io.out << "; " << merge->photographs_marked << " photographs marked for a new search";
+    io.out << '\n';
+  }
+  return kExitSuccess;
+}
+
+int run_import_gcp(CliIo& io, const ImportListOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  const auto text = read_list(session, options.file);
+  if (!text) return kExitFailure;
+  Project& project = session.project();
+  GcpList list = parse_gcp_list(*text);
+  std::vector<LineProblem> problems = list.problems;
+  std::vector<LineProblem> conflicts = check_image_marks(project.model, list.marks);
+  problems.insert(problems.end(), conflicts.begin(), conflicts.end());
+  if (!accept_problems(session, problems, options.skip_bad_lines, options.file)) return kExitFailure;
+  std::erase_if(list.marks, [&](const ImageMark& m) {
+    return std::any_of(conflicts.begin(), conflicts.end(), [&](const LineProblem& c) { return c.line == m.line; });
+  });
+  const auto report = import_image_marks(project, list.marks);
+  if (!report) return kExitFailure;
+  for (const std::string& name : report->images_not_found)
+    session.warning("No photograph named " + name + " in the project; its marks were not imported");
+  project.note_change();
+  if (!session.save()) return kExitFailure;
+  if (options.json) {
+    QJsonArray missing;
+    for (const std::string& name : report->images_not_found) missing.append(json_text(name));
+    io.out << json_document({{"coordinate_system", json_text(list.coordinate_system)},
+                             {"created", report->created},
+                             {"already_present", report->already_present},
+                             {"control_points_added", report->control_points_added},
+                             {"images_not_found", missing},
+                             {"skipped_lines", problems_json(problems)}});
+  } else {
+    io.out << "Reference points: " << report->created << " created, " << report->already_present << " already present; "
+           << report->control_points_added << " control points added\n";
+  }
+  return kExitSuccess;
+}
+
+int run_export_points(CliIo& io, const ExchangeExportOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  const Project& project = session.project();
+  return finish_export(io, session, options, model_points_csv(project, options.transformed),
+                       project.model.points.count(), "points");
+}
+
+int run_export_gcp(CliIo& io, const ExchangeExportOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  const Project& project = session.project();
+  int marks = 0;
+  for (const ProjectImage* image : project.images().images)
+    if (!shown(image->file_name).empty()) marks += image->reference_points.count();
+  return finish_export(io, session, options, gcp_list_text(project, options.coordinate_system), marks,
+                       "reference marks");
+}
+
+int run_export_cameras(CliIo& io, const ExchangeExportOptions& options) {
+  CliSession session(io.err);
+  if (!session.open(options.project)) return kExitFailure;
+  const std::vector<LocatedCamera> cameras = located_cameras(session.project().images());
+  return finish_export(io, session, options, options.camera_json ? cameras_json(cameras) : cameras_csv(cameras),
+                       static_cast<int>(cameras.size()), "located cameras");
+}
+
+}  // namespace plenvista
