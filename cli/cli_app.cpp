@@ -85,6 +85,8 @@ struct Parsed {
   std::string format, output, textures, mirror, scaling, reverse_z;
   TextureOptions texture;
   DumpOptions dump;
+  ReportOptions report;
+  std::string plot;
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
   std::string camera, directories, notes;
@@ -175,6 +177,14 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
 
+  CLI::App* report = project_command(
+      app, "report", "Shows the residuals of every photograph's reference points, largest first.", p.report.project);
+  report->add_flag("--json", p.report.json, "one JSON document for scripts");
+  CLI::Option* plot_option =
+      report->add_option("--plot", p.plot, "writes a picture of the residuals of each located photograph here");
+  report->add_option("--scale", p.report.scale, "residual lines drawn this many times their length (default 10)")
+      ->check(CLI::PositiveNumber);
+
   CLI::App* calibrate = app.add_subcommand(
       "calibrate", "Calibrates a camera from a photograph of a ruled grid; a grid that fails its check is not saved.");
   CalibrateOptions& cal = p.calibrate;
@@ -257,6 +267,10 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
   if (texture->parsed()) return run_texture(io, p.texture);
   if (dump->parsed()) return run_dump(io, p.dump);
+  if (report->parsed()) {
+    if (plot_option->count()) p.report.plot_directory = p.plot;
+    return run_report(io, p.report);
+  }
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];
     cal.cell_height_mm = p.cell[1];
