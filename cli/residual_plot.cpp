@@ -12,15 +12,8 @@ namespace plenvista {
 namespace {
 
 QColor grade_colour(double length) {
-  switch (residual_grade(length)) {
-    case ResidualGrade::Small:
-      return QColor(60, 220, 60);
-    case ResidualGrade::Medium:
-      return QColor(250, 210, 40);
-    case ResidualGrade::Large:
-      break;
-  }
-  return QColor(255, 60, 40);
+  const Colour c = residual_colour(length);
+  return QColor(red_of(c), green_of(c), blue_of(c));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/colour.h"
 #include "base/vec3.h"
 #include "model/image_records.h"
 
@@ -47,6 +48,18 @@ inline ResidualGrade residual_grade(double pixels) {
   if (pixels < 2.0) return ResidualGrade::Small;
   if (pixels < 5.0) return ResidualGrade::Medium;
   return ResidualGrade::Large;
+}
+// The colour residual lines are drawn in: green, yellow, red by grade.
+inline Colour residual_colour(double pixels) {
+  switch (residual_grade(pixels)) {
+    case ResidualGrade::Small:
+      return make_colour(40, 210, 40);
+    case ResidualGrade::Medium:
+      return make_colour(250, 200, 0);
+    case ResidualGrade::Large:
+      break;
+  }
+  return make_colour(255, 40, 30);
 }
 
 // Rays closer than this many degrees fix a point's depth poorly.

@@ -49,7 +49,8 @@ const MenuTable kMenus[] = {
       {&Actions::project_properties, CommandId::ProjectProperties, "Properties"}}},
     {"&Tools",
      {{&Actions::tools_export, CommandId::ToolsExport, "Export"},
-      {&Actions::tools_camera_editor, CommandId::ToolsCameraEditor, "Camera Setup / Calibration"}}},
+      {&Actions::tools_camera_editor, CommandId::ToolsCameraEditor, "Camera Setup / Calibration"},
+      {&Actions::tools_residuals, CommandId::ToolsResiduals, "Residuals"}}},
     {"&Help",
      {{&Actions::help_contents, CommandId::HelpContents, "Contents"},
       kSeparator,
@@ -130,6 +131,7 @@ Actions::Actions(QObject* owner) {
     }
   }
   tool_tabbed_display->setChecked(true);
+  tools_residuals->setCheckable(true);
 }
 
 void Actions::fill_menu_bar(QMenuBar* bar) const {

@@ -48,6 +48,7 @@ class Actions {
   // Menu "&Tools".
   QAction* tools_export;
   QAction* tools_camera_editor;
+  QAction* tools_residuals;  // shows or hides the "Residuals" dock
   // Menu "&Help".
   QAction* help_contents;
   QAction* help_about;

@@ -23,6 +23,7 @@ enum class CommandId : int {
   ProjectProperties = 32791,
   ToolsExport = 32786,
   ToolsCameraEditor = 32787,
+  ToolsResiduals = 32819,
   HelpContents = 32789,
   HelpAbout = 32790,
   // Toolbar buttons.
