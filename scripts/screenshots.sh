@@ -3,7 +3,8 @@
 # runs it on an X server of its own (Xvfb, through xvfb-run) with a small
 # generated project: a little house photographed twice, both photographs
 # located, its corners and faces modelled. Writes docs/image-view.png,
-# docs/mixed-display.png, docs/cad-view.png and docs/camera-editor.png.
+# docs/mixed-display.png, docs/cad-view.png, docs/camera-editor.png and
+# docs/residuals.png (one photograph with disturbed marks, its residuals).
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

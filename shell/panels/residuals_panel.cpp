@@ -64,6 +64,8 @@ ResidualsPanel::ResidualsPanel(Project& project, QWidget* parent)
   scale_row->addWidget(scale_);
   scale_row->addStretch();
 
+  // Wide enough for every column of coordinates in the thousands.
+  setMinimumWidth(420);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(summary_);
