@@ -42,8 +42,7 @@ void report_text(std::ostream& out, const ProjectImage& image) {
   }
 }
 
-bool write_plot(CliSession& session, const ProjectImage& image, const std::filesystem::path& directory,
-                double scale) {
+bool write_plot(CliSession& session, const ProjectImage& image, const std::filesystem::path& directory, double scale) {
   QImage photograph;
   std::string problem = "the photograph was not found";
   if (image.resolved_path) photograph = read_photograph_image(*image.resolved_path, &problem);

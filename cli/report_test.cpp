@@ -134,9 +134,8 @@ TEST(CliReport, ResidualsRankTheWrongCoordinateFirstInEveryOutput) {
     at_b = project_to_image(corner, *opened.project.images().images.at(1), true);
     at_b.y += 2;
   }
-  const CliRun added = run("add-point p.op2 --json --image 2 " + std::to_string(at_a.x) + " " +
-                           std::to_string(at_a.y) + " --partner 3 " + std::to_string(at_b.x) + " " +
-                           std::to_string(at_b.y));
+  const CliRun added = run("add-point p.op2 --json --image 2 " + std::to_string(at_a.x) + " " + std::to_string(at_a.y) +
+                           " --partner 3 " + std::to_string(at_b.x) + " " + std::to_string(at_b.y));
   ASSERT_EQ(added.status, 0) << added.err;
   const QJsonObject point = parse_json(added.out);
   const QJsonArray errors = point["reprojection_px"].toArray();

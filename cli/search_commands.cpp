@@ -57,8 +57,8 @@ void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
   for (const ProjectImage* image : located) {
     io.out << "Image " << image->id << " \"" << shown(image->description) << "\": score "
            << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset, 3) << ", rotation "
-           << vec_text(image->pose.rotation, 3) << ", RMS residual "
-           << format_fixed(image_residuals(*image).rms, 2) << " px\n  outliers:";
+           << vec_text(image->pose.rotation, 3) << ", RMS residual " << format_fixed(image_residuals(*image).rms, 2)
+           << " px\n  outliers:";
     bool any = false;
     for (const ReferencePoint* point : image->reference_points) {
       if (!point->outlier) continue;

@@ -126,8 +126,7 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
-  image_view_->set_point_listener(
-      [this](const ModelPoint& point, const PointFit& fit) { on_point_made(point, fit); });
+  image_view_->set_point_listener([this](const ModelPoint& point, const PointFit& fit) { on_point_made(point, fit); });
   image_view_->set_reference_asker([](QWidget* parent) -> std::optional<Vec3> {
     ReferencePointDialog dialog(Vec3{}, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -10,10 +10,10 @@
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
-#include <QCheckBox>
-#include <QDockWidget>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -29,10 +29,10 @@
 #include "base/settings_store.h"
 #include "model/zoom_pan.h"
 #include "persistence/project_file.h"
+#include "photogrammetry/image_search.h"
 #include "shell/actions.h"
 #include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/main_window.h"
-#include "photogrammetry/image_search.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/qt_seams.h"
 #include "testing/bmp_file.h"

@@ -170,7 +170,8 @@ void ImageView::draw_residuals(QPainter& painter, const ProjectImage& image) con
   for (const ReferenceResidual& r : image_residuals(image).points) {
     const Point2 mark{r.point->image_position.x + image.centre_x, r.point->image_position.y + image.centre_y};
     const Point2 from = image_to_client(image.view, mark);
-    const Point2 to = image_to_client(image.view, {mark.x + r.delta.x * residual_scale_, mark.y + r.delta.y * residual_scale_});
+    const Point2 to =
+        image_to_client(image.view, {mark.x + r.delta.x * residual_scale_, mark.y + r.delta.y * residual_scale_});
     if (!is_finite(from) || !is_finite(to) || std::abs(from.x) > 1e6 || std::abs(from.y) > 1e6 ||
         std::abs(to.x) > 1e6 || std::abs(to.y) > 1e6)
       continue;

@@ -4,9 +4,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QLocale>
 #include <cmath>
 #include <limits>
 
@@ -97,7 +97,8 @@ void ResidualsPanel::refresh() {
       table_->setItem(row, XColumn, number_item(w.x, 3));
       table_->setItem(row, YColumn, number_item(w.y, 3));
       table_->setItem(row, ZColumn, number_item(w.z, 3));
-      table_->setItem(row, ResidualColumn, number_item(image->pose_known ? r.length : std::numeric_limits<double>::quiet_NaN(), 2));
+      table_->setItem(row, ResidualColumn,
+                      number_item(image->pose_known ? r.length : std::numeric_limits<double>::quiet_NaN(), 2));
       table_->setItem(row, OutlierColumn, new NumberItem(r.outlier ? 1 : 0, r.outlier ? "yes" : ""));
       if (r.point->selected) selected = r.point->id;
     }
