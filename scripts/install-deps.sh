@@ -11,6 +11,7 @@ packages=(
   locales
   clang libclang-rt-14-dev clang-format
   xvfb xauth
+  desktop-file-utils
 )
 
 missing=()

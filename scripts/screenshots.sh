@@ -1,19 +1,18 @@
 #!/usr/bin/env bash
-# Retakes the README's screenshots: builds the program's screenshot tool and
-# runs it on an X server of its own (Xvfb, through xvfb-run) with a small
-# generated project: a little house photographed twice, both photographs
-# located, its corners and faces modelled. Writes docs/image-view.png,
-# docs/mixed-display.png, docs/cad-view.png, docs/camera-editor.png and
-# docs/residuals.png (one photograph with disturbed marks, its residuals).
+# Retakes the pictures of the README and the manual: builds the program's
+# screenshot tool and runs it on an X server of its own (Xvfb, through
+# xvfb-run) on a copy of the sample project the program carries (remake
+# that first with scripts/make-sample.sh when the scene changed). Writes
+# docs/image-view.png, calibration-mode.png, mixed-display.png,
+# cad-view.png, translation-editor.png, export-dialog.png,
+# camera-editor.png and residuals.png (one photograph's marks disturbed and
+# located again, with its residual lines and the "Residuals" dock).
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/screenshots}
 
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DPLENVISTA_BUILD_TESTS=OFF -DPLENVISTA_BUILD_BENCHMARKS=OFF -DPLENVISTA_BUILD_TOOLS=ON >/dev/null
-cmake --build "$build" --target plenvista-screenshots
+"$root/scripts/build-tools.sh" "$build" plenvista-screenshots
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the built programs headless as a user would and fails when they do
 # not come up: both answer --version, and the window program keeps running
-# for a few seconds on an offscreen display with fresh settings.
+# for a few seconds on an offscreen display with fresh settings, having
+# copied the sample project for its first start.
 #   scripts/smoke.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: scripts/smoke.sh BUILD_DIR}
@@ -19,4 +20,10 @@ if [[ $status -ne 124 ]]; then
   cat "$home/out.log"
   exit 1
 fi
-echo "plenvista started and ran for 3 s"
+# A first start opens a copy of the sample project in the user's data directory.
+if [[ -z $(find "$home/.local/share" -name house.op2 2>/dev/null) ]]; then
+  echo "the first start did not copy the sample project:"
+  cat "$home/out.log"
+  exit 1
+fi
+echo "plenvista started on a copy of the sample project and ran for 3 s"

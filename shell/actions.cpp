@@ -53,6 +53,7 @@ const MenuTable kMenus[] = {
       {&Actions::tools_residuals, CommandId::ToolsResiduals, "Residuals"}}},
     {"&Help",
      {{&Actions::help_contents, CommandId::HelpContents, "Contents"},
+      {&Actions::help_open_sample, CommandId::HelpOpenSample, "Open Sample Project"},
       kSeparator,
       {&Actions::help_about, CommandId::HelpAbout, "&About"}}},
 };

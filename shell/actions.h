@@ -51,6 +51,7 @@ class Actions {
   QAction* tools_residuals;  // shows or hides the "Residuals" dock
   // Menu "&Help".
   QAction* help_contents;
+  QAction* help_open_sample;
   QAction* help_about;
 
   // Toolbar buttons, left to right.

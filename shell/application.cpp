@@ -5,8 +5,10 @@
 #include "persistence/project_file.h"
 #include "platform/photograph_reader.h"
 #include "platform/qt_settings_store.h"
+#include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/qt_seams.h"
+#include "shell/sample_copy.h"
 
 namespace plenvista {
 
@@ -24,7 +26,12 @@ int Application::run() {
   QtFileChooser files;
   QtQuestionAsker questions;
   const ProjectFiles project_files{open_project, save_project};
-  MainWindow window({settings, files, questions, project_files, command_line_});
+  // A first start opens a fresh copy of the sample project.
+  std::string command_line = command_line_;
+  if (project_path_from_command_line(command_line).empty() && is_first_start(settings)) {
+    if (const auto sample = copy_sample_project(default_sample_directory())) command_line = *sample;
+  }
+  MainWindow window({settings, files, questions, project_files, command_line});
   window.show();
   return exec();
 }

@@ -26,6 +26,7 @@ enum class CommandId : int {
   ToolsResiduals = 32819,
   HelpContents = 32789,
   HelpAbout = 32790,
+  HelpOpenSample = 32819,
   // Toolbar buttons.
   ToolNew = 32797,
   ToolOpen = 32798,

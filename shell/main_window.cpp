@@ -35,6 +35,7 @@
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
 #include "shell/panels/residuals_panel.h"
+#include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"
 #include "views/cad_view.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(Services services)
       questions_(services.questions),
       project_files_(std::move(services.project_files)),
       command_line_(std::move(services.command_line)),
+      sample_directory_(default_sample_directory()),
       messages_(services.questions),
       actions_(this) {
   setWindowTitle(kCaption);
@@ -159,8 +161,8 @@ void MainWindow::build_toolbar() {
   status_bar_->addWidget(point_fit_, 1);
 }
 
-// The "Residuals" dock on the right, hidden until calibration mode is first
-// switched on or Tools > Residuals asks for it.
+// The "Residuals" dock on the right, hidden until Tools > Residuals asks for
+// it, so that the views keep their place.
 void MainWindow::build_residuals_dock() {
   residuals_dock_ = new QDockWidget(QStringLiteral("Residuals"), this);
   residuals_dock_->setObjectName(QStringLiteral("ResidualsDock"));
@@ -232,6 +234,7 @@ void MainWindow::connect_commands() {
   on({a.tools_residuals}, [this] { residuals_dock_->setVisible(actions_.tools_residuals->isChecked()); });
   on({a.help_contents}, [this] { on_help(); });
   on({a.help_about}, [this] { on_about(); });
+  on({a.help_open_sample}, [this] { on_open_sample(); });
 
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
@@ -373,6 +376,17 @@ void MainWindow::on_about() {
                   QStringLiteral("About Plenvista"));
 }
 
+void MainWindow::on_open_sample() {
+  if (!may_discard_changes()) return;
+  const auto path = copy_sample_project(sample_directory_);
+  if (!path) {
+    messages_.show("Cannot copy the sample project to " + sample_directory_, "Error");
+    return;
+  }
+  open_at(*path);
+  repaint_views();
+}
+
 void MainWindow::on_help() {
   if (!help_) help_ = new HelpWindow(this);
   help_->show();
@@ -466,9 +480,6 @@ void MainWindow::refresh() {
   if (model.selection_mode >= 0 && model.selection_mode <= 2) modes[model.selection_mode]->setChecked(true);
   cad_views_[0]->set_current_axis(project_->active_cad_view);
   residuals_panel_->refresh();
-  const bool calibration = project_->images().calibration_mode != 0;
-  if (calibration && !calibration_shown_) residuals_dock_->show();
-  calibration_shown_ = calibration;
 }
 
 void MainWindow::set_status(int pane, const QString& text) { panes_.at(static_cast<std::size_t>(pane))->setText(text); }

@@ -91,6 +91,9 @@ class MainWindow : public QMainWindow {
   // Replaces the colour and file choosers the dialogs open (the platform's
   // own by default).
   void use_dialog_choosers(DialogChoosers& choosers) { choosers_ = &choosers; }
+  // Where Help > "Open Sample Project" copies the sample (the user's data
+  // directory by default).
+  void set_sample_directory(std::string directory) { sample_directory_ = std::move(directory); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -121,6 +124,7 @@ class MainWindow : public QMainWindow {
   void on_apply_texture();
   void on_export();
   void on_camera_editor();
+  void on_open_sample();
   void on_show_mirror_points(bool checked);
   void on_select_create();
   void on_selection_size(int size);
@@ -154,6 +158,7 @@ class MainWindow : public QMainWindow {
   QuestionAsker& questions_;
   ProjectFiles project_files_;
   std::string command_line_;
+  std::string sample_directory_;
   QtDialogChoosers qt_choosers_;
   DialogChoosers* choosers_ = &qt_choosers_;
 
@@ -171,7 +176,6 @@ class MainWindow : public QMainWindow {
   ResidualsPanel* residuals_panel_ = nullptr;
   QDockWidget* residuals_dock_ = nullptr;
   QLabel* point_fit_ = nullptr;
-  bool calibration_shown_ = false;  // calibration mode at the last refresh
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;
   QRadioButton* create_ = nullptr;

@@ -1,12 +1,13 @@
-// Takes the README's screenshots: writes the demonstration project into a
-// temporary directory, opens it in the main window (with the program's own
-// window, views, file functions and message boxes; preferences in memory so
-// that the user's own play no part) and saves the window in both display
-// modes as PNG files; then calibrates a synthetic grid photograph in the
-// Camera Editor with real clicks and saves the editor with its traced grid.
-// Last, one photograph's marks are disturbed (a pixel of noise on each, one
-// X typed 100 mm off), the photograph located again and shown in
-// calibration mode with its residual lines and the "Residuals" dock.
+// Takes the pictures of the README and the manual from the sample project
+// the program carries: copies it into a temporary directory, opens it in
+// the main window (with the program's own window, views, file functions
+// and message boxes; preferences in memory so that the user's own play no
+// part) and saves the window in both display modes, in calibration mode and
+// on the CAD page, three dialogs on the sample, and the Camera Editor after
+// calibrating the sample's grid photograph with real clicks; last, one
+// photograph with its marks disturbed (a pixel of noise on each, one X typed
+// 100 mm off) and located again, in calibration mode with its residual
+// lines and the "Residuals" dock. PNG files:
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
@@ -14,13 +15,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -32,12 +33,13 @@
 #include "photogrammetry/image_search.h"
 #include "shell/actions.h"
 #include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/main_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/qt_seams.h"
-#include "testing/bmp_file.h"
-#include "testing/synthetic_grid.h"
-#include "tools/demo_project.h"
+#include "shell/sample_copy.h"
+#include "testing/sample_scene.h"
 #include "views/calibration_view.h"
 
 namespace plenvista {
@@ -69,14 +71,10 @@ void click(CalibrationView& view, Point2 image) {
                     QPoint(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y))));
 }
 
-// The Camera Editor after the grid photograph was calibrated: the traced
-// grid drawn over the photograph, every field filled.
-bool camera_editor(const QString& output) {
-  const test_support::SyntheticGrid grid = test_support::default_size_grid();
-  const QTemporaryDir dir;
-  const std::string photograph = QDir(dir.path()).filePath("grid.bmp").toStdString();
-  std::ofstream(photograph, std::ios::binary) << test_support::bmp_bytes(test_support::draw_grid(grid));
-  FixedFile files(photograph);
+// The Camera Editor after the sample's grid photograph was calibrated: the
+// traced grid drawn over the photograph, every field filled.
+bool camera_editor(const std::string& sample, const QString& output) {
+  FixedFile files(sample + "/grid.png");
   QtQuestionAsker questions;
   CameraEditDialog dialog(files, questions, nullptr);
   dialog.resize(1100, 575);
@@ -84,12 +82,15 @@ bool camera_editor(const QString& output) {
   if (!QTest::qWaitForWindowExposed(&dialog)) return false;
   dialog.open_image();
   dialog.field(CameraEditDialog::Distance)->setText("500");
-  dialog.field(CameraEditDialog::CellWidth)->setText("10");
-  dialog.field(CameraEditDialog::CellHeight)->setText("10");
-  dialog.field(CameraEditDialog::Notes)->setText("Grid of 20 x 14 cells, 10 mm each");
-  click(dialog.view(), test_support::true_intersection(grid, 7, 10));
-  for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}})
-    click(dialog.view(), test_support::true_intersection(grid, row, column));
+  dialog.field(CameraEditDialog::CellWidth)->setText("50");
+  dialog.field(CameraEditDialog::CellHeight)->setText("50");
+  dialog.field(CameraEditDialog::Notes)->setText("Grid of 20 x 14 cells, 50 mm each");
+  const double pitch = sample::kGridPitchPx;
+  const auto at = [&](int row, int column) {
+    return Point2{sample::kGridTopLeft.x + column * pitch, sample::kGridTopLeft.y + row * pitch};
+  };
+  click(dialog.view(), at(sample::kGridRows / 2, sample::kGridColumns / 2));
+  for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}}) click(dialog.view(), at(row, column));
   dialog.update_instructions();
   return save(dialog, output + "/camera-editor.png");
 }
@@ -113,27 +114,53 @@ bool residuals(MainWindow& window, const QString& output) {
   return save(window, output + "/residuals.png");
 }
 
+template <typename Dialog>
+bool dialog_picture(Dialog& dialog, const QString& path) {
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) return false;
+  const bool ok = save(dialog, path);
+  dialog.reject();
+  return ok;
+}
+
 int take_screenshots(const QString& output) {
   QTemporaryDir work;
-  const std::string project = write_demo_project(work.path().toStdString());
-  if (project.empty()) return 1;
+  const auto project = copy_sample_project(work.path().toStdString());
+  if (!project) {
+    std::fprintf(stderr, "cannot copy the sample project\n");
+    return 1;
+  }
 
   MemorySettingsStore settings;
   QtFileChooser files;
   QtQuestionAsker questions;
-  MainWindow window({settings, files, questions, {open_project, save_project}, project});
+  MainWindow window({settings, files, questions, {open_project, save_project}, *project});
   window.resize(1280, 800);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   QTest::qWait(500);  // the command line's project opens after the first paint
 
   bool ok = save(window, output + "/image-view.png");
+  // The reference points alone: the model's corners would cover them.
+  window.image_list_panel()->calibration_box()->click();
+  window.image_list_panel()->reference_only_box()->click();
+  ok = save(window, output + "/calibration-mode.png") && ok;
+  window.image_list_panel()->reference_only_box()->click();
+  window.image_list_panel()->calibration_box()->click();
   window.actions().tool_mixed_display->trigger();
   ok = save(window, output + "/mixed-display.png") && ok;
   window.actions().tool_tabbed_display->trigger();
   window.image_list_panel()->setCurrentIndex(1);  // the CAD page
   ok = save(window, output + "/cad-view.png") && ok;
-  ok = camera_editor(output) && ok;
+
+  TranslationEditorDialog translations(window.project().model.transform, questions, &window);
+  ok = dialog_picture(translations, output + "/translation-editor.png") && ok;
+  QtDialogChoosers choosers;
+  ExportDialog export_dialog(window.project(), choosers, &window);
+  export_dialog.path_field()->setText("house");
+  ok = dialog_picture(export_dialog, output + "/export-dialog.png") && ok;
+
+  ok = camera_editor(QFileInfo(QString::fromStdString(*project)).path().toStdString(), output) && ok;
   ok = residuals(window, output) && ok;
   return ok ? 0 : 1;
 }
