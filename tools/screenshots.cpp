@@ -5,7 +5,7 @@
 // part) and saves the window in both display modes, in calibration mode and
 // on the CAD page, three dialogs on the sample, and the Camera Editor after
 // calibrating the sample's grid photograph with real clicks; last, one
-// photograph with its marks disturbed (a pixel of noise on each, one X typed
+// photograph with its marks disturbed (a pixel of noise on each, one Y typed
 // 100 mm off) and located again, in calibration mode with its residual
 // lines and the "Residuals" dock. PNG files:
 //   plenvista-screenshots OUTPUT_DIRECTORY
@@ -104,7 +104,7 @@ bool residuals(MainWindow& window, const QString& output) {
     point->image_position.x += noise(rng);
     point->image_position.y += noise(rng);
   }
-  image.reference_points.first()->world_position.x += 100;
+  image.reference_points.first()->world_position.y += 100;
   ImageSearch search(image);
   while (!search.run_batch()) {
   }
