@@ -505,15 +505,19 @@ OpenResult open_project(Project& project) {
                           kProjectOpenCaption);
     return OpenResult::CannotOpen;
   }
+  return open_project_bytes(project, *read.bytes, path);
+}
+
+OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source) {
   ProjectFileContents contents;
-  switch (decode_project(*read.bytes, project, contents)) {
+  switch (decode_project(bytes, project, contents)) {
     case DecodeStatus::Ok:
       break;
     case DecodeStatus::WrongMagic:
     case DecodeStatus::WrongSignature:
       return OpenResult::NotAProject;
     case DecodeStatus::Damaged:
-      show_damaged(project, path);
+      show_damaged(project, source);
       return OpenResult::Damaged;
   }
 

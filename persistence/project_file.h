@@ -54,6 +54,12 @@ enum class OpenResult {
 // lists rebuilt, ImagesChanged and ModelChanged posted, `modified` unchanged.
 OpenResult open_project(Project& project);
 
+// Opens a project from bytes read elsewhere (a recovery copy) as Open does,
+// keeping `project.path` as it is (absent for an untitled project):
+// photographs and the camera file are found from the project's directory.
+// `source` names the bytes in the damaged-file message.
+OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source);
+
 // Everything a project file holds, read into fresh records.
 struct ProjectFileContents {
   int version = 0;

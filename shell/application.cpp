@@ -5,6 +5,7 @@
 #include "persistence/project_file.h"
 #include "platform/photograph_reader.h"
 #include "platform/qt_settings_store.h"
+#include "platform/this_process.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/qt_seams.h"
@@ -13,6 +14,7 @@
 namespace plenvista {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setOrganizationName(QStringLiteral("Tarnwick"));
   setApplicationName(QStringLiteral("Plenvista"));
   // The whole command line after the program name names the project.
   QStringList words = arguments();
@@ -31,7 +33,8 @@ int Application::run() {
   if (project_path_from_command_line(command_line).empty() && is_first_start(settings)) {
     if (const auto sample = copy_sample_project(default_sample_directory())) command_line = *sample;
   }
-  MainWindow window({settings, files, questions, project_files, command_line});
+  MainWindow window(
+      {settings, files, questions, project_files, command_line, {recovery_folder(), current_process(), process_alive}});
   window.show();
   return exec();
 }

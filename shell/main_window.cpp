@@ -13,13 +13,18 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 
+#include "base/file_io.h"
 #include "base/number_text.h"
 #include "model/edit_actions.h"
 #include "model/translation.h"
 #include "model/undo_commands.h"
+#include "persistence/project_file.h"
+#include "persistence/project_lock.h"
 #include "shell/command_line.h"
 #include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/export_dialog.h"
@@ -35,6 +40,7 @@
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
 #include "shell/panels/residuals_panel.h"
+#include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_layout.h"
@@ -74,6 +80,19 @@ QString point_text(double x, double y, double z) {
 
 const QString kCaption = QStringLiteral("Plenvista");
 
+// " (process 4711 on workshop)" for a known owner of a lock, else nothing.
+QString lock_owner_text(const std::optional<ProcessIdentity>& owner) {
+  if (!owner) return {};
+  return QStringLiteral(" (process %1 on %2)").arg(owner->pid).arg(QString::fromStdString(owner->host));
+}
+
+// Lock files sit beside the absolute path, whatever the path was given as.
+std::string absolute_path(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Services services)
@@ -83,12 +102,15 @@ MainWindow::MainWindow(Services services)
       project_files_(std::move(services.project_files)),
       command_line_(std::move(services.command_line)),
       sample_directory_(default_sample_directory()),
+      recovery_(std::move(services.recovery)),
       messages_(services.questions),
       actions_(this) {
   setWindowTitle(kCaption);
   setWindowIcon(program_icon());
   messages_.bind(this);
   project_ = std::make_unique<Project>(settings_, signals_, messages_);
+  autosaver_ = std::make_unique<Autosaver>(*project_, recovery_.folder, recovery_.self,
+                                           settings_.read_int("AutosaveMinutes", kDefaultAutosaveMinutes));
 
   client_ = new ClientArea(this);
   setCentralWidget(client_);
@@ -119,6 +141,7 @@ MainWindow::~MainWindow() {
   settings_.write_int("MainWidth", width());
   settings_.write_int("MainHeight", height());
   if (project_->path) settings_.write_text("LastProject", *project_->path);
+  release_lock();
   // The dock's visibility changes as the window goes.
   disconnect(residuals_dock_, nullptr, this, nullptr);
   // The views refer to the project: they go first.
@@ -271,6 +294,7 @@ QWidget* MainWindow::client_area() const { return client_; }
 
 void MainWindow::on_new() {
   if (!may_discard_changes()) return;
+  project_closed();
   project_->new_project();
   project_->post(Notification::ModelChanged);
   repaint_views();
@@ -287,15 +311,41 @@ void MainWindow::on_open() {
 }
 
 bool MainWindow::on_save() {
-  if (!project_->path) return on_save_as();
-  return project_files_.save(*project_);
+  // A read-only project is saved only under another name.
+  if (!project_->path || read_only_) return on_save_as();
+  return save_to(*project_->path);
 }
 
 bool MainWindow::on_save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
-  project_->set_path(*path);
+  return save_to(*path);
+}
+
+bool MainWindow::save_to(const std::string& path) {
+  const std::string absolute = absolute_path(path);
+  bool took_lock = false;
+  if (locking() && locked_path_ != absolute) {
+    const LockAttempt attempt = acquire_project_lock(absolute, recovery_.self, recovery_.alive);
+    if (attempt.state == LockState::HeldByOther) {
+      questions_.tell(this,
+                      QStringLiteral("%1 is open in another Plenvista%2 and cannot be saved over. "
+                                     "Save the project under another name.")
+                          .arg(QString::fromStdString(path), lock_owner_text(attempt.owner)),
+                      QStringLiteral("Error"));
+      return false;
+    }
+    took_lock = attempt.state == LockState::Acquired;
+  }
+  project_->set_path(path);
   const bool saved = project_files_.save(*project_);
+  if (saved) {
+    move_lock(absolute, took_lock);
+    read_only_ = false;
+    autosaver_->discard();
+  } else if (took_lock) {
+    release_project_lock(absolute, recovery_.self);
+  }
   set_title();
   return saved;
 }
@@ -405,15 +455,23 @@ bool MainWindow::may_discard_changes() {
 }
 
 bool MainWindow::open_at(const std::string& path) {
+  const std::string absolute = absolute_path(path);
+  bool took_lock = false;
+  bool read_only = false;
+  if (!lock_for_open(absolute, took_lock, read_only)) return false;
   const auto old_path = project_->path;
   const auto old_directory = project_->directory;
   const auto old_file_name = project_->file_name;
   project_->set_path(path);
   if (project_files_.open && project_files_.open(*project_) == OpenResult::Opened) {
+    autosaver_->discard();
+    move_lock(absolute, took_lock);
+    read_only_ = read_only;
     project_->post(Notification::ModelChanged);
     set_title();
     return true;
   }
+  if (took_lock) release_project_lock(absolute, recovery_.self);
   project_->path = old_path;
   project_->directory = old_directory;
   project_->file_name = old_file_name;
@@ -421,20 +479,116 @@ bool MainWindow::open_at(const std::string& path) {
 }
 
 void MainWindow::set_title() {
-  setWindowTitle(project_->file_name.empty() ? kCaption
-                                             : QString::fromStdString(project_->file_name) + " - " + kCaption);
+  QString title = QString::fromStdString(project_->file_name);
+  if (read_only_) title += QStringLiteral(" [read-only]");
+  setWindowTitle(project_->file_name.empty() ? kCaption : title + " - " + kCaption);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (may_discard_changes())
+  if (may_discard_changes()) {
+    project_closed();
     event->accept();
-  else
+  } else {
     event->ignore();
+  }
+}
+
+// ------------------------------------------------------ recovery and locks
+
+bool MainWindow::offer_recovery() {
+  if (recovery_.folder.empty()) return false;
+  const auto copy = plenvista::offer_recovery(questions_, this,
+                                              find_recovery_copies(recovery_.folder, recovery_.self, recovery_.alive));
+  return copy && recover(*copy);
+}
+
+bool MainWindow::recover(const RecoveryCandidate& copy) {
+  const QString name = recovered_project_name(*copy.header);
+  const ReadResult read = read_whole_file(copy.path);
+  const auto decoded = read.bytes ? decode_recovery(*read.bytes) : std::nullopt;
+  if (!decoded) {
+    report_damaged_copy(questions_, this, copy.path, name);
+    return false;
+  }
+  const std::optional<std::string>& path = decoded->header.project_path;
+  bool took_lock = false;
+  bool read_only = false;
+  if (!may_discard_changes() || (path && !lock_for_open(*path, took_lock, read_only))) return false;
+  const auto old_path = project_->path;
+  const auto old_directory = project_->directory;
+  const auto old_file_name = project_->file_name;
+  if (path) {
+    project_->set_path(*path);
+  } else {
+    project_->path.reset();
+    project_->directory.clear();
+    project_->file_name.clear();
+  }
+  const OpenResult result = open_project_bytes(*project_, decoded->project_bytes, copy.path);
+  if (result != OpenResult::Opened) {
+    if (took_lock) release_project_lock(*path, recovery_.self);
+    project_->path = old_path;
+    project_->directory = old_directory;
+    project_->file_name = old_file_name;
+    report_damaged_copy(questions_, this, copy.path, name);
+    return false;
+  }
+  if (path)
+    move_lock(*path, took_lock);
+  else
+    release_lock();
+  read_only_ = read_only;
+  project_->modified = true;
+  // The copy is this project's now: rewritten as this process's at once, so
+  // that no other start offers it, and removed by Save.
+  autosaver_->discard();
+  autosaver_->adopt(copy.path);
+  autosaver_->write_now();
+  project_->post(Notification::ModelChanged);
+  set_title();
+  return true;
+}
+
+bool MainWindow::lock_for_open(const std::string& path, bool& took_lock, bool& read_only) {
+  took_lock = false;
+  read_only = false;
+  if (!locking() || locked_path_ == path) return true;
+  const LockAttempt attempt = acquire_project_lock(path, recovery_.self, recovery_.alive);
+  if (attempt.state != LockState::HeldByOther) {
+    took_lock = attempt.state == LockState::Acquired;
+    return true;
+  }
+  const QString text = QStringLiteral(
+                           "%1 is already open in another Plenvista%2.\n\nOpen it read-only? Changes can then be "
+                           "saved only under another name.")
+                           .arg(QString::fromStdString(path), lock_owner_text(attempt.owner));
+  const QStringList labels{QStringLiteral("Open Read-Only"), QStringLiteral("Cancel")};
+  if (questions_.choose(this, text, kCaption, labels, QMessageBox::Warning) != 0) return false;
+  read_only = true;
+  return true;
+}
+
+void MainWindow::move_lock(const std::string& path, bool took_lock) {
+  if (locked_path_ == path) return;
+  release_lock();
+  if (took_lock) locked_path_ = path;
+}
+
+void MainWindow::release_lock() {
+  if (locked_path_) release_project_lock(*locked_path_, recovery_.self);
+  locked_path_.reset();
+}
+
+void MainWindow::project_closed() {
+  autosaver_->discard();
+  release_lock();
+  read_only_ = false;
 }
 
 // ----------------------------------------------------------- notifications
 
 void MainWindow::on_model_changed() {
+  if (project_->modified) autosaver_->edit_made();
   bool any_selected = false;
   for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected;
   actions_.tool_delete->setEnabled(any_selected);
@@ -536,12 +690,13 @@ void MainWindow::on_first_paint() {
   if (first_paint_done_) return;
   first_paint_done_ = true;
   const std::string path = project_path_from_command_line(command_line_);
-  if (path.empty()) return;
-  // Opened once the paint has finished: a failure shows a message box.
+  if (path.empty() && recovery_.folder.empty()) return;
+  // Offered and opened once the paint has finished: a failure shows a
+  // message box. A recovered project takes the place of the named one.
   QMetaObject::invokeMethod(
       this,
       [this, path] {
-        open_at(path);
+        if (!offer_recovery() && !path.empty()) open_at(path);
         repaint_views();
       },
       Qt::QueuedConnection);

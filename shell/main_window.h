@@ -21,16 +21,29 @@
 // the project path and the title as they were. New opens the "Project"
 // dialog afterwards. Commands whose dialogs or model operations are not
 // part of this build have menu entries and buttons but do nothing.
+//
+// With a recovery folder the window autosaves recovery copies (Autosaver)
+// and, once shown, offers the copies a crash left behind before it opens
+// the project named on the command line; a recovered project is open under
+// its own path and modified. With a process identity every project opened
+// or saved is marked by a lock file beside it: a project another Plenvista
+// holds is opened read-only or not at all, and a read-only project is
+// saved only under another name ("Save" asks for one). Nothing is ever
+// saved over a project that another live Plenvista holds.
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "base/process_identity.h"
 #include "model/project.h"
+#include "persistence/recovery.h"
 #include "photogrammetry/residuals.h"
 #include "shell/actions.h"
+#include "shell/autosave.h"
 #include "shell/dialogs/dialog_choosers.h"
 #include "shell/project_signals.h"
 #include "shell/qt_seams.h"
@@ -62,6 +75,11 @@ class MainWindow : public QMainWindow {
     // The whole command line after the program name: a project path,
     // possibly in double quotes; empty for none.
     std::string command_line;
+    struct Recovery {
+      std::string folder;    // of the recovery copies; empty: no autosave, no recovery
+      ProcessIdentity self;  // pid 0: no lock files
+      ProcessAlive alive;    // required with either of the above
+    } recovery{};
   };
 
   explicit MainWindow(Services services);
@@ -91,6 +109,9 @@ class MainWindow : public QMainWindow {
   // Replaces the colour and file choosers the dialogs open (the platform's
   // own by default).
   void use_dialog_choosers(DialogChoosers& choosers) { choosers_ = &choosers; }
+  Autosaver& autosaver() { return *autosaver_; }
+  // Whether the project was opened read-only (another Plenvista holds it).
+  bool read_only() const { return read_only_; }
   // Where Help > "Open Sample Project" copies the sample (the user's data
   // directory by default).
   void set_sample_directory(std::string directory) { sample_directory_ = std::move(directory); }
@@ -138,6 +159,22 @@ class MainWindow : public QMainWindow {
   // Sets the path and opens; a failure puts the old path back.
   bool open_at(const std::string& path);
   void set_title();
+  // Saves at `path` unless another live Plenvista holds it (told then).
+  bool save_to(const std::string& path);
+
+  // Recovery and locks.
+  bool offer_recovery();
+  bool recover(const RecoveryCandidate& copy);
+  bool locking() const { return recovery_.self.pid != 0; }
+  // Takes the lock of a project about to be opened: Acquired, or when
+  // another Plenvista holds it and the user chooses read-only, no lock and
+  // `read_only` set. False when the user cancels.
+  bool lock_for_open(const std::string& path, bool& took_lock, bool& read_only);
+  // The project is now at `path`: the old lock goes, the new one (if taken) is kept.
+  void move_lock(const std::string& path, bool took_lock);
+  void release_lock();
+  // The project was closed or replaced: its recovery copy and lock go.
+  void project_closed();
 
   // Signals.
   void display();
@@ -162,10 +199,15 @@ class MainWindow : public QMainWindow {
   QtDialogChoosers qt_choosers_;
   DialogChoosers* choosers_ = &qt_choosers_;
 
+  Services::Recovery recovery_;
+  std::optional<std::string> locked_path_;
+  bool read_only_ = false;
+
   ProjectSignals signals_;
   MessageBoxSink messages_;
   std::unique_ptr<Project> project_;
   Actions actions_;
+  std::unique_ptr<Autosaver> autosaver_;
 
   ClientArea* client_ = nullptr;
   QToolBar* toolbar_ = nullptr;

@@ -1,6 +1,10 @@
 #include "shell/qt_seams.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 namespace plenvista {
 
@@ -29,6 +33,16 @@ QMessageBox::StandardButton QtQuestionAsker::ask(QWidget* owner, const QString& 
                                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) {
   QMessageBox box(icon, caption, text, buttons, owner);
   return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+int QtQuestionAsker::choose(QWidget* owner, const QString& text, const QString& caption, const QStringList& labels,
+                            QMessageBox::Icon icon) {
+  QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
+  std::vector<QAbstractButton*> buttons;
+  for (const QString& label : labels) buttons.push_back(box.addButton(label, QMessageBox::AcceptRole));
+  box.exec();
+  const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return chosen == buttons.end() ? -1 : static_cast<int>(chosen - buttons.begin());
 }
 
 void QtQuestionAsker::tell(QWidget* owner, const QString& text, const QString& caption) {

@@ -19,6 +19,8 @@ class QtQuestionAsker : public QuestionAsker {
  public:
   QMessageBox::StandardButton ask(QWidget* owner, const QString& text, const QString& caption,
                                   QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;
+  int choose(QWidget* owner, const QString& text, const QString& caption, const QStringList& labels,
+             QMessageBox::Icon icon) override;
   void tell(QWidget* owner, const QString& text, const QString& caption) override;
 };
 

@@ -11,7 +11,9 @@
 // name that has none. Paths are UTF-8; an empty optional means the user
 // cancelled.
 // QuestionAsker: message boxes; `ask` returns the button chosen (Cancel or
-// No when the box is closed without a choice).
+// No when the box is closed without a choice); `choose` shows buttons with
+// the given labels, left to right, and returns the index of the one chosen
+// (-1 when the box is closed without a choice).
 // ProjectFiles: reading and writing the project at its current path; open
 // returns what became of it and save whether it succeeded, and each reports
 // its own messages through the project's message sink. An empty function means the
@@ -19,6 +21,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,6 +57,8 @@ class QuestionAsker {
   virtual ~QuestionAsker() = default;
   virtual QMessageBox::StandardButton ask(QWidget* owner, const QString& text, const QString& caption,
                                           QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) = 0;
+  virtual int choose(QWidget* owner, const QString& text, const QString& caption, const QStringList& labels,
+                     QMessageBox::Icon icon) = 0;
   virtual void tell(QWidget* owner, const QString& text, const QString& caption) = 0;
 };
 

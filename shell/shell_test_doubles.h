@@ -62,8 +62,20 @@ class ScriptedQuestions : public QuestionAsker {
     answers.pop_front();
     return answer;
   }
+  // Picks from `picks` (-1, closed, when it is empty); the labels are kept.
+  int choose(QWidget*, const QString& text, const QString& caption, const QStringList& labels,
+             QMessageBox::Icon) override {
+    asked.push_back({text, caption, {}});
+    choice_labels.push_back(labels);
+    if (picks.empty()) return -1;
+    const int pick = picks.front();
+    picks.pop_front();
+    return pick;
+  }
   void tell(QWidget*, const QString& text, const QString& caption) override { told.push_back({text, caption, {}}); }
   std::deque<QMessageBox::StandardButton> answers;
+  std::deque<int> picks;
+  std::vector<QStringList> choice_labels;
   std::vector<Asked> asked;
   std::vector<Asked> told;
 };
