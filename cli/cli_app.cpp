@@ -78,6 +78,8 @@ struct Parsed {
   std::string format, output, textures, mirror, scaling, reverse_z;
   TextureOptions texture;
   DumpOptions dump;
+  ReportOptions report;
+  std::string plot;
   CalibrateOptions calibrate;
   std::vector<double> centre, scale, at, world, cell, distance, calibrate_centre, corners;
   std::string camera, directories, notes;
@@ -170,6 +172,14 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
 
   CLI::App* dump = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
                                    p.dump.project);
+
+  CLI::App* report = project_command(
+      app, "report", "Shows the residuals of every photograph's reference points, largest first.", p.report.project);
+  report->add_flag("--json", p.report.json, "one JSON document for scripts");
+  CLI::Option* plot_option =
+      report->add_option("--plot", p.plot, "writes a picture of the residuals of each located photograph here");
+  report->add_option("--scale", p.report.scale, "residual lines drawn this many times their length (default 10)")
+      ->check(CLI::PositiveNumber);
 
   CLI::App* calibrate = app.add_subcommand(
       "calibrate", "Calibrates a camera from a photograph of a ruled grid; a grid that fails its check is not saved.");
@@ -296,6 +306,10 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     p.export_cameras.camera_json =
         p.camera_format.empty() ? ends_with_ignoring_case(p.export_cameras.output, ".json") : p.camera_format == "json";
     return run_export_cameras(io, p.export_cameras);
+  }
+  if (report->parsed()) {
+    if (plot_option->count()) p.report.plot_directory = p.plot;
+    return run_report(io, p.report);
   }
   if (calibrate->parsed()) {
     cal.cell_width_mm = p.cell[0];

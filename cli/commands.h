@@ -94,6 +94,14 @@ struct DumpOptions {
 };
 int run_dump(CliIo& io, const DumpOptions& options);
 
+struct ReportOptions {
+  std::string project;
+  bool json = false;
+  std::optional<std::string> plot_directory;  // a PNG per located photograph: image-<id>.png
+  double scale = 10.0;                        // residual lines drawn this many times their length
+};
+int run_report(CliIo& io, const ReportOptions& options);
+
 struct CalibrateOptions {
   std::string photograph;  // BMP file of the grid
   int rows = 0;

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
+#include "cli/residual_json.h"
 #include "model/find_file.h"
 #include "model/image_management.h"
 #include "persistence/diagnostic_dump.h"
@@ -51,7 +52,7 @@ void info_json(CliIo& io, Project& project) {
   QJsonArray images;
   for (const ProjectImage* image : project.images().images) {
     const auto size = photograph_size(*image);
-    images.append(QJsonObject{
+    QJsonObject object{
         {"id", image->id},
         {"description", json_text(image->description)},
         {"file", json_text(image->file_name)},
@@ -64,7 +65,9 @@ void info_json(CliIo& io, Project& project) {
         {"rotation", json_array(image->pose.rotation)},
         {"width", size ? QJsonValue(size->width) : QJsonValue()},
         {"height", size ? QJsonValue(size->height) : QJsonValue()},
-    });
+    };
+    add_residuals_json(object, *image);
+    images.append(object);
   }
 
   const ModelData& model = project.model;

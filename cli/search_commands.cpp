@@ -3,12 +3,14 @@
 #include "base/number_text.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
+#include "cli/residual_json.h"
 #include "model/edit_actions.h"
 #include "model/image_management.h"
 #include "photogrammetry/camera_search.h"
 #include "photogrammetry/image_search.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
+#include "photogrammetry/residuals.h"
 
 namespace plenvista {
 
@@ -31,12 +33,12 @@ void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
   QJsonArray images;
   for (const ProjectImage* image : located) {
     QJsonArray points;
-    for (const ReferencePoint* point : image->reference_points)
-      points.append(QJsonObject{
-          {"id", point->id},
-          {"error", normalised_error(point->projected_position, point->image_position, *image)},
-          {"outlier", point->outlier != 0},
-      });
+    const ImageResiduals residuals = image_residuals(*image);
+    for (const ReferenceResidual& r : residuals.points) {
+      QJsonObject point = reference_residual_json(r, *image);
+      point.insert("error", normalised_error(r.point->projected_position, r.point->image_position, *image));
+      points.append(point);
+    }
     images.append(QJsonObject{
         {"id", image->id},
         {"description", json_text(image->description)},
@@ -44,6 +46,7 @@ void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
         {"position", json_array(image->pose.offset)},
         {"rotation", json_array(image->pose.rotation)},
         {"reference_points", points},
+        {"rms_px", residuals.points.empty() ? QJsonValue() : QJsonValue(residuals.rms)},
     });
   }
   io.out << json_document({{"images", images}});
@@ -54,7 +57,8 @@ void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
   for (const ProjectImage* image : located) {
     io.out << "Image " << image->id << " \"" << shown(image->description) << "\": score "
            << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset, 3) << ", rotation "
-           << vec_text(image->pose.rotation, 3) << "\n  outliers:";
+           << vec_text(image->pose.rotation, 3) << ", RMS residual " << format_fixed(image_residuals(*image).rms, 2)
+           << " px\n  outliers:";
     bool any = false;
     for (const ReferencePoint* point : image->reference_points) {
       if (!point->outlier) continue;
@@ -125,12 +129,22 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
   if (!point) return kExitFailure;
   project.note_change();
   if (!session.save()) return kExitFailure;
+  const PointFit fit = point_fit(position, options.image_at, options.partner_at, *a, *b);
+  if (fit.weak())
+    session.warning("The rays of point " + std::to_string(point->id) + " are " + format_fixed(fit.ray_angle, 1) +
+                    " degrees apart; its depth is poorly fixed");
   if (options.json) {
-    io.out << json_document(
-        {{"id", point->id}, {"position", json_array(position)}, {"layer", json_text(point->layer->name)}});
+    io.out << json_document({{"id", point->id},
+                             {"position", json_array(position)},
+                             {"layer", json_text(point->layer->name)},
+                             {"reprojection_px", QJsonArray{fit.error_a, fit.error_b}},
+                             {"residuals", QJsonArray{json_array(fit.delta_a), json_array(fit.delta_b)}},
+                             {"ray_angle", fit.ray_angle},
+                             {"weak_rays", fit.weak()}});
   } else {
     io.out << "Added point " << point->id << " at " << vec_text(position, 3) << " in layer \""
-           << shown(point->layer->name) << "\"\n";
+           << shown(point->layer->name) << "\"\n"
+           << point_fit_summary(point->id, fit) << "\n";
   }
   return kExitSuccess;
 }

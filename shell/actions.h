@@ -53,6 +53,7 @@ class Actions {
   QAction* tools_export_gcp_list;
   QAction* tools_export_cameras;
   QAction* tools_camera_editor;
+  QAction* tools_residuals;  // shows or hides the "Residuals" dock
   // Menu "&Help".
   QAction* help_contents;
   QAction* help_open_sample;

@@ -28,6 +28,7 @@ enum class CommandId : int {
   ToolsExportPoints = 32832,
   ToolsExportGcpList = 32833,
   ToolsExportCameras = 32834,
+  ToolsResiduals = 32835,
   HelpContents = 32789,
   HelpAbout = 32790,
   HelpOpenSample = 32819,

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -39,6 +40,7 @@
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
+#include "shell/panels/residuals_panel.h"
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
@@ -119,6 +121,7 @@ MainWindow::MainWindow(Services services)
   auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help_key, &QShortcut::activated, this, [this] { on_help(); });
   build_panels();
+  build_residuals_dock();
   create_->setChecked(true);
   project_->select_mode = 0;
   build_toolbar();
@@ -140,6 +143,8 @@ MainWindow::~MainWindow() {
   settings_.write_int("MainHeight", height());
   if (project_->path) settings_.write_text("LastProject", *project_->path);
   release_lock();
+  // The dock's visibility changes as the window goes.
+  disconnect(residuals_dock_, nullptr, this, nullptr);
   // The views refer to the project: they go first.
   delete client_;
 }
@@ -147,6 +152,7 @@ MainWindow::~MainWindow() {
 void MainWindow::build_views() {
   image_view_ = new ImageView(*project_, client_);
   image_view_->setGeometry(165, 45, 765, 550);
+  image_view_->set_point_listener([this](const ModelPoint& point, const PointFit& fit) { on_point_made(point, fit); });
   image_view_->set_reference_asker([this](QWidget* parent) -> std::optional<ReferenceChoice> {
     std::vector<ControlPoint> control_points;
     for (const ControlPoint* c : project_->model.control_points) control_points.push_back(*c);
@@ -177,6 +183,24 @@ void MainWindow::build_toolbar() {
     pane->setFixedWidth(200);
     status_bar_->addWidget(pane);
   }
+  point_fit_ = new QLabel(status_bar_);
+  status_bar_->addWidget(point_fit_, 1);
+}
+
+// The "Residuals" dock on the right, hidden until Tools > Residuals asks for
+// it, so that the views keep their place.
+void MainWindow::build_residuals_dock() {
+  residuals_dock_ = new QDockWidget(QStringLiteral("Residuals"), this);
+  residuals_dock_->setObjectName(QStringLiteral("ResidualsDock"));
+  residuals_panel_ = new ResidualsPanel(*project_, residuals_dock_);
+  residuals_dock_->setWidget(residuals_panel_);
+  addDockWidget(Qt::RightDockWidgetArea, residuals_dock_);
+  residuals_dock_->hide();
+  connect(residuals_panel_, &ResidualsPanel::scaleChanged, this,
+          [this](double scale) { image_view_->set_residual_scale(scale); });
+  // The dock's own close button unticks the menu entry.
+  connect(residuals_dock_, &QDockWidget::visibilityChanged, this,
+          [this] { actions_.tools_residuals->setChecked(!residuals_dock_->isHidden()); });
 }
 
 void MainWindow::build_panels() {
@@ -239,6 +263,7 @@ void MainWindow::connect_commands() {
   on({a.tool_remove_from_selection}, [this] { on_selection_mode(2); });
   on({a.tool_tabbed_display}, [this] { on_display_mode(0); });
   on({a.tool_mixed_display}, [this] { on_display_mode(1); });
+  on({a.tools_residuals}, [this] { residuals_dock_->setVisible(actions_.tools_residuals->isChecked()); });
   on({a.help_contents}, [this] { on_help(); });
   on({a.help_about}, [this] { on_about(); });
   on({a.help_open_sample}, [this] { on_open_sample(); });
@@ -578,7 +603,16 @@ void MainWindow::on_model_changed() {
   actions_.tool_delete->setEnabled(any_selected);
   update_model_status();
   repaint_views();
+  residuals_panel_->refresh();
 }
+
+void MainWindow::on_point_made(const ModelPoint& point, const PointFit& fit) {
+  const std::string text = point_fit_summary(point.id, fit);
+  point_fit_->setText(QString::fromStdString(fit.weak() ? "Warning: " + text : text));
+  point_fit_->setStyleSheet(fit.weak() ? QStringLiteral("color: #b00000; font-weight: bold") : QString());
+}
+
+QString MainWindow::point_fit_text() const { return point_fit_->text(); }
 
 void MainWindow::display() {
   const bool images_page = !image_list_panel_->cad_page_shown();
@@ -608,6 +642,7 @@ void MainWindow::refresh() {
                             actions_.tool_remove_from_selection};
   if (model.selection_mode >= 0 && model.selection_mode <= 2) modes[model.selection_mode]->setChecked(true);
   cad_views_[0]->set_current_axis(project_->active_cad_view);
+  residuals_panel_->refresh();
 }
 
 void MainWindow::set_status(int pane, const QString& text) { panes_.at(static_cast<std::size_t>(pane))->setText(text); }

@@ -41,6 +41,7 @@
 #include "base/process_identity.h"
 #include "model/project.h"
 #include "persistence/recovery.h"
+#include "photogrammetry/residuals.h"
 #include "shell/actions.h"
 #include "shell/autosave.h"
 #include "shell/dialogs/dialog_choosers.h"
@@ -49,6 +50,7 @@
 #include "shell/shell_seams.h"
 
 class QCheckBox;
+class QDockWidget;
 class QLabel;
 class QRadioButton;
 class QStatusBar;
@@ -61,6 +63,7 @@ class HelpWindow;
 class ImageListPanel;
 class ImageView;
 class LayerMaterialPanel;
+class ResidualsPanel;
 
 class MainWindow : public QMainWindow {
  public:
@@ -93,6 +96,10 @@ class MainWindow : public QMainWindow {
   CadView& cad_view(int index) const { return *cad_views_[static_cast<std::size_t>(index)]; }
   ImageListPanel* image_list_panel() const { return image_list_panel_; }
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
+  ResidualsPanel* residuals_panel() const { return residuals_panel_; }
+  QDockWidget* residuals_dock() const { return residuals_dock_; }
+  // How well the last point made from two photographs fits its clicks.
+  QString point_fit_text() const;
   QCheckBox* show_mirror_box() const { return show_mirror_; }
   QRadioButton* select_button() const { return select_; }
   QRadioButton* create_button() const { return create_; }
@@ -117,6 +124,7 @@ class MainWindow : public QMainWindow {
 
   void build_toolbar();
   void build_panels();
+  void build_residuals_dock();
   void build_views();
   void connect_commands();
   void connect_signals();
@@ -172,6 +180,7 @@ class MainWindow : public QMainWindow {
   void display();
   void refresh();
   void on_model_changed();
+  void on_point_made(const ModelPoint& point, const PointFit& fit);
   void set_status(int pane, const QString& text);
   void update_cursor_status();
   void update_selection_status(int argument);
@@ -206,6 +215,9 @@ class MainWindow : public QMainWindow {
   std::array<QLabel*, 4> panes_{};
   ImageListPanel* image_list_panel_ = nullptr;
   LayerMaterialPanel* layer_material_panel_ = nullptr;
+  ResidualsPanel* residuals_panel_ = nullptr;
+  QDockWidget* residuals_dock_ = nullptr;
+  QLabel* point_fit_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;
   QRadioButton* create_ = nullptr;

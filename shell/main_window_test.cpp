@@ -104,10 +104,29 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
     for (QAction* entry : menu->menu()->actions())
       if (!entry->isSeparator()) entries.push_back(entry);
   const Actions& a = actions();
-  EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new, a.file_open, a.file_close, a.file_save, a.file_save_as,
-                                            a.file_exit, a.edit_undo, a.edit_redo, a.project_translations,
-                                            a.project_materials, a.project_layers, a.project_properties, a.tools_export,
-                                            a.tools_camera_editor, a.help_contents, a.help_open_sample, a.help_about}));
+  EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new,
+                                            a.file_open,
+                                            a.file_close,
+                                            a.file_save,
+                                            a.file_save_as,
+                                            a.file_exit,
+                                            a.edit_undo,
+                                            a.edit_redo,
+                                            a.project_translations,
+                                            a.project_materials,
+                                            a.project_layers,
+                                            a.project_properties,
+                                            a.project_import_control_points,
+                                            a.project_import_gcp_list,
+                                            a.tools_export,
+                                            a.tools_export_points,
+                                            a.tools_export_gcp_list,
+                                            a.tools_export_cameras,
+                                            a.tools_camera_editor,
+                                            a.tools_residuals,
+                                            a.help_contents,
+                                            a.help_open_sample,
+                                            a.help_about}));
   // Ctrl+O opens, Ctrl+N starts a new project.
   store.files["/data/keys.op2"] = "keys";
   files.choices = {"/data/keys.op2"};

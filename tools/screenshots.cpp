@@ -5,13 +5,17 @@
 // part) and saves the window in both display modes, in calibration mode
 // (the reference points alone, and with the model) and on the CAD page,
 // three dialogs on the sample, and the Camera Editor after calibrating the
-// sample's grid photograph with real clicks. PNG files:
+// sample's grid photograph with real clicks; last, one photograph with its
+// marks disturbed (a pixel of noise on each, one Y typed 100 mm off) and
+// located again, in calibration mode with its residual lines and the
+// "Residuals" dock. PNG files:
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -20,12 +24,14 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <random>
 #include <string>
 #include <utility>
 
 #include "base/settings_store.h"
 #include "model/zoom_pan.h"
 #include "persistence/project_file.h"
+#include "photogrammetry/image_search.h"
 #include "shell/actions.h"
 #include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/export_dialog.h"
@@ -91,6 +97,25 @@ bool camera_editor(const std::string& sample, const QString& output) {
   return save(dialog, output + "/camera-editor.png");
 }
 
+bool residuals(MainWindow& window, const QString& output) {
+  window.image_list_panel()->setCurrentIndex(0);
+  ProjectImage& image = *window.project().images().current;
+  std::mt19937 rng(7);
+  std::normal_distribution<double> noise(0.0, 1.0);
+  for (ReferencePoint* point : image.reference_points) {
+    point->image_position.x += noise(rng);
+    point->image_position.y += noise(rng);
+  }
+  image.reference_points.first()->world_position.y += 100;
+  ImageSearch search(image);
+  while (!search.run_batch()) {
+  }
+  window.image_list_panel()->calibration_box()->click();
+  QTest::qWait(200);
+  window.residuals_dock()->show();
+  return save(window, output + "/residuals.png");
+}
+
 template <typename Dialog>
 bool dialog_picture(Dialog& dialog, const QString& path) {
   dialog.show();
@@ -152,6 +177,7 @@ int take_screenshots(const QString& output) {
   ok = dialog_picture(export_dialog, output + "/export-dialog.png") && ok;
 
   ok = camera_editor(QFileInfo(QString::fromStdString(*project)).path().toStdString(), output) && ok;
+  ok = residuals(window, output) && ok;
   return ok ? 0 : 1;
 }
 

@@ -116,6 +116,7 @@ void ImageView::render(QImage& frame) {
 
   if (project_.images().calibration_mode) {
     QPainter painter(&frame);
+    if (image->pose_known) draw_residuals(painter, *image);
     draw_reference_points(painter, *image);
   }
   if (model_drawn(*image)) {
@@ -148,6 +149,28 @@ void ImageView::draw_reference_points(QPainter& painter, const ProjectImage& ima
     }
   }
   painter.setBrush(Qt::NoBrush);
+}
+
+void ImageView::set_residual_scale(double scale) {
+  residual_scale_ = scale;
+  refresh();
+}
+
+void ImageView::draw_residuals(QPainter& painter, const ProjectImage& image) const {
+  painter.setRenderHint(QPainter::Antialiasing);
+  for (const ReferenceResidual& r : image_residuals(image).points) {
+    const Point2 mark{r.point->image_position.x + image.centre_x, r.point->image_position.y + image.centre_y};
+    const Point2 from = image_to_client(image.view, mark);
+    const Point2 to =
+        image_to_client(image.view, {mark.x + r.delta.x * residual_scale_, mark.y + r.delta.y * residual_scale_});
+    if (!is_finite(from) || !is_finite(to) || std::abs(from.x) > 1e6 || std::abs(from.y) > 1e6 ||
+        std::abs(to.x) > 1e6 || std::abs(to.y) > 1e6)
+      continue;
+    const Colour c = residual_colour(r.length);
+    painter.setPen(QPen(QColor(red_of(c), green_of(c), blue_of(c)), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
+  }
+  painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
@@ -247,9 +270,18 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   } else {
     if (model_drawn(*image) && project_.select_mode && project_.point_mode)
       toggle_under_mouse(project_, project_points(*image), mouse);
-    if (!project_.select_mode && project_.point_mode && images.partner_mode) add_point_from_partner_clicks(project_);
+    if (!project_.select_mode && project_.point_mode && images.partner_mode) add_point_from_clicks();
   }
   refresh();
+}
+
+void ImageView::add_point_from_clicks() {
+  const ModelPoint* point = add_point_from_partner_clicks(project_);
+  if (point == nullptr || !point_made_) return;
+  const ProjectImage& a = *project_.images().current;
+  const ProjectImage& b = *a.partner;
+  point_made_(*point, point_fit(point->position(), client_to_image(a.view, a.picking.last_release),
+                                client_to_image(b.view, b.picking.last_release), a, b));
 }
 
 void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {

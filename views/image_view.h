@@ -17,6 +17,11 @@
 // A photograph that cannot be decoded shows black and is tried again at the
 // next paint; an image without a known pose, or one whose projection fails
 // (no camera grid, a point at depth 0), shows no model marks.
+//
+// In calibration mode a located image's reference points also show their
+// residuals: a line from each mark towards where the pose projects it,
+// residual_scale() times as long as the residual (10 unless set), green,
+// yellow or red by the residual's size in photograph pixels.
 
 #include <QCursor>
 #include <QImage>
@@ -26,6 +31,7 @@
 #include <vector>
 
 #include "model/project.h"
+#include "photogrammetry/residuals.h"
 #include "views/model_view.h"
 
 namespace plenvista {
@@ -47,8 +53,16 @@ class ImageView : public ModelView {
 
   ImageView(Project& project, QWidget* parent);
 
+  // Told after a point has been made from two photographs, with how well
+  // it fits the two clicks.
+  using PointListener = std::function<void(const ModelPoint& point, const PointFit& fit)>;
+
   Project& project() { return project_; }
   void set_reference_asker(ReferenceAsker ask) { ask_reference_ = std::move(ask); }
+  void set_point_listener(PointListener listener) { point_made_ = std::move(listener); }
+  double residual_scale() const { return residual_scale_; }
+  // Lines `scale` times the residual; the view redraws.
+  void set_residual_scale(double scale);
 
   // The image that paints and clicks address, or null.
   ProjectImage* displayed_image() const;
@@ -75,6 +89,8 @@ class ImageView : public ModelView {
   bool model_drawn(const ProjectImage& image) const;
   ProjectedPoints project_points(ProjectImage& image) const;
   void draw_reference_points(QPainter& painter, const ProjectImage& image) const;
+  void draw_residuals(QPainter& painter, const ProjectImage& image) const;
+  void add_point_from_clicks();
 
   void pick_face_corners(ProjectImage& image, Point2 mouse);
   void clear_picks(ProjectImage& image);
@@ -88,6 +104,8 @@ class ImageView : public ModelView {
 
   Project& project_;
   ReferenceAsker ask_reference_;
+  PointListener point_made_;
+  double residual_scale_ = 10.0;
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
   QCursor small_selection_;
   QCursor large_selection_;

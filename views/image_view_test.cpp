@@ -161,6 +161,8 @@ TEST_F(ImageViewTest, ThreePressesOnTheFaceTabMakeAFaceAndAFourthStartsAnew) {
 
 TEST_F(ImageViewTest, PointFromTwoPhotographsWithShiftAndUndo) {
   const Vec3 corner{120, -40, 60};
+  std::vector<PointFit> fits;
+  view.set_point_listener([&](const ModelPoint&, const PointFit& fit) { fits.push_back(fit); });
   const QPoint in_a = at(corner);
   click(in_a);
   QTest::keyPress(&view, Qt::Key_Shift);
@@ -177,6 +179,11 @@ TEST_F(ImageViewTest, PointFromTwoPhotographsWithShiftAndUndo) {
     return client_to_image(image->view, {double(p.x()), double(p.y())});
   };
   EXPECT_EQ(made->position(), point_triangulation(photo(scene.a, in_a), photo(scene.b, in_b), *scene.a, *scene.b));
+  // The listener hears how well the point fits the two clicks.
+  ASSERT_EQ(fits.size(), 1u);
+  const Point2 back_b = project_to_image(made->position(), *scene.b, true);
+  EXPECT_NEAR(fits[0].error_b, std::hypot(back_b.x - photo(scene.b, in_b).x, back_b.y - photo(scene.b, in_b).y), 1e-9);
+  EXPECT_GT(fits[0].ray_angle, 30.0);
   // Clicks land on whole pixels of a view at zoom 0.35: a few photograph pixels.
   EXPECT_NEAR(made->x, corner.x, 15.0);
   EXPECT_NEAR(made->y, corner.y, 15.0);
@@ -214,6 +221,28 @@ TEST_F(ImageViewTest, ReferencePointsOnlyHidesTheModelAndClicksReachTheMarks) {
   click(mark);  // the model point comes first and deselects the marks
   EXPECT_EQ(p->selected, 1);
   EXPECT_EQ(ref->selected, 0);
+}
+
+TEST_F(ImageViewTest, ResidualLinesRunFromTheMarkTowardsTheProjectionScaled) {
+  give_photo(*scene.a);
+  project.images().calibration_mode = 1;
+  // A mark 6 photograph pixels left of where the pose projects its point.
+  const Vec3 world{30, 20, 10};
+  const Point2 projected = project_to_image(world, *scene.a, false);
+  add_reference_point(project, *scene.a, world, {projected.x - 6, projected.y});
+  const Point2 mark = image_to_client(scene.a->view, {projected.x - 6 + 1136, projected.y + 852});
+  const QPoint beyond_cross(static_cast<int>(std::lround(mark.x)) + 12, static_cast<int>(std::lround(mark.y)));
+  // Red over the grey photograph, however the smoothed line falls on the pixel rows.
+  const auto reddish = [](QRgb c) { return qRed(c) > qGreen(c) + 50 && qRed(c) > qBlue(c) + 50; };
+  // x10: 60 photograph pixels, 21 client pixels at zoom 0.35, red (5 or more).
+  view.refresh();
+  EXPECT_TRUE(reddish(frame().pixel(beyond_cross))) << std::hex << frame().pixel(beyond_cross);
+  EXPECT_FALSE(reddish(frame().pixel(beyond_cross - QPoint(24, 0)))) << "the line points towards the projection";
+  view.set_residual_scale(1);
+  EXPECT_FALSE(reddish(frame().pixel(beyond_cross)));
+  view.set_residual_scale(10);
+  scene.a->pose_known = 0;  // no pose, no residual
+  EXPECT_FALSE(reddish(frame().pixel(beyond_cross)));
 }
 
 TEST_F(ImageViewTest, CalibrationClicksMarkReferencePoints) {
