@@ -69,7 +69,10 @@ std::string encode_control_points(const ModelData& model, const ImageSet& images
     out += ',' + std::to_string(c->id) + ',';
     const auto it = references.find(c->id);
     if (it != references.end())
-      for (std::size_t k = 0; k < it->second.size(); ++k) out += (k ? " " : "") + std::to_string(it->second[k]);
+      for (std::size_t k = 0; k < it->second.size(); ++k) {
+        if (k) out += ' ';
+        out += std::to_string(it->second[k]);
+      }
     out += "\r\n";
   }
   return out;

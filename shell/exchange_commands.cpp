@@ -50,7 +50,7 @@ void import_control_points_command(const ExchangeSeams& seams) {
   std::string report = "Control points: " + std::to_string(merge->added) + " added, " + std::to_string(merge->moved) +
                        " moved, " + std::to_string(merge->unchanged) + " unchanged.";
   if (merge->photographs_marked > 0)
-    report += "\n" + std::to_string(merge->photographs_marked) + " photographs will be located again.";
+    report.append("\n").append(std::to_string(merge->photographs_marked)).append(" photographs will be located again.");
   seams.questions.tell(seams.owner, QString::fromStdString(report), QStringLiteral("Import Control Points"));
 }
 
