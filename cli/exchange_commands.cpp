@@ -82,8 +82,7 @@ int run_import_points(CliIo& io, const ImportListOptions& options) {
                              {"photographs_marked", merge->photographs_marked},
                              {"skipped_lines", problems_json(list.problems)}});
   } else {
-    io.out << "Control points: " << merge->added << " added, " << merge->moved << " moved, " << merge->unchanged
-           << " unchanged";
+    io.out << merge_summary(*merge);
     if (merge->photographs_marked > 0)
       io.out << "; " << merge->photographs_marked << " photographs marked for a new search";
     io.out << '\n';
@@ -121,8 +120,7 @@ int run_import_gcp(CliIo& io, const ImportListOptions& options) {
                              {"images_not_found", missing},
                              {"skipped_lines", problems_json(problems)}});
   } else {
-    io.out << "Reference points: " << report->created << " created, " << report->already_present << " already present; "
-           << report->control_points_added << " control points added\n";
+    io.out << import_summary(*report) << '\n';
   }
   return kExitSuccess;
 }

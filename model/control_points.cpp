@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 #include "base/text.h"
 #include "model/image_management.h"
@@ -185,6 +186,16 @@ std::optional<MarkImport> import_image_marks(Project& project, const std::vector
   project.changed = true;
   if (report.created > 0) project.post(Notification::ImagesChanged);
   return report;
+}
+
+std::string merge_summary(const ControlPointMerge& merge) {
+  return "Control points: " + std::to_string(merge.added) + " added, " + std::to_string(merge.moved) + " moved, " +
+         std::to_string(merge.unchanged) + " unchanged";
+}
+
+std::string import_summary(const MarkImport& report) {
+  return "Reference points: " + std::to_string(report.created) + " created, " + std::to_string(report.already_present) +
+         " already present; " + std::to_string(report.control_points_added) + " control points added";
 }
 
 }  // namespace plenvista

@@ -59,6 +59,10 @@ struct ControlPointMerge {
   int photographs_marked = 0;  // for a new search, their reference points having moved
 };
 
+// "Control points: 2 added, 1 moved, 0 unchanged", the counts of a merge
+// (without an ending, which its reader adds).
+std::string merge_summary(const ControlPointMerge& merge);
+
 // Entries whose label is new become control points with new ids; entries
 // naming an existing control point with other coordinates move it, all such
 // moves as one undoable "Edit Control Points" action (none recorded when
@@ -101,6 +105,10 @@ struct MarkImport {
   int control_points_added = 0;               // named by a mark and not yet in the list
   std::vector<std::string> images_not_found;  // each name once, in file order
 };
+
+// "Reference points: 8 created, 0 already present; 2 control points added"
+// (without an ending, which its reader adds).
+std::string import_summary(const MarkImport& report);
 
 // Creates a reference point for every mark whose photograph is in the
 // project, at the mark's pixel converted to the image's centre-relative

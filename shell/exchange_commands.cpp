@@ -47,8 +47,7 @@ void import_control_points_command(const ExchangeSeams& seams) {
   std::optional<ControlPointMerge> merge;
   run_edit(seams.project, [&] { merge = merge_control_points(seams.project, dialog.entries()); });
   if (!merge) return;
-  std::string report = "Control points: " + std::to_string(merge->added) + " added, " + std::to_string(merge->moved) +
-                       " moved, " + std::to_string(merge->unchanged) + " unchanged.";
+  std::string report = merge_summary(*merge) + '.';
   if (merge->photographs_marked > 0)
     report.append("\n").append(std::to_string(merge->photographs_marked)).append(" photographs will be located again.");
   seams.questions.tell(seams.owner, QString::fromStdString(report), QStringLiteral("Import Control Points"));
@@ -62,9 +61,7 @@ void import_gcp_list_command(const ExchangeSeams& seams) {
   std::optional<MarkImport> report;
   run_edit(seams.project, [&] { report = import_image_marks(seams.project, dialog.marks()); });
   if (!report) return;
-  std::string told = "Reference points: " + std::to_string(report->created) + " created, " +
-                     std::to_string(report->already_present) + " already present; " +
-                     std::to_string(report->control_points_added) + " control points added.";
+  std::string told = import_summary(*report) + '.';
   for (const std::string& name : report->images_not_found) told += "\nNo photograph named " + name + " in the project.";
   seams.questions.tell(seams.owner, QString::fromStdString(told), QStringLiteral("Import GCP List"));
 }
