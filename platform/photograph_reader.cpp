@@ -248,7 +248,20 @@ void prepare(QImageReader& reader) {
   reader.setAllocationLimit(static_cast<int>(kMaxPhotographPixels * 8 / (1024 * 1024) + 1));
 }
 
-QImage decode(const std::string& path, std::string* error) {
+// The reduction, 1 or a power of two up to `wanted` (at most 8), that
+// divides both sides of the photograph.
+int exact_reduction(BitmapSize size, int wanted) {
+  int reduction = 1;
+  while (reduction < 8 && reduction * 2 <= wanted && size.width % (reduction * 2) == 0 &&
+         size.height % (reduction * 2) == 0)
+    reduction *= 2;
+  return reduction;
+}
+
+// The photograph decoded at 1/`wanted` of its size or finer (only JPEG
+// decodes reduced), into `recycled`'s pixel memory when it has the size and
+// format the decoder gives.
+DrawnPhotograph decode(const std::string& path, std::string* error, int wanted, QImage recycled = {}) {
   const ReadResult file = read_whole_file(path);
   if (!file.bytes) {
     fail(error, path, "the file cannot be opened");
@@ -280,15 +293,25 @@ QImage decode(const std::string& path, std::string* error) {
     fail(error, path, "the file is cut short or damaged");
     return {};
   }
-  QImage image = reader.read();
-  if (image.isNull() || image.width() != size->width || image.height() != size->height) {
+  // The decoder scales by whole eighths when the size asked is an exact
+  // fraction of the picture; any other size would be resampled afterwards.
+  const int reduction = *format == Format::Jpeg ? exact_reduction(*size, wanted) : 1;
+  if (reduction > 1) reader.setScaledSize(QSize(size->width / reduction, size->height / reduction));
+  QImage image = std::move(recycled);
+  if (!reader.read(&image)) image = QImage();
+  if (image.isNull() || image.width() != size->width / reduction || image.height() != size->height / reduction) {
     fail(error, path, "its pixel data is damaged");
     return {};
   }
   if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
-  if (image.isNull()) fail(error, path, "there is not enough memory to hold it");
-  return image;
+  if (image.isNull()) {
+    fail(error, path, "there is not enough memory to hold it");
+    return {};
+  }
+  return {std::move(image), reduction, size->width, size->height};
 }
+
+QImage decode_whole(const std::string& path, std::string* error) { return decode(path, error, 1).pixels; }
 
 std::optional<BitmapSize> installed_size_reader(const std::string& path) { return read_photograph_size(path); }
 
@@ -324,7 +347,7 @@ std::optional<BitmapSize> read_photograph_size(const std::string& path, std::str
 }
 
 std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::string* error) {
-  const QImage image = decode(path, error);
+  const QImage image = decode_whole(path, error);
   if (image.isNull()) return std::nullopt;
   RgbImage pixels(image.width(), image.height());
   for (int y = 0; y < image.height(); ++y) {
@@ -339,13 +362,18 @@ std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::str
   return pixels;
 }
 
-QImage read_photograph_image(const std::string& path, std::string* error) { return decode(path, error); }
+QImage read_photograph_image(const std::string& path, std::string* error) { return decode_whole(path, error); }
+
+DrawnPhotograph read_photograph_for_drawing(const std::string& path, int reduction, std::string* error,
+                                            QImage recycled) {
+  return decode(path, error, reduction, std::move(recycled));
+}
 
 std::optional<EmbeddedImage> embeddable_photograph(const std::string& path, std::string& error) {
   if (!read_photograph_size(path, &error)) return std::nullopt;
   std::optional<EmbeddedImage> stored = embed_as_stored(path, error);
   if (stored) return stored;
-  const QImage image = decode(path, &error);
+  const QImage image = decode_whole(path, &error);
   if (image.isNull()) return std::nullopt;
   QByteArray png;
   QBuffer buffer(&png);

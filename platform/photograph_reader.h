@@ -52,9 +52,32 @@ std::optional<BitmapSize> read_photograph_size(const std::string& path, std::str
 // The decoded photograph for the core (grid calibration).
 std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::string* error = nullptr);
 
-// The decoded photograph for drawing: Format_RGB32 (JPEG decodes straight
-// into it), or a null image on failure.
+// The whole decoded photograph as Format_RGB32 (JPEG decodes straight into
+// it), or a null image on failure.
 QImage read_photograph_image(const std::string& path, std::string* error = nullptr);
+
+// A photograph decoded for drawing. `pixels` (Format_RGB32) holds it at
+// 1/`reduction` of its size each way: its pixel (i, j) shows the block of
+// reduction x reduction photograph pixels from (i * reduction, j *
+// reduction). `width` and `height` are the photograph's own size in pixels.
+struct DrawnPhotograph {
+  QImage pixels;
+  int reduction = 1;
+  int width = 0;
+  int height = 0;
+};
+
+// Decodes for drawing at 1/`reduction` (1, 2, 4 or 8) of the photograph's
+// size, or finer: a JPEG decoder scales its 8 x 8 blocks while decoding,
+// at a fraction of the cost of the full picture, so a JPEG is reduced by
+// the largest power of two up to `reduction` that divides both its width
+// and its height; other formats decode whole. The same refusals as
+// read_photograph_image; a null `pixels` on failure. `recycled`, a picture
+// no longer needed, lends its memory when its size and format fit (the
+// photographs of one camera all do), which spares the system from handing
+// out and clearing tens of megabytes of fresh memory for every photograph.
+DrawnPhotograph read_photograph_for_drawing(const std::string& path, int reduction, std::string* error = nullptr,
+                                            QImage recycled = {});
 
 // A texture photograph for the glTF export: JPEG and PNG files as they are
 // (their headers checked), BMP and TIFF decoded and encoded as PNG.

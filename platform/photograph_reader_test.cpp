@@ -108,6 +108,53 @@ TEST(PhotographReader, RefusesCutShortDamagedAndMislabelledFilesNamingThem) {
   refusal(files.write("scrambled.png", scrambled));
 }
 
+// Zoomed out, a JPEG decodes reduced by the largest power of two that divides
+// both sides: each reduced pixel is close to the mean of its block of the
+// whole decoding. Other formats, and a cut JPEG, go the whole way as before.
+TEST(PhotographReader, DecodesJpegReducedForDrawing) {
+  Files files;
+  QImage smooth(72, 44, QImage::Format_RGB888);  // 72 = 8 x 9, 44 = 4 x 11
+  for (int y = 0; y < 44; ++y)
+    for (int x = 0; x < 72; ++x) smooth.setPixelColor(x, y, QColor(40 + x * 2, 30 + y * 4, 200 - x - y));
+  const QByteArray jpeg = encoded(smooth, "JPEG", 95);
+  const std::string path = files.write("smooth.jpg", jpeg);
+  const QImage whole = read_photograph_image(path);
+  ASSERT_EQ(whole.size(), QSize(72, 44));
+
+  const DrawnPhotograph reduced = read_photograph_for_drawing(path, 8);
+  EXPECT_EQ(reduced.reduction, 4);
+  EXPECT_EQ(reduced.pixels.size(), QSize(18, 11));
+  EXPECT_EQ(reduced.pixels.format(), QImage::Format_RGB32);
+  EXPECT_EQ(reduced.width, 72);
+  EXPECT_EQ(reduced.height, 44);
+  for (int j = 0; j < 11; ++j) {
+    for (int i = 0; i < 18; ++i) {
+      int sum[3] = {};
+      for (int y = 4 * j; y < 4 * j + 4; ++y)
+        for (int x = 4 * i; x < 4 * i + 4; ++x) {
+          const QColor c = whole.pixelColor(x, y);
+          sum[0] += c.red(), sum[1] += c.green(), sum[2] += c.blue();
+        }
+      const QColor got = reduced.pixels.pixelColor(i, j);
+      EXPECT_NEAR(got.red(), sum[0] / 16.0, 4) << i << ", " << j;
+      EXPECT_NEAR(got.green(), sum[1] / 16.0, 4) << i << ", " << j;
+      EXPECT_NEAR(got.blue(), sum[2] / 16.0, 4) << i << ", " << j;
+    }
+  }
+
+  const DrawnPhotograph full = read_photograph_for_drawing(path, 1);
+  EXPECT_EQ(full.reduction, 1);
+  EXPECT_EQ(full.pixels, whole);
+  const DrawnPhotograph png = read_photograph_for_drawing(files.write("smooth.png", encoded(smooth, "PNG")), 8);
+  EXPECT_EQ(png.reduction, 1);
+  EXPECT_EQ(png.pixels.size(), QSize(72, 44));
+
+  std::string error;
+  const std::string cut = files.write("cut.jpg", jpeg.left(jpeg.size() / 2));
+  EXPECT_TRUE(read_photograph_for_drawing(cut, 8, &error).pixels.isNull());
+  EXPECT_NE(error.find("Cannot read the photograph " + cut + ": "), std::string::npos) << error;
+}
+
 // A photograph whose headers claim 20000 x 20000 pixels (400 megapixels) is
 // refused from its headers, before the decoder allocates anything.
 TEST(PhotographReader, RefusesDecompressionBombsBeforeDecoding) {

@@ -28,17 +28,17 @@ CalibrationView::CalibrationView(CameraModel& camera, QWidget* parent) : QWidget
 
 void CalibrationView::set_photograph_path(std::optional<std::string> path) {
   path_ = std::move(path);
-  picture_ = QImage();
+  picture_ = {};
   set_grid_photograph(photo_, camera_, nullptr);
   update();
 }
 
 bool CalibrationView::ensure_photograph() {
-  if (!picture_.isNull()) return true;
+  if (!picture_.pixels.isNull()) return true;
   if (!path_) return false;
   std::optional<RgbImage> pixels = read_photograph_pixels(*path_);
   if (!pixels || pixels->width() <= 0 || pixels->height() <= 0) return false;
-  picture_ = to_qimage(*pixels);
+  picture_ = {to_qimage(*pixels), 1, pixels->width(), pixels->height()};
   set_grid_photograph(photo_, camera_, std::make_unique<RgbImage>(std::move(*pixels)));
   return true;
 }

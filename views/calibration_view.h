@@ -14,7 +14,6 @@
 // ENTER and ESC pressed in the view are swallowed, so they never reach the
 // dialog around it.
 
-#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -24,6 +23,7 @@
 #include "model/camera_model.h"
 #include "model/zoom_pan_state.h"
 #include "photogrammetry/grid_photo.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -60,7 +60,7 @@ class CalibrationView : public QWidget {
 
   CameraModel& camera_;
   std::optional<std::string> path_;
-  QImage picture_;  // null until the photograph is loaded
+  DrawnPhotograph picture_;  // null pixels until the photograph is loaded
   GridPhoto photo_;
   ZoomPanState view_;
 };

@@ -82,20 +82,31 @@ bool ImageView::model_drawn(const ProjectImage& image) const {
   return image.pose_known && !project_.images().reference_points_only;
 }
 
-const QImage* ImageView::photo_for(ProjectImage& image) {
+const DrawnPhotograph* ImageView::photo_for(ProjectImage& image) {
   const std::string& path = *image.resolved_path;
-  const auto loaded = std::find_if(photos_.begin(), photos_.end(), [&](const LoadedPhoto& photo) {
-    return photo.image_id == image.id && photo.path == path;
+  // Zoomed out, a reduced decoding is all the screen can show; zooming in
+  // past it decodes again, finer. A finer one already held is kept.
+  const int reduction = reduction_for_zoom(image.view.zoom);
+  const auto loaded = std::find_if(photos_.begin(), photos_.end(), [&](const LoadedPhoto& held) {
+    return held.image_id == image.id && held.path == path && held.photo.reduction <= reduction;
   });
-  if (loaded != photos_.end()) return &loaded->pixels;
-  QImage pixels = read_photograph_image(path);
-  if (pixels.isNull()) return nullptr;
-  image.pixel_width = pixels.width();
-  image.pixel_height = pixels.height();
-  std::erase_if(photos_, [&](const LoadedPhoto& photo) { return photo.image_id == image.id; });
-  if (photos_.size() >= kPhotosKept) photos_.erase(photos_.begin());
-  photos_.push_back({image.id, path, std::move(pixels)});
-  return &photos_.back().pixels;
+  if (loaded != photos_.end()) return &loaded->photo;
+  // The photograph let go (this image's coarser one, else the one shown
+  // longest ago once the view holds its fill) lends its memory.
+  auto dropped =
+      std::find_if(photos_.begin(), photos_.end(), [&](const LoadedPhoto& held) { return held.image_id == image.id; });
+  if (dropped == photos_.end() && photos_.size() >= kPhotosKept) dropped = photos_.begin();
+  QImage recycled;
+  if (dropped != photos_.end()) {
+    recycled = std::move(dropped->photo.pixels);
+    photos_.erase(dropped);
+  }
+  DrawnPhotograph photo = read_photograph_for_drawing(path, reduction, nullptr, std::move(recycled));
+  if (photo.pixels.isNull()) return nullptr;
+  image.pixel_width = photo.width;
+  image.pixel_height = photo.height;
+  photos_.push_back({image.id, path, std::move(photo)});
+  return &photos_.back().photo;
 }
 
 ProjectedPoints ImageView::project_points(ProjectImage& image) const {
@@ -109,7 +120,7 @@ void ImageView::render(QImage& frame) {
   frame.fill(Qt::black);
   ProjectImage* image = displayed_image();
   if (image == nullptr || !image->resolved_path) return;
-  const QImage* photo = photo_for(*image);
+  const DrawnPhotograph* photo = photo_for(*image);
   if (photo == nullptr) return;
   sync_view_size(*image);
   stretch_photo(*photo, image->view, frame);

@@ -13,7 +13,8 @@
 // Positions are client pixels of this view, photograph pixels (x right, y
 // down) of the displayed image, or model units. The view holds no model
 // data: only the decoded photographs (the last few shown, reloaded when an
-// image's path changes), the drawn frame, the rubber band and the last key.
+// image's path changes or when zooming in needs a finer decoding than the
+// reduced one of a zoomed-out view), the drawn frame, the rubber band and the last key.
 // A photograph that cannot be decoded shows black and is tried again at the
 // next paint; an image without a known pose, or one whose projection fails
 // (no camera grid, a point at depth 0), shows no model marks.
@@ -32,6 +33,7 @@
 
 #include "model/project.h"
 #include "photogrammetry/residuals.h"
+#include "platform/photograph_reader.h"
 #include "views/model_view.h"
 
 namespace plenvista {
@@ -81,10 +83,10 @@ class ImageView : public ModelView {
   struct LoadedPhoto {
     int image_id = 0;
     std::string path;
-    QImage pixels;
+    DrawnPhotograph photo;
   };
 
-  const QImage* photo_for(ProjectImage& image);
+  const DrawnPhotograph* photo_for(ProjectImage& image);
   void sync_view_size(ProjectImage& image) const;
   bool model_drawn(const ProjectImage& image) const;
   ProjectedPoints project_points(ProjectImage& image) const;

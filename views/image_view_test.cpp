@@ -378,5 +378,29 @@ TEST_F(ImageViewTest, PhotographAndFailures) {
   EXPECT_EQ(scene.b->pixel_width, 2272);
 }
 
+// A JPEG seen whole is decoded reduced, which blurs a one-pixel checkerboard
+// to grey; zooming in with the wheel decodes it again at full size and the
+// squares show.
+TEST_F(ImageViewTest, ZoomingInDecodesAReducedJpegAgainAtFullSize) {
+  QImage board(2272, 1704, QImage::Format_RGB32);
+  for (int y = 0; y < board.height(); ++y)
+    for (int x = 0; x < board.width(); ++x) board.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+  const QString path = dir.filePath("board.jpg");
+  ASSERT_TRUE(board.save(path, "JPEG", 100));
+  scene.a->resolved_path = path.toStdString();
+  const ZoomPanState& state = scene.a->view;
+  ASSERT_LT(state.zoom, 0.5);
+  const QPoint inside = at(Vec3{0, 0, 0});
+  EXPECT_NEAR(qGray(frame().pixel(inside)), 128, 40);
+  EXPECT_EQ(scene.a->pixel_width, 2272);
+  EXPECT_EQ(scene.a->pixel_height, 1704);
+
+  QTest::mouseMove(&view, QPoint(300, 200));
+  for (int i = 0; i < 20 && state.zoom <= 0.5; ++i) wheel(120);
+  ASSERT_GT(state.zoom, 0.5);
+  const int grey = qGray(frame().pixel(at(Vec3{0, 0, 0})));
+  EXPECT_TRUE(grey < 30 || grey > 225) << grey;
+}
+
 }  // namespace
 }  // namespace plenvista

@@ -35,12 +35,25 @@ std::vector<int> source_indices(int count, double scroll, double zoom, int size)
 
 }  // namespace
 
-void stretch_photo(const QImage& photo, const ZoomPanState& view, QImage& target) {
+int reduction_for_zoom(double zoom) {
+  if (!std::isfinite(zoom) || zoom <= 0) return 1;
+  int reduction = 1;
+  while (reduction < 8 && zoom * reduction * 2 <= 1) reduction *= 2;
+  return reduction;
+}
+
+void stretch_photo(const DrawnPhotograph& photo, const ZoomPanState& view, QImage& target) {
   const int width = target.width();
   const int height = target.height();
-  if (width <= 0 || height <= 0) return;
-  const std::vector<int> columns = source_indices(width, view.scroll_x, view.zoom, photo.width());
-  const std::vector<int> rows = source_indices(height, view.scroll_y, view.zoom, photo.height());
+  if (width <= 0 || height <= 0 || photo.pixels.isNull() || photo.reduction < 1) return;
+  std::vector<int> columns = source_indices(width, view.scroll_x, view.zoom, photo.width);
+  std::vector<int> rows = source_indices(height, view.scroll_y, view.zoom, photo.height);
+  const int last_column = photo.pixels.width() - 1;
+  const int last_row = photo.pixels.height() - 1;
+  for (int& c : columns)
+    if (c >= 0) c = std::min(c / photo.reduction, last_column);
+  for (int& r : rows)
+    if (r >= 0) r = std::min(r / photo.reduction, last_row);
   for (int y = 0; y < height; ++y) {
     auto* out = reinterpret_cast<QRgb*>(target.scanLine(y));
     const int row = rows[static_cast<std::size_t>(y)];
@@ -52,7 +65,7 @@ void stretch_photo(const QImage& photo, const ZoomPanState& view, QImage& target
       std::copy_n(reinterpret_cast<const QRgb*>(target.constScanLine(y - 1)), width, out);
       continue;
     }
-    const auto* in = reinterpret_cast<const QRgb*>(photo.constScanLine(row));
+    const auto* in = reinterpret_cast<const QRgb*>(photo.pixels.constScanLine(row));
     for (int x = 0; x < width; ++x) {
       const int column = columns[static_cast<std::size_t>(x)];
       out[x] = column >= 0 ? in[column] : kBlack;

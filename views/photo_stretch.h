@@ -9,21 +9,28 @@
 // numbers that place the marks, so marks stay on their pixels. Each client
 // pixel shows the photograph pixel under its centre. Client pixels outside
 // the photograph, and the whole area when the span is empty or not finite,
-// are black.
+// are black. A photograph decoded reduced shows, for that photograph pixel,
+// the reduced pixel of its block.
 
 #include <QImage>
 
 #include "model/zoom_pan_state.h"
 #include "photogrammetry/pixel_source.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
 // The photograph's pixels as a Format_RGB32 image, ready to stretch.
 QImage to_qimage(const RgbImage& photograph);
 
+// The coarsest reduction (1, 2, 4 or 8) that still gives at least one
+// decoded pixel per screen pixel at `zoom` (screen pixels per photograph
+// pixel); 1 for a zoom that is not a positive finite number.
+int reduction_for_zoom(double zoom);
+
 // Fills `target` (Format_RGB32 or Format_ARGB32_Premultiplied, the client
-// size) from `photo` (Format_RGB32: read_photograph_image gives it); the state's
-// view size is not read, the target's size is the client size.
-void stretch_photo(const QImage& photo, const ZoomPanState& view, QImage& target);
+// size) from `photo`; the state's view size is not read, the target's size
+// is the client size.
+void stretch_photo(const DrawnPhotograph& photo, const ZoomPanState& view, QImage& target);
 
 }  // namespace plenvista

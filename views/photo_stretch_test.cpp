@@ -19,7 +19,7 @@ RgbImage numbered(int width, int height) {
 }
 
 TEST(StretchPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
-  const QImage photo = to_qimage(numbered(60, 40));
+  const DrawnPhotograph photo{to_qimage(numbered(60, 40)), 1, 60, 40};
   ZoomPanState view;
   view.view_width = 90;
   view.view_height = 70;
@@ -46,6 +46,30 @@ TEST(StretchPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
       } else {
         EXPECT_EQ(shown, QColor(px, py, 128)) << x << ", " << y;
       }
+    }
+  }
+}
+
+// A photograph decoded at half size: each photograph pixel shows its
+// block's reduced pixel, so a view at zoom 0.5 shows every reduced pixel once.
+TEST(StretchPhoto, ReducedPhotographShowsTheBlockOfEachPixel) {
+  EXPECT_EQ(reduction_for_zoom(1.0), 1);
+  EXPECT_EQ(reduction_for_zoom(0.6), 1);
+  EXPECT_EQ(reduction_for_zoom(0.5), 2);
+  EXPECT_EQ(reduction_for_zoom(0.3), 2);
+  EXPECT_EQ(reduction_for_zoom(0.01), 8);
+  EXPECT_EQ(reduction_for_zoom(0.0), 1);
+
+  const DrawnPhotograph photo{to_qimage(numbered(30, 20)), 2, 60, 40};
+  ZoomPanState view;
+  view.zoom = 0.5;
+  view.scroll_x = -4;  // two black columns on the left
+  QImage client(40, 25, QImage::Format_RGB32);
+  stretch_photo(photo, view, client);
+  for (int y = 0; y < 25; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const bool inside = x >= 2 && x < 32 && y < 20;
+      EXPECT_EQ(client.pixelColor(x, y), inside ? QColor(x - 2, y, 128) : QColor(Qt::black)) << x << ", " << y;
     }
   }
 }
