@@ -521,6 +521,15 @@ bool save_control_points(Project& project) {
   return false;
 }
 
+// The control points carried with bytes read elsewhere, named `source`.
+bool take_control_points(Project& project, const std::string& text, const std::string& source,
+                         ProjectFileContents& contents) {
+  std::string error;
+  if (decode_control_points(text, contents.model, *contents.images, error)) return true;
+  project.messages.show("Cannot read the control points of " + source + ": " + error, kProjectOpenCaption);
+  return false;
+}
+
 bool read_control_points(Project& project, const std::string& project_path, ProjectFileContents& contents) {
   const std::string path = control_points_path(project_path);
   std::error_code ec;
@@ -571,7 +580,8 @@ OpenResult open_project(Project& project) {
   return open_project_bytes(project, *read.bytes, path);
 }
 
-OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source) {
+OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source,
+                              const std::optional<std::string>& control_points) {
   ProjectFileContents contents;
   switch (decode_project(bytes, project, contents)) {
     case DecodeStatus::Ok:
@@ -583,7 +593,9 @@ OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> by
       show_damaged(project, source);
       return OpenResult::Damaged;
   }
-  if (project.path && !read_control_points(project, *project.path, contents)) return OpenResult::Damaged;
+  if (control_points ? !take_control_points(project, *control_points, source, contents)
+                     : project.path && !read_control_points(project, *project.path, contents))
+    return OpenResult::Damaged;
 
   // Everything was read: replace the open project's content.
   project.file_version = contents.version;

@@ -63,8 +63,10 @@ OpenResult open_project(Project& project);
 // keeping `project.path` as it is (absent for an untitled project):
 // photographs and the camera file are found from the project's directory.
 // `source` names the bytes in the damaged-file message. The control points
-// come from the side file of `project.path` when there is one.
-OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source);
+// come from `control_points` when given (the text a recovery copy carries),
+// else from the side file of `project.path` when there is one.
+OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> bytes, const std::string& source,
+                              const std::optional<std::string>& control_points = std::nullopt);
 
 // Everything a project file holds, read into fresh records.
 struct ProjectFileContents {

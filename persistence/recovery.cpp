@@ -8,6 +8,7 @@
 #include "base/binary_io.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "persistence/control_points_file.h"
 #include "persistence/project_file.h"
 
 namespace plenvista {
@@ -15,7 +16,7 @@ namespace plenvista {
 namespace {
 
 constexpr const char* kMagic = "PLENREC";
-constexpr std::int32_t kFormatVersion = 1;
+constexpr std::int32_t kFormatVersion = 2;
 
 std::uint64_t fnv1a(std::string_view text) {
   std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -43,7 +44,8 @@ std::string recovery_file_name(const std::optional<std::string>& project_path, c
   return name + "-" + hex16(fnv1a(*project_path)) + kRecoverySuffix;
 }
 
-std::string encode_recovery_header(const RecoveryHeader& header, std::size_t project_bytes) {
+std::string encode_recovery_header(const RecoveryHeader& header, std::string_view control_points,
+                                   std::size_t project_bytes) {
   ByteWriter w;
   w.text(std::string_view(kMagic));
   w.i32(kFormatVersion);
@@ -51,6 +53,7 @@ std::string encode_recovery_header(const RecoveryHeader& header, std::size_t pro
   w.f64(header.written_ms);
   w.i32(header.owner.pid);
   w.text(std::string_view(header.owner.host));
+  w.text(control_points);
   w.i32(static_cast<std::int32_t>(project_bytes));
   return std::move(w.data());
 }
@@ -68,8 +71,12 @@ std::optional<DecodedRecovery> decode_recovery(std::span<const std::uint8_t> byt
   r.read_f64(out.header.written_ms);
   r.read_i32(out.header.owner.pid);
   r.read_text(host);
+  if (version == kFormatVersion) {
+    r.read_text(out.control_points);
+    if (!out.control_points) out.control_points.emplace();
+  }
   r.read_i32(length);
-  if (!r.ok() || magic != kMagic || version != kFormatVersion || !host || length < 0 ||
+  if (!r.ok() || magic != kMagic || version < 1 || version > kFormatVersion || !host || length < 0 ||
       static_cast<std::size_t>(length) != r.remaining())
     return std::nullopt;
   out.header.owner.host = *host;
@@ -86,7 +93,8 @@ RecoveryCopy prepare_recovery_copy(const Project& project, const std::string& pa
   RecoveryCopy copy;
   copy.path = path;
   copy.project_bytes = encode_project(project);
-  copy.header = encode_recovery_header({project.path, now_ms, self}, copy.project_bytes.size());
+  copy.header = encode_recovery_header(
+      {project.path, now_ms, self}, encode_control_points(project.model, project.images()), copy.project_bytes.size());
   return copy;
 }
 

@@ -10,12 +10,14 @@
 // "untitled-<process id>-<start time in ms>.op2r" for an untitled one. It
 // holds a header and then exactly the bytes Save would write:
 //
-//   text "PLENREC", int32 format version 1, text project path (absent for
+//   text "PLENREC", int32 format version 2, text project path (absent for
 //   an untitled project), double time written (ms since 1970, UTC), int32
-//   owner process id, text owner host, int32 length of the project bytes,
-//   the project bytes.
+//   owner process id, text owner host, text control points (what Save
+//   writes beside the project, also when the list is empty), int32 length
+//   of the project bytes, the project bytes.
 //
-// (texts and numbers as in the project file). A copy is offered at start-up
+// (texts and numbers as in the project file). A version 1 copy has no
+// control points text; its project takes them from the file beside it. A copy is offered at start-up
 // when its owner is not running on this host and it is newer than its
 // project file (or that file is gone, or the project was untitled). A copy
 // whose header is unreadable or whose length does not match is damaged; it
@@ -50,12 +52,15 @@ struct RecoveryHeader {
 std::string recovery_file_name(const std::optional<std::string>& project_path, const ProcessIdentity& self,
                                std::int64_t started_ms);
 
-std::string encode_recovery_header(const RecoveryHeader& header, std::size_t project_bytes);
+std::string encode_recovery_header(const RecoveryHeader& header, std::string_view control_points,
+                                   std::size_t project_bytes);
 
-// The header and where the project bytes start; absent when the header is
-// unreadable or the project bytes are not all there.
+// The header, the control points text (absent in a version 1 copy) and
+// where the project bytes start; absent when the header is unreadable or
+// the project bytes are not all there.
 struct DecodedRecovery {
   RecoveryHeader header;
+  std::optional<std::string> control_points;
   std::span<const std::uint8_t> project_bytes;
 };
 std::optional<DecodedRecovery> decode_recovery(std::span<const std::uint8_t> bytes);

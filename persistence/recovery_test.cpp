@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "base/binary_io.h"
 #include "base/file_io.h"
+#include "model/control_points.h"
 #include "model/edit_actions.h"
 #include "persistence/project_file.h"
 #include "persistence/project_lock.h"
@@ -118,6 +120,44 @@ TEST_F(RecoveryCopies, CopyHoldsExactlyWhatSaveWritesAndIsFoundAfterTheOwnerDied
   // Not offered while its owner runs, nor to the owner itself.
   EXPECT_TRUE(find_recovery_copies(folder(), kSelf, only_other_alive).empty());
   EXPECT_TRUE(find_recovery_copies(folder(), kOther, none_alive).empty());
+}
+
+// The control points changed since the last save come back with the copy;
+// a copy written before copies carried them takes the file beside the project.
+TEST_F(RecoveryCopies, CopyCarriesTheControlPointsAndAnOlderCopyReadsTheFileBeside) {
+  ASSERT_TRUE(merge_control_points(project, {{"A", {1, 2, 3}}}));
+  ASSERT_TRUE(save_project(project));
+  ASSERT_TRUE(merge_control_points(project, {{"A", {4, 5, 6}}, {"B", {7, 8, 9}}}));
+  write_copy(1.0e15);
+  const ReadResult read = read_whole_file(copy_path());
+  const auto decoded = decode_recovery(*read.bytes);
+  ASSERT_TRUE(decoded.has_value());
+  const auto recovered = [&](std::span<const std::uint8_t> bytes, const std::optional<std::string>& points) {
+    auto opened = std::make_unique<Project>(settings, notifier, messages);
+    opened->set_path(*project.path);
+    EXPECT_EQ(open_project_bytes(*opened, bytes, copy_path(), points), OpenResult::Opened);
+    return opened;
+  };
+  const auto now = recovered(decoded->project_bytes, decoded->control_points);
+  ASSERT_EQ(now->model.control_points.count(), 2);
+  EXPECT_EQ(find_control_point(now->model, "A")->position, (Vec3{4, 5, 6}));
+
+  ByteWriter v1;
+  v1.text(std::string_view("PLENREC"));
+  v1.i32(1);
+  v1.text(project.path);
+  v1.f64(1.0e15);
+  v1.i32(kOther.pid);
+  v1.text(std::string_view(kOther.host));
+  v1.i32(static_cast<std::int32_t>(decoded->project_bytes.size()));
+  v1.bytes(decoded->project_bytes.data(), decoded->project_bytes.size());
+  const auto old =
+      decode_recovery(std::span(reinterpret_cast<const std::uint8_t*>(v1.data().data()), v1.data().size()));
+  ASSERT_TRUE(old.has_value());
+  EXPECT_FALSE(old->control_points.has_value());
+  const auto before = recovered(old->project_bytes, old->control_points);
+  ASSERT_EQ(before->model.control_points.count(), 1);
+  EXPECT_EQ(find_control_point(before->model, "A")->position, (Vec3{1, 2, 3}));
 }
 
 TEST_F(RecoveryCopies, OnlyCopiesNewerThanTheirProjectAreOffered) {

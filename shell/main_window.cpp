@@ -533,7 +533,7 @@ bool MainWindow::recover(const RecoveryCandidate& copy) {
     project_->directory.clear();
     project_->file_name.clear();
   }
-  const OpenResult result = open_project_bytes(*project_, decoded->project_bytes, copy.path);
+  const OpenResult result = open_project_bytes(*project_, decoded->project_bytes, copy.path, decoded->control_points);
   if (result != OpenResult::Opened) {
     if (took_lock) release_project_lock(*path, recovery_.self);
     project_->path = old_path;

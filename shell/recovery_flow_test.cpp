@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "base/file_io.h"
+#include "model/control_points.h"
 #include "model/edit_actions.h"
 #include "model/run_edit.h"
 #include "persistence/project_file.h"
@@ -194,6 +195,7 @@ TEST_F(RecoveryFlow, CutShortCopyIsReportedAndKeptAside) {
 TEST_F(RecoveryFlow, UntitledProjectIsRecoveredUntitled) {
   {
     auto crashed = make({kDeadPid, current_process().host});
+    ASSERT_TRUE(merge_control_points(crashed->project(), {{"gate post", {1, 2, 3}}}));
     edit(*crashed, kEditsPerAutosave);
     crashed->autosaver().wait_idle();
   }
@@ -204,6 +206,7 @@ TEST_F(RecoveryFlow, UntitledProjectIsRecoveredUntitled) {
   EXPECT_FALSE(window->project().path.has_value());
   EXPECT_TRUE(window->project().modified);
   EXPECT_EQ(window->project().model.points.count(), kEditsPerAutosave);
+  EXPECT_NE(find_control_point(window->project().model, "gate post"), nullptr);
   // Recovered, the copy is this window's: a normal close removes it.
   window->autosaver().wait_idle();
   EXPECT_EQ(files_in(folder).size(), 1u);
