@@ -4,6 +4,8 @@
 
 #include "base/number_text.h"
 #include "persistence/project_file.h"
+#include "persistence/project_lock.h"
+#include "platform/this_process.h"
 
 namespace plenvista {
 
@@ -29,7 +31,28 @@ bool CliSession::open(const std::string& path) {
   return false;
 }
 
-bool CliSession::save() { return save_project(project_); }
+bool CliSession::save() {
+  if (!project_.path) return save_project(project_);
+  // A project open in a window would later be saved over this change (or
+  // this change over the window's): refuse while its lock is held.
+  const std::string path = *project_.path;
+  const ProcessIdentity self = current_process();
+  const LockAttempt attempt = acquire_project_lock(path, self, process_alive);
+  if (attempt.state == LockState::HeldByOther) {
+    std::string owner;
+    if (attempt.owner)
+      owner.append(" (process ")
+          .append(std::to_string(attempt.owner->pid))
+          .append(" on ")
+          .append(attempt.owner->host)
+          .append(")");
+    error(path + " is open in Plenvista" + owner + " and was not changed; close it there and run the command again");
+    return false;
+  }
+  const bool saved = save_project(project_);
+  if (attempt.state == LockState::Acquired) release_project_lock(path, self);
+  return saved;
+}
 
 ProjectImage* find_image(CliSession& session, int id) {
   if (ProjectImage* image = session.project().images().images.find(id)) return image;

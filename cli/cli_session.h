@@ -57,7 +57,9 @@ class CliSession {
   // Opens the project file at `path` (relative to the working directory).
   // False when it cannot be read; the reason has been told.
   bool open(const std::string& path);
-  // Saves the project at its path. False when it could not be written (told).
+  // Saves the project at its path, holding its lock meanwhile. False when it
+  // could not be written or another running Plenvista holds the project
+  // open (told; the file is then left as it was).
   bool save();
 
   // "Error: text" and "Warning: text" lines.

@@ -15,6 +15,7 @@
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/projection.h"
+#include "platform/this_process.h"
 #include "testing/cameras.h"
 #include "testing/synthetic_grid.h"
 
@@ -153,6 +154,31 @@ TEST(CliAddReference, UnknownImageAndDamagedProjectFailUntouched) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Error: Not a project file: other.op2\n");
   EXPECT_EQ(ws.run("info absent.op2").status, 1);
+}
+
+// A project open in a running Plenvista (here: process 1, always alive) can
+// be read but not changed; once it is closed the same command goes through
+// and leaves no lock behind.
+TEST(CliAddReference, RefusesAProjectOpenInARunningPlenvista) {
+  Workspace ws;
+  ws.make_project();
+  const std::string before = ws.bytes("p.op2");
+  const std::string lock = ws.path("p.op2") + ".lock";
+  ws.dir.write("p.op2.lock", "1\n" + current_process().host + "\n");
+  CliRun run = ws.run("add-reference p.op2 --image 2 --at 1 2 --world 1 2 3");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(
+      run.err.find("p.op2 is open in Plenvista (process 1 on " + current_process().host + ") and was not changed"),
+      std::string::npos)
+      << run.err;
+  EXPECT_EQ(ws.bytes("p.op2"), before);
+  EXPECT_EQ(ws.run("info p.op2").status, 0);
+
+  std::filesystem::remove(lock);
+  run = ws.run("add-reference p.op2 --image 2 --at 1 2 --world 1 2 3");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ws.bytes("p.op2"), before);
+  EXPECT_FALSE(std::filesystem::exists(lock));
 }
 
 TEST(CliAddFace, AddsAFaceWithTheCurrentMaterial) {
