@@ -1,5 +1,6 @@
 #include "views/image_view.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -362,6 +363,17 @@ void ImageView::keyReleaseEvent(QKeyEvent* event) {
   if (!event->isAutoRepeat() && event->key() == Qt::Key_Shift) shift_up();
 }
 
+bool ImageView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyRelease && watched != this) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat() && key->key() == Qt::Key_Shift) {
+      key_released_elsewhere(*key);
+      shift_up();
+    }
+  }
+  return false;
+}
+
 void ImageView::shift_down() {
   ImageSet& images = project_.images();
   images.pending_world_position.reset();
@@ -385,6 +397,7 @@ void ImageView::shift_down() {
     clear_picks(*images.current);
   }
   images.partner_mode = 1;
+  QCoreApplication::instance()->installEventFilter(this);
   update_cursor();
   refresh();
 }
@@ -395,6 +408,7 @@ void ImageView::shift_up() {
   if (images.calibration_mode)
     if (ProjectImage* image = displayed_image()) clear_picks(*image);
   images.partner_mode = 0;
+  QCoreApplication::instance()->removeEventFilter(this);
   refresh();
 }
 

@@ -78,6 +78,9 @@ class ImageView : public ModelView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  // While partner mode is on: SHIFT released anywhere in the program ends
+  // it (the user may have clicked the photograph list meanwhile).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct LoadedPhoto {
