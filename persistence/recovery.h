@@ -23,6 +23,7 @@
 // whose header is unreadable or whose length does not match is damaged; it
 // is moved aside ("<name>.damaged"), never deleted.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -37,8 +38,9 @@ namespace plenvista {
 inline constexpr const char* kRecoverySuffix = ".op2r";
 inline constexpr const char* kDamagedSuffix = ".damaged";
 // Minutes between autosaves unless the "AutosaveMinutes" preference says
-// otherwise; 0 turns autosave off.
+// otherwise; 0 turns autosave off, and a day is the longest interval.
 inline constexpr int kDefaultAutosaveMinutes = 2;
+inline constexpr int kMaxAutosaveMinutes = 24 * 60;
 inline constexpr int kEditsPerAutosave = 50;
 
 struct RecoveryHeader {
@@ -84,7 +86,10 @@ RecoveryCopy prepare_recovery_copy(const Project& project, const std::string& pa
 // last copy. Nothing is due with the interval 0 (autosave off).
 class AutosaveSchedule {
  public:
-  explicit AutosaveSchedule(int interval_minutes) : minutes_(interval_minutes < 0 ? 0 : interval_minutes) {}
+  explicit AutosaveSchedule(int interval_minutes) { set_interval(interval_minutes); }
+  // Minutes outside 0 to kMaxAutosaveMinutes are taken as the nearest end;
+  // what is pending stays pending.
+  void set_interval(int minutes) { minutes_ = std::clamp(minutes, 0, kMaxAutosaveMinutes); }
   bool enabled() const { return minutes_ > 0; }
   int interval_ms() const { return minutes_ * 60 * 1000; }
   // An edit was made; true when it calls for a copy now.
@@ -95,7 +100,7 @@ class AutosaveSchedule {
   void settled();
 
  private:
-  int minutes_;
+  int minutes_ = 0;
   int edits_ = 0;
   bool pending_ = false;
 };

@@ -11,11 +11,19 @@ Autosaver::Autosaver(Project& project, std::string folder, ProcessIdentity self,
       self_(std::move(self)),
       started_ms_(QDateTime::currentMSecsSinceEpoch()),
       schedule_(interval_minutes) {
-  if (!active()) return;
-  timer_.setInterval(schedule_.interval_ms());
   connect(&timer_, &QTimer::timeout, this, [this] {
     if (schedule_.timer_due() && project_.modified) write_now();
   });
+  set_interval(interval_minutes);
+}
+
+void Autosaver::set_interval(int minutes) {
+  schedule_.set_interval(minutes);
+  if (!active()) {
+    timer_.stop();
+    return;
+  }
+  timer_.setInterval(schedule_.interval_ms());
   timer_.start();
 }
 

@@ -31,6 +31,9 @@ class Autosaver : public QObject {
   void edit_made();
   // Writes a copy of the project as it is now.
   void write_now();
+  // The user chose another interval (minutes; 0 turns autosave off). A copy
+  // already written stays until Save or close.
+  void set_interval(int minutes);
   // The project was saved, closed or replaced: its copy goes.
   void discard();
   // Makes an existing copy (one just recovered) the project's copy: the

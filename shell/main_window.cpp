@@ -366,7 +366,8 @@ void MainWindow::on_translations() {
 
 void MainWindow::on_properties() {
   ProjectPropertiesDialog dialog(*project_, *choosers_, files_, questions_, project_files_.save, this);
-  dialog.exec();
+  if (dialog.exec() == QDialog::Accepted)
+    autosaver_->set_interval(settings_.read_int("AutosaveMinutes", kDefaultAutosaveMinutes));
   repaint_views();
   set_title();
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <chrono>
@@ -17,9 +18,13 @@
 #include "model/run_edit.h"
 #include "persistence/project_file.h"
 #include "persistence/project_lock.h"
+#include "photogrammetry/camera_file.h"
 #include "platform/this_process.h"
+#include "shell/dialogs/dialog_test_support.h"
+#include "shell/dialogs/project_properties_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_doubles.h"
+#include "testing/cameras.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
 
@@ -214,6 +219,36 @@ TEST_F(RecoveryFlow, UntitledProjectIsRecoveredUntitled) {
   window->close();
   window->autosaver().wait_idle();
   EXPECT_TRUE(files_in(folder).empty());
+}
+
+// The minutes between copies are a preference of the Project dialog; 0
+// turns autosave off at once, another number back on.
+TEST_F(RecoveryFlow, AutosaveIntervalIsChosenInTheProjectDialog) {
+  CameraModel lens = test_support::grid_camera(2, 2);
+  ASSERT_TRUE(save_camera(dir.file("lens.cal"), lens, messages));
+  auto window = start();
+  open(*window);
+  const auto choose = [&](const QString& minutes) {
+    test_support::when_open<ProjectPropertiesDialog>([&](ProjectPropertiesDialog& dialog) {
+      dialog.camera_field()->setText("lens.cal");
+      EXPECT_EQ(dialog.autosave_minutes()->text(), QString::number(settings.read_int("AutosaveMinutes", -1)));
+      dialog.autosave_minutes()->selectAll();
+      QTest::keyClicks(dialog.autosave_minutes(), minutes);
+      test_support::click(dialog, "OK");
+    });
+    window->actions().project_properties->trigger();
+  };
+  choose("0");
+  EXPECT_EQ(settings.read_int("AutosaveMinutes", -1), 0);
+  edit(*window, kEditsPerAutosave);
+  window->autosaver().wait_idle();
+  EXPECT_TRUE(files_in(folder).empty());
+
+  choose("99999");
+  EXPECT_EQ(settings.read_int("AutosaveMinutes", -1), kMaxAutosaveMinutes);
+  edit(*window, kEditsPerAutosave);
+  window->autosaver().wait_idle();
+  EXPECT_EQ(files_in(folder).size(), 1u);
 }
 
 TEST_F(RecoveryFlow, SecondInstanceIsWarnedAndReadOnlyCannotSaveOverTheFile) {

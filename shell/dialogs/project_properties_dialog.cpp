@@ -10,9 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/text.h"
 #include "persistence/diagnostic_dump.h"
+#include "persistence/recovery.h"
 #include "photogrammetry/project_camera.h"
 #include "shell/dialogs/dialog_choosers.h"
 #include "shell/shell_seams.h"
@@ -54,6 +56,7 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
       camera_(project.camera_file_name.value_or(std::string())),
       directories_(shown(project.model.image_directories)),
       use_last_project_(project.settings.read_int("UseLastProject", 0) != 0),
+      autosave_minutes_(project.settings.read_int("AutosaveMinutes", kDefaultAutosaveMinutes)),
       colours_{project.model.face_line_colour, project.model.mirror_face_line_colour,
                project.model.reference_point_colour},
       form_(this),
@@ -63,6 +66,7 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
       path_browse_(new QPushButton(QStringLiteral("Browse ..."), this)),
       camera_browse_(new QPushButton(QStringLiteral("Browse ..."), this)),
       use_last_(form_.add_check(QStringLiteral("Automatically load last project"), use_last_project_)),
+      autosave_field_(form_.add_int(QStringLiteral("Autosave every (minutes, 0 = off) :"), autosave_minutes_, 4)),
       set_default_(new QPushButton(QStringLiteral("Set as Default"), this)),
       dump_(new QPushButton(QStringLiteral("Dump to File"), this)) {
   setWindowTitle(QStringLiteral("Project"));
@@ -132,6 +136,7 @@ void ProjectPropertiesDialog::accept() {
   project_.model.reference_point_colour = colours_[ReferencePoint];
   if (project_.path && save_) save_(project_);
   project_.settings.write_int("UseLastProject", use_last_project_ ? 1 : 0);
+  project_.settings.write_int("AutosaveMinutes", std::clamp(autosave_minutes_, 0, kMaxAutosaveMinutes));
   QDialog::accept();
 }
 

@@ -2,8 +2,9 @@
 
 // ProjectPropertiesDialog ("Project"): the project file path, the camera
 // file name, the ";"-separated image directories, the three drawing colours
-// (face line, mirror face line, reference point) and the "UseLastProject"
-// preference. "Browse ..." beside the path chooses a project file to save
+// (face line, mirror face line, reference point) and two preferences:
+// "UseLastProject" and "AutosaveMinutes" (minutes between recovery copies,
+// 0 to 1440; 0 turns autosave off). "Browse ..." beside the path chooses a project file to save
 // to (its full path); beside the camera, a camera file (its name only: the
 // file is found along the directories). "Set as Default" stores the shown
 // colours and directories as the preferences for new projects; "Dump to
@@ -53,6 +54,7 @@ class ProjectPropertiesDialog : public QDialog {
   QPushButton* camera_browse() const { return camera_browse_; }
   const ColourField& colour_field(ColourRole role) const { return *colour_fields_[role]; }
   QCheckBox* use_last_project() const { return use_last_; }
+  QLineEdit* autosave_minutes() const { return autosave_field_; }
   QPushButton* set_as_default() const { return set_default_; }
   QPushButton* dump_to_file() const { return dump_; }
 
@@ -69,6 +71,7 @@ class ProjectPropertiesDialog : public QDialog {
   std::string camera_;
   std::string directories_;
   bool use_last_project_ = false;
+  int autosave_minutes_ = 0;
   Colour colours_[3] = {0, 0, 0};
   Form form_;
   QLineEdit* path_field_;
@@ -78,6 +81,7 @@ class ProjectPropertiesDialog : public QDialog {
   QPushButton* camera_browse_;
   std::unique_ptr<ColourField> colour_fields_[3];
   QCheckBox* use_last_;
+  QLineEdit* autosave_field_;
   QPushButton* set_default_;
   QPushButton* dump_;
 };
