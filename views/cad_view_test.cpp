@@ -122,6 +122,13 @@ TEST_F(CadViewTest, ShiftCyclesTheAxisOncePerPress) {
   QTest::keyClick(&view, Qt::Key_Shift);
   EXPECT_EQ(view.current_axis(), 0);
   EXPECT_EQ(project.active_cad_view, 0);
+
+  // SHIFT let go after the focus went elsewhere: the next press still counts.
+  QTest::keyPress(&view, Qt::Key_Shift);
+  QFocusEvent away(QEvent::FocusOut, Qt::MouseFocusReason);
+  QApplication::sendEvent(&view, &away);
+  QTest::keyPress(&view, Qt::Key_Shift);
+  EXPECT_EQ(view.current_axis(), 2);
 }
 
 TEST_F(CadViewTest, MouseMovesReportTheCursorWithoutRedrawingTheModel) {

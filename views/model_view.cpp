@@ -1,5 +1,6 @@
 #include "views/model_view.h"
 
+#include <QFocusEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -41,6 +42,11 @@ void ModelView::keyPressEvent(QKeyEvent* event) {
 void ModelView::keyReleaseEvent(QKeyEvent* event) {
   keys_.release(*event);
   QWidget::keyReleaseEvent(event);
+}
+
+void ModelView::focusOutEvent(QFocusEvent* event) {
+  keys_.forget();
+  QWidget::focusOutEvent(event);
 }
 
 }  // namespace plenvista

@@ -38,6 +38,7 @@ class ModelView : public QWidget {
 
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   // A key went up in another widget: the next press here is a first one.
   void key_released_elsewhere(const QKeyEvent& event) { keys_.release(event); }
 

@@ -44,8 +44,11 @@ class ViewKeys {
   }
   // A key that goes up (not a repeat) ends the ignoring of repeats.
   void release(const QKeyEvent& event) {
-    if (!event.isAutoRepeat()) last_key_ = 0;
+    if (!event.isAutoRepeat()) forget();
   }
+  // The view lost the keyboard: a key let go elsewhere is never seen here,
+  // so the next press is a first one.
+  void forget() { last_key_ = 0; }
 
  private:
   Actions actions_;
