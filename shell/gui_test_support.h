@@ -26,8 +26,6 @@
 
 namespace plenvista::test_support {
 
-// A check box reacts only on its box and label: it is clicked near its left
-// edge, a push button in its middle.
 // A project whose notifications and messages are recorded.
 struct RecordedProject {
   MemorySettingsStore settings;
@@ -41,7 +39,8 @@ struct RecordedProject {
 };
 
 // Mouse events go to whatever widget lies at the point, so pending layouts
-// are carried out first.
+// are carried out first. A check box reacts only on its box and label: it
+// is clicked near its left edge, a push button in its middle.
 inline void click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QApplication::processEvents();

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <chrono>
@@ -232,9 +231,8 @@ TEST_F(RecoveryFlow, AutosaveIntervalIsChosenInTheProjectDialog) {
     test_support::when_open<ProjectPropertiesDialog>([&](ProjectPropertiesDialog& dialog) {
       dialog.camera_field()->setText("lens.cal");
       EXPECT_EQ(dialog.autosave_minutes()->text(), QString::number(settings.read_int("AutosaveMinutes", -1)));
-      dialog.autosave_minutes()->selectAll();
-      QTest::keyClicks(dialog.autosave_minutes(), minutes);
-      test_support::click(dialog, "OK");
+      test_support::type_into(dialog.autosave_minutes(), minutes);
+      test_support::click_ok(dialog);
     });
     window->actions().project_properties->trigger();
   };

@@ -1,8 +1,9 @@
 #pragma once
 
-// Shared by the dialog tests: a scripted colour chooser (answers taken from
-// a queue, an empty queue cancels), driving a modal dialog once
-// it is open, and real clicks and key presses on its controls.
+// Shared by the dialog tests, beside the clicks and typing of
+// shell/gui_test_support.h: a scripted colour chooser (answers taken from a
+// queue, an empty queue cancels), driving a modal dialog once it is open,
+// and more real clicks and key presses on its controls.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "shell/dialogs/dialog_choosers.h"
+#include "shell/gui_test_support.h"
 
 namespace plenvista::test_support {
 
@@ -49,7 +51,6 @@ void when_open(std::function<void(Dialog&)> drive) {
   timer->start(10);
 }
 
-inline void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 // A check box is toggled with the space key: a mouse click counts only on
 // its indicator and text, which move while the dialog is being laid out.
 inline void toggle(QAbstractButton* box) {
@@ -65,9 +66,6 @@ inline QAbstractButton* button(QWidget& dialog, const QString& text) {
 }
 inline void click(QWidget& dialog, const QString& text) { click(button(dialog, text)); }
 
-inline void click_row(QListWidget* list, int row) {
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
 inline void double_click_row(QListWidget* list, int row) {
   const QPoint at = list->visualItemRect(list->item(row)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
