@@ -39,14 +39,11 @@ bool CliSession::save() {
   const ProcessIdentity self = current_process();
   const LockAttempt attempt = acquire_project_lock(path, self, process_alive);
   if (attempt.state == LockState::HeldByOther) {
-    std::string owner;
-    if (attempt.owner)
-      owner.append(" (process ")
-          .append(std::to_string(attempt.owner->pid))
-          .append(" on ")
-          .append(attempt.owner->host)
-          .append(")");
-    error(path + " is open in Plenvista" + owner + " and was not changed; close it there and run the command again");
+    std::string text = path;
+    text.append(" is open in Plenvista")
+        .append(lock_owner_text(attempt.owner))
+        .append(" and was not changed; close it there and run the command again");
+    error(text);
     return false;
   }
   const bool saved = save_project(project_);

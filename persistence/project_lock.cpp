@@ -43,6 +43,13 @@ std::string lock_file_path(const std::string& project_path) { return project_pat
 
 std::string format_lock(const ProcessIdentity& owner) { return std::to_string(owner.pid) + "\n" + owner.host + "\n"; }
 
+std::string lock_owner_text(const std::optional<ProcessIdentity>& owner) {
+  if (!owner) return {};
+  std::string text = " (process ";
+  text.append(std::to_string(owner->pid)).append(" on ").append(owner->host).append(")");
+  return text;
+}
+
 std::optional<ProcessIdentity> parse_lock(std::string_view text) {
   const std::size_t first = text.find('\n');
   if (first == std::string_view::npos) return std::nullopt;

@@ -26,6 +26,9 @@ namespace plenvista {
 
 std::string lock_file_path(const std::string& project_path);
 std::string format_lock(const ProcessIdentity& owner);
+// " (process 4711 on workshop)" for a known owner of a lock, else nothing:
+// what messages about a held project say of its owner.
+std::string lock_owner_text(const std::optional<ProcessIdentity>& owner);
 // Absent for text that is not a positive process id and a host line.
 std::optional<ProcessIdentity> parse_lock(std::string_view text);
 // Whether a lock of `owner` may be taken over by `self`.

@@ -81,12 +81,6 @@ QString point_text(double x, double y, double z) {
 
 const QString kCaption = QStringLiteral("Plenvista");
 
-// " (process 4711 on workshop)" for a known owner of a lock, else nothing.
-QString lock_owner_text(const std::optional<ProcessIdentity>& owner) {
-  if (!owner) return {};
-  return QStringLiteral(" (process %1 on %2)").arg(owner->pid).arg(QString::fromStdString(owner->host));
-}
-
 // Lock files sit beside the absolute path, whatever the path was given as.
 std::string absolute_path(const std::string& path) {
   std::error_code ec;
@@ -340,7 +334,7 @@ bool MainWindow::save_to(const std::string& path) {
       questions_.tell(this,
                       QStringLiteral("%1 is open in another Plenvista%2 and cannot be saved over. "
                                      "Save the project under another name.")
-                          .arg(QString::fromStdString(path), lock_owner_text(attempt.owner)),
+                          .arg(QString::fromStdString(path), QString::fromStdString(lock_owner_text(attempt.owner))),
                       QStringLiteral("Error"));
       return false;
     }
@@ -571,7 +565,7 @@ bool MainWindow::lock_for_open(const std::string& path, bool& took_lock, bool& r
   const QString text = QStringLiteral(
                            "%1 is already open in another Plenvista%2.\n\nOpen it read-only? Changes can then be "
                            "saved only under another name.")
-                           .arg(QString::fromStdString(path), lock_owner_text(attempt.owner));
+                           .arg(QString::fromStdString(path), QString::fromStdString(lock_owner_text(attempt.owner)));
   const QStringList labels{QStringLiteral("Open Read-Only"), QStringLiteral("Cancel")};
   if (questions_.choose(this, text, kCaption, labels, QMessageBox::Warning) != 0) return false;
   read_only = true;
