@@ -15,7 +15,7 @@ namespace plenvista {
 class SettingsStore;
 
 // Where the program copies the sample: "sample" in the user's data
-// directory (~/.local/share/Plenvista/sample).
+// directory (~/.local/share/Tarnwick/Plenvista/sample).
 std::string default_sample_directory();
 
 // Copies every file of the sample into `directory` (made if missing),

@@ -4,7 +4,8 @@
 // and message boxes; preferences in memory so that the user's own play no
 // part) and saves the window in both display modes, in calibration mode
 // (the reference points alone, and with the model) and on the CAD page,
-// three dialogs on the sample, and the Camera Editor after calibrating the
+// the Translation Editor, Export and Project dialogs on the sample, and the
+// Camera Editor after calibrating the
 // sample's grid photograph with real clicks; last, one photograph with its
 // marks disturbed (a pixel of noise on each, one Y typed 100 mm off) and
 // located again, in calibration mode with its residual lines and the
@@ -34,7 +35,9 @@
 #include "photogrammetry/image_search.h"
 #include "shell/actions.h"
 #include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/dialog_choosers.h"
 #include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/main_window.h"
 #include "shell/panels/image_list_panel.h"
@@ -175,6 +178,11 @@ int take_screenshots(const QString& output) {
   ExportDialog export_dialog(window.project(), files, &window);
   export_dialog.path_field()->setText("house");
   ok = dialog_picture(export_dialog, output + "/export-dialog.png") && ok;
+  QtDialogChoosers choosers;
+  ProjectPropertiesDialog properties(window.project(), choosers, files, questions, {}, &window);
+  // Where the program puts the sample for a user, not the temporary copy.
+  properties.path_field()->setText("/home/you/.local/share/Tarnwick/Plenvista/sample/house.op2");
+  ok = dialog_picture(properties, output + "/project-dialog.png") && ok;
 
   ok = camera_editor(QFileInfo(QString::fromStdString(*project)).path().toStdString(), output) && ok;
   ok = residuals(window, output) && ok;

@@ -70,6 +70,9 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
       set_default_(new QPushButton(QStringLiteral("Set as Default"), this)),
       dump_(new QPushButton(QStringLiteral("Dump to File"), this)) {
   setWindowTitle(QStringLiteral("Project"));
+  // Room for a path of some length.
+  for (QLineEdit* field : {path_field_, camera_field_, directories_field_})
+    field->setMinimumWidth(40 * fontMetrics().averageCharWidth());
   put_beside(form_.layout(), path_field_, path_browse_);
   put_beside(form_.layout(), camera_field_, camera_browse_);
 
