@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "base/number_text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
 #include "photogrammetry/camera_file.h"
@@ -115,6 +116,44 @@ int run_calibrate(CliIo& io, const CalibrateOptions& options) {
            << (save && !check.passed() ? " although it fails its check" : "") << '\n';
   }
   return save ? kExitSuccess : kExitFailure;
+}
+
+void declare_calibrate(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    CalibrateOptions options;
+    std::vector<double> cell, distance, centre, corners;
+    std::string notes;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CalibrateOptions& cal = parsed->options;
+  CLI::App* command = app.add_subcommand(
+      "calibrate", "Calibrates a camera from a photograph of a ruled grid; a grid that fails its check is not saved.");
+  command->add_option("PHOTO", cal.photograph, "the grid photograph (.bmp)")->required();
+  command->add_option("--rows", cal.rows, "grid rows")->required()->check(CLI::Range(1, 30));
+  command->add_option("--columns", cal.columns, "grid columns")->required()->check(CLI::Range(1, 30));
+  add_numbers(command, "--cell", parsed->cell, 2, "W H", "cell width and height in mm")->required();
+  add_numbers(command, "--distance", parsed->distance, 1, "D", "distance from camera to grid in mm")->required();
+  add_numbers(command, "--centre", parsed->centre, 2, "X Y", "a click near the central cross, pixels")->required();
+  add_numbers(command, "--corners", parsed->corners, 8, "X1 Y1 X2 Y2 X3 Y3 X4 Y4",
+              "clicks near the top-left, top-right, bottom-right and bottom-left corners of the top-left cell")
+      ->required();
+  command->add_option("--output", cal.output, "the camera file to write (.cal)")->required();
+  CLI::Option* notes = command->add_option("--notes", parsed->notes, "notes stored in the camera file");
+  command->add_flag("--force", cal.force, "save the camera even when the traced grid fails its check");
+  command->add_flag("--json", cal.json, "one JSON document for scripts");
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_calibrate(io, p.options); },
+      [notes](Parsed& p) {
+        require_positive(p.cell, "--cell");
+        require_positive(p.distance, "--distance");
+        CalibrateOptions& c = p.options;
+        c.cell_width_mm = p.cell[0];
+        c.cell_height_mm = p.cell[1];
+        c.distance_mm = p.distance[0];
+        c.centre = point_of(p.centre);
+        for (std::size_t k = 0; k < 8; k += 2) c.corners.push_back(point_of(p.corners, k));
+        if (notes->count()) c.notes = p.notes;
+      });
 }
 
 }  // namespace plenvista

@@ -227,6 +227,8 @@ TEST(CliInfo, ReportsImagesCameraAndCountsForPeopleAndScripts) {
   EXPECT_TRUE(image["path"].isNull());
   EXPECT_EQ(image["found"], false);
   EXPECT_EQ(image["located"], false);
+  EXPECT_TRUE(image["centre"].isNull());
+  EXPECT_EQ(image["offset"], image["position"]);
   EXPECT_EQ(image["score"], 0);
   EXPECT_EQ(image["reference_points"], 1);
   EXPECT_TRUE(image["width"].isNull());
@@ -526,9 +528,17 @@ TEST(CliLocate, RecoversAKnownPoseFromItsReferencePoints) {
   }
   const CliRun run = ws.run("locate p.op2 --json");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(parse_json(run.out)["images"].toArray().at(0).toObject()["id"], 2) << run.out;
+  const QJsonObject located = parse_json(run.out)["images"].toArray().at(0).toObject();
+  EXPECT_EQ(located["id"], 2) << run.out;
   OpenedProject opened(ws.path("p.op2"));
   const ProjectImage& image = *opened.project.images().images.at(0);
+  // One meaning a name: the stored offset, and the centre where the camera stands.
+  const QJsonObject info = parse_json(ws.run("info p.op2 --json").out)["images"].toArray().at(0).toObject();
+  for (const QJsonObject& object : {located, info}) {
+    EXPECT_EQ(object["offset"].toArray(), (QJsonArray{image.pose.offset.x, image.pose.offset.y, image.pose.offset.z}));
+    EXPECT_EQ(object["centre"].toArray(),
+              (QJsonArray{-image.pose.offset.x, -image.pose.offset.y, -image.pose.offset.z}));
+  }
   EXPECT_EQ(image.pose_known, 1);
   EXPECT_EQ(image.marks_changed, 0);
   EXPECT_GT(image.search_score, 99.0);

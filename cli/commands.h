@@ -1,9 +1,9 @@
 #pragma once
 
-// The commands of plenvista-cli, callable without the argument parser.
-// Each takes its parsed options, writes its report to io.out (for people,
-// or one JSON document with `json`) and its messages to io.err, and returns
-// the exit status: 0 success, 1 failure (the project file untouched).
+// The commands of plenvista-cli, callable without the argument parser, and
+// their declarations for it (cli/cli_command.h). Each takes its parsed options, writes its report to io.out (for
+// people, or one JSON document with `json`) and its messages to io.err, and returns the exit status: 0 success, 1
+// failure (the project file untouched).
 //
 // Photograph positions are pixels of the photograph, x to the right, y
 // down; world positions are model units.
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/vec3.h"
+#include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "export/export_paths.h"
 
@@ -23,6 +24,7 @@ struct InfoOptions {
   bool json = false;
 };
 int run_info(CliIo& io, const InfoOptions& options);
+void declare_info(CLI::App& app, CommandCall& chosen);
 
 struct NewOptions {
   std::string project;
@@ -30,6 +32,7 @@ struct NewOptions {
   std::optional<std::string> directories;  // ';'-separated image directories
 };
 int run_new(CliIo& io, const NewOptions& options);
+void declare_new(CLI::App& app, CommandCall& chosen);
 
 struct AddImageOptions {
   std::string project;
@@ -39,6 +42,7 @@ struct AddImageOptions {
   std::optional<double> scale;
 };
 int run_add_image(CliIo& io, const AddImageOptions& options);
+void declare_add_image(CLI::App& app, CommandCall& chosen);
 
 struct AddReferenceOptions {
   std::string project;
@@ -47,6 +51,7 @@ struct AddReferenceOptions {
   Vec3 world;
 };
 int run_add_reference(CliIo& io, const AddReferenceOptions& options);
+void declare_add_reference(CLI::App& app, CommandCall& chosen);
 
 struct LocateOptions {
   std::string project;
@@ -54,6 +59,7 @@ struct LocateOptions {
   bool json = false;
 };
 int run_locate(CliIo& io, const LocateOptions& options);
+void declare_locate(CLI::App& app, CommandCall& chosen);
 
 struct AddPointOptions {
   std::string project;
@@ -64,12 +70,14 @@ struct AddPointOptions {
   bool json = false;
 };
 int run_add_point(CliIo& io, const AddPointOptions& options);
+void declare_add_point(CLI::App& app, CommandCall& chosen);
 
 struct AddFaceOptions {
   std::string project;
   std::vector<int> points;  // three point ids in winding order
 };
 int run_add_face(CliIo& io, const AddFaceOptions& options);
+void declare_add_face(CLI::App& app, CommandCall& chosen);
 
 struct ExportCommandOptions {
   std::string project;
@@ -82,17 +90,20 @@ struct ExportCommandOptions {
   std::optional<bool> reverse_z;
 };
 int run_export(CliIo& io, const ExportCommandOptions& options);
+void declare_export(CLI::App& app, CommandCall& chosen);
 
 struct TextureOptions {
   std::string project;
   std::vector<std::string> materials;  // names; none: every material with a texture image
 };
 int run_texture(CliIo& io, const TextureOptions& options);
+void declare_texture(CLI::App& app, CommandCall& chosen);
 
 struct DumpOptions {
   std::string project;
 };
 int run_dump(CliIo& io, const DumpOptions& options);
+void declare_dump(CLI::App& app, CommandCall& chosen);
 
 struct ReportOptions {
   std::string project;
@@ -101,6 +112,7 @@ struct ReportOptions {
   double scale = 10.0;                        // residual lines drawn this many times their length
 };
 int run_report(CliIo& io, const ReportOptions& options);
+void declare_report(CLI::App& app, CommandCall& chosen);
 
 struct CalibrateOptions {
   std::string photograph;  // BMP file of the grid
@@ -117,6 +129,7 @@ struct CalibrateOptions {
   bool json = false;
 };
 int run_calibrate(CliIo& io, const CalibrateOptions& options);
+void declare_calibrate(CLI::App& app, CommandCall& chosen);
 
 // Control point lists and GCP lists in (persistence/exchange_text.h for the
 // formats). A file with lines that cannot be used imports nothing and
@@ -129,7 +142,9 @@ struct ImportListOptions {
   bool json = false;
 };
 int run_import_points(CliIo& io, const ImportListOptions& options);
+void declare_import_points(CLI::App& app, CommandCall& chosen);
 int run_import_gcp(CliIo& io, const ImportListOptions& options);
+void declare_import_gcp(CLI::App& app, CommandCall& chosen);
 
 // The model's points, the reference marks as a GCP list, or the located
 // cameras, written to `output` (relative to the working directory).
@@ -142,7 +157,10 @@ struct ExchangeExportOptions {
   bool json = false;
 };
 int run_export_points(CliIo& io, const ExchangeExportOptions& options);
+void declare_export_points(CLI::App& app, CommandCall& chosen);
 int run_export_gcp(CliIo& io, const ExchangeExportOptions& options);
+void declare_export_gcp(CLI::App& app, CommandCall& chosen);
 int run_export_cameras(CliIo& io, const ExchangeExportOptions& options);
+void declare_export_cameras(CLI::App& app, CommandCall& chosen);
 
 }  // namespace plenvista

@@ -2,6 +2,8 @@
 #include <ostream>
 
 #include "base/file_io.h"
+#include "base/text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
 #include "export/exchange_export.h"
@@ -150,6 +152,91 @@ int run_export_cameras(CliIo& io, const ExchangeExportOptions& options) {
   const std::vector<LocatedCamera> cameras = located_cameras(session.project().images());
   return finish_export(io, session, options, options.camera_json ? cameras_json(cameras) : cameras_csv(cameras),
                        static_cast<int>(cameras.size()), "located cameras");
+}
+
+namespace {
+
+// The options the two list imports share.
+CLI::App* import_command(CLI::App& app, const std::string& name, const std::string& description,
+                         ImportListOptions& options) {
+  CLI::App* command = project_command(app, name, description, options.project);
+  command->add_option("--file", options.file, "the list to read")->required();
+  command->add_flag("--skip-bad-lines", options.skip_bad_lines,
+                    "import the usable lines of a file that has bad ones (they are reported)");
+  command->add_flag("--json", options.json, "one JSON document for scripts");
+  return command;
+}
+
+// The options the three exports share.
+CLI::App* exchange_export_command(CLI::App& app, const std::string& name, const std::string& description,
+                                  ExchangeExportOptions& options) {
+  CLI::App* command = project_command(app, name, description, options.project);
+  command->add_option("--output", options.output, "the file to write")->required();
+  command->add_flag("--json", options.json, "one JSON document for scripts");
+  return command;
+}
+
+}  // namespace
+
+void declare_import_points(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<ImportListOptions>();
+  CLI::App* command =
+      import_command(app, "import-points",
+                     "Adds control points (label, X, Y, Z a line) to a project; known labels are moved.", *options);
+  run_when_chosen(command, chosen, options, run_import_points);
+}
+
+void declare_import_gcp(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<ImportListOptions>();
+  CLI::App* command =
+      import_command(app, "import-gcp",
+                     "Creates reference points from a GCP list (X Y Z pixel_x pixel_y image_name [label]).", *options);
+  run_when_chosen(command, chosen, options, run_import_gcp);
+}
+
+void declare_export_points(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<ExchangeExportOptions>();
+  CLI::App* command =
+      exchange_export_command(app, "export-points", "Writes the model's points as CSV (id, layer, X, Y, Z).", *options);
+  command->add_flag("--transformed", options->transformed,
+                    "through the export transform (origin offset, Z direction, scale)");
+  run_when_chosen(command, chosen, options, run_export_points);
+}
+
+void declare_export_gcp(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    ExchangeExportOptions options;
+    std::string coordinate_system;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command =
+      exchange_export_command(app, "export-gcp", "Writes every reference mark as a GCP list.", parsed->options);
+  CLI::Option* crs =
+      command->add_option("--crs", parsed->coordinate_system, "a first line naming the coordinate system");
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_export_gcp(io, p.options); },
+      [crs](Parsed& p) {
+        if (crs->count()) p.options.coordinate_system = p.coordinate_system;
+      });
+}
+
+void declare_export_cameras(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    ExchangeExportOptions options;
+    std::string format;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command = exchange_export_command(
+      app, "export-cameras", "Writes the located cameras (pose, matrix, pinhole approximation) as CSV or JSON.",
+      parsed->options);
+  command->add_option("--format", parsed->format, "csv or json (default: from the output's ending)")
+      ->check(CLI::IsMember({"csv", "json"}));
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_export_cameras(io, p.options); },
+      [](Parsed& p) {
+        p.options.camera_json =
+            p.format.empty() ? ends_with_ignoring_case(p.options.output, ".json") : p.format == "json";
+      });
 }
 
 }  // namespace plenvista

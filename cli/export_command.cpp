@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "base/text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "export/export_paths.h"
 
@@ -52,6 +53,40 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
       options.format == ExportFormat::Obj ? project.export_settings.last_obj_path : project.export_settings.last_x_path;
   io.out << "Exported " << written.value_or(typed) << (options.format == ExportFormat::Obj ? ".obj" : "") << '\n';
   return kExitSuccess;
+}
+
+void declare_export(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    ExportCommandOptions options;
+    std::string format, output, textures, mirror, scaling, reverse_z;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command = project_command(app, "export", "Exports the model as OBJ/MTL, DirectX text or binary glTF files.",
+                                      parsed->options.project);
+  command->add_option("--format", parsed->format, "obj, x or glb")
+      ->required()
+      ->check(CLI::IsMember({"obj", "x", "glb"}));
+  CLI::Option* output = command->add_option(
+      "--output", parsed->output,
+      "the file (a bare name goes beside the project; default: the project's last export path of the format)");
+  const std::pair<const char*, std::string*> switches[] = {{"--textures", &parsed->textures},
+                                                           {"--mirror", &parsed->mirror},
+                                                           {"--scaling", &parsed->scaling},
+                                                           {"--reverse-z", &parsed->reverse_z}};
+  for (const auto& [name, target] : switches)
+    command->add_option(name, *target, "on or off (default: the project's export setting)")
+        ->check(CLI::IsMember({"on", "off"}));
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_export(io, p.options); },
+      [output](Parsed& p) {
+        ExportCommandOptions& e = p.options;
+        e.format = p.format == "x" ? ExportFormat::DirectX : p.format == "glb" ? ExportFormat::Glb : ExportFormat::Obj;
+        if (output->count()) e.output = p.output;
+        e.textures = on_off(p.textures);
+        e.mirror = on_off(p.mirror);
+        e.scaling = on_off(p.scaling);
+        e.reverse_z = on_off(p.reverse_z);
+      });
 }
 
 }  // namespace plenvista

@@ -25,6 +25,17 @@ inline QJsonValue json_text(const std::optional<std::string>& text) {
 inline QJsonArray json_array(const Vec3& v) { return {v.x, v.y, v.z}; }
 inline QJsonArray json_array(const Point2& p) { return {p.x, p.y}; }
 
+// A photograph's pose members: `offset` as the pose stores it, `centre`
+// where the camera stands (the offset negated; null while the photograph is
+// not located), `rotation` in degrees, and `position`, the offset under its
+// former name, kept for the scripts that read it.
+inline void insert_pose_json(QJsonObject& object, const Vec3& offset, const Vec3& rotation, bool located) {
+  object.insert("offset", json_array(offset));
+  object.insert("centre", located ? QJsonValue(json_array(Vec3{} - offset)) : QJsonValue(QJsonValue::Null));
+  object.insert("position", json_array(offset));
+  object.insert("rotation", json_array(rotation));
+}
+
 // The compact document, ending with a line break.
 inline std::string json_document(const QJsonObject& object) {
   return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";

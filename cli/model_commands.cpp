@@ -1,6 +1,7 @@
 #include <array>
 #include <ostream>
 
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "model/edit_actions.h"
 
@@ -24,6 +25,13 @@ int run_add_face(CliIo& io, const AddFaceOptions& options) {
   if (!session.save()) return kExitFailure;
   io.out << "Added face " << face->id << " with material \"" << shown(face->material->name) << "\"\n";
   return kExitSuccess;
+}
+
+void declare_add_face(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<AddFaceOptions>();
+  CLI::App* command = project_command(app, "add-face", "Adds a face with the current material.", options->project);
+  command->add_option("--points", options->points, "three point ids in winding order")->required()->expected(3);
+  run_when_chosen(command, chosen, options, run_add_face);
 }
 
 }  // namespace plenvista

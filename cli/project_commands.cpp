@@ -5,6 +5,7 @@
 #include "base/file_io.h"
 #include "base/number_text.h"
 #include "base/text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
 #include "cli/residual_json.h"
@@ -61,11 +62,10 @@ void info_json(CliIo& io, Project& project) {
         {"located", image->pose_known != 0},
         {"score", image->search_score},
         {"reference_points", image->reference_points.count()},
-        {"position", json_array(image->pose.offset)},
-        {"rotation", json_array(image->pose.rotation)},
         {"width", size ? QJsonValue(size->width) : QJsonValue()},
         {"height", size ? QJsonValue(size->height) : QJsonValue()},
     };
+    insert_pose_json(object, image->pose.offset, image->pose.rotation, image->pose_known != 0);
     add_residuals_json(object, *image);
     images.append(object);
   }
@@ -126,8 +126,9 @@ void info_text(CliIo& io, Project& project) {
     if (const auto size = photograph_size(*image)) out << ", " << size->width << " x " << size->height << " pixels";
     out << "\n    " << (image->pose_known ? "located" : "not located") << ", score "
         << format_fixed(image->search_score, 2) << "%, " << image->reference_points.count()
-        << " reference points, position " << vec_text(image->pose.offset, 3) << ", rotation "
-        << vec_text(image->pose.rotation, 3) << '\n';
+        << " reference points, offset " << vec_text(image->pose.offset, 3);
+    if (image->pose_known) out << ", centre " << vec_text(Vec3{} - image->pose.offset, 3);
+    out << ", rotation " << vec_text(image->pose.rotation, 3) << '\n';
   }
 
   const ModelData& model = project.model;
@@ -260,6 +261,81 @@ int run_dump(CliIo& io, const DumpOptions& options) {
   if (!write_diagnostic_dump(session.project())) return kExitFailure;
   io.out << "Wrote " << kDiagnosticDumpFile << '\n';
   return kExitSuccess;
+}
+
+void declare_info(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<InfoOptions>();
+  CLI::App* command = project_command(app, "info", "Shows what a project holds.", options->project);
+  command->add_flag("--json", options->json, "one JSON document for scripts");
+  run_when_chosen(command, chosen, options, run_info);
+}
+
+void declare_new(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    NewOptions options;
+    std::string camera, directories;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command = project_command(app, "new", "Creates and saves a new project.", parsed->options.project);
+  CLI::Option* camera =
+      command->add_option("--camera", parsed->camera, "camera file (.cal), found along the image directories");
+  CLI::Option* directories =
+      command->add_option("--dirs", parsed->directories, "image directories, separated by ';' (default \".;\")");
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_new(io, p.options); },
+      [camera, directories](Parsed& p) {
+        if (camera->count()) p.options.camera = p.camera;
+        if (directories->count()) p.options.directories = p.directories;
+      });
+}
+
+void declare_add_image(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    AddImageOptions options;
+    std::vector<double> centre, scale;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command = project_command(app, "add-image", "Adds a photograph to a project.", parsed->options.project);
+  command->add_option("--file", parsed->options.file, "the photograph (.bmp), found along the image directories")
+      ->required();
+  command->add_option("--description", parsed->options.description, "the image's description");
+  CLI::Option* centre = add_numbers(command, "--centre", parsed->centre, 2, "X Y",
+                                    "approximate centre of a photograph of another size than the camera's");
+  CLI::Option* scale = add_numbers(command, "--scale", parsed->scale, 1, "S", "its scale (0..1)");
+  centre->needs(scale);
+  scale->needs(centre);
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_add_image(io, p.options); },
+      [](Parsed& p) {
+        if (!p.centre.empty()) p.options.centre = point_of(p.centre);
+        if (!p.scale.empty()) p.options.scale = p.scale[0];
+      });
+}
+
+void declare_add_reference(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    AddReferenceOptions options;
+    std::vector<double> at, world;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command =
+      project_command(app, "add-reference", "Marks a reference point in a photograph.", parsed->options.project);
+  command->add_option("--image", parsed->options.image, "image id")->required();
+  add_numbers(command, "--at", parsed->at, 2, "X Y", "photograph position in pixels")->required();
+  add_numbers(command, "--world", parsed->world, 3, "X Y Z", "world position")->required();
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_add_reference(io, p.options); },
+      [](Parsed& p) {
+        p.options.at = point_of(p.at);
+        p.options.world = {p.world[0], p.world[1], p.world[2]};
+      });
+}
+
+void declare_dump(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<DumpOptions>();
+  CLI::App* command = project_command(app, "dump", "Writes the diagnostic dump PlenDebug.txt to the working directory.",
+                                      options->project);
+  run_when_chosen(command, chosen, options, run_dump);
 }
 
 }  // namespace plenvista

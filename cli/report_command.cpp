@@ -5,6 +5,7 @@
 
 #include "base/file_io.h"
 #include "base/number_text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
 #include "cli/residual_json.h"
@@ -93,6 +94,28 @@ int run_report(CliIo& io, const ReportOptions& options) {
     for (const ProjectImage* image : images) report_text(io.out, *image);
   }
   return kExitSuccess;
+}
+
+void declare_report(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    ReportOptions options;
+    std::string plot;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command =
+      project_command(app, "report", "Shows the residuals of every photograph's reference points, largest first.",
+                      parsed->options.project);
+  command->add_flag("--json", parsed->options.json, "one JSON document for scripts");
+  CLI::Option* plot =
+      command->add_option("--plot", parsed->plot, "writes a picture of the residuals of each located photograph here");
+  command
+      ->add_option("--scale", parsed->options.scale, "residual lines drawn this many times their length (default 10)")
+      ->check(CLI::PositiveNumber);
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_report(io, p.options); },
+      [plot](Parsed& p) {
+        if (plot->count()) p.options.plot_directory = p.plot;
+      });
 }
 
 }  // namespace plenvista

@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "base/number_text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "cli/json_values.h"
 #include "cli/residual_json.h"
@@ -39,15 +40,15 @@ void report_json(CliIo& io, const std::vector<ProjectImage*>& located) {
       point.insert("error", normalised_error(r.point->projected_position, r.point->image_position, *image));
       points.append(point);
     }
-    images.append(QJsonObject{
+    QJsonObject object{
         {"id", image->id},
         {"description", json_text(image->description)},
         {"score", image->search_score},
-        {"position", json_array(image->pose.offset)},
-        {"rotation", json_array(image->pose.rotation)},
         {"reference_points", points},
         {"rms_px", residuals.points.empty() ? QJsonValue() : QJsonValue(residuals.rms)},
-    });
+    };
+    insert_pose_json(object, image->pose.offset, image->pose.rotation, true);
+    images.append(object);
   }
   io.out << json_document({{"images", images}});
 }
@@ -56,9 +57,9 @@ void report_text(CliIo& io, const std::vector<ProjectImage*>& located) {
   if (located.empty()) io.out << "No image has changed reference points to locate from\n";
   for (const ProjectImage* image : located) {
     io.out << "Image " << image->id << " \"" << shown(image->description) << "\": score "
-           << format_fixed(image->search_score, 2) << "%, position " << vec_text(image->pose.offset, 3) << ", rotation "
-           << vec_text(image->pose.rotation, 3) << ", RMS residual " << format_fixed(image_residuals(*image).rms, 2)
-           << " px\n  outliers:";
+           << format_fixed(image->search_score, 2) << "%, offset " << vec_text(image->pose.offset, 3) << ", centre "
+           << vec_text(Vec3{} - image->pose.offset, 3) << ", rotation " << vec_text(image->pose.rotation, 3)
+           << ", RMS residual " << format_fixed(image_residuals(*image).rms, 2) << " px\n  outliers:";
     bool any = false;
     for (const ReferencePoint* point : image->reference_points) {
       if (!point->outlier) continue;
@@ -147,6 +148,54 @@ int run_add_point(CliIo& io, const AddPointOptions& options) {
            << point_fit_summary(point->id, fit) << "\n";
   }
   return kExitSuccess;
+}
+
+void declare_locate(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    LocateOptions options;
+    int image = 0;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command = project_command(
+      app, "locate", "Finds the camera position of every image whose reference points changed, or of one image.",
+      parsed->options.project);
+  CLI::Option* image = command->add_option("--image", parsed->image, "only this image");
+  command->add_flag("--json", parsed->options.json, "one JSON document for scripts");
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_locate(io, p.options); },
+      [image](Parsed& p) {
+        if (image->count()) p.options.image = p.image;
+      });
+}
+
+void declare_add_point(CLI::App& app, CommandCall& chosen) {
+  struct Parsed {
+    AddPointOptions options;
+    std::vector<std::string> image, partner;
+  };
+  auto parsed = std::make_shared<Parsed>();
+  CLI::App* command =
+      project_command(app, "add-point", "Adds a point clicked in two located photographs to the current layer.",
+                      parsed->options.project);
+  command->add_option("--image", parsed->image, "image id and photograph position in pixels (ID X Y)")
+      ->required()
+      ->expected(3)
+      ->type_name("ID X Y");
+  command->add_option("--partner", parsed->partner, "the second image and position (ID X Y)")
+      ->required()
+      ->expected(3)
+      ->type_name("ID X Y");
+  command->add_flag("--json", parsed->options.json, "one JSON document for scripts");
+  run_when_chosen(
+      command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_add_point(io, p.options); },
+      [](Parsed& p) {
+        check_image_and_position(p.image, "--image");
+        check_image_and_position(p.partner, "--partner");
+        p.options.image = image_id(p.image[0]);
+        p.options.image_at = {*parse_whole_number(p.image[1]), *parse_whole_number(p.image[2])};
+        p.options.partner = image_id(p.partner[0]);
+        p.options.partner_at = {*parse_whole_number(p.partner[1]), *parse_whole_number(p.partner[2])};
+      });
 }
 
 }  // namespace plenvista

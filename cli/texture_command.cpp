@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "base/text.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "photogrammetry/texture_mapping.h"
 
@@ -49,6 +50,14 @@ int run_texture(CliIo& io, const TextureOptions& options) {
            << chosen[k]->texture_image->id << '\n';
   io.out << "Texture coordinates: " << project.model.texture_coords.count() << '\n';
   return kExitSuccess;
+}
+
+void declare_texture(CLI::App& app, CommandCall& chosen) {
+  auto options = std::make_shared<TextureOptions>();
+  CLI::App* command =
+      project_command(app, "texture", "Applies texture coordinates to the faces of materials.", options->project);
+  command->add_option("--material", options->materials, "material name (default: every material with a texture image)");
+  run_when_chosen(command, chosen, options, run_texture);
 }
 
 }  // namespace plenvista
