@@ -151,12 +151,13 @@ double median(std::vector<double> values) {
 }
 
 // The standard deviation of the pixel noise, from the median of a second
-// difference across rows (edges and texture are too few to move it).
+// difference across rows (edges and texture are too few to move it), on
+// every other pixel of every other row.
 double noise_sigma(const Patch& p) {
   std::vector<double> d;
-  d.reserve(static_cast<std::size_t>(p.w * p.h));
-  for (int j = 0; j < p.h; ++j)
-    for (int i = 1; i + 1 < p.w; ++i) d.push_back(std::abs(2.0 * p.at(i, j) - p.at(i - 1, j) - p.at(i + 1, j)));
+  d.reserve(static_cast<std::size_t>(p.w * p.h / 4 + 1));
+  for (int j = 0; j < p.h; j += 2)
+    for (int i = 1; i + 1 < p.w; i += 2) d.push_back(std::abs(2.0 * p.at(i, j) - p.at(i - 1, j) - p.at(i + 1, j)));
   return median(std::move(d)) / (0.6745 * std::sqrt(6.0));
 }
 
@@ -398,7 +399,11 @@ std::optional<Ellipse> fit_outline(std::vector<Point2>& points, Point2 origin, b
   return fit(points);
 }
 
-std::optional<Found> target_in(const Patch& p, Point2 click, double radius) {
+// The target near `click` in the patch. `larger` tells whether a larger
+// patch might hold one: the click lies on something that differs from the
+// ground and runs on beyond the patch, or the patch is all of one colour
+// (the inside of a large target, or a plain surface).
+std::optional<Found> target_in(const Patch& p, Point2 click, double radius, bool& larger) {
   const double sigma = noise_sigma(p);
   // Below the split, so that the shaded side of a sphere stays with it.
   const float level = std::max(static_cast<float>(6.0 * sigma), 0.4f * split_level(p));
@@ -416,6 +421,12 @@ std::optional<Found> target_in(const Patch& p, Point2 click, double radius) {
       best_distance = distance;
     }
   }
+  const int ci = std::clamp(static_cast<int>(std::lround(click.x)), 0, p.w - 1);
+  const int cj = std::clamp(static_cast<int>(std::lround(click.y)), 0, p.h - 1);
+  const Region& under = regions[static_cast<std::size_t>(label[static_cast<std::size_t>(cj * p.w + ci)])];
+  const bool plain =
+      std::none_of(regions.begin(), regions.end(), [](const Region& r) { return r.bright && r.area >= 12; });
+  larger = plain || (under.bright && under.open);
   if (!best) return std::nullopt;
   const int id = static_cast<int>(best - regions.data());
   // The region with the holes a highlight or a print leaves in it filled.
@@ -470,11 +481,12 @@ std::optional<Found> find_target(const PixelSource& photo, Point2 click, double 
     half = std::min(half, kMaxTargetHalf);
     const Patch p = ground_distance_patch(photo, click, half);
     if (p.w == 0) return std::nullopt;
-    if (std::optional<Found> found = target_in(p, p.to_patch(click), radius)) {
+    bool larger = false;
+    if (std::optional<Found> found = target_in(p, p.to_patch(click), radius, larger)) {
       found->position = p.to_photo(found->position);
       return found;
     }
-    if (half == kMaxTargetHalf) return std::nullopt;
+    if (half == kMaxTargetHalf || !larger) return std::nullopt;
   }
 }
 

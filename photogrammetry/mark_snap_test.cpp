@@ -63,6 +63,17 @@ TEST(MarkSnap, FlatDiscsBrightDarkAndColoured) {
   }
 }
 
+// A disc much larger than the radius: the patch looked at grows to hold it.
+TEST(MarkSnap, LargeDiscFromAClickNearItsMiddle) {
+  RgbImage photo(200, 200, {30, 30, 30});
+  const Point2 truth{97.6, 103.2};
+  draw_disc(photo, truth, 40.0, {200, 200, 210});
+  blur(photo, 0.6);
+  const SnapResult snap = snap_mark(photo, {100.0, 101.0});
+  EXPECT_EQ(snap.kind, SnapKind::Target);
+  EXPECT_LT(distance(snap.position, truth), 0.1);
+}
+
 TEST(MarkSnap, DiscCutByThePhotographsEdge) {
   RgbImage photo(60, 50, {40, 40, 40});
   const Point2 truth{6.4, 30.2};  // a quarter of its width lies off the left edge
