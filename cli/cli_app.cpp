@@ -13,13 +13,28 @@ namespace plenvista {
 namespace {
 
 // Every subcommand, in the order the tool's help lists them.
+// clang-format off
 constexpr CommandDeclaration kCommands[] = {
-    declare_info,           declare_new,        declare_add_image,     declare_add_reference,
-    declare_locate,         declare_add_point,  declare_add_face,      declare_export,
-    declare_texture,        declare_dump,       declare_report,        declare_calibrate,
-    declare_import_points,  declare_import_gcp, declare_export_points, declare_export_gcp,
+    declare_info,
+    declare_new,
+    declare_add_image,
+    declare_add_reference,
+    declare_locate,
+    declare_add_point,
+    declare_add_face,
+    declare_export,
+    declare_texture,
+    declare_dump,
+    declare_report,
+    declare_calibrate,
+    declare_import_points,
+    declare_import_gcp,
+    declare_export_points,
+    declare_export_gcp,
     declare_export_cameras,
+    declare_snap,
 };
+// clang-format on
 
 }  // namespace
 

@@ -163,4 +163,15 @@ void declare_export_gcp(CLI::App& app, CommandCall& chosen);
 int run_export_cameras(CliIo& io, const ExchangeExportOptions& options);
 void declare_export_cameras(CLI::App& app, CommandCall& chosen);
 
+// plenvista-cli snap PHOTOGRAPH X Y [--radius PX] [--json]: the feature
+// under a rough position in a photograph (photogrammetry/mark_snap.h).
+// X and Y are pixels from the photograph's top-left corner; --radius
+// (photograph pixels, 1..64, default 8) is how far the feature may lie.
+// Prints the refined position, the kind ("target", "corner" or "none"),
+// how far it moved and how sure the fit is; with --json one document with
+// `x`, `y`, `kind`, `moved_px` and `confidence`. A position with no feature
+// under it is printed unchanged with kind "none" (success); an unreadable
+// photograph or a position outside it fails with a message.
+void declare_snap(CLI::App& app, CommandCall& chosen);
+
 }  // namespace plenvista

@@ -274,11 +274,13 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   }
   image->view.mouse_client = mouse;
   image->view.mouse_image = client_to_image(image->view, mouse);
-  image->picking.last_release = mouse;
+  const Point2 marked =
+      snapper_.mark_at(project_, *image, image->view.mouse_image, event->modifiers() & Qt::AltModifier);
+  image->picking.last_release = marked == image->view.mouse_image ? mouse : image_to_client(image->view, marked);
   refresh_visibility(project_.model);
   const ImageSet& images = project_.images();
   if (images.calibration_mode) {
-    calibration_release(*image, mouse);
+    calibration_release(*image, mouse, marked);
   } else {
     if (model_drawn(*image) && project_.select_mode && project_.point_mode)
       toggle_under_mouse(project_, project_points(*image), mouse);
@@ -296,12 +298,12 @@ void ImageView::add_point_from_clicks() {
                                 client_to_image(b.view, b.picking.last_release), a, b));
 }
 
-void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
+void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 marked) {
   ImageSet& images = project_.images();
   ImagePicking& picking = image.picking;
   // A drag from a model point marks that point's position here.
   if (picking.pressed_point != nullptr && !(image.view.mouse_image == picking.last_press)) {
-    images.last_clicked = image.view.mouse_image;
+    images.last_clicked = marked;
     add_reference_at_last_click(image, picking.pressed_point->position());
     return;
   }
@@ -333,7 +335,7 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
     }
   });
   if (hit != nullptr) return;
-  images.last_clicked = image.view.mouse_image;
+  images.last_clicked = marked;
   if (images.pending_world_position) {
     add_reference_at_last_click(image, *images.pending_world_position, images.pending_control_point_id);
     return;

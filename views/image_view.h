@@ -8,7 +8,9 @@
 // project (new points from two photographs, faces from three picks,
 // selections, reference points). Every edit ends with the project's Note
 // change; the view repaints itself after its own changes and whenever
-// refresh() is called.
+// refresh() is called. Where a click becomes a mark (a reference mark, or
+// one of the two clicks that make a point) it is snapped onto the target
+// or corner under it, unless ALT is held (views/mark_snapper.h).
 //
 // Positions are client pixels of this view, photograph pixels (x right, y
 // down) of the displayed image, or model units. The view holds no model
@@ -34,6 +36,7 @@
 #include "model/project.h"
 #include "photogrammetry/residuals.h"
 #include "platform/photograph_reader.h"
+#include "views/mark_snapper.h"
 #include "views/model_view.h"
 
 namespace plenvista {
@@ -99,7 +102,8 @@ class ImageView : public ModelView {
 
   void pick_face_corners(ProjectImage& image, Point2 mouse);
   void clear_picks(ProjectImage& image);
-  void calibration_release(ProjectImage& image, Point2 mouse);
+  // `marked`: the photograph position a new mark takes.
+  void calibration_release(ProjectImage& image, Point2 mouse, Point2 marked);
   void add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id = 0);
   void shift_down();
   void shift_up();
@@ -110,6 +114,7 @@ class ImageView : public ModelView {
   Project& project_;
   ReferenceAsker ask_reference_;
   PointListener point_made_;
+  MarkSnapper snapper_;
   double residual_scale_ = 10.0;
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
   QCursor small_selection_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -400,6 +401,50 @@ TEST_F(ImageViewTest, ZoomingInDecodesAReducedJpegAgainAtFullSize) {
   ASSERT_GT(state.zoom, 0.5);
   const int grey = qGray(frame().pixel(at(Vec3{0, 0, 0})));
   EXPECT_TRUE(grey < 30 || grey > 225) << grey;
+}
+
+// Round red targets on grey in the photograph: a reference mark clicked two
+// view pixels off one lands on its centre, at zoom 1 and at zoom 0.5; with
+// ALT held it stays where the mouse was.
+TEST_F(ImageViewTest, MarksSnapOntoTheTargetUnlessAltIsHeld) {
+  const QPointF targets[] = {{1000.3, 800.6}, {1300.7, 500.2}, {700.4, 1100.9}};
+  QImage photo(2272, 1704, QImage::Format_RGB32);
+  photo.fill(qRgb(90, 90, 90));
+  QPainter painter(&photo);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(220, 40, 30));
+  for (const QPointF& centre : targets) painter.drawEllipse(centre, 12.0, 12.0);
+  painter.end();
+  const QString path = dir.filePath("targets.bmp");
+  ASSERT_TRUE(photo.save(path, "BMP"));
+  scene.a->resolved_path = path.toStdString();
+  project.images().calibration_mode = 1;
+  view.set_reference_asker([](QWidget*) { return std::optional<ReferenceChoice>(Vec3{1, 2, 3}); });
+  ZoomPanState& state = scene.a->view;
+  // Clicks 2 view pixels right of `target` at `zoom`; gives the new mark's
+  // photograph position and the click's.
+  const auto mark_beside = [&](QPointF target, double zoom, Qt::KeyboardModifiers keys) {
+    state.zoom = zoom;
+    state.scroll_x = target.x() - 300.0 / zoom;
+    state.scroll_y = target.y() - 200.0 / zoom;
+    const Point2 c = image_to_client(state, {target.x(), target.y()});
+    const QPoint where(static_cast<int>(std::lround(c.x)) + 2, static_cast<int>(std::lround(c.y)));
+    const int before = scene.a->reference_points.count();
+    click(where, keys);
+    EXPECT_EQ(scene.a->reference_points.count(), before + 1);
+    const Point2 mark = scene.a->reference_points.last()->image_position;
+    return std::pair{Point2{mark.x + 1136, mark.y + 852},
+                     client_to_image(state, {double(where.x()), double(where.y())})};
+  };
+  for (const auto& [target, zoom] : {std::pair{targets[0], 1.0}, std::pair{targets[1], 0.5}}) {
+    const auto [mark, clicked] = mark_beside(target, zoom, Qt::NoModifier);
+    EXPECT_NEAR(mark.x, target.x(), 0.1) << zoom;
+    EXPECT_NEAR(mark.y, target.y(), 0.1) << zoom;
+    EXPECT_GT(std::hypot(clicked.x - target.x(), clicked.y - target.y()), 1.5) << zoom;
+  }
+  const auto [raw, clicked] = mark_beside(targets[2], 1.0, Qt::AltModifier);
+  EXPECT_EQ(raw, clicked);
 }
 
 }  // namespace
