@@ -1,20 +1,23 @@
 #pragma once
 
 // MainWindow: the program's one main window. It owns the commands
-// (Actions), the menu, the toolbar, the status bar, the two panels, the
-// "Mirror Points" and "Mode" groups, the one Project with its
-// ProjectSignals, and the four views (the image view and the tabbed, upper
-// and lower CAD views); it connects each command to its effect, lays the
-// views out in the tabbed (0) or mixed (1) display, and keeps the status
-// texts and the title current as the project's signals arrive.
+// (Actions), the menu, the toolbar, the status bar, the docks (the image
+// list; the layers and materials with the "Mirror Points" and "Mode"
+// groups; the residuals), the one Project with its ProjectSignals, and the
+// four views in the central ViewArea (the image view and the tabbed, upper
+// and lower CAD views); it connects each command to its effect, shows the
+// views of the tabbed or mixed display, and keeps the status texts and the
+// title current as the project's signals arrive.
 //
 // A view or panel is created here with the project; it connects itself to
 // the signals it needs through project_signals(), or the window connects
 // it where the view lies below the shell.
 //
-// Geometry is in pixels of the client area: the part of the window below the
-// menu bar, which holds the toolbar at its top, the status bar at its
-// bottom and the panels and views in between.
+// Everything is placed by Qt's layouts: the toolbar and the status bar of
+// the QMainWindow, the docks on the left (their first-start sizes in
+// pixels at 96 dpi), the views in the central widget. The docks can be
+// resized, moved and closed (the View menu shows them again); their state
+// is kept in the settings ("MainDocks") beside the window's placement.
 //
 // Edits are never thrown away silently: New, Open, Close and Exit ask
 // "Save Change ?" while the project is modified, and a failed Open leaves
@@ -48,12 +51,13 @@
 #include "shell/project_signals.h"
 #include "shell/qt_seams.h"
 #include "shell/shell_seams.h"
+#include "shell/view_area.h"
 
 class QCheckBox;
 class QDockWidget;
 class QLabel;
+class QMenu;
 class QRadioButton;
-class QStatusBar;
 class QToolBar;
 
 namespace plenvista {
@@ -90,7 +94,8 @@ class MainWindow : public QMainWindow {
   const Actions& actions() const { return actions_; }
   QToolBar* toolbar() const { return toolbar_; }
   QString status_text(int pane) const;
-  QWidget* client_area() const;
+  // The central widget, which holds the views.
+  QWidget* view_area() const;
   ImageView& image_view() const { return *image_view_; }
   // 0 the tabbed CAD view, 1 the upper right, 2 the lower right view.
   CadView& cad_view(int index) const { return *cad_views_[static_cast<std::size_t>(index)]; }
@@ -98,12 +103,14 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   ResidualsPanel* residuals_panel() const { return residuals_panel_; }
   QDockWidget* residuals_dock() const { return residuals_dock_; }
+  QDockWidget* images_dock() const { return images_dock_; }
+  QDockWidget* layers_dock() const { return layers_dock_; }
   // How well the last point made from two photographs fits its clicks.
   QString point_fit_text() const;
   QCheckBox* show_mirror_box() const { return show_mirror_; }
   QRadioButton* select_button() const { return select_; }
   QRadioButton* create_button() const { return create_; }
-  int display_mode() const { return display_mode_; }
+  DisplayMode display_mode() const;
   // The help window once Contents or F1 has opened it.
   QWidget* help_window() const;
   // Replaces the colour chooser the dialogs open (the platform's own by
@@ -118,13 +125,17 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Watches the view area for its first paint.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class ClientArea;
-
   void build_toolbar();
   void build_panels();
   void build_residuals_dock();
+  void add_view_menu();
+  // A panel in a dock of its own; `name` keys its saved state.
+  QDockWidget* add_dock(const QString& title, const QString& name, QWidget* panel, Qt::DockWidgetArea area,
+                        bool in_view_menu);
   void build_views();
   void connect_commands();
   void connect_signals();
@@ -150,7 +161,7 @@ class MainWindow : public QMainWindow {
   void on_select_create();
   void on_selection_size(int size);
   void on_selection_mode(int mode);
-  void on_display_mode(int mode);
+  void on_display_mode(DisplayMode mode);
   void on_about();
   void on_help();
 
@@ -170,7 +181,8 @@ class MainWindow : public QMainWindow {
   // another Plenvista holds it and the user chooses read-only, no lock and
   // `read_only` set. False when the user cancels.
   bool lock_for_open(const std::string& path, bool& took_lock, bool& read_only);
-  // The project is now at `path`: the old lock goes, the new one (if taken) is kept.
+  // The project is now at `path`: the old lock goes, the new one (if taken) is
+  // kept.
   void move_lock(const std::string& path, bool took_lock);
   void release_lock();
   // The project was closed or replaced: its recovery copy and lock go.
@@ -186,7 +198,6 @@ class MainWindow : public QMainWindow {
   void update_selection_status(int argument);
   void update_model_status();
 
-  void lay_out();
   void repaint_views();
   void on_first_paint();
 
@@ -209,9 +220,11 @@ class MainWindow : public QMainWindow {
   Actions actions_;
   std::unique_ptr<Autosaver> autosaver_;
 
-  ClientArea* client_ = nullptr;
+  ViewArea* view_area_ = nullptr;
   QToolBar* toolbar_ = nullptr;
-  QStatusBar* status_bar_ = nullptr;
+  QDockWidget* images_dock_ = nullptr;
+  QDockWidget* layers_dock_ = nullptr;
+  QMenu* view_menu_ = nullptr;
   std::array<QLabel*, 4> panes_{};
   ImageListPanel* image_list_panel_ = nullptr;
   LayerMaterialPanel* layer_material_panel_ = nullptr;
@@ -224,7 +237,6 @@ class MainWindow : public QMainWindow {
   ImageView* image_view_ = nullptr;
   std::array<CadView*, 3> cad_views_{};
   QPointer<HelpWindow> help_;
-  int display_mode_ = 0;
   bool first_paint_done_ = false;
 };
 

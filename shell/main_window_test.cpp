@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -29,7 +31,6 @@
 #include "shell/panels/layer_material_panel.h"
 #include "shell/shell_test_doubles.h"
 #include "shell/toolbar_icons.h"
-#include "shell/view_layout.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
 
@@ -112,6 +113,8 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
                                             a.file_exit,
                                             a.edit_undo,
                                             a.edit_redo,
+                                            window->images_dock()->toggleViewAction(),
+                                            window->layers_dock()->toggleViewAction(),
                                             a.project_translations,
                                             a.project_materials,
                                             a.project_layers,
@@ -234,7 +237,8 @@ TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
   for (int pane = 0; pane < 4; ++pane) EXPECT_EQ(window->status_text(pane), "") << pane;
   project().cursor = {12.345, -6.789, 101.9, 57.2};
   project().post(Notification::CursorMoved);
-  EXPECT_EQ(window->status_text(0), "");  // queued: nothing happens before the poster returns
+  EXPECT_EQ(window->status_text(0),
+            "");  // queued: nothing happens before the poster returns
   deliver();
   EXPECT_EQ(window->status_text(0), "Cursor: (101,57) (12.35, -6.79)");
 
@@ -279,48 +283,100 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   EXPECT_EQ(project().point_mode, 1);
 }
 
-TEST(LayoutViews, MixedAndTabbedArithmetic) {
-  const ViewLayout mixed = layout_views(1003, 680, 1);
-  EXPECT_EQ(mixed.image, (Edges{188, 45, 668, 645}));
-  EXPECT_EQ(mixed.upper_cad, (Edges{668, 45, 988, 345}));
-  EXPECT_EQ(mixed.lower_cad, (Edges{668, 345, 988, 645}));
-  const ViewLayout tabbed = layout_views(1003, 680, 0);
-  EXPECT_EQ(tabbed.image, (Edges{188, 45, 988, 645}));
-  EXPECT_EQ(tabbed.tabbed_cad, tabbed.image);
-  // Fractions are dropped: 0.6 * 798 = 478.8, 0.5 * 601 = 300.5.
-  const ViewLayout odd = layout_views(1001, 681, 1);
-  EXPECT_EQ(odd.image.right, 188 + 478);
-  EXPECT_EQ(odd.upper_cad.bottom, 45 + 300);
-  // A tiny window gives empty, never negative, rectangles.
-  const ViewLayout tiny = layout_views(100, 50, 1);
-  EXPECT_EQ(tiny.image.rect().size(), QSize(0, 0));
+// A view's rectangle in the coordinates of the view area.
+QRect in_area(const MainWindow& window, const QWidget& view) {
+  return QRect(view.mapTo(window.view_area(), QPoint(0, 0)), view.size());
 }
 
-TEST_F(Layout, ViewsFollowTheClientAreaInBothDisplays) {
+TEST_F(Layout, ViewsFollowTheViewAreaInBothDisplays) {
   window->show();
-  window->resize(1003, 680 + window->menuBar()->sizeHint().height());
+  window->resize(1003, 720);
   deliver();
-  ASSERT_EQ(window->client_area()->size(), QSize(1003, 680));
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 800, 600));
+  const QRect inner = window->view_area()->contentsRect();
+  ASSERT_GT(inner.width(), 600);
+  EXPECT_EQ(in_area(*window, window->image_view()), inner);
   EXPECT_TRUE(window->image_view().isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
 
   actions().tool_mixed_display->trigger();
   deliver();
-  EXPECT_EQ(window->display_mode(), 1);
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 480, 600));
-  EXPECT_EQ(window->cad_view(1).geometry(), QRect(668, 45, 320, 300));
-  EXPECT_EQ(window->cad_view(2).geometry(), QRect(668, 345, 320, 300));
+  EXPECT_EQ(window->display_mode(), DisplayMode::Mixed);
+  // The image view on the left with 60 % of the width, the upper and the
+  // lower CAD view on the right sharing the height; the splitter handles
+  // lie between them.
+  const auto check_mixed = [&] {
+    const QRect area = window->view_area()->contentsRect();
+    const QRect image = in_area(*window, window->image_view());
+    const QRect upper = in_area(*window, window->cad_view(1));
+    const QRect lower = in_area(*window, window->cad_view(2));
+    EXPECT_EQ(image.topLeft(), area.topLeft());
+    EXPECT_EQ(image.bottom(), area.bottom());
+    EXPECT_NEAR(image.width(), 0.6 * area.width(), 6.0);
+    EXPECT_GT(upper.left(), image.right());
+    EXPECT_EQ(upper.left(), lower.left());
+    EXPECT_EQ(upper.top(), area.top());
+    EXPECT_EQ(upper.right(), area.right());
+    EXPECT_EQ(lower.right(), area.right());
+    EXPECT_EQ(lower.bottom(), area.bottom());
+    EXPECT_GT(lower.top(), upper.bottom());
+    EXPECT_NEAR(upper.height(), lower.height(), 1.0);
+  };
+  check_mixed();
   EXPECT_TRUE(window->cad_view(1).isVisible());
   EXPECT_TRUE(window->cad_view(2).isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
   EXPECT_EQ(window->cad_view(1).current_axis(), 1);
   EXPECT_EQ(window->cad_view(2).current_axis(), 0);
+  // A larger window keeps the shares.
+  window->resize(1400, 900);
+  deliver();
+  check_mixed();
 
   actions().tool_tabbed_display->trigger();
   deliver();
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 800, 600));
+  EXPECT_EQ(in_area(*window, window->image_view()), window->view_area()->contentsRect());
   EXPECT_FALSE(window->cad_view(1).isVisible());
+}
+
+TEST_F(Layout, DocksStartLeftAndComeBackAsTheUserLeftThem) {
+  window.reset();
+  settings.write_text("MainDocks",
+                      "not a state");  // refused: the first-start docks
+  window = make();
+  window->show();
+  deliver();
+  QDockWidget* images = window->images_dock();
+  QDockWidget* layers = window->layers_dock();
+  EXPECT_EQ(window->dockWidgetArea(images), Qt::LeftDockWidgetArea);
+  EXPECT_EQ(window->dockWidgetArea(layers), Qt::LeftDockWidgetArea);
+  EXPECT_TRUE(images->isVisible());
+  EXPECT_TRUE(layers->isVisible());
+  EXPECT_LT(images->geometry().bottom(), layers->geometry().top());
+  EXPECT_LT(images->geometry().right(), window->view_area()->geometry().left());
+  EXPECT_NEAR(images->width(), 176, 8);
+
+  // Closed with its title bar button, the panel comes back from the View menu.
+  auto* close_button = images->findChild<QAbstractButton*>(QStringLiteral("qt_dockwidget_closebutton"));
+  ASSERT_NE(close_button, nullptr);
+  QTest::mouseClick(close_button, Qt::LeftButton);
+  deliver();
+  EXPECT_FALSE(images->isVisible());
+  QAction* show_images = nullptr;
+  for (QAction* menu : window->menuBar()->actions())
+    for (QAction* entry : menu->menu()->actions())
+      if (entry->text() == images->windowTitle()) show_images = entry;
+  ASSERT_NE(show_images, nullptr);
+  show_images->trigger();
+  EXPECT_TRUE(images->isVisible());
+
+  // Kept at shut-down, restored at the next start.
+  layers->close();
+  window.reset();
+  window = make();
+  window->show();
+  deliver();
+  EXPECT_TRUE(window->images_dock()->isVisible());
+  EXPECT_FALSE(window->layers_dock()->isVisible());
 }
 
 TEST_F(Display, CadPageShowsTheTabbedCadViewAndDisablesMixed) {
