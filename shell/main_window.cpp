@@ -10,34 +10,20 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <system_error>
 
 #include "base/file_io.h"
 #include "base/number_text.h"
-#include "model/edit_actions.h"
-#include "model/translation.h"
-#include "model/undo_commands.h"
 #include "persistence/project_file.h"
 #include "persistence/project_lock.h"
 #include "shell/command_line.h"
-#include "shell/dialogs/camera_edit_dialog.h"
-#include "shell/dialogs/export_dialog.h"
-#include "shell/dialogs/layers_dialog.h"
-#include "shell/dialogs/materials_dialog.h"
 #include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/reference_point_dialog.h"
-#include "shell/dialogs/set_layer_dialog.h"
-#include "shell/dialogs/set_material_dialog.h"
-#include "shell/dialogs/set_textures_dialog.h"
-#include "shell/dialogs/translation_editor_dialog.h"
-#include "shell/exchange_commands.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
@@ -102,9 +88,6 @@ MainWindow::MainWindow(Services services)
 
   build_views();
   actions_.fill_menu_bar(menuBar());
-  // F1 opens the manual as Contents does.
-  auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help_key, &QShortcut::activated, this, [this] { on_help(); });
   add_view_menu();
   build_panels();
   build_residuals_dock();
@@ -112,7 +95,7 @@ MainWindow::MainWindow(Services services)
   project_->select_mode = 0;
   build_toolbar();
   show_mirror_->setChecked(true);
-  connect_commands();
+  connect_controls();
   connect_signals();
 
   view_area_->installEventFilter(this);
@@ -240,49 +223,9 @@ QDockWidget* MainWindow::add_dock(const QString& title, const QString& name, QWi
   return dock;
 }
 
-void MainWindow::connect_commands() {
-  const Actions& a = actions_;
-  const auto on = [this](std::initializer_list<QAction*> actions, const std::function<void()>& effect) {
-    for (QAction* action : actions) connect(action, &QAction::triggered, this, [effect] { effect(); });
-  };
-  on({a.file_new, a.tool_new}, [this] { on_new(); });
-  if (project_files_.open) on({a.file_open, a.tool_open}, [this] { on_open(); });
-  if (project_files_.save) {
-    on({a.file_save, a.tool_save}, [this] { on_save(); });
-    on({a.file_save_as}, [this] { on_save_as(); });
-  }
-  on({a.file_close, a.file_exit}, [this] { close(); });
-  on({a.edit_undo, a.tool_undo}, [this] { undo_command(*project_); });
-  on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
-  on({a.tool_delete}, [this] { delete_command(*project_); });
-  on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
-  on({a.project_materials, a.tool_materials}, [this] { on_materials(); });
-  on({a.project_layers, a.tool_layers}, [this] { on_layers(); });
-  on({a.project_properties}, [this] { on_properties(); });
-  on({a.tool_set_material}, [this] { on_set_material(); });
-  on({a.tool_set_layer}, [this] { on_set_layer(); });
-  on({a.tool_apply_texture}, [this] { on_apply_texture(); });
-  on({a.tools_export, a.tool_export}, [this] { on_export(); });
-  const ExchangeSeams exchange{*project_, files_, questions_, this};
-  on({a.project_import_control_points}, [exchange] { import_control_points_command(exchange); });
-  on({a.project_import_gcp_list}, [exchange] { import_gcp_list_command(exchange); });
-  on({a.tools_export_points}, [exchange] { export_points_command(exchange); });
-  on({a.tools_export_gcp_list}, [exchange] { export_gcp_list_command(exchange); });
-  on({a.tools_export_cameras}, [exchange] { export_cameras_command(exchange); });
-  on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
-  on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
-  on({a.tool_small_selection}, [this] { on_selection_size(5); });
-  on({a.tool_large_selection}, [this] { on_selection_size(15); });
-  on({a.tool_new_selection}, [this] { on_selection_mode(0); });
-  on({a.tool_add_to_selection}, [this] { on_selection_mode(1); });
-  on({a.tool_remove_from_selection}, [this] { on_selection_mode(2); });
-  on({a.tool_tabbed_display}, [this] { on_display_mode(DisplayMode::Tabbed); });
-  on({a.tool_mixed_display}, [this] { on_display_mode(DisplayMode::Mixed); });
-  on({a.tools_residuals}, [this] { residuals_dock_->setVisible(actions_.tools_residuals->isChecked()); });
-  on({a.help_contents}, [this] { on_help(); });
-  on({a.help_about}, [this] { on_about(); });
-  on({a.help_open_sample}, [this] { on_open_sample(); });
-
+void MainWindow::connect_controls() {
+  actions_.connect_handlers(*this);
+  actions_.update_enabled(*this);
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
   connect(create_, &QRadioButton::clicked, this, [this] { on_select_create(); });
@@ -326,17 +269,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------- commands
 
-void MainWindow::on_new() {
+void MainWindow::new_project() {
   if (!may_discard_changes()) return;
   project_closed();
   project_->new_project();
   project_->post(Notification::ModelChanged);
   repaint_views();
   set_title();
-  on_properties();
+  edit_properties();
 }
 
-void MainWindow::on_open() {
+void MainWindow::open_project() {
   if (!may_discard_changes()) return;
   const auto path = files_.choose_open(this);
   if (!path) return;
@@ -344,13 +287,13 @@ void MainWindow::on_open() {
   repaint_views();
 }
 
-bool MainWindow::on_save() {
+bool MainWindow::save() {
   // A read-only project is saved only under another name.
-  if (!project_->path || read_only_) return on_save_as();
+  if (!project_->path || read_only_) return save_as();
   return save_to(*project_->path);
 }
 
-bool MainWindow::on_save_as() {
+bool MainWindow::save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
   return save_to(*path);
@@ -384,54 +327,12 @@ bool MainWindow::save_to(const std::string& path) {
   return saved;
 }
 
-void MainWindow::on_translations() {
-  TranslationEditorDialog dialog(project_->model.transform, questions_, this);
-  if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
-}
-
-void MainWindow::on_properties() {
+void MainWindow::edit_properties() {
   ProjectPropertiesDialog dialog(*project_, *choosers_, files_, questions_, project_files_.save, this);
   if (dialog.exec() == QDialog::Accepted)
     autosaver_->set_interval(settings_.read_int("AutosaveMinutes", kDefaultAutosaveMinutes));
   repaint_views();
   set_title();
-}
-
-// The layer and material pages refresh on the ImagesChanged that the
-// dialogs post with OK.
-void MainWindow::on_layers() {
-  LayersDialog dialog(*project_, *choosers_, questions_, this);
-  if (dialog.exec() == QDialog::Accepted) repaint_views();
-}
-
-void MainWindow::on_materials() {
-  MaterialsDialog dialog(*project_, *choosers_, questions_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_set_layer() {
-  SetLayerDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_set_material() {
-  SetMaterialDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_apply_texture() {
-  SetTexturesDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_export() {
-  ExportDialog dialog(*project_, files_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_camera_editor() {
-  CameraEditDialog dialog(files_, questions_, this);
-  dialog.exec();
 }
 
 void MainWindow::on_show_mirror_points(bool checked) {
@@ -442,25 +343,18 @@ void MainWindow::on_show_mirror_points(bool checked) {
 
 void MainWindow::on_select_create() { project_->select_mode = select_->isChecked() ? 1 : 0; }
 
-void MainWindow::on_selection_size(int size) {
-  project_->model.selection_size = size;
-  project_->post(Notification::ImagesChanged);
-}
-
-void MainWindow::on_selection_mode(int mode) { project_->model.selection_mode = mode; }
-
-void MainWindow::on_display_mode(DisplayMode mode) {
+void MainWindow::set_display_mode(DisplayMode mode) {
   view_area_->show_display(mode, !image_list_panel_->cad_page_shown());
   project_->post(Notification::DisplayChanged);
   repaint_views();
 }
 
-void MainWindow::on_about() {
+void MainWindow::show_about() {
   questions_.tell(this, QStringLiteral("Plenvista Version 0.1\nPhotogrammetric modeller"),
                   QStringLiteral("About Plenvista"));
 }
 
-void MainWindow::on_open_sample() {
+void MainWindow::open_sample_project() {
   if (!may_discard_changes()) return;
   const auto path = copy_sample_project(sample_directory_);
   if (!path) {
@@ -471,7 +365,7 @@ void MainWindow::on_open_sample() {
   repaint_views();
 }
 
-void MainWindow::on_help() {
+void MainWindow::show_help() {
   if (!help_) help_ = new HelpWindow(this);
   help_->show();
   help_->raise();
@@ -485,7 +379,7 @@ bool MainWindow::may_discard_changes() {
   if (answer == QMessageBox::No) return true;
   if (answer != QMessageBox::Yes || !project_files_.save) return false;
   // A save that fails or is cancelled keeps the edits and the window.
-  return on_save();
+  return save();
 }
 
 bool MainWindow::open_at(const std::string& path) {
@@ -593,8 +487,7 @@ bool MainWindow::lock_for_open(const std::string& path, bool& took_lock, bool& r
     return true;
   }
   const QString text = QStringLiteral(
-                           "%1 is already open in another Plenvista%2.\n\nOpen it "
-                           "read-only? Changes can then be "
+                           "%1 is already open in another Plenvista%2.\n\nOpen it read-only? Changes can then be "
                            "saved only under another name.")
                            .arg(QString::fromStdString(path), QString::fromStdString(lock_owner_text(attempt.owner)));
   const QStringList labels{QStringLiteral("Open Read-Only"), QStringLiteral("Cancel")};
@@ -624,9 +517,7 @@ void MainWindow::project_closed() {
 
 void MainWindow::on_model_changed() {
   if (project_->modified) autosaver_->edit_made();
-  bool any_selected = false;
-  for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected;
-  actions_.tool_delete->setEnabled(any_selected);
+  actions_.update_enabled(*this);
   update_model_status();
   repaint_views();
   residuals_panel_->refresh();
@@ -643,7 +534,7 @@ QString MainWindow::point_fit_text() const { return point_fit_->text(); }
 void MainWindow::display() {
   const bool images_page = !image_list_panel_->cad_page_shown();
   view_area_->show_display(view_area_->display_mode(), images_page);
-  actions_.tool_mixed_display->setEnabled(images_page);
+  actions_.update_enabled(*this);
 }
 
 void MainWindow::refresh() {

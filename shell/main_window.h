@@ -1,13 +1,14 @@
 #pragma once
 
 // MainWindow: the program's one main window. It owns the commands
-// (Actions), the menu, the toolbar, the status bar, the docks (the image
-// list; the layers and materials with the "Mirror Points" and "Mode"
-// groups; the residuals), the one Project with its ProjectSignals, and the
-// four views in the central ViewArea (the image view and the tabbed, upper
-// and lower CAD views); it connects each command to its effect, shows the
-// views of the tabbed or mixed display, and keeps the status texts and the
-// title current as the project's signals arrive.
+// (Actions, whose handlers call the public commands below), the menu, the
+// toolbar, the status bar, the docks (the image list; the layers and
+// materials with the "Mirror Points" and "Mode" groups; the residuals), the
+// one Project with its ProjectSignals, and the four views in the central
+// ViewArea (the image view and the tabbed, upper and lower CAD views); it
+// shows the views of the tabbed or mixed display, and keeps the commands'
+// enabled states, the status texts and the title current as the project's
+// signals arrive.
 //
 // A view or panel is created here with the project; it connects itself to
 // the signals it needs through project_signals(), or the window connects
@@ -90,6 +91,13 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   Project& project() { return *project_; }
+  const Project& project() const { return *project_; }
+  FileChooser& files() { return files_; }
+  QuestionAsker& questions() { return questions_; }
+  DialogChoosers& choosers() { return *choosers_; }
+  // Whether there are functions to open and to save project files.
+  bool can_open() const { return static_cast<bool>(project_files_.open); }
+  bool can_save() const { return static_cast<bool>(project_files_.save); }
   ProjectSignals& project_signals() { return signals_; }
   const Actions& actions() const { return actions_; }
   QToolBar* toolbar() const { return toolbar_; }
@@ -123,6 +131,19 @@ class MainWindow : public QMainWindow {
   // directory by default).
   void set_sample_directory(std::string directory) { sample_directory_ = std::move(directory); }
 
+  // Commands that need the window's own state (the rest are in
+  // shell/actions.cpp). Save and Save As: false when nothing was saved.
+  void new_project();
+  void open_project();
+  bool save();
+  bool save_as();
+  void edit_properties();
+  void open_sample_project();
+  void set_display_mode(DisplayMode mode);
+  void show_help();
+  void show_about();
+  void repaint_views();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   // Watches the view area for its first paint.
@@ -137,33 +158,14 @@ class MainWindow : public QMainWindow {
   QDockWidget* add_dock(const QString& title, const QString& name, QWidget* panel, Qt::DockWidgetArea area,
                         bool in_view_menu);
   void build_views();
-  void connect_commands();
+  void connect_controls();
   void connect_signals();
   void restore_placement();
   void open_last_project();
 
-  // Commands.
-  void on_new();
-  void on_open();
-  bool on_save();
-  bool on_save_as();
-  void on_translations();
-  void on_properties();
-  void on_layers();
-  void on_materials();
-  void on_set_layer();
-  void on_set_material();
-  void on_apply_texture();
-  void on_export();
-  void on_camera_editor();
-  void on_open_sample();
+  // The "Show Mirror Points" box and the "Mode" buttons.
   void on_show_mirror_points(bool checked);
   void on_select_create();
-  void on_selection_size(int size);
-  void on_selection_mode(int mode);
-  void on_display_mode(DisplayMode mode);
-  void on_about();
-  void on_help();
 
   // "Save Change ?" while modified; false when the user keeps the project.
   bool may_discard_changes();
@@ -181,8 +183,7 @@ class MainWindow : public QMainWindow {
   // another Plenvista holds it and the user chooses read-only, no lock and
   // `read_only` set. False when the user cancels.
   bool lock_for_open(const std::string& path, bool& took_lock, bool& read_only);
-  // The project is now at `path`: the old lock goes, the new one (if taken) is
-  // kept.
+  // The project is now at `path`: the old lock goes, the new one (if taken) is kept.
   void move_lock(const std::string& path, bool took_lock);
   void release_lock();
   // The project was closed or replaced: its recovery copy and lock go.
@@ -198,7 +199,6 @@ class MainWindow : public QMainWindow {
   void update_selection_status(int argument);
   void update_model_status();
 
-  void repaint_views();
   void on_first_paint();
 
   SettingsStore& settings_;

@@ -147,7 +147,10 @@ TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
     if (button->isSeparator()) continue;
     EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
     EXPECT_FALSE(button->toolTip().isEmpty());
-    const QPixmap drawn = drawn_toolbar_image(static_cast<CommandId>(button->data().toInt()));
+    const auto id = static_cast<CommandId>(button->data().toInt());
+    const Command* command = find_command(id);
+    ASSERT_NE(command, nullptr) << button->toolTip().toStdString();
+    const QPixmap drawn = drawn_toolbar_image(id, command->image);
     ASSERT_EQ(drawn.size(), QSize(16, 16)) << button->toolTip().toStdString();
     images.push_back(drawn.toImage());
   }
@@ -171,6 +174,39 @@ TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
   EXPECT_TRUE(a.tool_small_selection->isChecked());
   EXPECT_TRUE(a.tool_tabbed_display->isChecked());
   EXPECT_FALSE(a.file_new->isCheckable());
+}
+
+TEST_F(Toolbar, ButtonsAndMenuEntriesAreOneActionPerCommand) {
+  std::vector<QAction*> all;
+  for (QAction* menu : window->menuBar()->actions())
+    for (QAction* entry : menu->menu()->actions())
+      if (!entry->isSeparator() && entry->data().isValid()) all.push_back(entry);
+  int shared = 0;
+  for (QAction* button : window->toolbar()->actions()) {
+    if (button->isSeparator()) continue;
+    if (std::find(all.begin(), all.end(), button) != all.end())
+      ++shared;
+    else
+      all.push_back(button);
+  }
+  EXPECT_EQ(shared, 10);  // New, Open, Save, Undo, Redo, Translations, Materials, Layers, Camera Editor, Export
+  for (std::size_t i = 0; i < all.size(); ++i)
+    for (std::size_t j = i + 1; j < all.size(); ++j)
+      EXPECT_NE(all[i]->data(), all[j]->data()) << all[i]->text().toStdString();
+  // The button keeps its own tooltip beside the menu text.
+  EXPECT_EQ(actions().project_translations->toolTip(), "Translation / Scaling");
+  EXPECT_EQ(actions().file_new->toolTip(), "New Project");
+}
+
+TEST(CommandRules, WithoutProjectFilesOpenAndSaveAreDisabled) {
+  MemorySettingsStore settings;
+  ScriptedFiles files;
+  ScriptedQuestions questions;
+  MainWindow window({settings, files, questions, {}, {}});
+  EXPECT_FALSE(window.actions().file_open->isEnabled());
+  EXPECT_FALSE(window.actions().file_save->isEnabled());
+  EXPECT_FALSE(window.actions().file_save_as->isEnabled());
+  EXPECT_TRUE(window.actions().file_new->isEnabled());
 }
 
 TEST_F(Toolbar, CommitMirrorMakesTheMirroredPointsReal) {
@@ -219,7 +255,8 @@ TEST_F(Menu, TranslationsOpensTheEditorAndOkAppliesIt) {
 }
 
 TEST_F(Menu, CameraSetupAndTheToolbarButtonOpenTheCameraEditor) {
-  for (QAction* command : {actions().tools_camera_editor, actions().tool_camera_editor}) {
+  ASSERT_TRUE(window->toolbar()->actions().contains(actions().tools_camera_editor));
+  for (QAction* command : {actions().tools_camera_editor}) {
     bool opened = false;
     QTimer::singleShot(0, [&] {
       auto* editor = dynamic_cast<CameraEditDialog*>(QApplication::activeModalWidget());
@@ -237,8 +274,7 @@ TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
   for (int pane = 0; pane < 4; ++pane) EXPECT_EQ(window->status_text(pane), "") << pane;
   project().cursor = {12.345, -6.789, 101.9, 57.2};
   project().post(Notification::CursorMoved);
-  EXPECT_EQ(window->status_text(0),
-            "");  // queued: nothing happens before the poster returns
+  EXPECT_EQ(window->status_text(0), "");  // queued: nothing happens before the poster returns
   deliver();
   EXPECT_EQ(window->status_text(0), "Cursor: (101,57) (12.35, -6.79)");
 
@@ -340,8 +376,7 @@ TEST_F(Layout, ViewsFollowTheViewAreaInBothDisplays) {
 
 TEST_F(Layout, DocksStartLeftAndComeBackAsTheUserLeftThem) {
   window.reset();
-  settings.write_text("MainDocks",
-                      "not a state");  // refused: the first-start docks
+  settings.write_text("MainDocks", "not a state");  // refused: the first-start docks
   window = make();
   window->show();
   deliver();
@@ -432,7 +467,7 @@ TEST_F(OpenCommand, OpensTheChosenFileAndSetsTheTitle) {
   EXPECT_EQ(window->windowTitle(), "house.op2 - Plenvista");
   EXPECT_TRUE(questions.asked.empty());
 
-  actions().tool_open->trigger();  // cancelled: nothing changes
+  actions().file_open->trigger();  // cancelled: nothing changes
   EXPECT_EQ(project().path, "/data/house.op2");
 }
 
@@ -485,7 +520,7 @@ TEST_F(SaveCommand, SaveAsSetsPathAndTitleAndSaveWithoutPathRunsIt) {
 
   project().model.description = "box";
   files.choices = {"/data/box.op2"};
-  actions().tool_save->trigger();
+  actions().file_save->trigger();
   EXPECT_EQ(store.files["/data/box.op2"], "box");
   EXPECT_EQ(window->windowTitle(), "box.op2 - Plenvista");
 
@@ -527,7 +562,7 @@ TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
   EXPECT_EQ(project().model.points.count(), 1);
   QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(project().model.points.count(), 0);
-  actions().tool_undo->trigger();  // toolbar Undo
+  actions().edit_undo->trigger();  // toolbar Undo
   deliver();
   EXPECT_EQ(project().model.points.count(), 1);
   EXPECT_EQ(window->status_text(3), "Points : 1, Faces : 0");
@@ -581,7 +616,7 @@ TEST_F(NewCommand, AsksWhenModifiedAndClearsThePathAndTitle) {
   questions.answers = {QMessageBox::No};
   bool properties_opened = false;
   cancel_project_dialog(&properties_opened);
-  actions().tool_new->trigger();
+  actions().file_new->trigger();
   deliver();
   EXPECT_TRUE(properties_opened);
   EXPECT_EQ(project().model.points.count(), 0);
