@@ -2,164 +2,377 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDockWidget>
 #include <QMenuBar>
 #include <QToolBar>
 #include <initializer_list>
 
-#include "shell/command_ids.h"
-#include "shell/toolbar_icons.h"
+#include "model/edit_actions.h"
+#include "model/translation.h"
+#include "model/undo_commands.h"
+#include "shell/dialogs/camera_edit_dialog.h"
+#include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/layers_dialog.h"
+#include "shell/dialogs/materials_dialog.h"
+#include "shell/dialogs/set_layer_dialog.h"
+#include "shell/dialogs/set_material_dialog.h"
+#include "shell/dialogs/set_textures_dialog.h"
+#include "shell/dialogs/translation_editor_dialog.h"
+#include "shell/exchange_commands.h"
+#include "shell/main_window.h"
+#include "shell/panels/image_list_panel.h"
 
 namespace plenvista {
 
 namespace {
 
-using Member = QAction* Actions::*;
+using Check = Command::Check;
 
-struct Entry {
-  Member member;  // nullptr: a separator
-  CommandId id;
-  const char* text;  // menu text, or the button's text and tooltip
-};
+// The model's point selection sizes, in pixels.
+constexpr int kSmallSelection = 5;
+constexpr int kLargeSelection = 15;
 
-constexpr Entry kSeparator{nullptr, CommandId{}, nullptr};
+template <typename Dialog, typename... Args>
+int run_dialog(Args&&... args) {
+  Dialog dialog(std::forward<Args>(args)...);
+  return dialog.exec();
+}
 
-struct MenuTable {
-  const char* title;
-  std::initializer_list<Entry> entries;
-};
+ExchangeSeams exchange(MainWindow& w) { return {w.project(), w.files(), w.questions(), &w}; }
+
+void set_selection_size(Project& project, int size) {
+  project.model.selection_size = size;
+  project.post(Notification::ImagesChanged);
+}
+
+bool any_point_selected(const MainWindow& w) {
+  for (const ModelPoint* p : w.project().model.points)
+    if (p->selected) return true;
+  return false;
+}
 
 // The menu texts name their keys; Qt adds nothing to a text that has them.
-const MenuTable kMenus[] = {
+const Command kCommands[] = {
+    {.id = CommandId::New,
+     .member = &Actions::file_new,
+     .text = "&New\tCtrl+N",
+     .key = Qt::CTRL | Qt::Key_N,
+     .tip = "New Project",
+     .image = {"document-new", 0xffffff, ""},
+     .run = [](MainWindow& w) { w.new_project(); }},
+    {.id = CommandId::Open,
+     .member = &Actions::file_open,
+     .text = "&Open...\tCtrl+O",
+     .key = Qt::CTRL | Qt::Key_O,
+     .tip = "Open",
+     .image = {"document-open", 0xe6b43c, ""},
+     .run = [](MainWindow& w) { w.open_project(); },
+     .enabled = [](const MainWindow& w) { return w.can_open(); }},
+    {.id = CommandId::Close, .member = &Actions::file_close, .text = "&Close", .run = [](MainWindow& w) { w.close(); }},
+    {.id = CommandId::Save,
+     .member = &Actions::file_save,
+     .text = "&Save\tCtrl-S",
+     .key = Qt::CTRL | Qt::Key_S,
+     .tip = "Save",
+     .image = {"document-save", 0x3c5aaa, ""},
+     .run = [](MainWindow& w) { w.save(); },
+     .enabled = [](const MainWindow& w) { return w.can_save(); }},
+    {.id = CommandId::SaveAs,
+     .member = &Actions::file_save_as,
+     .text = "Save &As...",
+     .run = [](MainWindow& w) { w.save_as(); },
+     .enabled = [](const MainWindow& w) { return w.can_save(); }},
+    {.id = CommandId::Exit, .member = &Actions::file_exit, .text = "E&xit", .run = [](MainWindow& w) { w.close(); }},
+    {.id = CommandId::Undo,
+     .member = &Actions::edit_undo,
+     .text = "&Undo\tCtrl-Z",
+     .key = Qt::CTRL | Qt::Key_Z,
+     .tip = "Undo",
+     .image = {"edit-undo", 0x28823c, ""},
+     .run = [](MainWindow& w) { undo_command(w.project()); }},
+    {.id = CommandId::Redo,
+     .member = &Actions::edit_redo,
+     .text = "&Redo\tCtrl-Y",
+     .key = Qt::CTRL | Qt::Key_Y,
+     .tip = "Redo",
+     .image = {"edit-redo", 0x28823c, ""},
+     .run = [](MainWindow& w) { redo_command(w.project()); }},
+    {.id = CommandId::Delete,
+     .member = &Actions::tool_delete,
+     .text = "Delete",
+     .image = {"edit-delete", 0xc82828, ""},
+     .run = [](MainWindow& w) { delete_command(w.project()); },
+     .enabled = any_point_selected},
+    {.id = CommandId::Translations,
+     .member = &Actions::project_translations,
+     .text = "Translations",
+     .tip = "Translation / Scaling",
+     .image = {nullptr, 0x5a3ca0, "T"},
+     .run =
+         [](MainWindow& w) {
+           TranslationEditorDialog dialog(w.project().model.transform, w.questions(), &w);
+           if (dialog.exec() == QDialog::Accepted) apply_translation(w.project(), dialog.edit());
+         }},
+    // The layer and material pages refresh on the ImagesChanged that the
+    // dialogs post with OK.
+    {.id = CommandId::Materials,
+     .member = &Actions::project_materials,
+     .text = "Materials",
+     .image = {nullptr, 0xbe781e, "M"},
+     .run = [](MainWindow& w) { run_dialog<MaterialsDialog>(w.project(), w.choosers(), w.questions(), &w); }},
+    {.id = CommandId::Layers,
+     .member = &Actions::project_layers,
+     .text = "Layers",
+     .image = {nullptr, 0x1e8296, "L"},
+     .run =
+         [](MainWindow& w) {
+           if (run_dialog<LayersDialog>(w.project(), w.choosers(), w.questions(), &w) == QDialog::Accepted)
+             w.repaint_views();
+         }},
+    {.id = CommandId::Properties,
+     .member = &Actions::project_properties,
+     .text = "Properties",
+     .run = [](MainWindow& w) { w.edit_properties(); }},
+    {.id = CommandId::ImportControlPoints,
+     .member = &Actions::project_import_control_points,
+     .text = "Import Control Points...",
+     .run = [](MainWindow& w) { import_control_points_command(exchange(w)); }},
+    {.id = CommandId::ImportGcpList,
+     .member = &Actions::project_import_gcp_list,
+     .text = "Import GCP List...",
+     .run = [](MainWindow& w) { import_gcp_list_command(exchange(w)); }},
+    {.id = CommandId::SetMaterial,
+     .member = &Actions::tool_set_material,
+     .text = "Set Material",
+     .image = {nullptr, 0x965a14, "SM"},
+     .run = [](MainWindow& w) { run_dialog<SetMaterialDialog>(w.project(), &w); }},
+    {.id = CommandId::SetLayer,
+     .member = &Actions::tool_set_layer,
+     .text = "Set Layer",
+     .image = {nullptr, 0x146478, "SL"},
+     .run = [](MainWindow& w) { run_dialog<SetLayerDialog>(w.project(), &w); }},
+    {.id = CommandId::CommitMirror,
+     .member = &Actions::tool_commit_mirror,
+     .text = "Commit Mirror",
+     .image = {nullptr, 0x782878, "|"},
+     .run = [](MainWindow& w) { commit_mirror(w.project()); }},
+    {.id = CommandId::ApplyTexture,
+     .member = &Actions::tool_apply_texture,
+     .text = "Apply Texture",
+     .image = {nullptr, 0x96643c, "Tx"},
+     .run = [](MainWindow& w) { run_dialog<SetTexturesDialog>(w.project(), &w); }},
+    {.id = CommandId::SmallSelection,
+     .member = &Actions::tool_small_selection,
+     .text = "Small Selection",
+     .image = {nullptr, 0x000000, ""},
+     .check = Check::SelectionSize,
+     .run = [](MainWindow& w) { set_selection_size(w.project(), kSmallSelection); }},
+    {.id = CommandId::LargeSelection,
+     .member = &Actions::tool_large_selection,
+     .text = "Large Selection",
+     .image = {nullptr, 0x000000, ""},
+     .check = Check::SelectionSize,
+     .run = [](MainWindow& w) { set_selection_size(w.project(), kLargeSelection); }},
+    {.id = CommandId::NewSelection,
+     .member = &Actions::tool_new_selection,
+     .text = "New selection",
+     .image = {nullptr, 0x1e50c8, "="},
+     .check = Check::SelectionMode,
+     .run = [](MainWindow& w) { w.project().model.selection_mode = 0; }},
+    {.id = CommandId::AddToSelection,
+     .member = &Actions::tool_add_to_selection,
+     .text = "Add to selection",
+     .image = {nullptr, 0x1e961e, "+"},
+     .check = Check::SelectionMode,
+     .run = [](MainWindow& w) { w.project().model.selection_mode = 1; }},
+    {.id = CommandId::RemoveFromSelection,
+     .member = &Actions::tool_remove_from_selection,
+     .text = "Remove from selection",
+     .image = {nullptr, 0xc82828, "-"},
+     .check = Check::SelectionMode,
+     .run = [](MainWindow& w) { w.project().model.selection_mode = 2; }},
+    {.id = CommandId::TabbedDisplay,
+     .member = &Actions::tool_tabbed_display,
+     .text = "Tabbed Image / CAD display",
+     .image = {nullptr, 0x505050, ""},
+     .check = Check::Display,
+     .run = [](MainWindow& w) { w.set_display_mode(DisplayMode::Tabbed); }},
+    // The mixed display shows the image view: not from the CAD page.
+    {.id = CommandId::MixedDisplay,
+     .member = &Actions::tool_mixed_display,
+     .text = "Mixed Image / CAD display",
+     .image = {nullptr, 0x505050, ""},
+     .check = Check::Display,
+     .run = [](MainWindow& w) { w.set_display_mode(DisplayMode::Mixed); },
+     .enabled = [](const MainWindow& w) { return !w.image_list_panel()->cad_page_shown(); }},
+    {.id = CommandId::Export,
+     .member = &Actions::tools_export,
+     .text = "Export",
+     .image = {"document-export", 0x287828, ""},
+     .run = [](MainWindow& w) { run_dialog<ExportDialog>(w.project(), w.files(), &w); }},
+    {.id = CommandId::ExportPoints,
+     .member = &Actions::tools_export_points,
+     .text = "Export Points...",
+     .run = [](MainWindow& w) { export_points_command(exchange(w)); }},
+    {.id = CommandId::ExportGcpList,
+     .member = &Actions::tools_export_gcp_list,
+     .text = "Export GCP List...",
+     .run = [](MainWindow& w) { export_gcp_list_command(exchange(w)); }},
+    {.id = CommandId::ExportCameras,
+     .member = &Actions::tools_export_cameras,
+     .text = "Export Cameras...",
+     .run = [](MainWindow& w) { export_cameras_command(exchange(w)); }},
+    {.id = CommandId::CameraEditor,
+     .member = &Actions::tools_camera_editor,
+     .text = "Camera Setup / Calibration",
+     .tip = "Camera Editor",
+     .image = {"camera-photo", 0x3c3c3c, ""},
+     .run = [](MainWindow& w) { run_dialog<CameraEditDialog>(w.files(), w.questions(), &w); }},
+    {.id = CommandId::Residuals,
+     .member = &Actions::tools_residuals,
+     .text = "Residuals",
+     .check = Check::Toggle,
+     .run = [](MainWindow& w) { w.residuals_dock()->setVisible(w.actions().tools_residuals->isChecked()); }},
+    {.id = CommandId::Contents,
+     .member = &Actions::help_contents,
+     .text = "Contents",
+     .key = Qt::Key_F1,
+     .run = [](MainWindow& w) { w.show_help(); }},
+    {.id = CommandId::OpenSample,
+     .member = &Actions::help_open_sample,
+     .text = "Open Sample Project",
+     .run = [](MainWindow& w) { w.open_sample_project(); }},
+    {.id = CommandId::About,
+     .member = &Actions::help_about,
+     .text = "&About",
+     .run = [](MainWindow& w) { w.show_about(); }},
+};
+
+// A separator in the menu and toolbar lists.
+constexpr auto kSeparator = static_cast<CommandId>(-1);
+
+struct MenuList {
+  const char* title;
+  std::initializer_list<CommandId> entries;
+};
+
+const MenuList kMenus[] = {
     {"&File",
-     {{&Actions::file_new, CommandId::FileNew, "&New\tCtrl+N"},
-      {&Actions::file_open, CommandId::FileOpen, "&Open...\tCtrl+O"},
-      {&Actions::file_close, CommandId::FileClose, "&Close"},
-      kSeparator,
-      {&Actions::file_save, CommandId::FileSave, "&Save\tCtrl-S"},
-      {&Actions::file_save_as, CommandId::FileSaveAs, "Save &As..."},
-      kSeparator,
-      {&Actions::file_exit, CommandId::FileExit, "E&xit"}}},
-    {"&Edit",
-     {{&Actions::edit_undo, CommandId::EditUndo, "&Undo\tCtrl-Z"},
-      {&Actions::edit_redo, CommandId::EditRedo, "&Redo\tCtrl-Y"}}},
+     {CommandId::New, CommandId::Open, CommandId::Close, kSeparator, CommandId::Save, CommandId::SaveAs, kSeparator,
+      CommandId::Exit}},
+    {"&Edit", {CommandId::Undo, CommandId::Redo}},
     {"Project",
-     {{&Actions::project_translations, CommandId::ProjectTranslations, "Translations"},
-      {&Actions::project_materials, CommandId::ProjectMaterials, "Materials"},
-      {&Actions::project_layers, CommandId::ProjectLayers, "Layers"},
-      {&Actions::project_properties, CommandId::ProjectProperties, "Properties"},
-      kSeparator,
-      {&Actions::project_import_control_points, CommandId::ProjectImportControlPoints, "Import Control Points..."},
-      {&Actions::project_import_gcp_list, CommandId::ProjectImportGcpList, "Import GCP List..."}}},
+     {CommandId::Translations, CommandId::Materials, CommandId::Layers, CommandId::Properties, kSeparator,
+      CommandId::ImportControlPoints, CommandId::ImportGcpList}},
     {"&Tools",
-     {{&Actions::tools_export, CommandId::ToolsExport, "Export"},
-      {&Actions::tools_export_points, CommandId::ToolsExportPoints, "Export Points..."},
-      {&Actions::tools_export_gcp_list, CommandId::ToolsExportGcpList, "Export GCP List..."},
-      {&Actions::tools_export_cameras, CommandId::ToolsExportCameras, "Export Cameras..."},
-      {&Actions::tools_camera_editor, CommandId::ToolsCameraEditor, "Camera Setup / Calibration"},
-      {&Actions::tools_residuals, CommandId::ToolsResiduals, "Residuals"}}},
-    {"&Help",
-     {{&Actions::help_contents, CommandId::HelpContents, "Contents"},
-      {&Actions::help_open_sample, CommandId::HelpOpenSample, "Open Sample Project"},
-      kSeparator,
-      {&Actions::help_about, CommandId::HelpAbout, "&About"}}},
+     {CommandId::Export, CommandId::ExportPoints, CommandId::ExportGcpList, CommandId::ExportCameras,
+      CommandId::CameraEditor, CommandId::Residuals}},
+    {"&Help", {CommandId::Contents, CommandId::OpenSample, kSeparator, CommandId::About}},
 };
 
-const Entry kToolbar[] = {
-    {&Actions::tool_new, CommandId::ToolNew, "New Project"},
-    {&Actions::tool_open, CommandId::ToolOpen, "Open"},
-    {&Actions::tool_save, CommandId::ToolSave, "Save"},
+const CommandId kToolbar[] = {
+    CommandId::New,
+    CommandId::Open,
+    CommandId::Save,
     kSeparator,
-    {&Actions::tool_undo, CommandId::ToolUndo, "Undo"},
-    {&Actions::tool_redo, CommandId::ToolRedo, "Redo"},
+    CommandId::Undo,
+    CommandId::Redo,
     kSeparator,
-    {&Actions::tool_delete, CommandId::ToolDelete, "Delete"},
+    CommandId::Delete,
     kSeparator,
-    {&Actions::tool_translations, CommandId::ToolTranslations, "Translation / Scaling"},
-    {&Actions::tool_materials, CommandId::ToolMaterials, "Materials"},
-    {&Actions::tool_layers, CommandId::ToolLayers, "Layers"},
+    CommandId::Translations,
+    CommandId::Materials,
+    CommandId::Layers,
     kSeparator,
-    {&Actions::tool_set_material, CommandId::ToolSetMaterial, "Set Material"},
-    {&Actions::tool_set_layer, CommandId::ToolSetLayer, "Set Layer"},
+    CommandId::SetMaterial,
+    CommandId::SetLayer,
     kSeparator,
-    {&Actions::tool_commit_mirror, CommandId::ToolCommitMirror, "Commit Mirror"},
-    {&Actions::tool_apply_texture, CommandId::ToolApplyTexture, "Apply Texture"},
+    CommandId::CommitMirror,
+    CommandId::ApplyTexture,
     kSeparator,
-    {&Actions::tool_small_selection, CommandId::ToolSmallSelection, "Small Selection"},
-    {&Actions::tool_large_selection, CommandId::ToolLargeSelection, "Large Selection"},
+    CommandId::SmallSelection,
+    CommandId::LargeSelection,
     kSeparator,
-    {&Actions::tool_new_selection, CommandId::ToolNewSelection, "New selection"},
-    {&Actions::tool_add_to_selection, CommandId::ToolAddToSelection, "Add to selection"},
-    {&Actions::tool_remove_from_selection, CommandId::ToolRemoveFromSelection, "Remove from selection"},
+    CommandId::NewSelection,
+    CommandId::AddToSelection,
+    CommandId::RemoveFromSelection,
     kSeparator,
-    {&Actions::tool_tabbed_display, CommandId::ToolTabbedDisplay, "Tabbed Image / CAD display"},
-    {&Actions::tool_mixed_display, CommandId::ToolMixedDisplay, "Mixed Image / CAD display"},
+    CommandId::TabbedDisplay,
+    CommandId::MixedDisplay,
     kSeparator,
-    {&Actions::tool_camera_editor, CommandId::ToolCameraEditor, "Camera Editor"},
-    {&Actions::tool_export, CommandId::ToolExport, "Export"},
+    CommandId::CameraEditor,
+    CommandId::Export,
 };
-
-// Buttons that stay pressed until another of their group is.
-const std::initializer_list<Member> kCheckGroups[] = {
-    {&Actions::tool_small_selection, &Actions::tool_large_selection},
-    {&Actions::tool_new_selection, &Actions::tool_add_to_selection, &Actions::tool_remove_from_selection},
-    {&Actions::tool_tabbed_display, &Actions::tool_mixed_display},
-};
-
-QAction* make(QObject* owner, const Entry& entry) {
-  auto* action = new QAction(QString::fromLatin1(entry.text), owner);
-  action->setData(static_cast<int>(entry.id));
-  return action;
-}
 
 }  // namespace
 
+const Command* find_command(CommandId id) {
+  for (const Command& command : kCommands)
+    if (command.id == id) return &command;
+  return nullptr;
+}
+
 Actions::Actions(QObject* owner) {
-  for (const MenuTable& menu : kMenus)
-    for (const Entry& entry : menu.entries)
-      if (entry.member != nullptr) this->*entry.member = make(owner, entry);
-  for (const Entry& entry : kToolbar) {
-    if (entry.member == nullptr) continue;
-    QAction* action = make(owner, entry);
-    action->setToolTip(QString::fromLatin1(entry.text));
-    action->setIcon(toolbar_icon(entry.id));
-    this->*entry.member = action;
-  }
-  file_new->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  file_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  file_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  edit_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  edit_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-  for (const auto& members : kCheckGroups) {
-    auto* group = new QActionGroup(owner);
-    group->setExclusive(true);
-    for (Member member : members) {
-      (this->*member)->setCheckable(true);
-      group->addAction(this->*member);
+  std::map<Check, QActionGroup*> groups;
+  for (const Command& command : kCommands) {
+    auto* made = new QAction(QString::fromLatin1(command.text), owner);
+    made->setData(static_cast<int>(command.id));
+    if (command.key != QKeyCombination()) made->setShortcut(QKeySequence(command.key));
+    // The menus keep to their texts; the images belong to the buttons.
+    made->setIconVisibleInMenu(false);
+    if (command.check != Check::None) made->setCheckable(true);
+    if (command.check != Check::None && command.check != Check::Toggle) {
+      QActionGroup*& group = groups[command.check];
+      if (group == nullptr) group = new QActionGroup(owner);
+      group->addAction(made);
     }
+    by_id_[command.id] = made;
+    if (command.member != nullptr) this->*command.member = made;
+  }
+  for (CommandId id : kToolbar) {
+    if (id == kSeparator) continue;
+    const Command* command = find_command(id);
+    QAction* button = by_id_.at(id);
+    button->setToolTip(QString::fromLatin1(command->tip != nullptr ? command->tip : command->text));
+    button->setIcon(toolbar_icon(id, command->image));
   }
   tool_tabbed_display->setChecked(true);
-  tools_residuals->setCheckable(true);
 }
 
 void Actions::fill_menu_bar(QMenuBar* bar) const {
-  for (const MenuTable& menu_table : kMenus) {
-    QMenu* menu = bar->addMenu(QString::fromLatin1(menu_table.title));
-    for (const Entry& entry : menu_table.entries) {
-      if (entry.member == nullptr)
+  for (const MenuList& list : kMenus) {
+    QMenu* menu = bar->addMenu(QString::fromLatin1(list.title));
+    for (CommandId id : list.entries) {
+      if (id == kSeparator)
         menu->addSeparator();
       else
-        menu->addAction(this->*entry.member);
+        menu->addAction(action(id));
     }
   }
 }
 
 void Actions::fill_toolbar(QToolBar* toolbar) const {
-  for (const Entry& entry : kToolbar) {
-    if (entry.member == nullptr)
+  for (CommandId id : kToolbar) {
+    if (id == kSeparator)
       toolbar->addSeparator();
     else
-      toolbar->addAction(this->*entry.member);
+      toolbar->addAction(action(id));
   }
+}
+
+void Actions::connect_handlers(MainWindow& window) const {
+  for (const Command& command : kCommands)
+    QObject::connect(action(command.id), &QAction::triggered, &window, [&window, run = command.run] { run(window); });
+}
+
+void Actions::update_enabled(const MainWindow& window) const {
+  for (const Command& command : kCommands)
+    if (command.enabled != nullptr) action(command.id)->setEnabled(command.enabled(window));
+}
+
+QAction* Actions::action(CommandId id) const {
+  const auto found = by_id_.find(id);
+  return found == by_id_.end() ? nullptr : found->second;
 }
 
 }  // namespace plenvista

@@ -1,18 +1,28 @@
 #pragma once
 
-// Actions: every command of the main window as a named QAction, made here
-// and nowhere else. Menu entries and toolbar buttons are actions of their
-// own (their texts and keys differ); both carry their CommandId as data.
-// The owner (the main window) connects each action to its effect; panels
-// and dialogs that need a command (to enable it, check it or run it) take
-// the Actions and name the member.
+// Actions: every command of the main window, each as one record in
+// shell/actions.cpp (its id, menu text, key, toolbar tooltip and image,
+// handler and enabling rule) and one named QAction made from it here and
+// nowhere else. The menus and the toolbar are filled from lists of ids in
+// the same file: a command with a menu entry and a button is the same
+// action in both, connected once and enabled in one place.
 //
-// Checkable toolbar buttons come in exclusive groups: small / large
-// selection; new / add / remove selection; tabbed / mixed display. The
-// menu keys Ctrl+N, Ctrl+O, Ctrl+S, Ctrl+Z and Ctrl+Y belong to the menu
-// entries.
+// Adding a command: its id (shell/command_ids.h), its record and its place
+// in a menu or in the toolbar list (shell/actions.cpp); a member below
+// only when code names the action. Its handler gets the main window and
+// reaches the project and the window's services through it.
+//
+// Checkable commands come in exclusive groups: small / large selection;
+// new / add / remove selection; tabbed / mixed display. Residuals is
+// checked while its dock shows. Ctrl+N, Ctrl+O, Ctrl+S, Ctrl+Z, Ctrl+Y and
+// F1 run their commands anywhere in the window.
 
+#include <QKeyCombination>
 #include <QObject>
+#include <map>
+
+#include "shell/command_ids.h"
+#include "shell/toolbar_icons.h"
 
 class QAction;
 class QMenuBar;
@@ -20,15 +30,41 @@ class QToolBar;
 
 namespace plenvista {
 
+class Actions;
+class MainWindow;
+
+struct Command {
+  enum class Check { None, Toggle, SelectionSize, SelectionMode, Display };
+
+  CommandId id;
+  QAction* Actions::*member = nullptr;  // nullptr: reached through Actions::action only
+  const char* text = "";                // the menu text (its keys after a tab), or the button's tooltip
+  QKeyCombination key{};
+  const char* tip = nullptr;  // the toolbar button's tooltip; nullptr: as `text`
+  ButtonImage image{};
+  Check check = Check::None;
+  void (*run)(MainWindow& window) = nullptr;
+  bool (*enabled)(const MainWindow& window) = nullptr;  // nullptr: always
+};
+
+// The record of `id`; nullptr for none.
+const Command* find_command(CommandId id);
+
 class Actions {
  public:
   // The actions are children of `owner`.
   explicit Actions(QObject* owner);
 
-  // Adds the five menus with their entries and separators.
+  // Adds the menus with their entries and separators.
   void fill_menu_bar(QMenuBar* bar) const;
-  // Adds the 22 buttons with their separators and images.
+  // Adds the toolbar's buttons with their separators and images.
   void fill_toolbar(QToolBar* toolbar) const;
+  // Runs each command's handler on `window` when its action is triggered.
+  void connect_handlers(MainWindow& window) const;
+  // Applies every command's enabling rule.
+  void update_enabled(const MainWindow& window) const;
+  // The action of `id`.
+  QAction* action(CommandId id) const;
 
   // Menu "&File".
   QAction* file_new;
@@ -58,17 +94,8 @@ class Actions {
   QAction* help_contents;
   QAction* help_open_sample;
   QAction* help_about;
-
-  // Toolbar buttons, left to right.
-  QAction* tool_new;
-  QAction* tool_open;
-  QAction* tool_save;
-  QAction* tool_undo;
-  QAction* tool_redo;
+  // On the toolbar only.
   QAction* tool_delete;
-  QAction* tool_translations;
-  QAction* tool_materials;
-  QAction* tool_layers;
   QAction* tool_set_material;
   QAction* tool_set_layer;
   QAction* tool_commit_mirror;
@@ -80,8 +107,9 @@ class Actions {
   QAction* tool_remove_from_selection;
   QAction* tool_tabbed_display;
   QAction* tool_mixed_display;
-  QAction* tool_camera_editor;
-  QAction* tool_export;
+
+ private:
+  std::map<CommandId, QAction*> by_id_;
 };
 
 }  // namespace plenvista

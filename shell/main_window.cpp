@@ -1,42 +1,29 @@
 #include "shell/main_window.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <system_error>
 
 #include "base/file_io.h"
 #include "base/number_text.h"
-#include "model/edit_actions.h"
-#include "model/translation.h"
-#include "model/undo_commands.h"
 #include "persistence/project_file.h"
 #include "persistence/project_lock.h"
 #include "shell/command_line.h"
-#include "shell/dialogs/camera_edit_dialog.h"
-#include "shell/dialogs/export_dialog.h"
-#include "shell/dialogs/layers_dialog.h"
-#include "shell/dialogs/materials_dialog.h"
 #include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/reference_point_dialog.h"
-#include "shell/dialogs/set_layer_dialog.h"
-#include "shell/dialogs/set_material_dialog.h"
-#include "shell/dialogs/set_textures_dialog.h"
-#include "shell/dialogs/translation_editor_dialog.h"
-#include "shell/exchange_commands.h"
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
@@ -44,36 +31,28 @@
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
 #include "shell/toolbar_icons.h"
-#include "shell/view_layout.h"
+#include "shell/view_area.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
 
 namespace plenvista {
 
-// The client area: reports its size changes and its first paint.
-class MainWindow::ClientArea : public QWidget {
- public:
-  explicit ClientArea(QWidget* parent) : QWidget(parent) {}
-  std::function<void()> resized;
-  std::function<void()> painted;
-
- protected:
-  void resizeEvent(QResizeEvent* event) override {
-    QWidget::resizeEvent(event);
-    if (resized) resized();
-  }
-  void paintEvent(QPaintEvent* event) override {
-    QWidget::paintEvent(event);
-    if (painted) painted();
-  }
-};
-
 namespace {
 
-// Dialog units of the window's panel controls to client pixels.
-QRect dialog_units(int x, int y, int width, int height) {
-  return QRect(x * 3 / 2, y * 13 / 8, width * 3 / 2, height * 13 / 8);
-}
+// The left docks' size on first start, in pixels at 96 dpi: the panels'
+// column and the heights of the image list and of the layers and
+// materials with the two groups below them.
+constexpr int kDockWidth = 176;
+// The panels' own smallest width (their buttons side by side) exceeds that
+// column: they may be narrowed below it instead.
+constexpr int kPanelMinimumWidth = 120;
+constexpr int kStatusPaneWidth = 200;
+constexpr int kImagesDockHeight = 264;
+constexpr int kLayersDockHeight = 300;
+
+// The settings value of the docks' and the toolbar's state.
+const char* const kDockStateName = "MainDocks";
+constexpr int kDockStateVersion = 1;
 
 QString point_text(double x, double y, double z) {
   return QString::fromStdString("x:" + format_fixed(x, 2) + ", y:" + format_fixed(y, 2) + ", z:" + format_fixed(z, 2));
@@ -107,25 +86,19 @@ MainWindow::MainWindow(Services services)
   autosaver_ = std::make_unique<Autosaver>(*project_, recovery_.folder, recovery_.self,
                                            settings_.read_int("AutosaveMinutes", kDefaultAutosaveMinutes));
 
-  client_ = new ClientArea(this);
-  setCentralWidget(client_);
   build_views();
   actions_.fill_menu_bar(menuBar());
-  // F1 opens the manual as Contents does.
-  auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help_key, &QShortcut::activated, this, [this] { on_help(); });
+  add_view_menu();
   build_panels();
   build_residuals_dock();
   create_->setChecked(true);
   project_->select_mode = 0;
   build_toolbar();
   show_mirror_->setChecked(true);
-  connect_commands();
+  connect_controls();
   connect_signals();
 
-  client_->resized = [this] { lay_out(); };
-  client_->painted = [this] { on_first_paint(); };
-  lay_out();
+  view_area_->installEventFilter(this);
   restore_placement();
   open_last_project();
 }
@@ -135,17 +108,20 @@ MainWindow::~MainWindow() {
   settings_.write_int("MainTop", y());
   settings_.write_int("MainWidth", width());
   settings_.write_int("MainHeight", height());
+  settings_.write_text(kDockStateName, saveState(kDockStateVersion).toBase64().toStdString());
   if (project_->path) settings_.write_text("LastProject", *project_->path);
   release_lock();
   // The dock's visibility changes as the window goes.
   disconnect(residuals_dock_, nullptr, this, nullptr);
-  // The views refer to the project: they go first.
-  delete client_;
+  // The views and panels refer to the project: they go first.
+  delete view_area_;
+  delete images_dock_;
+  delete layers_dock_;
+  delete residuals_dock_;
 }
 
 void MainWindow::build_views() {
-  image_view_ = new ImageView(*project_, client_);
-  image_view_->setGeometry(165, 45, 765, 550);
+  image_view_ = new ImageView(*project_, nullptr);
   image_view_->set_point_listener([this](const ModelPoint& point, const PointFit& fit) { on_point_made(point, fit); });
   image_view_->set_reference_asker([this](QWidget* parent) -> std::optional<ReferenceChoice> {
     std::vector<ControlPoint> control_points;
@@ -155,40 +131,41 @@ void MainWindow::build_views() {
     return ReferenceChoice{dialog.position(), dialog.control_point_id()};
   });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
-    cad_views_[i] = new CadView(*project_, project_->cad_views[i], client_);
-    cad_views_[i]->setGeometry(165, 45, 765, 550);
-    cad_views_[i]->hide();
+    cad_views_[i] = new CadView(*project_, project_->cad_views[i], nullptr);
   }
   cad_views_[0]->set_current_axis(0);
   cad_views_[1]->set_current_axis(1);
   cad_views_[2]->set_current_axis(0);
+  view_area_ = new ViewArea(image_view_, cad_views_, this);
+  setCentralWidget(view_area_);
 }
 
 void MainWindow::build_toolbar() {
-  toolbar_ = new QToolBar(client_);
+  toolbar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+  toolbar_->setObjectName(QStringLiteral("Toolbar"));
   toolbar_->setIconSize(QSize(16, 16));
   toolbar_->setMovable(false);
   toolbar_->setFloatable(false);
   actions_.fill_toolbar(toolbar_);
+  addToolBar(Qt::TopToolBarArea, toolbar_);
 
-  status_bar_ = new QStatusBar(client_);
+  QStatusBar* bar = statusBar();
   for (QLabel*& pane : panes_) {
-    pane = new QLabel(status_bar_);
-    pane->setFixedWidth(200);
-    status_bar_->addWidget(pane);
+    pane = new QLabel(bar);
+    pane->setFixedWidth(kStatusPaneWidth);
+    bar->addWidget(pane);
   }
-  point_fit_ = new QLabel(status_bar_);
-  status_bar_->addWidget(point_fit_, 1);
+  point_fit_ = new QLabel(bar);
+  bar->addWidget(point_fit_, 1);
 }
 
-// The "Residuals" dock on the right, hidden until Tools > Residuals asks for
-// it, so that the views keep their place.
+// The "Residuals" dock on the right, hidden on a first start until Tools >
+// Residuals asks for it, so that the views keep their place.
 void MainWindow::build_residuals_dock() {
-  residuals_dock_ = new QDockWidget(QStringLiteral("Residuals"), this);
-  residuals_dock_->setObjectName(QStringLiteral("ResidualsDock"));
-  residuals_panel_ = new ResidualsPanel(*project_, residuals_dock_);
-  residuals_dock_->setWidget(residuals_panel_);
-  addDockWidget(Qt::RightDockWidgetArea, residuals_dock_);
+  residuals_panel_ = new ResidualsPanel(*project_, nullptr);
+  // Tools > Residuals shows and hides it: no View entry of its own.
+  residuals_dock_ = add_dock(QStringLiteral("Residuals"), QStringLiteral("ResidualsDock"), residuals_panel_,
+                             Qt::RightDockWidgetArea, false);
   residuals_dock_->hide();
   connect(residuals_panel_, &ResidualsPanel::scaleChanged, this,
           [this](double scale) { image_view_->set_residual_scale(scale); });
@@ -197,71 +174,58 @@ void MainWindow::build_residuals_dock() {
           [this] { actions_.tools_residuals->setChecked(!residuals_dock_->isHidden()); });
 }
 
+// The image list above the layers and materials, with the "Mirror Points"
+// and "Mode" groups below those: docks on the left.
 void MainWindow::build_panels() {
-  image_list_panel_ = new ImageListPanel(*project_, files_, questions_, client_);
-  image_list_panel_->setGeometry(dialog_units(5, 23, 117, 163));
-  layer_material_panel_ = new LayerMaterialPanel(*project_, client_);
-  layer_material_panel_->setGeometry(dialog_units(5, 188, 117, 123));
+  image_list_panel_ = new ImageListPanel(*project_, files_, questions_, nullptr);
+  images_dock_ =
+      add_dock(QStringLiteral("Images"), QStringLiteral("ImagesDock"), image_list_panel_, Qt::LeftDockWidgetArea, true);
 
-  auto* mirror_group = new QGroupBox(QStringLiteral("Mirror Points"), client_);
-  mirror_group->setGeometry(dialog_units(5, 312, 117, 28));
-  show_mirror_ = new QCheckBox(QStringLiteral("Show Mirror Points"), client_);
-  show_mirror_->setGeometry(dialog_units(8, 323, 110, 11));
-
-  auto* mode_group = new QGroupBox(QStringLiteral("Mode"), client_);
-  mode_group->setGeometry(dialog_units(6, 340, 117, 30));
-  select_ = new QRadioButton(QStringLiteral("Select"), client_);
-  select_->setGeometry(dialog_units(12, 350, 51, 13));
-  create_ = new QRadioButton(QStringLiteral("Create"), client_);
-  create_->setGeometry(dialog_units(66, 350, 51, 13));
-  auto* modes = new QButtonGroup(client_);
-  modes->addButton(select_);
-  modes->addButton(create_);
+  auto* column = new QWidget;
+  auto* column_layout = new QVBoxLayout(column);
+  column_layout->setContentsMargins(0, 0, 0, 0);
+  layer_material_panel_ = new LayerMaterialPanel(*project_, column);
+  column_layout->addWidget(layer_material_panel_, 1);
+  auto* mirror_group = new QGroupBox(QStringLiteral("Mirror Points"), column);
+  show_mirror_ = new QCheckBox(QStringLiteral("Show Mirror Points"), mirror_group);
+  (new QVBoxLayout(mirror_group))->addWidget(show_mirror_);
+  column_layout->addWidget(mirror_group);
+  auto* mode_group = new QGroupBox(QStringLiteral("Mode"), column);
+  select_ = new QRadioButton(QStringLiteral("Select"), mode_group);
+  create_ = new QRadioButton(QStringLiteral("Create"), mode_group);
+  auto* mode_layout = new QHBoxLayout(mode_group);
+  mode_layout->addWidget(select_);
+  mode_layout->addWidget(create_);
+  column_layout->addWidget(mode_group);
+  layers_dock_ = add_dock(QStringLiteral("Layers and Materials"), QStringLiteral("LayersDock"), column,
+                          Qt::LeftDockWidgetArea, true);
+  image_list_panel_->setMinimumWidth(kPanelMinimumWidth);
+  column->setMinimumWidth(kPanelMinimumWidth);
+  resizeDocks({images_dock_}, {kDockWidth}, Qt::Horizontal);
+  resizeDocks({images_dock_, layers_dock_}, {kImagesDockHeight, kLayersDockHeight}, Qt::Vertical);
 }
 
-void MainWindow::connect_commands() {
-  const Actions& a = actions_;
-  const auto on = [this](std::initializer_list<QAction*> actions, const std::function<void()>& effect) {
-    for (QAction* action : actions) connect(action, &QAction::triggered, this, [effect] { effect(); });
-  };
-  on({a.file_new, a.tool_new}, [this] { on_new(); });
-  if (project_files_.open) on({a.file_open, a.tool_open}, [this] { on_open(); });
-  if (project_files_.save) {
-    on({a.file_save, a.tool_save}, [this] { on_save(); });
-    on({a.file_save_as}, [this] { on_save_as(); });
-  }
-  on({a.file_close, a.file_exit}, [this] { close(); });
-  on({a.edit_undo, a.tool_undo}, [this] { undo_command(*project_); });
-  on({a.edit_redo, a.tool_redo}, [this] { redo_command(*project_); });
-  on({a.tool_delete}, [this] { delete_command(*project_); });
-  on({a.project_translations, a.tool_translations}, [this] { on_translations(); });
-  on({a.project_materials, a.tool_materials}, [this] { on_materials(); });
-  on({a.project_layers, a.tool_layers}, [this] { on_layers(); });
-  on({a.project_properties}, [this] { on_properties(); });
-  on({a.tool_set_material}, [this] { on_set_material(); });
-  on({a.tool_set_layer}, [this] { on_set_layer(); });
-  on({a.tool_apply_texture}, [this] { on_apply_texture(); });
-  on({a.tools_export, a.tool_export}, [this] { on_export(); });
-  const ExchangeSeams exchange{*project_, files_, questions_, this};
-  on({a.project_import_control_points}, [exchange] { import_control_points_command(exchange); });
-  on({a.project_import_gcp_list}, [exchange] { import_gcp_list_command(exchange); });
-  on({a.tools_export_points}, [exchange] { export_points_command(exchange); });
-  on({a.tools_export_gcp_list}, [exchange] { export_gcp_list_command(exchange); });
-  on({a.tools_export_cameras}, [exchange] { export_cameras_command(exchange); });
-  on({a.tools_camera_editor, a.tool_camera_editor}, [this] { on_camera_editor(); });
-  on({a.tool_commit_mirror}, [this] { commit_mirror(*project_); });
-  on({a.tool_small_selection}, [this] { on_selection_size(5); });
-  on({a.tool_large_selection}, [this] { on_selection_size(15); });
-  on({a.tool_new_selection}, [this] { on_selection_mode(0); });
-  on({a.tool_add_to_selection}, [this] { on_selection_mode(1); });
-  on({a.tool_remove_from_selection}, [this] { on_selection_mode(2); });
-  on({a.tool_tabbed_display}, [this] { on_display_mode(0); });
-  on({a.tool_mixed_display}, [this] { on_display_mode(1); });
-  on({a.tools_residuals}, [this] { residuals_dock_->setVisible(actions_.tools_residuals->isChecked()); });
-  on({a.help_contents}, [this] { on_help(); });
-  on({a.help_about}, [this] { on_about(); });
-  on({a.help_open_sample}, [this] { on_open_sample(); });
+// "&View" after "&Edit", for the docks' own entries.
+void MainWindow::add_view_menu() {
+  view_menu_ = new QMenu(QStringLiteral("&View"), menuBar());
+  const QList<QAction*> menus = menuBar()->actions();
+  menuBar()->insertMenu(menus.size() > 2 ? menus[2] : nullptr, view_menu_);
+}
 
+QDockWidget* MainWindow::add_dock(const QString& title, const QString& name, QWidget* panel, Qt::DockWidgetArea area,
+                                  bool in_view_menu) {
+  auto* dock = new QDockWidget(title, this);
+  dock->setObjectName(name);  // the key of its saved state
+  dock->setWidget(panel);
+  addDockWidget(area, dock);
+  // Ticked while the dock shows; choosing it shows a closed dock again.
+  if (in_view_menu) view_menu_->addAction(dock->toggleViewAction());
+  return dock;
+}
+
+void MainWindow::connect_controls() {
+  actions_.connect_handlers(*this);
+  actions_.update_enabled(*this);
   connect(show_mirror_, &QCheckBox::clicked, this, [this](bool checked) { on_show_mirror_points(checked); });
   connect(select_, &QRadioButton::clicked, this, [this] { on_select_create(); });
   connect(create_, &QRadioButton::clicked, this, [this] { on_select_create(); });
@@ -279,6 +243,9 @@ void MainWindow::connect_signals() {
 void MainWindow::restore_placement() {
   move(settings_.read_int("MainLeft", 50), settings_.read_int("MainTop", 50));
   resize(settings_.read_int("MainWidth", 900), settings_.read_int("MainHeight", 650));
+  // Damaged or foreign state is refused by Qt: the first-start docks stay.
+  if (const auto state = settings_.read_text(kDockStateName))
+    restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)), kDockStateVersion);
 }
 
 void MainWindow::open_last_project() {
@@ -291,21 +258,28 @@ QString MainWindow::status_text(int pane) const { return panes_.at(static_cast<s
 
 QWidget* MainWindow::help_window() const { return help_.data(); }
 
-QWidget* MainWindow::client_area() const { return client_; }
+QWidget* MainWindow::view_area() const { return view_area_; }
+
+DisplayMode MainWindow::display_mode() const { return view_area_->display_mode(); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_area_ && event->type() == QEvent::Paint) on_first_paint();
+  return QMainWindow::eventFilter(watched, event);
+}
 
 // ---------------------------------------------------------------- commands
 
-void MainWindow::on_new() {
+void MainWindow::new_project() {
   if (!may_discard_changes()) return;
   project_closed();
   project_->new_project();
   project_->post(Notification::ModelChanged);
   repaint_views();
   set_title();
-  on_properties();
+  edit_properties();
 }
 
-void MainWindow::on_open() {
+void MainWindow::open_project() {
   if (!may_discard_changes()) return;
   const auto path = files_.choose_open(this);
   if (!path) return;
@@ -313,13 +287,13 @@ void MainWindow::on_open() {
   repaint_views();
 }
 
-bool MainWindow::on_save() {
+bool MainWindow::save() {
   // A read-only project is saved only under another name.
-  if (!project_->path || read_only_) return on_save_as();
+  if (!project_->path || read_only_) return save_as();
   return save_to(*project_->path);
 }
 
-bool MainWindow::on_save_as() {
+bool MainWindow::save_as() {
   const auto path = files_.choose_save(this, project_->path.value_or(std::string()));
   if (!path) return false;
   return save_to(*path);
@@ -353,54 +327,12 @@ bool MainWindow::save_to(const std::string& path) {
   return saved;
 }
 
-void MainWindow::on_translations() {
-  TranslationEditorDialog dialog(project_->model.transform, questions_, this);
-  if (dialog.exec() == QDialog::Accepted) apply_translation(*project_, dialog.edit());
-}
-
-void MainWindow::on_properties() {
+void MainWindow::edit_properties() {
   ProjectPropertiesDialog dialog(*project_, *choosers_, files_, questions_, project_files_.save, this);
   if (dialog.exec() == QDialog::Accepted)
     autosaver_->set_interval(settings_.read_int("AutosaveMinutes", kDefaultAutosaveMinutes));
   repaint_views();
   set_title();
-}
-
-// The layer and material pages refresh on the ImagesChanged that the
-// dialogs post with OK.
-void MainWindow::on_layers() {
-  LayersDialog dialog(*project_, *choosers_, questions_, this);
-  if (dialog.exec() == QDialog::Accepted) repaint_views();
-}
-
-void MainWindow::on_materials() {
-  MaterialsDialog dialog(*project_, *choosers_, questions_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_set_layer() {
-  SetLayerDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_set_material() {
-  SetMaterialDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_apply_texture() {
-  SetTexturesDialog dialog(*project_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_export() {
-  ExportDialog dialog(*project_, files_, this);
-  dialog.exec();
-}
-
-void MainWindow::on_camera_editor() {
-  CameraEditDialog dialog(files_, questions_, this);
-  dialog.exec();
 }
 
 void MainWindow::on_show_mirror_points(bool checked) {
@@ -411,26 +343,18 @@ void MainWindow::on_show_mirror_points(bool checked) {
 
 void MainWindow::on_select_create() { project_->select_mode = select_->isChecked() ? 1 : 0; }
 
-void MainWindow::on_selection_size(int size) {
-  project_->model.selection_size = size;
-  project_->post(Notification::ImagesChanged);
-}
-
-void MainWindow::on_selection_mode(int mode) { project_->model.selection_mode = mode; }
-
-void MainWindow::on_display_mode(int mode) {
-  display_mode_ = mode;
+void MainWindow::set_display_mode(DisplayMode mode) {
+  view_area_->show_display(mode, !image_list_panel_->cad_page_shown());
   project_->post(Notification::DisplayChanged);
-  lay_out();
   repaint_views();
 }
 
-void MainWindow::on_about() {
+void MainWindow::show_about() {
   questions_.tell(this, QStringLiteral("Plenvista Version 0.1\nPhotogrammetric modeller"),
                   QStringLiteral("About Plenvista"));
 }
 
-void MainWindow::on_open_sample() {
+void MainWindow::open_sample_project() {
   if (!may_discard_changes()) return;
   const auto path = copy_sample_project(sample_directory_);
   if (!path) {
@@ -441,7 +365,7 @@ void MainWindow::on_open_sample() {
   repaint_views();
 }
 
-void MainWindow::on_help() {
+void MainWindow::show_help() {
   if (!help_) help_ = new HelpWindow(this);
   help_->show();
   help_->raise();
@@ -455,7 +379,7 @@ bool MainWindow::may_discard_changes() {
   if (answer == QMessageBox::No) return true;
   if (answer != QMessageBox::Yes || !project_files_.save) return false;
   // A save that fails or is cancelled keeps the edits and the window.
-  return on_save();
+  return save();
 }
 
 bool MainWindow::open_at(const std::string& path) {
@@ -593,9 +517,7 @@ void MainWindow::project_closed() {
 
 void MainWindow::on_model_changed() {
   if (project_->modified) autosaver_->edit_made();
-  bool any_selected = false;
-  for (const ModelPoint* p : project_->model.points) any_selected = any_selected || p->selected;
-  actions_.tool_delete->setEnabled(any_selected);
+  actions_.update_enabled(*this);
   update_model_status();
   repaint_views();
   residuals_panel_->refresh();
@@ -611,18 +533,8 @@ QString MainWindow::point_fit_text() const { return point_fit_->text(); }
 
 void MainWindow::display() {
   const bool images_page = !image_list_panel_->cad_page_shown();
-  if (display_mode_ == 0) {
-    image_view_->setVisible(images_page);
-    cad_views_[0]->setVisible(!images_page);
-    cad_views_[1]->hide();
-    cad_views_[2]->hide();
-  } else {
-    image_view_->show();
-    cad_views_[0]->hide();
-    cad_views_[1]->show();
-    cad_views_[2]->show();
-  }
-  actions_.tool_mixed_display->setEnabled(images_page);
+  view_area_->show_display(view_area_->display_mode(), images_page);
+  actions_.update_enabled(*this);
 }
 
 void MainWindow::refresh() {
@@ -666,24 +578,7 @@ void MainWindow::update_model_status() {
                                        ", Faces : " + std::to_string(project_->model.faces.count())));
 }
 
-// ------------------------------------------------------------------ layout
-
-void MainWindow::lay_out() {
-  const int w = client_->width();
-  const int h = client_->height();
-  const ViewLayout views = layout_views(w, h, display_mode_);
-  image_view_->setGeometry(views.image.rect());
-  cad_views_[0]->setGeometry(views.tabbed_cad.rect());
-  if (display_mode_ == 1) {
-    cad_views_[1]->setGeometry(views.upper_cad.rect());
-    cad_views_[2]->setGeometry(views.lower_cad.rect());
-  }
-  if (toolbar_ != nullptr) toolbar_->setGeometry(0, 0, w, toolbar_->sizeHint().height());
-  if (status_bar_ != nullptr) {
-    const int bar = status_bar_->sizeHint().height();
-    status_bar_->setGeometry(0, h - bar, w, bar);
-  }
-}
+// ------------------------------------------------------------------ views
 
 void MainWindow::repaint_views() {
   image_view_->refresh();
@@ -693,6 +588,7 @@ void MainWindow::repaint_views() {
 void MainWindow::on_first_paint() {
   if (first_paint_done_) return;
   first_paint_done_ = true;
+  view_area_->removeEventFilter(this);
   const std::string path = project_path_from_command_line(command_line_);
   if (path.empty() && recovery_.folder.empty()) return;
   // Offered and opened once the paint has finished: a failure shows a

@@ -1,20 +1,24 @@
 #pragma once
 
 // MainWindow: the program's one main window. It owns the commands
-// (Actions), the menu, the toolbar, the status bar, the two panels, the
-// "Mirror Points" and "Mode" groups, the one Project with its
-// ProjectSignals, and the four views (the image view and the tabbed, upper
-// and lower CAD views); it connects each command to its effect, lays the
-// views out in the tabbed (0) or mixed (1) display, and keeps the status
-// texts and the title current as the project's signals arrive.
+// (Actions, whose handlers call the public commands below), the menu, the
+// toolbar, the status bar, the docks (the image list; the layers and
+// materials with the "Mirror Points" and "Mode" groups; the residuals), the
+// one Project with its ProjectSignals, and the four views in the central
+// ViewArea (the image view and the tabbed, upper and lower CAD views); it
+// shows the views of the tabbed or mixed display, and keeps the commands'
+// enabled states, the status texts and the title current as the project's
+// signals arrive.
 //
 // A view or panel is created here with the project; it connects itself to
 // the signals it needs through project_signals(), or the window connects
 // it where the view lies below the shell.
 //
-// Geometry is in pixels of the client area: the part of the window below the
-// menu bar, which holds the toolbar at its top, the status bar at its
-// bottom and the panels and views in between.
+// Everything is placed by Qt's layouts: the toolbar and the status bar of
+// the QMainWindow, the docks on the left (their first-start sizes in
+// pixels at 96 dpi), the views in the central widget. The docks can be
+// resized, moved and closed (the View menu shows them again); their state
+// is kept in the settings ("MainDocks") beside the window's placement.
 //
 // Edits are never thrown away silently: New, Open, Close and Exit ask
 // "Save Change ?" while the project is modified, and a failed Open leaves
@@ -48,12 +52,13 @@
 #include "shell/project_signals.h"
 #include "shell/qt_seams.h"
 #include "shell/shell_seams.h"
+#include "shell/view_area.h"
 
 class QCheckBox;
 class QDockWidget;
 class QLabel;
+class QMenu;
 class QRadioButton;
-class QStatusBar;
 class QToolBar;
 
 namespace plenvista {
@@ -86,11 +91,19 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   Project& project() { return *project_; }
+  const Project& project() const { return *project_; }
+  FileChooser& files() { return files_; }
+  QuestionAsker& questions() { return questions_; }
+  DialogChoosers& choosers() { return *choosers_; }
+  // Whether there are functions to open and to save project files.
+  bool can_open() const { return static_cast<bool>(project_files_.open); }
+  bool can_save() const { return static_cast<bool>(project_files_.save); }
   ProjectSignals& project_signals() { return signals_; }
   const Actions& actions() const { return actions_; }
   QToolBar* toolbar() const { return toolbar_; }
   QString status_text(int pane) const;
-  QWidget* client_area() const;
+  // The central widget, which holds the views.
+  QWidget* view_area() const;
   ImageView& image_view() const { return *image_view_; }
   // 0 the tabbed CAD view, 1 the upper right, 2 the lower right view.
   CadView& cad_view(int index) const { return *cad_views_[static_cast<std::size_t>(index)]; }
@@ -98,12 +111,14 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   ResidualsPanel* residuals_panel() const { return residuals_panel_; }
   QDockWidget* residuals_dock() const { return residuals_dock_; }
+  QDockWidget* images_dock() const { return images_dock_; }
+  QDockWidget* layers_dock() const { return layers_dock_; }
   // How well the last point made from two photographs fits its clicks.
   QString point_fit_text() const;
   QCheckBox* show_mirror_box() const { return show_mirror_; }
   QRadioButton* select_button() const { return select_; }
   QRadioButton* create_button() const { return create_; }
-  int display_mode() const { return display_mode_; }
+  DisplayMode display_mode() const;
   // The help window once Contents or F1 has opened it.
   QWidget* help_window() const;
   // Replaces the colour chooser the dialogs open (the platform's own by
@@ -116,43 +131,41 @@ class MainWindow : public QMainWindow {
   // directory by default).
   void set_sample_directory(std::string directory) { sample_directory_ = std::move(directory); }
 
+  // Commands that need the window's own state (the rest are in
+  // shell/actions.cpp). Save and Save As: false when nothing was saved.
+  void new_project();
+  void open_project();
+  bool save();
+  bool save_as();
+  void edit_properties();
+  void open_sample_project();
+  void set_display_mode(DisplayMode mode);
+  void show_help();
+  void show_about();
+  void repaint_views();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Watches the view area for its first paint.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class ClientArea;
-
   void build_toolbar();
   void build_panels();
   void build_residuals_dock();
+  void add_view_menu();
+  // A panel in a dock of its own; `name` keys its saved state.
+  QDockWidget* add_dock(const QString& title, const QString& name, QWidget* panel, Qt::DockWidgetArea area,
+                        bool in_view_menu);
   void build_views();
-  void connect_commands();
+  void connect_controls();
   void connect_signals();
   void restore_placement();
   void open_last_project();
 
-  // Commands.
-  void on_new();
-  void on_open();
-  bool on_save();
-  bool on_save_as();
-  void on_translations();
-  void on_properties();
-  void on_layers();
-  void on_materials();
-  void on_set_layer();
-  void on_set_material();
-  void on_apply_texture();
-  void on_export();
-  void on_camera_editor();
-  void on_open_sample();
+  // The "Show Mirror Points" box and the "Mode" buttons.
   void on_show_mirror_points(bool checked);
   void on_select_create();
-  void on_selection_size(int size);
-  void on_selection_mode(int mode);
-  void on_display_mode(int mode);
-  void on_about();
-  void on_help();
 
   // "Save Change ?" while modified; false when the user keeps the project.
   bool may_discard_changes();
@@ -186,8 +199,6 @@ class MainWindow : public QMainWindow {
   void update_selection_status(int argument);
   void update_model_status();
 
-  void lay_out();
-  void repaint_views();
   void on_first_paint();
 
   SettingsStore& settings_;
@@ -209,9 +220,11 @@ class MainWindow : public QMainWindow {
   Actions actions_;
   std::unique_ptr<Autosaver> autosaver_;
 
-  ClientArea* client_ = nullptr;
+  ViewArea* view_area_ = nullptr;
   QToolBar* toolbar_ = nullptr;
-  QStatusBar* status_bar_ = nullptr;
+  QDockWidget* images_dock_ = nullptr;
+  QDockWidget* layers_dock_ = nullptr;
+  QMenu* view_menu_ = nullptr;
   std::array<QLabel*, 4> panes_{};
   ImageListPanel* image_list_panel_ = nullptr;
   LayerMaterialPanel* layer_material_panel_ = nullptr;
@@ -224,7 +237,6 @@ class MainWindow : public QMainWindow {
   ImageView* image_view_ = nullptr;
   std::array<CadView*, 3> cad_views_{};
   QPointer<HelpWindow> help_;
-  int display_mode_ = 0;
   bool first_paint_done_ = false;
 };
 

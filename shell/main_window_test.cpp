@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -29,7 +31,6 @@
 #include "shell/panels/layer_material_panel.h"
 #include "shell/shell_test_doubles.h"
 #include "shell/toolbar_icons.h"
-#include "shell/view_layout.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
 
@@ -112,6 +113,8 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
                                             a.file_exit,
                                             a.edit_undo,
                                             a.edit_redo,
+                                            window->images_dock()->toggleViewAction(),
+                                            window->layers_dock()->toggleViewAction(),
                                             a.project_translations,
                                             a.project_materials,
                                             a.project_layers,
@@ -144,7 +147,10 @@ TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
     if (button->isSeparator()) continue;
     EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
     EXPECT_FALSE(button->toolTip().isEmpty());
-    const QPixmap drawn = drawn_toolbar_image(static_cast<CommandId>(button->data().toInt()));
+    const auto id = static_cast<CommandId>(button->data().toInt());
+    const Command* command = find_command(id);
+    ASSERT_NE(command, nullptr) << button->toolTip().toStdString();
+    const QPixmap drawn = drawn_toolbar_image(id, command->image);
     ASSERT_EQ(drawn.size(), QSize(16, 16)) << button->toolTip().toStdString();
     images.push_back(drawn.toImage());
   }
@@ -168,6 +174,39 @@ TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
   EXPECT_TRUE(a.tool_small_selection->isChecked());
   EXPECT_TRUE(a.tool_tabbed_display->isChecked());
   EXPECT_FALSE(a.file_new->isCheckable());
+}
+
+TEST_F(Toolbar, ButtonsAndMenuEntriesAreOneActionPerCommand) {
+  std::vector<QAction*> all;
+  for (QAction* menu : window->menuBar()->actions())
+    for (QAction* entry : menu->menu()->actions())
+      if (!entry->isSeparator() && entry->data().isValid()) all.push_back(entry);
+  int shared = 0;
+  for (QAction* button : window->toolbar()->actions()) {
+    if (button->isSeparator()) continue;
+    if (std::find(all.begin(), all.end(), button) != all.end())
+      ++shared;
+    else
+      all.push_back(button);
+  }
+  EXPECT_EQ(shared, 10);  // New, Open, Save, Undo, Redo, Translations, Materials, Layers, Camera Editor, Export
+  for (std::size_t i = 0; i < all.size(); ++i)
+    for (std::size_t j = i + 1; j < all.size(); ++j)
+      EXPECT_NE(all[i]->data(), all[j]->data()) << all[i]->text().toStdString();
+  // The button keeps its own tooltip beside the menu text.
+  EXPECT_EQ(actions().project_translations->toolTip(), "Translation / Scaling");
+  EXPECT_EQ(actions().file_new->toolTip(), "New Project");
+}
+
+TEST(CommandRules, WithoutProjectFilesOpenAndSaveAreDisabled) {
+  MemorySettingsStore settings;
+  ScriptedFiles files;
+  ScriptedQuestions questions;
+  MainWindow window({settings, files, questions, {}, {}});
+  EXPECT_FALSE(window.actions().file_open->isEnabled());
+  EXPECT_FALSE(window.actions().file_save->isEnabled());
+  EXPECT_FALSE(window.actions().file_save_as->isEnabled());
+  EXPECT_TRUE(window.actions().file_new->isEnabled());
 }
 
 TEST_F(Toolbar, CommitMirrorMakesTheMirroredPointsReal) {
@@ -216,7 +255,8 @@ TEST_F(Menu, TranslationsOpensTheEditorAndOkAppliesIt) {
 }
 
 TEST_F(Menu, CameraSetupAndTheToolbarButtonOpenTheCameraEditor) {
-  for (QAction* command : {actions().tools_camera_editor, actions().tool_camera_editor}) {
+  ASSERT_TRUE(window->toolbar()->actions().contains(actions().tools_camera_editor));
+  for (QAction* command : {actions().tools_camera_editor}) {
     bool opened = false;
     QTimer::singleShot(0, [&] {
       auto* editor = dynamic_cast<CameraEditDialog*>(QApplication::activeModalWidget());
@@ -279,48 +319,99 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   EXPECT_EQ(project().point_mode, 1);
 }
 
-TEST(LayoutViews, MixedAndTabbedArithmetic) {
-  const ViewLayout mixed = layout_views(1003, 680, 1);
-  EXPECT_EQ(mixed.image, (Edges{188, 45, 668, 645}));
-  EXPECT_EQ(mixed.upper_cad, (Edges{668, 45, 988, 345}));
-  EXPECT_EQ(mixed.lower_cad, (Edges{668, 345, 988, 645}));
-  const ViewLayout tabbed = layout_views(1003, 680, 0);
-  EXPECT_EQ(tabbed.image, (Edges{188, 45, 988, 645}));
-  EXPECT_EQ(tabbed.tabbed_cad, tabbed.image);
-  // Fractions are dropped: 0.6 * 798 = 478.8, 0.5 * 601 = 300.5.
-  const ViewLayout odd = layout_views(1001, 681, 1);
-  EXPECT_EQ(odd.image.right, 188 + 478);
-  EXPECT_EQ(odd.upper_cad.bottom, 45 + 300);
-  // A tiny window gives empty, never negative, rectangles.
-  const ViewLayout tiny = layout_views(100, 50, 1);
-  EXPECT_EQ(tiny.image.rect().size(), QSize(0, 0));
+// A view's rectangle in the coordinates of the view area.
+QRect in_area(const MainWindow& window, const QWidget& view) {
+  return QRect(view.mapTo(window.view_area(), QPoint(0, 0)), view.size());
 }
 
-TEST_F(Layout, ViewsFollowTheClientAreaInBothDisplays) {
+TEST_F(Layout, ViewsFollowTheViewAreaInBothDisplays) {
   window->show();
-  window->resize(1003, 680 + window->menuBar()->sizeHint().height());
+  window->resize(1003, 720);
   deliver();
-  ASSERT_EQ(window->client_area()->size(), QSize(1003, 680));
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 800, 600));
+  const QRect inner = window->view_area()->contentsRect();
+  ASSERT_GT(inner.width(), 600);
+  EXPECT_EQ(in_area(*window, window->image_view()), inner);
   EXPECT_TRUE(window->image_view().isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
 
   actions().tool_mixed_display->trigger();
   deliver();
-  EXPECT_EQ(window->display_mode(), 1);
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 480, 600));
-  EXPECT_EQ(window->cad_view(1).geometry(), QRect(668, 45, 320, 300));
-  EXPECT_EQ(window->cad_view(2).geometry(), QRect(668, 345, 320, 300));
+  EXPECT_EQ(window->display_mode(), DisplayMode::Mixed);
+  // The image view on the left with 60 % of the width, the upper and the
+  // lower CAD view on the right sharing the height; the splitter handles
+  // lie between them.
+  const auto check_mixed = [&] {
+    const QRect area = window->view_area()->contentsRect();
+    const QRect image = in_area(*window, window->image_view());
+    const QRect upper = in_area(*window, window->cad_view(1));
+    const QRect lower = in_area(*window, window->cad_view(2));
+    EXPECT_EQ(image.topLeft(), area.topLeft());
+    EXPECT_EQ(image.bottom(), area.bottom());
+    EXPECT_NEAR(image.width(), 0.6 * area.width(), 6.0);
+    EXPECT_GT(upper.left(), image.right());
+    EXPECT_EQ(upper.left(), lower.left());
+    EXPECT_EQ(upper.top(), area.top());
+    EXPECT_EQ(upper.right(), area.right());
+    EXPECT_EQ(lower.right(), area.right());
+    EXPECT_EQ(lower.bottom(), area.bottom());
+    EXPECT_GT(lower.top(), upper.bottom());
+    EXPECT_NEAR(upper.height(), lower.height(), 1.0);
+  };
+  check_mixed();
   EXPECT_TRUE(window->cad_view(1).isVisible());
   EXPECT_TRUE(window->cad_view(2).isVisible());
   EXPECT_FALSE(window->cad_view(0).isVisible());
   EXPECT_EQ(window->cad_view(1).current_axis(), 1);
   EXPECT_EQ(window->cad_view(2).current_axis(), 0);
+  // A larger window keeps the shares.
+  window->resize(1400, 900);
+  deliver();
+  check_mixed();
 
   actions().tool_tabbed_display->trigger();
   deliver();
-  EXPECT_EQ(window->image_view().geometry(), QRect(188, 45, 800, 600));
+  EXPECT_EQ(in_area(*window, window->image_view()), window->view_area()->contentsRect());
   EXPECT_FALSE(window->cad_view(1).isVisible());
+}
+
+TEST_F(Layout, DocksStartLeftAndComeBackAsTheUserLeftThem) {
+  window.reset();
+  settings.write_text("MainDocks", "not a state");  // refused: the first-start docks
+  window = make();
+  window->show();
+  deliver();
+  QDockWidget* images = window->images_dock();
+  QDockWidget* layers = window->layers_dock();
+  EXPECT_EQ(window->dockWidgetArea(images), Qt::LeftDockWidgetArea);
+  EXPECT_EQ(window->dockWidgetArea(layers), Qt::LeftDockWidgetArea);
+  EXPECT_TRUE(images->isVisible());
+  EXPECT_TRUE(layers->isVisible());
+  EXPECT_LT(images->geometry().bottom(), layers->geometry().top());
+  EXPECT_LT(images->geometry().right(), window->view_area()->geometry().left());
+  EXPECT_NEAR(images->width(), 176, 8);
+
+  // Closed with its title bar button, the panel comes back from the View menu.
+  auto* close_button = images->findChild<QAbstractButton*>(QStringLiteral("qt_dockwidget_closebutton"));
+  ASSERT_NE(close_button, nullptr);
+  QTest::mouseClick(close_button, Qt::LeftButton);
+  deliver();
+  EXPECT_FALSE(images->isVisible());
+  QAction* show_images = nullptr;
+  for (QAction* menu : window->menuBar()->actions())
+    for (QAction* entry : menu->menu()->actions())
+      if (entry->text() == images->windowTitle()) show_images = entry;
+  ASSERT_NE(show_images, nullptr);
+  show_images->trigger();
+  EXPECT_TRUE(images->isVisible());
+
+  // Kept at shut-down, restored at the next start.
+  layers->close();
+  window.reset();
+  window = make();
+  window->show();
+  deliver();
+  EXPECT_TRUE(window->images_dock()->isVisible());
+  EXPECT_FALSE(window->layers_dock()->isVisible());
 }
 
 TEST_F(Display, CadPageShowsTheTabbedCadViewAndDisablesMixed) {
@@ -376,7 +467,7 @@ TEST_F(OpenCommand, OpensTheChosenFileAndSetsTheTitle) {
   EXPECT_EQ(window->windowTitle(), "house.op2 - Plenvista");
   EXPECT_TRUE(questions.asked.empty());
 
-  actions().tool_open->trigger();  // cancelled: nothing changes
+  actions().file_open->trigger();  // cancelled: nothing changes
   EXPECT_EQ(project().path, "/data/house.op2");
 }
 
@@ -429,7 +520,7 @@ TEST_F(SaveCommand, SaveAsSetsPathAndTitleAndSaveWithoutPathRunsIt) {
 
   project().model.description = "box";
   files.choices = {"/data/box.op2"};
-  actions().tool_save->trigger();
+  actions().file_save->trigger();
   EXPECT_EQ(store.files["/data/box.op2"], "box");
   EXPECT_EQ(window->windowTitle(), "box.op2 - Plenvista");
 
@@ -471,7 +562,7 @@ TEST_F(Keyboard, MenuUndoRedoAndCtrlKeysDoWhatTheToolbarDoes) {
   EXPECT_EQ(project().model.points.count(), 1);
   QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(project().model.points.count(), 0);
-  actions().tool_undo->trigger();  // toolbar Undo
+  actions().edit_undo->trigger();  // toolbar Undo
   deliver();
   EXPECT_EQ(project().model.points.count(), 1);
   EXPECT_EQ(window->status_text(3), "Points : 1, Faces : 0");
@@ -525,7 +616,7 @@ TEST_F(NewCommand, AsksWhenModifiedAndClearsThePathAndTitle) {
   questions.answers = {QMessageBox::No};
   bool properties_opened = false;
   cancel_project_dialog(&properties_opened);
-  actions().tool_new->trigger();
+  actions().file_new->trigger();
   deliver();
   EXPECT_TRUE(properties_opened);
   EXPECT_EQ(project().model.points.count(), 0);

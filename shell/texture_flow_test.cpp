@@ -84,7 +84,7 @@ TEST(TextureFlow, MaterialPhotographSetTexturesAndObjExport) {
     QTest::keyClicks(dialog.path_field(), "house_model.obj");
     click(dialog, "OK");
   });
-  window.actions().tool_export->trigger();
+  window.actions().tools_export->trigger();
   EXPECT_TRUE(questions.told.empty());
 
   const aiScene* scene = aiImportFile((tmp.dir("project") + "house_model.obj").c_str(), 0);

@@ -1,0 +1,58 @@
+#include "shell/view_area.h"
+
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "views/cad_view.h"
+#include "views/image_view.h"
+
+namespace plenvista {
+
+namespace {
+
+// The mixed display's first split: image view : CAD views, upper : lower.
+constexpr int kImageShare = 60;
+constexpr int kCadShare = 40;
+// Room around the views, in pixels.
+constexpr int kMargin = 6;
+
+}  // namespace
+
+ViewArea::ViewArea(ImageView* image_view, const std::array<CadView*, 3>& cad_views, QWidget* parent)
+    : QWidget(parent), image_view_(image_view), cad_views_(cad_views) {
+  setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  mixed_ = new QSplitter(Qt::Horizontal, this);
+  mixed_->setChildrenCollapsible(false);
+  right_ = new QSplitter(Qt::Vertical, mixed_);
+  right_->setChildrenCollapsible(false);
+  mixed_->addWidget(image_view_);
+  mixed_->addWidget(right_);
+  right_->addWidget(cad_views_[1]);
+  right_->addWidget(cad_views_[2]);
+  layout->addWidget(mixed_);
+  layout->addWidget(cad_views_[0]);
+  show_display(DisplayMode::Tabbed, true);
+}
+
+void ViewArea::show_display(DisplayMode mode, bool images_page) {
+  const bool mixed = mode == DisplayMode::Mixed;
+  if (mixed && mode_ != DisplayMode::Mixed) {
+    // Sizes are weights: the splitter shares out what room it has.
+    mixed_->setSizes({kImageShare, kCadShare});
+    right_->setSizes({1, 1});
+  }
+  mode_ = mode;
+  const bool image_shown = mixed || images_page;
+  image_view_->setVisible(image_shown);
+  cad_views_[0]->setVisible(!image_shown);
+  cad_views_[1]->setVisible(mixed);
+  cad_views_[2]->setVisible(mixed);
+  right_->setVisible(mixed);
+  mixed_->setVisible(image_shown);
+  // The views shown now have their place at once, before any click.
+  layout()->activate();
+}
+
+}  // namespace plenvista
