@@ -141,6 +141,14 @@ std::vector<LineProblem> check_image_marks(const ModelData& model, const std::ve
   return problems;
 }
 
+std::vector<LineProblem> drop_conflicting_marks(const ModelData& model, std::vector<ImageMark>& marks) {
+  std::vector<LineProblem> conflicts = check_image_marks(model, marks);
+  std::erase_if(marks, [&](const ImageMark& m) {
+    return std::any_of(conflicts.begin(), conflicts.end(), [&](const LineProblem& c) { return c.line == m.line; });
+  });
+  return conflicts;
+}
+
 std::optional<MarkImport> import_image_marks(Project& project, const std::vector<ImageMark>& marks) {
   const ImageSet& set = project.images();
   std::vector<std::string_view> labels;

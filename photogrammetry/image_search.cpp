@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 
+#include <Eigen/Core>
+#include <Eigen/LU>
+
 #include "photogrammetry/camera_search.h"
 #include "photogrammetry/closed_form_pose.h"
 #include "photogrammetry/projection.h"
@@ -58,25 +61,11 @@ double squared_sum(const std::vector<double>& r) {
 }
 
 // Solves a x = b for a symmetric 6 x 6 system; false when it is singular.
-bool solve(std::array<Params, 6> a, Params b, Params& x) {
-  for (std::size_t c = 0; c < 6; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t r = c + 1; r < 6; ++r)
-      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
-    if (!(std::fabs(a[pivot][c]) > 0)) return false;
-    std::swap(a[c], a[pivot]);
-    std::swap(b[c], b[pivot]);
-    for (std::size_t r = c + 1; r < 6; ++r) {
-      const double f = a[r][c] / a[c][c];
-      for (std::size_t k = c; k < 6; ++k) a[r][k] -= f * a[c][k];
-      b[r] -= f * b[c];
-    }
-  }
-  for (std::size_t c = 6; c-- > 0;) {
-    double v = b[c];
-    for (std::size_t k = c + 1; k < 6; ++k) v -= a[c][k] * x[k];
-    x[c] = v / a[c][c];
-  }
+bool solve(const Eigen::Matrix<double, 6, 6>& a, const Eigen::Matrix<double, 6, 1>& b, Params& x) {
+  const Eigen::FullPivLU<Eigen::Matrix<double, 6, 6>> lu(a);
+  if (!lu.isInvertible()) return false;
+  const Eigen::Matrix<double, 6, 1> solution = lu.solve(b);
+  for (std::size_t k = 0; k < 6; ++k) x[k] = solution(static_cast<Eigen::Index>(k));
   return true;
 }
 
@@ -102,16 +91,18 @@ CameraPose least_squares_polish(const ProjectImage& image, const CameraPose& sta
       jacobian[k].resize(r.size());
       for (std::size_t i = 0; i < r.size(); ++i) jacobian[k][i] = (ru[i] - rd[i]) / (2 * h);
     }
-    std::array<Params, 6> normal{};
-    Params gradient{};
+    Eigen::Matrix<double, 6, 6> normal = Eigen::Matrix<double, 6, 6>::Zero();
+    Eigen::Matrix<double, 6, 1> gradient = Eigen::Matrix<double, 6, 1>::Zero();
     for (std::size_t a = 0; a < 6; ++a) {
+      const auto ia = static_cast<Eigen::Index>(a);
       for (std::size_t b = 0; b < 6; ++b)
-        for (std::size_t i = 0; i < r.size(); ++i) normal[a][b] += jacobian[a][i] * jacobian[b][i];
-      for (std::size_t i = 0; i < r.size(); ++i) gradient[a] -= jacobian[a][i] * r[i];
+        for (std::size_t i = 0; i < r.size(); ++i)
+          normal(ia, static_cast<Eigen::Index>(b)) += jacobian[a][i] * jacobian[b][i];
+      for (std::size_t i = 0; i < r.size(); ++i) gradient(ia) -= jacobian[a][i] * r[i];
     }
     for (;;) {
-      std::array<Params, 6> damped = normal;
-      for (std::size_t a = 0; a < 6; ++a) damped[a][a] += lambda * normal[a][a];
+      Eigen::Matrix<double, 6, 6> damped = normal;
+      damped.diagonal() += lambda * normal.diagonal();
       Params delta{};
       Params trial = p;
       if (solve(damped, gradient, delta))
