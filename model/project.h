@@ -7,9 +7,10 @@
 // for messages to the user. New and Open replace its content, never the
 // object, so holders may keep a reference for the program's lifetime.
 //
-// `changed` is set by every edit; Note change turns it into `modified` and
-// posts ModelChanged. Save clears `modified`. Both are flags held in memory
-// only.
+// `changed` is set only by the model's operations (through ProjectEdit,
+// model/project_edit.h); windows and the command-line tool read it and call
+// Note change, which turns it into `modified` and posts ModelChanged. Save
+// clears `modified`. Both are flags held in memory only.
 
 #include <array>
 #include <cstdint>
@@ -48,7 +49,6 @@ struct Project {
   CursorPosition cursor;
   ModelPoint* single_selected = nullptr;
   ModelPoint single_selected_transformed;
-  bool changed = false;
   int point_mode = 1;
   int select_mode = 0;
   int cad_page_shown = 0;
@@ -74,6 +74,9 @@ struct Project {
 
   void post(Notification n, int argument = 0) { notifier.post(n, argument); }
 
+  // Whether an operation changed the project since the last Note change.
+  bool changed() const { return changed_; }
+
   // Clears the project to the defaults (New). Does not ask to save.
   void new_project();
   // Stores the path and splits it at its last '/' or '\' into directory and
@@ -95,8 +98,12 @@ struct Project {
   void set_selection(int slot, bool value);
 
  private:
+  friend class ProjectEdit;
+
   void apply_defaults();
   void load_preferences();
+
+  bool changed_ = false;
 };
 
 }  // namespace plenvista

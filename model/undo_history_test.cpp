@@ -100,7 +100,7 @@ TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   EXPECT_EQ(listed->picking.pressed_point, nullptr);
   EXPECT_EQ(listed->picking.face_corner_count, 0);
   EXPECT_TRUE(project.modified);
-  EXPECT_FALSE(project.changed);
+  EXPECT_FALSE(project.changed());
   EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::ModelChanged, 0}));
 
   project.modified = false;

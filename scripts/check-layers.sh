@@ -4,7 +4,9 @@
 # folder may include which: the table under "folder  may include" and,
 # for tests (files whose name contains "test"), the table under
 # "tests in  may also include". A folder may always include itself and a
-# test also the shared test doubles in testing/.
+# test also the shared test doubles in testing/. Apart from the tables, only
+# model/ may include model/project_edit.h (the model's operations alone mark
+# the project changed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,6 +45,12 @@ while IFS=: read -r file number line; do
     status=1
   fi
 done < <(git grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z_]+/' -- '*.h' '*.cpp')
+
+# Only the model's operations mark the project changed.
+while IFS=: read -r file number _; do
+  echo "$file:$number: only model/ may include model/project_edit.h"
+  status=1
+done < <(git grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"model/project_edit.h"' -- '*.h' '*.cpp' ':!model/')
 
 if ((status)); then
   echo "Include layers: upward includes found (table in ARCHITECTURE.md)" >&2

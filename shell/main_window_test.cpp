@@ -270,8 +270,7 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   EXPECT_TRUE(actions().tool_delete->isEnabled());
   window->layer_material_panel()->setCurrentIndex(1);  // face mode
   EXPECT_EQ(project().point_mode, 0);
-  p->selected = false;
-  project().changed = true;
+  project().set_selection(project().model.points.index_of(p), false);
   project().note_change();
   deliver();
   EXPECT_FALSE(actions().tool_delete->isEnabled());

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "model/edit_actions.h"
-#include "model/run_edit.h"
 #include "model/zoom_pan.h"
 #include "views/model_overlay.h"
 #include "views/zoom_pan_mouse.h"
@@ -178,12 +177,7 @@ void CadView::clear_selection() {
 }
 
 void CadView::delete_selection() {
-  run_edit(project_, [this] {
-    if (project_.point_mode)
-      delete_points(project_);
-    else
-      delete_faces(project_);
-  });
+  delete_selected(project_, nullptr);
   refresh();
 }
 
