@@ -250,7 +250,7 @@ void apply_texture(Project& project, const std::vector<Material*>& chosen, const
 }
 
 void delete_selected(Project& project, ProjectImage* marks_image) {
-  if (project.point_mode)
+  if (project.point_mode == PointMode::Points)
     delete_points(project);
   else
     delete_faces(project);

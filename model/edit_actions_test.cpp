@@ -260,7 +260,7 @@ TEST_F(DeleteCommand, DeletesFacesOutsidePointMode) {
   ModelPoint* b = add_point(project, 1, 0, 0);
   ModelPoint* c = add_point(project, 0, 1, 0);
   add_face(project, *a, *b, *c);
-  project.point_mode = 0;
+  project.point_mode = PointMode::Faces;
   select_only({a, b, c});
   delete_command(project);
   EXPECT_EQ(model.faces.count(), 0);

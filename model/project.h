@@ -37,6 +37,13 @@ struct CursorPosition {
   double window_y = 0.0;
 };
 
+// What clicks and bands in the views work on: the points, or the faces
+// (the layer and material panel's "Faces" page).
+enum class PointMode { Faces, Points };
+// Whether a click or band selects ("Select") or makes points and faces
+// ("Create").
+enum class SelectMode { Create, Select };
+
 inline constexpr const char* kOutOfIdsMessage =
     "This project has used up its record ids: nothing more can be added to it";
 
@@ -49,8 +56,8 @@ struct Project {
   CursorPosition cursor;
   ModelPoint* single_selected = nullptr;
   ModelPoint single_selected_transformed;
-  int point_mode = 1;
-  int select_mode = 0;
+  PointMode point_mode = PointMode::Points;
+  SelectMode select_mode = SelectMode::Create;
   int cad_page_shown = 0;
   bool modified = false;
   std::unique_ptr<ImageSet> image_set = std::make_unique<ImageSet>();

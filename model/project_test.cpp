@@ -52,7 +52,7 @@ TEST_F(ProjectCreate, HasTheDefaultLayerAndMaterial) {
   EXPECT_EQ(m.image_directories, ".;");
   EXPECT_TRUE(project.changed());
   EXPECT_FALSE(project.modified);
-  EXPECT_EQ(project.point_mode, 1);
+  EXPECT_EQ(project.point_mode, PointMode::Points);
   EXPECT_FALSE(project.path.has_value());
   EXPECT_EQ(notifier.posted, (std::vector<Posted>{{Notification::ImagesChanged, 0}}));
 }

@@ -10,6 +10,10 @@
 namespace plenvista {
 namespace {
 
+// A reference point whose error (error-frame pixels) exceeds this after a
+// search is flagged as an outlier.
+constexpr double kOutlierError = 15;
+
 // The reference points gathered once per step, in list order (the order of
 // the error sum, which must not change).
 struct Marks {
@@ -165,14 +169,14 @@ double search_score_for(double summed, int reference_point_count) {
 }
 
 void finish_search(ProjectImage& image) {
-  image.marks_changed = 0;
+  image.marks_changed = false;
   const PreparedPose pose(image);
   for (ReferencePoint* point : image.reference_points) {
     point->projected_position = pose.project(point->world_position, false);
-    point->outlier = normalised_error(point->projected_position, point->image_position, image) > 15 ? 1 : 0;
+    point->outlier = normalised_error(point->projected_position, point->image_position, image) > kOutlierError;
   }
   image.search_score = search_score_for(image.search.best_error, image.reference_points.count());
-  image.pose_known = 1;
+  image.pose_known = true;
 }
 
 }  // namespace plenvista

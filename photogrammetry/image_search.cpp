@@ -43,8 +43,9 @@ CameraPose pose_of(const Params& p) { return {{p[0], p[1], p[2]}, {p[3], p[4], p
 // The normalised residuals (x and y of every reference point).
 std::vector<double> residuals(const ProjectImage& image, const Params& p) {
   const PreparedPose pose(image, pose_of(p));
-  const double sx = image.pixel_width > 0 && image.pixel_height > 0 ? 2272.0 / image.pixel_width : 1.0;
-  const double sy = image.pixel_width > 0 && image.pixel_height > 0 ? 1704.0 / image.pixel_height : 1.0;
+  const bool sized = image.pixel_width > 0 && image.pixel_height > 0;
+  const double sx = sized ? static_cast<double>(kErrorFrameWidth) / image.pixel_width : 1.0;
+  const double sy = sized ? static_cast<double>(kErrorFrameHeight) / image.pixel_height : 1.0;
   std::vector<double> r;
   for (const ReferencePoint* point : image.reference_points) {
     const Point2 q = pose.project(point->world_position, false);
@@ -384,7 +385,7 @@ void ImageSearch::polish_step() {
 }
 
 void ImageSearch::end_degenerate() {
-  const int pose_known = image_.pose_known;
+  const bool pose_known = image_.pose_known;
   reset_search(image_);
   image_.search.best_error = summed_error(image_);
   finish_search(image_);

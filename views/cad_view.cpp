@@ -156,7 +156,7 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
         break;
     }
     project_.note_change();
-  } else if (project_.select_mode && !project_.images().reference_points_only) {
+  } else if (project_.select_mode == SelectMode::Select && !project_.images().reference_points_only) {
     refresh_visibility(project_.model);
     toggle_under_mouse(project_, project_points(project_.model.points), mouse);
   }

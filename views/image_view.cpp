@@ -230,7 +230,7 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (!project_.point_mode) pick_face_corners(*image, mouse);
+  if (project_.point_mode == PointMode::Faces) pick_face_corners(*image, mouse);
   band_.start(event->position().toPoint());
   update(band_.rect.outline());
 }
@@ -242,7 +242,7 @@ void ImageView::pick_face_corners(ProjectImage& image, Point2 mouse) {
   ImagePicking& picking = image.picking;
   for (int i = 0; i < points.count(); ++i) {
     ModelPoint* point = points.list().at(i);
-    if (!point->shown || !under_mouse(points.at(i), mouse, project_.model.selection_size)) continue;
+    if (!point->shown || !under_mouse(points.at(i), mouse, pixels(project_.model.selection_size))) continue;
     pick_face_corner(project_, image, *point);
     project_.note_change();
     if (picking.face_corner_count == 3) {
@@ -275,9 +275,10 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   if (images.calibration_mode) {
     calibration_release(*image, mouse);
   } else {
-    if (model_drawn(*image) && project_.select_mode && project_.point_mode)
+    if (model_drawn(*image) && project_.select_mode == SelectMode::Select && project_.point_mode == PointMode::Points)
       toggle_under_mouse(project_, project_points(*image), mouse);
-    if (!project_.select_mode && project_.point_mode && images.partner_mode) add_point_from_clicks();
+    if (project_.select_mode == SelectMode::Create && project_.point_mode == PointMode::Points && images.partner_mode)
+      add_point_from_clicks();
   }
   refresh();
 }
@@ -304,7 +305,8 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
     const ProjectedPoints points = project_points(image);
     bool hit = false;
     for (int i = 0; i < points.count(); ++i) {
-      const bool under = points.list().at(i)->shown && under_mouse(points.at(i), mouse, project_.model.selection_size);
+      const bool under =
+          points.list().at(i)->shown && under_mouse(points.at(i), mouse, pixels(project_.model.selection_size));
       project_.set_selection(i, under ? 1 : 0);
       hit = hit || under;
     }
@@ -318,7 +320,7 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse) {
   for (ReferencePoint* mark : image.reference_points) {
     const Point2 p =
         image_to_client(image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
-    if (under_mouse(p, mouse, project_.model.selection_size)) {
+    if (under_mouse(p, mouse, pixels(project_.model.selection_size))) {
       hit = mark;
       break;
     }
@@ -415,10 +417,10 @@ void ImageView::delete_selection() {
 }
 
 void ImageView::update_cursor() {
-  if (project_.select_mode)
-    setCursor(project_.model.selection_size == 5 ? small_selection_ : large_selection_);
+  if (project_.select_mode == SelectMode::Select)
+    setCursor(project_.model.selection_size == SelectionSize::Small ? small_selection_ : large_selection_);
   else
-    setCursor(project_.point_mode ? QCursor(Qt::CrossCursor) : face_picking_);
+    setCursor(project_.point_mode == PointMode::Points ? QCursor(Qt::CrossCursor) : face_picking_);
 }
 
 }  // namespace plenvista

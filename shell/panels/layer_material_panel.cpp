@@ -71,7 +71,8 @@ LayerMaterialPanel::LayerMaterialPanel(Project& project, QWidget* parent)
   addTab(vertex_page_, QStringLiteral("Vertex"));
   addTab(face_page_, QStringLiteral("Face"));
 
-  connect(this, &QTabWidget::currentChanged, this, [this](int index) { project_.point_mode = index == 0 ? 1 : 0; });
+  connect(this, &QTabWidget::currentChanged, this,
+          [this](int index) { project_.point_mode = index == 0 ? PointMode::Points : PointMode::Faces; });
   connect(default_layer_, &QComboBox::currentIndexChanged, this, &LayerMaterialPanel::on_default_layer);
   connect(default_material_, &QComboBox::currentIndexChanged, this, &LayerMaterialPanel::on_default_material);
   connect(active_layers_, &QListWidget::itemChanged, this, &LayerMaterialPanel::on_active_layers);
