@@ -29,14 +29,6 @@ struct ReferencePoint {
   int control_point_id = 0;   // the control point it was made from, 0 none; kept beside the project file
 };
 
-// Working values of the camera position search, never saved.
-struct SearchState {
-  double model_size = 0.0;
-  double best_error = -1.0;
-  double accepted_error = -1.0;
-  double step_divisor = 0.1;
-};
-
 // Picking state of the image view for one photograph, never saved.
 struct ImagePicking {
   ModelPoint* pressed_point = nullptr;
@@ -69,7 +61,6 @@ struct ProjectImage {
   double texture_centre_y = 0.0;
   double texture_scale = 1.0;
   bool size_differs = false;  // the photograph is not of the camera's native size
-  SearchState search;
 };
 
 }  // namespace plenvista

@@ -30,12 +30,12 @@ double plain_summed_error(ProjectImage& image, const CameraPose& pose) {
 // one step (model size / 50 / divisor, or 1 / divisor degrees) down, kept
 // or up. The step must land on a candidate whose plain error is its best
 // error, and no candidate may be plainly better. Returns the step's result.
-bool checked_refine_step(ProjectImage& image) {
+bool checked_refine_step(ProjectImage& image, SearchState& state) {
   const CameraPose base = image.pose;
-  const double h = image.search.model_size / 50;
-  const double r = image.search.step_divisor;
-  const bool finished = refine_step(image);
-  const double best = image.search.best_error;
+  const double h = state.model_size / 50;
+  const double r = state.step_divisor;
+  const bool finished = refine_step(image, state);
+  const double best = state.best_error;
   EXPECT_EQ(plain_summed_error(image, image.pose), best);
   bool landed_on_candidate = false;
   for (int i1 = -1; i1 <= 1; ++i1)
@@ -57,12 +57,12 @@ bool checked_refine_step(ProjectImage& image) {
 // Whole search: the initial scan, then steps until one finishes or more than
 // 2000 did not.
 template <typename Step>
-int whole_search(ProjectImage& image, Step step) {
-  initial_scan(image);
+int whole_search(ProjectImage& image, SearchState& state, Step step) {
+  initial_scan(image, state);
   int steps = 0;
   for (int without_finish = 0;; ++without_finish) {
     ++steps;
-    if (step(image) || without_finish > 2000) return steps;
+    if (step(image, state) || without_finish > 2000) return steps;
   }
 }
 
@@ -91,11 +91,11 @@ TEST(ModelSize, SymmetricRangeContributesNothing) {
 TEST(RefineStep, SymmetricXRangeMovesOnlyTheAngles) {
   SearchScene scene;
   scene.mark({{-500, 0, 0}, {500, 0, 0}, {0, 0, 0}, {250, 0, 0}}, {{0, 0, -3000}, {0, 0, 0}});
-  initial_scan(scene.image);
+  initial_scan(scene.image, scene.search);
   const CameraPose start = scene.image.pose;
   EXPECT_EQ(start.offset, (Vec3{0, 0, 0}));
   bool finished = false;
-  for (int k = 0; k < 3000 && !finished; ++k) finished = refine_step(scene.image);
+  for (int k = 0; k < 3000 && !finished; ++k) finished = refine_step(scene.image, scene.search);
   EXPECT_TRUE(finished);
   EXPECT_EQ(scene.image.pose.offset, (Vec3{0, 0, 0}));
   EXPECT_NE(scene.image.pose.rotation, start.rotation);
@@ -105,29 +105,29 @@ TEST(RefineStep, FirstCandidateIsTakenAndTiesKeepIt) {
   // Without reference points every candidate's error is 0: the first one in
   // nesting order (every value one step down) is taken, none replaces it.
   SearchScene scene;
-  scene.image.search.model_size = 50;
+  scene.search.model_size = 50;
   scene.image.pose = {{1, 2, 3}, {4, 5, 6}};
-  EXPECT_FALSE(refine_step(scene.image));
+  EXPECT_FALSE(refine_step(scene.image, scene.search));
   expect_same_bits(scene.image.pose,
                    {{1 - 1 / 0.1, 2 - 1 / 0.1, 3 - 1 / 0.1}, {4 - 1 / 0.1, 5 - 1 / 0.1, 6 - 1 / 0.1}});
-  EXPECT_EQ(scene.image.search.best_error, 0.0);
-  EXPECT_EQ(scene.image.search.accepted_error, 0.0);
-  EXPECT_EQ(scene.image.search.step_divisor, 0.1);
+  EXPECT_EQ(scene.search.best_error, 0.0);
+  EXPECT_EQ(scene.search.accepted_error, 0.0);
+  EXPECT_EQ(scene.search.step_divisor, 0.1);
 }
 
 TEST(RefineStep, DivisorDoublesUntilItPassesAThousand) {
   SearchScene scene;
-  scene.image.search.model_size = 50;
+  scene.search.model_size = 50;
   int steps = 1;
-  EXPECT_FALSE(refine_step(scene.image));
+  EXPECT_FALSE(refine_step(scene.image, scene.search));
   const CameraPose moved = scene.image.pose;
-  while (!refine_step(scene.image)) {
+  while (!refine_step(scene.image, scene.search)) {
     ++steps;
     ASSERT_LT(steps, 100);
   }
   // One improving step, then 14 without: 0.1 * 2^14 = 1638.4.
   EXPECT_EQ(steps + 1, 15);
-  EXPECT_DOUBLE_EQ(scene.image.search.step_divisor, 1638.4);
+  EXPECT_DOUBLE_EQ(scene.search.step_divisor, 1638.4);
   EXPECT_EQ(scene.image.pose, moved);
 }
 
@@ -135,16 +135,16 @@ TEST(RefineStep, ImprovingStepKeepsTheDivisorAndCarriesTheBestError) {
   std::mt19937 rng(3);
   SearchScene scene;
   scene.mark(box_points(rng, 8, {0, 0, 0}, {400, 300, 200}), {{-200, -150, -2500}, {2, -3, 1}});
-  scene.image.search.model_size = model_size(scene.image);
+  scene.search.model_size = model_size(scene.image);
   scene.image.pose = {{-150, -100, -2300}, {0, 0, 0}};
-  EXPECT_FALSE(refine_step(scene.image));
-  EXPECT_EQ(scene.image.search.step_divisor, 0.1);
-  const double first = scene.image.search.best_error;
+  EXPECT_FALSE(refine_step(scene.image, scene.search));
+  EXPECT_EQ(scene.search.step_divisor, 0.1);
+  const double first = scene.search.best_error;
   EXPECT_EQ(first, summed_error(scene.image));
-  EXPECT_FALSE(refine_step(scene.image));
-  EXPECT_LT(scene.image.search.best_error, first);
-  EXPECT_EQ(scene.image.search.step_divisor, 0.1);
-  EXPECT_EQ(scene.image.search.best_error, summed_error(scene.image));
+  EXPECT_FALSE(refine_step(scene.image, scene.search));
+  EXPECT_LT(scene.search.best_error, first);
+  EXPECT_EQ(scene.search.step_divisor, 0.1);
+  EXPECT_EQ(scene.search.best_error, summed_error(scene.image));
 }
 
 TEST(RefineStep, EveryStepTakesTheBestCandidateOnRandomScenes) {
@@ -164,7 +164,7 @@ TEST(RefineStep, EveryStepTakesTheBestCandidateOnRandomScenes) {
       p->image_position = {p->image_position.x + shift.x, p->image_position.y + shift.y};
     }
     if (round % 2) scene.image.pixel_width = scene.image.pixel_height = 0;
-    const int steps = whole_search(scene.image, checked_refine_step);
+    const int steps = whole_search(scene.image, scene.search, checked_refine_step);
     EXPECT_LT(steps, 2002);  // it finished
   }
 }
@@ -182,12 +182,12 @@ TEST(InitialScan, StartsFromTheStartThatFitsBestWithTheSearchReset) {
     SearchScene scene;
     scene.mark(points, start);
     scene.image.pose = {{1, 2, 3}, {4, 5, 6}};
-    initial_scan(scene.image);
+    initial_scan(scene.image, scene.search);
     expect_same_bits(scene.image.pose, start);
-    EXPECT_EQ(scene.image.search.model_size, s);
-    EXPECT_EQ(scene.image.search.best_error, -1.0);
-    EXPECT_EQ(scene.image.search.accepted_error, -1.0);
-    EXPECT_EQ(scene.image.search.step_divisor, 0.1);
+    EXPECT_EQ(scene.search.model_size, s);
+    EXPECT_EQ(scene.search.best_error, -1.0);
+    EXPECT_EQ(scene.search.accepted_error, -1.0);
+    EXPECT_EQ(scene.search.step_divisor, 0.1);
   }
 }
 
@@ -202,8 +202,8 @@ TEST(FinishSearch, ScoresProjectsAndFlagsOutliers) {
   off.image_position = {true_position.x + 9, true_position.y + 12};  // 15: not above 15
   ReferencePoint& far = *scene.image.reference_points.at(3);
   far.image_position = {far.image_position.x, far.image_position.y - 15.5};
-  scene.image.search.best_error = summed_error(scene.image);
-  finish_search(scene.image);
+  scene.search.best_error = summed_error(scene.image);
+  finish_search(scene.image, scene.search);
 
   EXPECT_EQ(scene.image.marks_changed, 0);
   EXPECT_EQ(scene.image.pose_known, 1);

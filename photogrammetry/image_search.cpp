@@ -203,7 +203,7 @@ ImageSearch::ImageSearch(ProjectImage& image) : image_(image) {
     begin_closed_form();
     return;
   }
-  initial_scan(image_);
+  initial_scan(image_, state_);
 }
 
 bool ImageSearch::run_batch() {
@@ -225,12 +225,12 @@ bool ImageSearch::run_batch() {
 }
 
 double ImageSearch::shown_error() const {
-  if (phase_ == Phase::Plain || phase_ == Phase::Ended) return image_.search.best_error;
+  if (phase_ == Phase::Plain || phase_ == Phase::Ended) return state_.best_error;
   const Result* best = nullptr;
   for (const std::vector<Result>* list : {&results_, &scanned_})
     for (const Result& r : *list)
       if (!best || preferred(r.in_front, r.state.best_error, best->in_front, best->state.best_error)) best = &r;
-  const double current = image_.search.best_error;
+  const double current = state_.best_error;
   if (phase_ == Phase::ClosedForm && current >= 0 && (!best || current < best->state.best_error)) return current;
   return best ? best->state.best_error : current;
 }
@@ -238,9 +238,9 @@ double ImageSearch::shown_error() const {
 // Steps until one improves the summed error or the search ends.
 void ImageSearch::run_plain_batch() {
   for (;;) {
-    const bool finished = refine_step(image_);
+    const bool finished = refine_step(image_, state_);
     ++steps_;
-    current_error_ = image_.search.best_error;
+    current_error_ = state_.best_error;
     bool end = finished;
     if (!finished) {
       end = steps_without_finish_ > kStepCap;
@@ -257,14 +257,14 @@ void ImageSearch::run_plain_batch() {
 }
 
 ImageSearch::Result ImageSearch::current_result() const {
-  return {image_.pose, image_.search, all_in_front(image_, image_.pose)};
+  return {image_.pose, state_, all_in_front(image_, image_.pose)};
 }
 
 void ImageSearch::end_plain_search() {
   const Result plain = current_result();
   const double score = search_score_for(plain.state.best_error, image_.reference_points.count());
   if (score >= kVeryGoodScore && plain.in_front) {
-    finish_search(image_);
+    finish_search(image_, state_);
     phase_ = Phase::Ended;
     return;
   }
@@ -289,18 +289,18 @@ void ImageSearch::begin_more_starts() {
 // from small moves, a last polish.
 void ImageSearch::begin_closed_form() {
   image_.pose = *closed_form_;
-  reset_search(image_);
-  image_.search.best_error = summed_error(image_);
+  reset_search(state_);
+  state_.best_error = summed_error(image_);
   polish();
   // Steps in proportion to the depth of the farthest reference point.
   const PreparedPose pose(image_);
   double depth = 0.0;
   for (const ReferencePoint* point : image_.reference_points)
     depth = std::max(depth, -pose.to_camera_frame(point->world_position).z);
-  image_.search.model_size = depth;
-  image_.search.best_error = -1;
-  image_.search.accepted_error = -1;
-  image_.search.step_divisor = kClosedFormDivisor;
+  state_.model_size = depth;
+  state_.best_error = -1;
+  state_.accepted_error = -1;
+  state_.step_divisor = kClosedFormDivisor;
   steps_in_trial_ = 0;
   tried_closed_form_ = true;
   phase_ = Phase::ClosedForm;
@@ -308,7 +308,7 @@ void ImageSearch::begin_closed_form() {
 
 void ImageSearch::run_closed_form_batch() {
   for (int budget = kStepsPerBatch; budget > 0; --budget) {
-    const bool finished = refine_step(image_);
+    const bool finished = refine_step(image_, state_);
     ++steps_;
     if (!finished && ++steps_in_trial_ <= kPolishSteps) continue;
     polish();
@@ -328,9 +328,9 @@ void ImageSearch::run_closed_form_batch() {
 void ImageSearch::polish() {
   const CameraPose polished = least_squares_polish(image_, image_.pose);
   const double polished_error = summed_error_at(image_, polished);
-  if (polished_error < image_.search.best_error) {
+  if (polished_error < state_.best_error) {
     image_.pose = polished;
-    image_.search.best_error = polished_error;
+    state_.best_error = polished_error;
   }
 }
 
@@ -347,13 +347,13 @@ void ImageSearch::scan_step() {
   if (steps_in_trial_ == 0) {
     const CameraPose& start = starts_[next_start_];
     image_.pose = start;
-    reset_search(image_);
+    reset_search(state_);
     // Steps in proportion to the distance from the first reference point,
     // which is where the start looks from: moves of a fifth of it at first.
     const Vec3& w = image_.reference_points.first()->world_position;
-    image_.search.model_size = length(w + start.offset);
+    state_.model_size = length(w + start.offset);
   }
-  const bool finished = refine_step(image_);
+  const bool finished = refine_step(image_, state_);
   ++steps_;
   ++steps_in_trial_;
   if (!finished && steps_in_trial_ < kScanSteps) return;
@@ -372,9 +372,9 @@ void ImageSearch::scan_step() {
 void ImageSearch::polish_step() {
   if (steps_in_trial_ == 0) {
     image_.pose = finalists_[next_finalist_].pose;
-    image_.search = finalists_[next_finalist_].state;
+    state_ = finalists_[next_finalist_].state;
   }
-  const bool finished = refine_step(image_);
+  const bool finished = refine_step(image_, state_);
   ++steps_;
   ++steps_in_trial_;
   if (!finished && steps_in_trial_ <= kPolishSteps) return;
@@ -386,9 +386,9 @@ void ImageSearch::polish_step() {
 
 void ImageSearch::end_degenerate() {
   const bool pose_known = image_.pose_known;
-  reset_search(image_);
-  image_.search.best_error = summed_error(image_);
-  finish_search(image_);
+  reset_search(state_);
+  state_.best_error = summed_error(image_);
+  finish_search(image_, state_);
   image_.search_score = 0;
   image_.pose_known = pose_known;
   problem_ = kDegenerateMessage;
@@ -400,8 +400,8 @@ void ImageSearch::conclude() {
   for (const Result& r : results_)
     if (preferred(r.in_front, r.state.best_error, kept->in_front, kept->state.best_error)) kept = &r;
   image_.pose = kept->pose;
-  image_.search = kept->state;
-  finish_search(image_);
+  state_ = kept->state;
+  finish_search(image_, state_);
   phase_ = Phase::Ended;
 }
 
