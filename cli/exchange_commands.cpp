@@ -100,12 +100,9 @@ int run_import_gcp(CliIo& io, const ImportListOptions& options) {
   Project& project = session.project();
   GcpList list = parse_gcp_list(*text);
   std::vector<LineProblem> problems = list.problems;
-  std::vector<LineProblem> conflicts = check_image_marks(project.model, list.marks);
+  const std::vector<LineProblem> conflicts = drop_conflicting_marks(project.model, list.marks);
   problems.insert(problems.end(), conflicts.begin(), conflicts.end());
   if (!accept_problems(session, problems, options.skip_bad_lines, options.file)) return kExitFailure;
-  std::erase_if(list.marks, [&](const ImageMark& m) {
-    return std::any_of(conflicts.begin(), conflicts.end(), [&](const LineProblem& c) { return c.line == m.line; });
-  });
   const auto report = import_image_marks(project, list.marks);
   if (!report) return kExitFailure;
   for (const std::string& name : report->images_not_found)

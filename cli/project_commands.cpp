@@ -232,7 +232,6 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
   } else if (options.centre || options.scale) {
     session.warning("The photograph has the camera's native size; --centre and --scale are not used");
   }
-  project.changed = true;
   project.note_change();
   if (!session.save()) return kExitFailure;
   io.out << "Added image " << image->id << '\n';
@@ -248,7 +247,6 @@ int run_add_reference(CliIo& io, const AddReferenceOptions& options) {
   const ReferencePoint* point = add_reference_point(project, *image, options.world,
                                                     {options.at.x - image->centre_x, options.at.y - image->centre_y});
   if (!point) return kExitFailure;
-  project.changed = true;
   project.note_change();
   if (!session.save()) return kExitFailure;
   io.out << "Added reference point " << point->id << " to image " << image->id << '\n';

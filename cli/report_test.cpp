@@ -70,7 +70,6 @@ TEST(CliReport, ResidualsRankTheWrongCoordinateFirstInEveryOutput) {
         if (k == 0 && n == 4) typo_id = point->id;
       }
     }
-    project.changed = true;
     ASSERT_TRUE(save_project(project));
   }
 

@@ -96,7 +96,7 @@ int run_locate(CliIo& io, const LocateOptions& options) {
     }
   }
   if (!located.empty()) {
-    project.changed = true;
+    record_search_results(project);
     project.note_change();
     if (!session.save()) return kExitFailure;
   }

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "model/image_management.h"
+#include "model/project_edit.h"
 
 namespace plenvista {
 
@@ -62,7 +63,7 @@ std::optional<ControlPointMerge> merge_control_points(Project& project, const st
     }
   }
   if (!moves.empty()) merge.photographs_marked = move_control_points(project, moves);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   return merge;
 }
 
@@ -77,7 +78,7 @@ int move_control_points(Project& project, const std::vector<std::pair<ControlPoi
     entry.z = position.z;
   }
   project.undo.end_action();
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   return follow_control_points(project);
 }
 
@@ -88,7 +89,7 @@ void remove_control_point(Project& project, ControlPoint& point) {
       if (r->control_point_id == id) r->control_point_id = 0;
   project.undo.note_control_point(point, false);
   project.model.control_points.remove_at(project.model.control_points.index_of(&point));
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
 }
 
 int follow_control_points(Project& project) {
@@ -108,7 +109,7 @@ int follow_control_points(Project& project) {
     }
   }
   if (marked > 0) {
-    project.changed = true;
+    ProjectEdit::mark_changed(project);
     project.post(Notification::ImagesChanged);
   }
   return marked;
@@ -139,6 +140,14 @@ std::vector<LineProblem> check_image_marks(const ModelData& model, const std::ve
       problems.push_back({m.line, "control point '" + *m.label + "' has other coordinates in the project"});
   }
   return problems;
+}
+
+std::vector<LineProblem> drop_conflicting_marks(const ModelData& model, std::vector<ImageMark>& marks) {
+  std::vector<LineProblem> conflicts = check_image_marks(model, marks);
+  std::erase_if(marks, [&](const ImageMark& m) {
+    return std::any_of(conflicts.begin(), conflicts.end(), [&](const LineProblem& c) { return c.line == m.line; });
+  });
+  return conflicts;
 }
 
 std::optional<MarkImport> import_image_marks(Project& project, const std::vector<ImageMark>& marks) {
@@ -183,7 +192,7 @@ std::optional<MarkImport> import_image_marks(Project& project, const std::vector
     if (control) made->control_point_id = control->id;
     ++report.created;
   }
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   if (report.created > 0) project.post(Notification::ImagesChanged);
   return report;
 }

@@ -98,6 +98,9 @@ ProjectImage* find_image_by_file_name(const ImageSet& images, std::string_view n
 // mark gives, one problem each. A GCP import checks these before it
 // creates anything.
 std::vector<LineProblem> check_image_marks(const ModelData& model, const std::vector<ImageMark>& marks);
+// check_image_marks, with the conflicting marks taken out of `marks`: what
+// is left is what a GCP import creates.
+std::vector<LineProblem> drop_conflicting_marks(const ModelData& model, std::vector<ImageMark>& marks);
 
 struct MarkImport {
   int created = 0;

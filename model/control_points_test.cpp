@@ -107,10 +107,13 @@ TEST_F(ControlPoints, MarksGoToMatchingPhotographsCentreRelative) {
   EXPECT_EQ(front->reference_points.at(1)->image_position, (Point2{-1036, -652}));
   EXPECT_EQ(front->reference_points.at(1)->control_point_id, control("B").id);
 
-  const std::vector<ImageMark> conflicting{{{9, 9, 9}, {1, 1}, "front.jpg", std::string("A"), 7}};
-  const auto problems = check_image_marks(project.model, conflicting);
+  std::vector<ImageMark> conflicting{{{9, 9, 9}, {1, 1}, "front.jpg", std::string("A"), 7},
+                                     {{1, 2, 3}, {4, 4}, "front.jpg", std::string("B"), 8}};
+  const auto problems = drop_conflicting_marks(project.model, conflicting);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0].line, 7);
+  ASSERT_EQ(conflicting.size(), 1u);  // what is left to import
+  EXPECT_EQ(conflicting[0].line, 8);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "model/mirror.h"
+#include "model/project_edit.h"
 
 namespace plenvista {
 
@@ -71,7 +72,7 @@ ModelPoint* add_point(Project& project, double x, double y, double z) {
   project.undo.begin_action(kAddPointAction);
   record_point(project.undo, UndoKind::AddPoint, *point, point->layer);
   project.undo.end_action();
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   return point;
 }
 
@@ -88,7 +89,7 @@ void edit_points(Project& project, double dx, double dy, double dz) {
   project.undo.end_action();
   // A moved point may enter or leave the buffer band: its mirror must follow.
   if (plane_set(model)) rebuild_mirror_lists(model);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
 }
 
 void delete_points(Project& project) {
@@ -129,7 +130,7 @@ void delete_points(Project& project) {
   project.post(Notification::SelectionChanged, 0);
   rebuild_mirror_lists(model);
   history.end_action();
-  if (removed) project.changed = true;
+  if (removed) ProjectEdit::mark_changed(project);
 }
 
 ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, ModelPoint& third) {
@@ -148,7 +149,7 @@ ModelFace* add_face(Project& project, ModelPoint& first, ModelPoint& second, Mod
   e.corner_ids = {first.id, second.id, third.id};
   e.material_id = face->material ? face->material->id : -1;
   project.undo.end_action();
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   return face;
 }
 
@@ -165,7 +166,7 @@ void delete_faces(Project& project) {
   }
   project.undo.end_action();
   rebuild_mirror_faces(model);
-  if (removed) project.changed = true;
+  if (removed) ProjectEdit::mark_changed(project);
 }
 
 void set_layer(Project& project) {
@@ -180,7 +181,7 @@ void set_layer(Project& project) {
   // Mirror points carry their point's layer; refresh them so that none keeps
   // a layer that may be deleted now that no point uses it.
   if (plane_set(model)) rebuild_mirror_lists(model);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
 }
 
 void set_material(Project& project) {
@@ -203,7 +204,7 @@ void set_material(Project& project) {
     p->picked_for_face = false;
   }
   project.post(Notification::SelectionChanged, 0);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
 }
 
 TextureCoord* TextureSink::create(ModelPoint& point, double u, double v) {
@@ -234,7 +235,7 @@ void apply_texture(Project& project, const std::vector<Material*>& chosen, const
   const auto textured =
       std::count_if(chosen.begin(), chosen.end(), [](const Material* m) { return m && m->texture_image; });
   if (!project.has_ids_for(std::int64_t{model.points.count()} * textured)) return;
-  project.changed = false;
+  ProjectEdit::clear_changed(project);
   project.undo.begin_action(kApplyTextureAction);
   project.undo.record(UndoKind::ClearTextureCoords);
   for (ModelFace* f : model.faces) f->texture_coords = {};
@@ -244,26 +245,28 @@ void apply_texture(Project& project, const std::vector<Material*>& chosen, const
     if (material && material->texture_image) compute(*material, *material->texture_image, sink);
   rebuild_mirror_lists(model);
   project.undo.end_action();
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
+  project.note_change();
+}
+
+void delete_selected(Project& project, ProjectImage* marks_image) {
+  if (project.point_mode == PointMode::Points)
+    delete_points(project);
+  else
+    delete_faces(project);
+  if (marks_image) {
+    IdList<ReferencePoint>& marks = marks_image->reference_points;
+    for (int i = marks.count() - 1; i >= 0; --i)
+      if (marks.at(i)->selected) marks.remove_at(i);
+    marks_image->marks_changed = 1;
+  }
+  ProjectEdit::mark_changed(project);
   project.note_change();
 }
 
 void delete_command(Project& project) {
-  if (project.point_mode)
-    delete_points(project);
-  else
-    delete_faces(project);
-  ImageSet& images = project.images();
-  if (images.calibration_mode && images.current) {
-    IdList<ReferencePoint>& marks = images.current->reference_points;
-    for (int i = marks.count() - 1; i >= 0; --i)
-      if (marks.at(i)->selected) marks.remove_at(i);
-    images.current->marks_changed = 1;
-  }
-  project.changed = true;
-  project.modified = true;
-  project.refresh_single_selection();
-  project.post(Notification::ModelChanged);
+  const ImageSet& images = project.images();
+  delete_selected(project, images.calibration_mode ? images.current : nullptr);
 }
 
 }  // namespace plenvista

@@ -70,10 +70,14 @@ using TextureComputation = std::function<void(Material&, ProjectImage&, TextureS
 // Undo brings back the earlier coordinates and attachments, redo the new ones.
 void apply_texture(Project& project, const std::vector<Material*>& chosen, const TextureComputation& compute);
 
-// The main window's Delete: points in point mode, else faces; in calibration
-// mode also the selected reference points of the current image (its
-// `marks_changed` becomes 1). Then `changed` and `modified` 1, the single
-// selection refreshed and ModelChanged posted.
+// Delete in a view: the selected points in point mode, else the faces whose
+// corners are all selected, and the selected reference points of
+// `marks_image` when it is given (its `marks_changed` becomes 1). Then the
+// change is noted (`modified`, the single selection refreshed, ModelChanged
+// posted).
+void delete_selected(Project& project, ProjectImage* marks_image);
+// The main window's Delete: delete_selected with the current image's marks
+// in calibration mode.
 void delete_command(Project& project);
 
 // Forgets the image view's picks (pressed point, face pick list) that refer

@@ -50,7 +50,7 @@ TEST_F(DeletePoints, RecordsFacesThenThePointAndUndoRestoresBoth) {
   EXPECT_EQ(kinds(action), (std::vector<UndoKind>{UndoKind::DeleteFace, UndoKind::DeleteFace, UndoKind::DeletePoint}));
   EXPECT_EQ(model.points.count(), 3);
   EXPECT_EQ(model.faces.count(), 0);
-  EXPECT_TRUE(project.changed);
+  EXPECT_TRUE(project.changed());
 
   undo_command(project);
   EXPECT_EQ(snapshot(model), before);
@@ -260,7 +260,7 @@ TEST_F(DeleteCommand, DeletesFacesOutsidePointMode) {
   ModelPoint* b = add_point(project, 1, 0, 0);
   ModelPoint* c = add_point(project, 0, 1, 0);
   add_face(project, *a, *b, *c);
-  project.point_mode = 0;
+  project.point_mode = PointMode::Faces;
   select_only({a, b, c});
   delete_command(project);
   EXPECT_EQ(model.faces.count(), 0);
@@ -315,6 +315,28 @@ TEST_F(IdCounter, EditsAreRefusedOnceItIsUsedUp) {
   EXPECT_EQ(model.transform.mirror_plane, MirrorPlane::X);
   EXPECT_EQ(messages.shown.size(), 6u);
   EXPECT_EQ(test_support::broken_invariant(model), "");
+}
+
+// A view deletes the selected marks of the photograph it shows, which in
+// partner mode is not the current one.
+TEST_F(DeleteCommand, DeleteSelectedTakesTheMarksOfTheGivenImage) {
+  ProjectImage* current = project.images().images.insert(std::make_unique<ProjectImage>());
+  ProjectImage* shown = project.images().images.insert(std::make_unique<ProjectImage>());
+  project.images().current = current;
+  for (ProjectImage* image : {current, shown}) {
+    auto mark = std::make_unique<ReferencePoint>();
+    mark->id = model.new_id();
+    mark->selected = true;
+    image->reference_points.insert(std::move(mark));
+  }
+  project.modified = false;
+  delete_selected(project, shown);
+  EXPECT_EQ(shown->reference_points.count(), 0);
+  EXPECT_TRUE(shown->marks_changed);
+  EXPECT_EQ(current->reference_points.count(), 1);
+  EXPECT_FALSE(current->marks_changed);
+  EXPECT_TRUE(project.modified);
+  EXPECT_FALSE(project.changed());
 }
 
 }  // namespace

@@ -137,13 +137,13 @@ class IdList {
   }
   bool contains(const T* record) const { return index_of(record) >= 0; }
 
-  // Removes the record at a slot (deleting it when owning). Returns 0 for a
-  // slot out of range, 1 otherwise.
-  int remove_at(int slot) {
-    if (!in_range(slot)) return 0;
+  // Removes the record at a slot (deleting it when owning). False for a
+  // slot out of range.
+  bool remove_at(int slot) {
+    if (!in_range(slot)) return false;
     std::unique_ptr<T> taken = take_at(slot);
     if (!owns()) (void)taken.release();
-    return 1;
+    return true;
   }
 
   // Removes the record at a slot without deleting it and hands it over.

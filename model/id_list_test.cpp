@@ -88,9 +88,9 @@ TEST(IdListGrowth, GrowsByItsStepAndKeepsRecords) {
 TEST(IdListRemove, RefusesOutOfRangeAndShiftsLaterSlots) {
   IdList<Rec> list(10, 10);
   for (int id : {1, 2, 3}) list.insert(std::make_unique<Rec>(Rec{id}));
-  EXPECT_EQ(list.remove_at(3), 0);
-  EXPECT_EQ(list.remove_at(-1), 0);
-  EXPECT_EQ(list.remove_at(1), 1);
+  EXPECT_FALSE(list.remove_at(3));
+  EXPECT_FALSE(list.remove_at(-1));
+  EXPECT_TRUE(list.remove_at(1));
   EXPECT_EQ(ids(list), (std::vector<int>{1, 3}));
   EXPECT_EQ(list.at(2), nullptr);
   list.clear();
@@ -104,7 +104,7 @@ TEST(IdListRemove, BorrowingListNeverDeletes) {
   {
     IdList<Rec> view(10, 10, ListOrder::Sorted, ListOwnership::Borrowed);
     view.insert(r);
-    EXPECT_EQ(view.remove_at(0), 1);
+    EXPECT_TRUE(view.remove_at(0));
     view.insert(r);
   }
   EXPECT_EQ(owner.at(0)->id, 7);  // still alive: the sanitizer build catches a double delete

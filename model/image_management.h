@@ -3,13 +3,15 @@
 // Adding, removing and reordering the photographs of a project.
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "model/project.h"
 
 namespace plenvista {
 
 // Inserts a new image (it gets a new id, the camera and the camera's image
-// centre); the only image becomes current and sets `changed`. Posts
+// centre); the only image becomes current. Sets `changed` and posts
 // ImagesChanged. Whether the photograph matches the camera's native size is
 // the caller's next question (matches_native_size). Null, nothing changed,
 // when the project has no id left (Project::has_ids_for).
@@ -26,13 +28,42 @@ bool remove_current_image(Project& project);
 ProjectImage* first_image_ready_for_search(const ImageSet& images);
 
 // The current image exchanges its id with its neighbour before (delta -1) or
-// after (+1) it and the list is re-sorted; nothing for the first (last) one.
-void move_current_image(ImageSet& images, int delta);
+// after (+1) it and the list is re-sorted (`changed`); nothing for the first
+// (last) one.
+void move_current_image(Project& project, int delta);
 
-// Adds a reference point with a new id and sets the image's `marks_changed`;
-// null when the project has no id left.
+// Adds a reference point with a new id and sets the image's `marks_changed`
+// and the project's `changed`; null when the project has no id left. It
+// names the control point `control_point_id` when that one lies at `world`.
 ReferencePoint* add_reference_point(Project& project, ProjectImage& image, const Vec3& world,
-                                    const Point2& image_position);
+                                    const Point2& image_position, int control_point_id = 0);
+
+// What the Image dialog sets on a photograph: its file, description, the
+// approximate centre (photograph pixels) and scale of a photograph whose
+// size differs from the camera's (ignored otherwise), and a pose typed in
+// by hand (offset in model units, rotation in degrees), which counts as
+// found by a perfect search (score 100, pose known, marks unchanged).
+struct ImageDetails {
+  std::string file_name;
+  std::string resolved_path;
+  std::string description;
+  Point2 texture_centre;
+  double texture_scale = 1.0;
+  std::optional<CameraPose> pose;
+};
+
+// Stores the details on an image not yet in the project.
+void apply_image_details(ProjectImage& image, const ImageDetails& details);
+// Stores the details on one of the project's images and sets `changed`.
+void set_image_details(Project& project, ProjectImage& image, const ImageDetails& details);
+
+// "Reference Points Only" of the image list; sets `changed`.
+void set_reference_points_only(Project& project, bool only);
+
+// The camera searches (photogrammetry/) move the photographs' cameras and
+// store their scores; the caller that ran them records that the project
+// changed here.
+void record_search_results(Project& project);
 
 // The image the image view shows and the image list's choice addresses: the
 // current image, or its partner while partner mode is on (null when there is
@@ -44,6 +75,21 @@ ProjectImage* displayed_image(const ImageSet& images);
 // and the image's face pick list empties. Nothing saved changes, so the
 // project is not marked changed.
 void clear_picks_and_selections(Project& project, ProjectImage& image);
+
+// The image view's clicks in calibration mode, each counted as an edit
+// (`changed`): select_reference_point clears the picks and selections of
+// the image and selects `mark` (null: none); cancel_picks (Escape) also
+// forgets the world position waiting for a click (the image may be null).
+void select_reference_point(Project& project, ProjectImage& image, ReferencePoint* mark);
+void cancel_picks(Project& project, ProjectImage* image);
+
+// Picking a face in the image view: pick_face_corner adds a point to the
+// image's face pick list (at most three; it becomes picked for face);
+// add_picked_face makes the face of three picked corners (add_face, so null
+// when the ids ran out or fewer than three are picked) and clears the picks
+// and selections. Both set `changed`.
+void pick_face_corner(Project& project, ProjectImage& image, ModelPoint& point);
+ModelFace* add_picked_face(Project& project, ProjectImage& image);
 
 // Gives every image the camera and its image centre.
 void attach_camera_to_images(ImageSet& images);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/edit_actions.h"
 #include "testing/recorders.h"
 
 namespace plenvista {
@@ -81,15 +82,73 @@ TEST_F(MoveCurrentImage, ExchangesIdsWithTheNeighbour) {
   ProjectImage* b = add("b");
   const int a_id = a->id;
   const int b_id = b->id;
-  move_current_image(project.images(), -1);  // first image: nothing
+  move_current_image(project, -1);  // first image: nothing
   EXPECT_EQ(project.images().images.at(0), a);
-  move_current_image(project.images(), +1);
+  move_current_image(project, +1);
   EXPECT_EQ(project.images().images.at(0), b);
   EXPECT_EQ(project.images().images.at(1), a);
   EXPECT_EQ(a->id, b_id);
   EXPECT_EQ(b->id, a_id);
-  move_current_image(project.images(), +1);  // now last: nothing
+  move_current_image(project, +1);  // now last: nothing
   EXPECT_EQ(project.images().images.at(1), a);
+}
+
+// The windows' edits of images go through operations, each of which marks
+// the project changed for Note change.
+TEST_F(Images, DetailsAndClicksAreEditsThroughOperations) {
+  ProjectImage* image = add("front");
+  ProjectImage* resized = add("side");
+  resized->size_differs = true;
+  project.note_change();
+  ImageDetails details;
+  details.file_name = "front.jpg";
+  details.description = "Front";
+  details.texture_centre = {10, 20};
+  details.texture_scale = 0.5;
+  details.pose = CameraPose{{1, 2, 3}, {4, 5, 6}};
+  image->marks_changed = true;
+  set_image_details(project, *image, details);
+  EXPECT_TRUE(project.changed());
+  EXPECT_EQ(image->file_name, "front.jpg");
+  EXPECT_EQ(image->texture_scale, 1.0);  // the photograph has the camera's size
+  EXPECT_EQ(image->pose, (CameraPose{{1, 2, 3}, {4, 5, 6}}));
+  EXPECT_EQ(image->search_score, 100.0);
+  EXPECT_TRUE(image->pose_known);
+  EXPECT_FALSE(image->marks_changed);
+  details.pose.reset();
+  set_image_details(project, *resized, details);
+  EXPECT_EQ(resized->texture_centre_x, 10.0);
+  EXPECT_EQ(resized->texture_scale, 0.5);
+  EXPECT_FALSE(resized->pose_known);
+
+  project.note_change();
+  ModelPoint* a = add_point(project, 0, 0, 0);
+  ModelPoint* b = add_point(project, 1, 0, 0);
+  ModelPoint* c = add_point(project, 0, 1, 0);
+  project.note_change();
+  EXPECT_EQ(add_picked_face(project, *image), nullptr);  // nothing picked
+  for (ModelPoint* corner : {a, b, c}) {
+    pick_face_corner(project, *image, *corner);
+    EXPECT_TRUE(project.changed());
+    EXPECT_TRUE(corner->picked_for_face);
+    project.note_change();
+  }
+  pick_face_corner(project, *image, *a);  // a fourth pick is ignored
+  EXPECT_EQ(image->picking.face_corner_count, 3);
+  const ModelFace* face = add_picked_face(project, *image);
+  ASSERT_NE(face, nullptr);
+  EXPECT_EQ(face->corners[2], c);
+  EXPECT_EQ(image->picking.face_corner_count, 0);
+  EXPECT_FALSE(a->picked_for_face);
+
+  ReferencePoint* mark = add_reference_point(project, *image, {1, 1, 1}, {0, 0});
+  ASSERT_NE(mark, nullptr);
+  a->selected = true;
+  project.note_change();
+  select_reference_point(project, *image, mark);
+  EXPECT_TRUE(mark->selected);
+  EXPECT_FALSE(a->selected);
+  EXPECT_TRUE(project.changed());
 }
 
 }  // namespace

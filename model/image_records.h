@@ -24,17 +24,9 @@ struct ReferencePoint {
   Vec3 world_position;
   Point2 image_position;      // marked pixel minus the image centre
   Point2 projected_position;  // where the last search's pose projects it, centre-relative
-  int outlier = 0;            // error above 15 after the last search
+  bool outlier = false;       // error above 15 after the last search
   bool selected = false;      // never saved
   int control_point_id = 0;   // the control point it was made from, 0 none; kept beside the project file
-};
-
-// Working values of the camera position search, never saved.
-struct SearchState {
-  double model_size = 0.0;
-  double best_error = -1.0;
-  double accepted_error = -1.0;
-  double step_divisor = 0.1;
 };
 
 // Picking state of the image view for one photograph, never saved.
@@ -60,16 +52,15 @@ struct ProjectImage {
   std::optional<std::string> resolved_path;  // where the file was found
   ZoomPanState view;
   ImagePicking picking;
-  int marks_changed = 0;
-  double search_score = 0.0;  // percent
-  int pose_known = 0;
+  bool marks_changed = false;  // reference points changed since the last search
+  double search_score = 0.0;   // percent
+  bool pose_known = false;
   int pixel_width = 0;
   int pixel_height = 0;
   double texture_centre_x = 0.0;
   double texture_centre_y = 0.0;
   double texture_scale = 1.0;
-  int size_differs = 0;
-  SearchState search;
+  bool size_differs = false;  // the photograph is not of the camera's native size
 };
 
 }  // namespace plenvista

@@ -19,9 +19,9 @@ struct ImageSet {
   int pending_control_point_id = 0;            // the control point it came from, 0 none
   Point2 last_clicked;
   CameraModel camera;
-  int partner_mode = 0;
-  int calibration_mode = 0;
-  int reference_points_only = 0;
+  bool partner_mode = false;
+  bool calibration_mode = false;
+  bool reference_points_only = false;
 
   ImageSet() = default;
   ImageSet(const ImageSet&) = delete;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "testing/recorders.h"
 
 namespace plenvista {
@@ -34,7 +35,7 @@ TEST_F(AddLayer, RefusesANameThatDiffersOnlyInCase) {
 }
 
 TEST_F(AddLayer, AppendsWithNewIdButNotVisible) {
-  project.changed = false;
+  project.note_change();
   Layer* layer = add_layer(project, "Roof", 0x00FF00);
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(layer->id, 2);
@@ -42,7 +43,7 @@ TEST_F(AddLayer, AppendsWithNewIdButNotVisible) {
   EXPECT_EQ(layer->attribute2, 1);
   EXPECT_EQ(layer->pen(), (Pen{0x00FF00u, 2}));
   EXPECT_FALSE(m.visible_layers.contains(layer));
-  EXPECT_TRUE(project.changed);
+  EXPECT_TRUE(project.changed());
   set_layer_colour(*layer, 0x0000FF);
   EXPECT_EQ(layer->pen().colour, 0x0000FFu);
 }
@@ -93,6 +94,36 @@ TEST_F(DeleteMaterial, IdsAfterDeletionsAreNeverReused) {
   Layer* l = add_layer(project, "B", 0);
   EXPECT_GT(l->id, a_id);
   EXPECT_EQ(m.next_id, l->id + 1);
+}
+
+TEST_F(LayersMaterials, EditsAndVisibilityMarkTheProjectChanged) {
+  Layer* roof = add_layer(project, "Roof", 1);
+  Material* brick = add_material(project, "Brick");
+  project.note_change();
+  edit_layer(project, *roof, "Eaves", 0x123456);
+  EXPECT_EQ(shown(roof->name), "Eaves");
+  EXPECT_EQ(roof->colour, 0x123456u);
+  EXPECT_TRUE(project.changed());
+  project.note_change();
+  edit_material(project, *brick, "Stone", {1, 2, 3, nullptr});
+  EXPECT_EQ(brick->specular_colour, 2u);
+  EXPECT_TRUE(project.changed());
+  project.note_change();
+  set_current_material(project, *brick);  // choosing alone is no edit
+  EXPECT_EQ(m.current_material, brick);
+  EXPECT_FALSE(project.changed());
+  set_current_layer(project, *roof);
+  EXPECT_TRUE(project.changed());
+  project.note_change();
+
+  // Marks by list position; a surplus mark is ignored, none checked is no edit.
+  EXPECT_TRUE(set_visible_layers(project, {false, true, true}));
+  EXPECT_EQ(m.visible_layers.count(), 1);
+  EXPECT_TRUE(m.visible_layers.contains(roof));
+  project.note_change();
+  EXPECT_FALSE(set_visible_materials(project, {false, false}));
+  EXPECT_EQ(m.visible_materials.count(), 0);
+  EXPECT_FALSE(project.changed());
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ void ModelData::clear() {
   current_layer = nullptr;
   current_material = nullptr;
   show_mirror_points = 0;
-  selection_size = 5;
-  selection_mode = 0;
+  selection_size = SelectionSize::Small;
+  selection_mode = SelectionMode::New;
   face_line_colour = 0;
   mirror_face_line_colour = 0;
   reference_point_colour = 0;

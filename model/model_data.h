@@ -22,6 +22,16 @@
 
 namespace plenvista {
 
+// How near the mouse a point must be to be clicked: within this many
+// pixels ("Small Selection", "Large Selection"). The project file stores the
+// number.
+enum class SelectionSize : int { Small = 5, Large = 15 };
+inline int pixels(SelectionSize size) { return static_cast<int>(size); }
+
+// What a rubber band does to the selection ("New Selection", "Add to
+// Selection", "Remove from Selection"). The project file stores the number.
+enum class SelectionMode : int { New = 0, Add = 1, Remove = 2 };
+
 struct ModelData {
   StoredText description = "";
   int next_id = 0;
@@ -42,8 +52,8 @@ struct ModelData {
   Material* current_material = nullptr;
   Layer* current_layer = nullptr;
   int show_mirror_points = 0;
-  int selection_size = 5;  // 5 "Small Selection", 15 "Large Selection"
-  int selection_mode = 0;  // 0 new, 1 add to, 2 remove from selection
+  SelectionSize selection_size = SelectionSize::Small;
+  SelectionMode selection_mode = SelectionMode::New;
   Colour face_line_colour = 0;
   Colour mirror_face_line_colour = 0;
   Colour reference_point_colour = 0;

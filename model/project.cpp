@@ -32,7 +32,7 @@ void Project::apply_defaults() {
   model.transform = ProjectTransform{0, {}, 4.0, 1.0, MirrorPlane::None};
   rebuild_mirror_lists(model);
   model.show_mirror_points = 0;
-  changed = true;
+  changed_ = true;
   post(Notification::ImagesChanged);
 }
 
@@ -57,7 +57,7 @@ void Project::new_project() {
   apply_defaults();
   load_preferences();
   post(Notification::ImagesChanged);
-  changed = true;
+  changed_ = true;
   modified = false;
 }
 
@@ -73,11 +73,11 @@ void Project::set_path(const std::string& new_path) {
 }
 
 void Project::note_change() {
-  if (!changed) return;
+  if (!changed_) return;
   modified = true;
   refresh_single_selection();
   post(Notification::ModelChanged);
-  changed = false;
+  changed_ = false;
 }
 
 bool Project::has_ids_for(std::int64_t count) {
@@ -116,20 +116,20 @@ void Project::clear_selection() {
     p->picked_for_face = false;
   }
   post(Notification::SelectionChanged, 0);
-  changed = true;
+  changed_ = true;
 }
 
 void Project::toggle_selection(int slot) {
   if (ModelPoint* p = model.points.at(slot)) {
     p->selected = !p->selected;
-    changed = true;
+    changed_ = true;
   }
 }
 
 void Project::set_selection(int slot, bool value) {
   if (ModelPoint* p = model.points.at(slot)) {
     p->selected = value;
-    changed = true;
+    changed_ = true;
   }
 }
 

@@ -7,9 +7,10 @@
 // for messages to the user. New and Open replace its content, never the
 // object, so holders may keep a reference for the program's lifetime.
 //
-// `changed` is set by every edit; Note change turns it into `modified` and
-// posts ModelChanged. Save clears `modified`. Both are flags held in memory
-// only.
+// `changed` is set only by the model's operations (through ProjectEdit,
+// model/project_edit.h); windows and the command-line tool read it and call
+// Note change, which turns it into `modified` and posts ModelChanged. Save
+// clears `modified`. Both are flags held in memory only.
 
 #include <array>
 #include <cstdint>
@@ -36,6 +37,13 @@ struct CursorPosition {
   double window_y = 0.0;
 };
 
+// What clicks and bands in the views work on: the points, or the faces
+// (the layer and material panel's "Faces" page).
+enum class PointMode { Faces, Points };
+// Whether a click or band selects ("Select") or makes points and faces
+// ("Create").
+enum class SelectMode { Create, Select };
+
 inline constexpr const char* kOutOfIdsMessage =
     "This project has used up its record ids: nothing more can be added to it";
 
@@ -48,9 +56,8 @@ struct Project {
   CursorPosition cursor;
   ModelPoint* single_selected = nullptr;
   ModelPoint single_selected_transformed;
-  bool changed = false;
-  int point_mode = 1;
-  int select_mode = 0;
+  PointMode point_mode = PointMode::Points;
+  SelectMode select_mode = SelectMode::Create;
   int cad_page_shown = 0;
   bool modified = false;
   std::unique_ptr<ImageSet> image_set = std::make_unique<ImageSet>();
@@ -74,6 +81,9 @@ struct Project {
 
   void post(Notification n, int argument = 0) { notifier.post(n, argument); }
 
+  // Whether an operation changed the project since the last Note change.
+  bool changed() const { return changed_; }
+
   // Clears the project to the defaults (New). Does not ask to save.
   void new_project();
   // Stores the path and splits it at its last '/' or '\' into directory and
@@ -95,8 +105,12 @@ struct Project {
   void set_selection(int slot, bool value);
 
  private:
+  friend class ProjectEdit;
+
   void apply_defaults();
   void load_preferences();
+
+  bool changed_ = false;
 };
 
 }  // namespace plenvista

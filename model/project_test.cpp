@@ -50,9 +50,9 @@ TEST_F(ProjectCreate, HasTheDefaultLayerAndMaterial) {
   EXPECT_EQ(m.points.count(), 0);
   EXPECT_EQ(project.images().images.count(), 0);
   EXPECT_EQ(m.image_directories, ".;");
-  EXPECT_TRUE(project.changed);
+  EXPECT_TRUE(project.changed());
   EXPECT_FALSE(project.modified);
-  EXPECT_EQ(project.point_mode, 1);
+  EXPECT_EQ(project.point_mode, PointMode::Points);
   EXPECT_FALSE(project.path.has_value());
   EXPECT_EQ(notifier.posted, (std::vector<Posted>{{Notification::ImagesChanged, 0}}));
 }
@@ -82,7 +82,7 @@ TEST_F(ProjectNew, ClearsToDefaultsWithOrWithoutStoredDirectories) {
   EXPECT_EQ(project.model.image_directories, ".;");
   EXPECT_FALSE(project.path.has_value());
   EXPECT_EQ(project.directory, "");
-  EXPECT_TRUE(project.changed);
+  EXPECT_TRUE(project.changed());
   EXPECT_FALSE(project.modified);
   EXPECT_EQ(project.undo.position, 0);
 
@@ -116,8 +116,9 @@ TEST_F(ProjectSetPath, SplitsAtEitherSeparator) {
 
 TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
   Project project(store, notifier, messages);
+  project.note_change();
+  project.modified = false;
   notifier.posted.clear();
-  project.changed = false;
   project.note_change();
   EXPECT_TRUE(notifier.posted.empty());
   EXPECT_FALSE(project.modified);
@@ -132,7 +133,7 @@ TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
   project.set_selection(0, true);
   project.note_change();
   EXPECT_TRUE(project.modified);
-  EXPECT_FALSE(project.changed);
+  EXPECT_FALSE(project.changed());
   EXPECT_EQ(notifier.posted,
             (std::vector<Posted>{{Notification::SelectionChanged, 1}, {Notification::ModelChanged, 0}}));
   ASSERT_NE(project.single_selected, nullptr);
@@ -150,10 +151,10 @@ TEST_F(ProjectNoteChange, PostsModelThenSelectionInOrderOnlyWhenChanged) {
 
 TEST_F(ProjectNoteChange, SelectionSlotsOutOfRangeAreIgnored) {
   Project project(store, notifier, messages);
-  project.changed = false;
+  project.note_change();
   project.toggle_selection(0);
   project.set_selection(-1, true);
-  EXPECT_FALSE(project.changed);
+  EXPECT_FALSE(project.changed());
 }
 
 TEST_F(ProjectVisibility, FollowsLayerAndMaterialVisibility) {

@@ -6,6 +6,7 @@
 
 #include "model/edit_actions.h"
 #include "model/mirror.h"
+#include "model/project_edit.h"
 
 namespace plenvista {
 
@@ -15,7 +16,7 @@ bool translation_deletes_mirrored_side(const ModelData& model, MirrorPlane plane
 
 void apply_translation(Project& project, const TranslationEdit& edit) {
   ModelData& model = project.model;
-  project.changed = false;
+  ProjectEdit::clear_changed(project);
   model.transform.scale = edit.scale;
   model.transform.origin_offset = edit.origin_offset;
   model.transform.mirror_buffer = edit.mirror_buffer;
@@ -24,7 +25,7 @@ void apply_translation(Project& project, const TranslationEdit& edit) {
   if (translation_deletes_mirrored_side(model, edit.plane)) delete_mirrored_side(project, edit.plane);
   model.transform.mirror_plane = edit.plane;
   rebuild_mirror_lists(model);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   project.modified = true;
   project.refresh_single_selection();
   project.post(Notification::ModelChanged);
@@ -94,7 +95,7 @@ void commit_mirror(Project& project) {
   project.post(Notification::ImagesChanged);
   model.transform.mirror_plane = MirrorPlane::None;
   rebuild_mirror_lists(model);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   project.note_change();
 }
 

@@ -95,7 +95,7 @@ TEST_F(ApplyTranslation, StoresTheEditedValuesAndRefreshesTheSelection) {
   EXPECT_EQ(model.transform, (ProjectTransform{0, {1, 1, 1}, 0.5, 2.0, MirrorPlane::None}));
   EXPECT_EQ(project.single_selected, p);
   EXPECT_EQ(project.single_selected_transformed.position(), (Vec3{4, 6, 8}));
-  EXPECT_TRUE(project.changed);
+  EXPECT_TRUE(project.changed());
 }
 
 TEST_F(CommitMirror, TurnsTenPointsAndSixFacesIntoRecords) {

@@ -3,13 +3,14 @@
 #include "model/control_points.h"
 #include "model/edit_actions.h"
 #include "model/mirror.h"
+#include "model/project_edit.h"
 
 namespace plenvista {
 
 namespace {
 
 void step(Project& project, int delta) {
-  project.changed = false;
+  ProjectEdit::clear_changed(project);
   if (project.undo.can_move(delta)) {
     // Every point is about to be re-created: nothing may keep the old ones.
     forget_point_picks(project.images(), [](const ModelPoint&) { return true; });
@@ -18,7 +19,7 @@ void step(Project& project, int delta) {
   project.undo.move(project.model, delta);
   follow_control_points(project);
   rebuild_mirror_lists(project.model);
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   project.note_change();
 }
 

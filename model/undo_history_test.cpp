@@ -82,7 +82,7 @@ TEST_F(UndoHistoryMove, RestoresTheBaselineTakenAtReset) {
 TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   ModelPoint* a = add_point(project, 0, 0, 0);
   add_point(project, 1, 0, 0);
-  project.point_mode = 0;
+  project.point_mode = PointMode::Faces;
   a->selected = true;
   ProjectImage* listed = project.images().images.insert(std::make_unique<ProjectImage>());
   listed->picking.pressed_point = a;
@@ -100,7 +100,7 @@ TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   EXPECT_EQ(listed->picking.pressed_point, nullptr);
   EXPECT_EQ(listed->picking.face_corner_count, 0);
   EXPECT_TRUE(project.modified);
-  EXPECT_FALSE(project.changed);
+  EXPECT_FALSE(project.changed());
   EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::ModelChanged, 0}));
 
   project.modified = false;

@@ -17,11 +17,11 @@ struct ZoomPanState {
   double scroll_y = 0.0;
   int view_height = 10;
   int view_width = 10;
-  int centred = 0;
+  bool centred = false;
   Point2 mouse_client;
   Point2 mouse_image;
   Point2 drag_anchor;
-  int dragging = 0;
+  bool dragging = false;
 };
 
 }  // namespace plenvista

@@ -42,8 +42,8 @@ void write_image(ByteWriter& w, const ProjectImage& image) {
   w.i32(image.id);
   w.text(image.description);
   w.text(image.file_name);
-  w.i32(image.pose_known);
-  w.i32(image.marks_changed);
+  w.i32(image.pose_known ? 1 : 0);
+  w.i32(image.marks_changed ? 1 : 0);
   w.f64(image.search_score);
   for (double v : {image.pose.offset.x, image.pose.offset.y, image.pose.offset.z, image.pose.rotation.x,
                    image.pose.rotation.y, image.pose.rotation.z})
@@ -51,7 +51,7 @@ void write_image(ByteWriter& w, const ProjectImage& image) {
   w.i32(image.reference_points.count());
   for (const ReferencePoint* r : image.reference_points) {
     w.i32(r->id);
-    w.i32(r->outlier);
+    w.i32(r->outlier ? 1 : 0);
     for (double v : {r->world_position.x, r->world_position.y, r->world_position.z, r->image_position.x,
                      r->image_position.y, r->projected_position.x, r->projected_position.y})
       w.f64(v);
@@ -60,7 +60,7 @@ void write_image(ByteWriter& w, const ProjectImage& image) {
   w.f64(image.texture_centre_x);
   w.f64(image.texture_centre_y);
   w.f64(image.texture_scale);
-  w.i32(image.size_differs);
+  w.i32(image.size_differs ? 1 : 0);
   w.f64(image.view.scroll_x);
   w.f64(image.view.scroll_y);
   w.f64(image.view.zoom);
@@ -135,8 +135,8 @@ void write_model(ByteWriter& w, const ModelData& m) {
   w.i32(static_cast<std::int32_t>(m.face_line_colour));
   w.i32(static_cast<std::int32_t>(m.mirror_face_line_colour));
   w.i32(static_cast<std::int32_t>(m.reference_point_colour));
-  w.i32(m.selection_size);
-  w.i32(m.selection_mode);
+  w.i32(static_cast<std::int32_t>(m.selection_size));
+  w.i32(static_cast<std::int32_t>(m.selection_mode));
 }
 
 void write_export_settings(ByteWriter& w, const ExportSettings& s) {
@@ -200,8 +200,8 @@ class Decoder {
       image->description = text();
       image->file_name = text();
       if (version == 1) image->file_name = without_directory(image->file_name);
-      image->pose_known = i32();
-      image->marks_changed = i32();
+      image->pose_known = i32() != 0;
+      image->marks_changed = i32() != 0;
       image->search_score = f64();
       image->pose.offset = {f64(), f64(), f64()};
       image->pose.rotation = {f64(), f64(), f64()};
@@ -209,7 +209,7 @@ class Decoder {
       for (int k = 0; k < refs && ok(); ++k) {
         auto ref = std::make_unique<ReferencePoint>();
         ref->id = i32();
-        ref->outlier = i32();
+        ref->outlier = i32() != 0;
         ref->world_position = {f64(), f64(), f64()};
         ref->image_position = {f64(), f64()};
         ref->projected_position = {f64(), f64()};
@@ -219,7 +219,7 @@ class Decoder {
       image->texture_centre_x = f64();
       image->texture_centre_y = f64();
       image->texture_scale = f64();
-      image->size_differs = i32();
+      image->size_differs = i32() != 0;
       image->view.scroll_x = f64();
       image->view.scroll_y = f64();
       image->view.zoom = f64();
@@ -296,8 +296,8 @@ class Decoder {
       m.mirror_face_line_colour = static_cast<Colour>(i32());
       m.reference_point_colour = static_cast<Colour>(i32());
     }
-    if (version >= 10) m.selection_size = i32();
-    if (version >= 13) m.selection_mode = i32();
+    if (version >= 10) m.selection_size = static_cast<SelectionSize>(i32());
+    if (version >= 13) m.selection_mode = static_cast<SelectionMode>(i32());
   }
 
   void resolve_textures(ImageSet& set) {

@@ -86,8 +86,8 @@ struct ProjectFileTest : ::testing::Test {
     m.current_layer = roof;
     m.current_material = brick;
     m.transform = {0, {1.5, -2, 3}, 6.0, 2.0, MirrorPlane::None};
-    m.selection_size = 15;
-    m.selection_mode = 2;
+    m.selection_size = SelectionSize::Large;
+    m.selection_mode = SelectionMode::Remove;
     m.face_line_colour = 0xABCDEF;
     m.image_directories = ".;./photos";
     m.description = "a shed";
@@ -322,8 +322,8 @@ TEST_F(DecodeProject, ReadsEveryOlderVersionWithItsDefaults) {
   for (int version = 1; version <= 13; ++version) {
     SCOPED_TRACE(version);
     Project base(base_store, notifier, messages);
-    base.model.selection_size = 5;
-    base.model.selection_mode = 1;
+    base.model.selection_size = SelectionSize::Small;
+    base.model.selection_mode = SelectionMode::Add;
     base.model.face_line_colour = 0x111111;
     base.export_settings.use_mirror = 0;
     base.cad_views[0].sub_views[1].zoom = 9.0;
@@ -340,8 +340,8 @@ TEST_F(DecodeProject, ReadsEveryOlderVersionWithItsDefaults) {
     EXPECT_EQ(m.visible_materials.count(), version >= 3 ? 2 : 0);
     EXPECT_EQ(m.image_directories, version >= 5 ? ".;./photos" : ".;..\\..\\camera");
     EXPECT_EQ(m.face_line_colour, version >= 6 ? 0xABCDEFu : 0x111111u);
-    EXPECT_EQ(m.selection_size, version >= 10 ? 15 : 5);
-    EXPECT_EQ(m.selection_mode, version >= 13 ? 2 : 1);
+    EXPECT_EQ(m.selection_size, version >= 10 ? SelectionSize::Large : SelectionSize::Small);
+    EXPECT_EQ(m.selection_mode, version >= 13 ? SelectionMode::Remove : SelectionMode::Add);
     const Material* brick = m.materials.last();
     EXPECT_EQ(brick->texture_image != nullptr, version >= 11);
     EXPECT_EQ(c.export_settings.use_mirror, version >= 8 ? 1 : 0);

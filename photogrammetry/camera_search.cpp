@@ -10,6 +10,10 @@
 namespace plenvista {
 namespace {
 
+// A reference point whose error (error-frame pixels) exceeds this after a
+// search is flagged as an outlier.
+constexpr double kOutlierError = 15;
+
 // The reference points gathered once per step, in list order (the order of
 // the error sum, which must not change).
 struct Marks {
@@ -70,15 +74,15 @@ bool all_in_front(const ProjectImage& image, const CameraPose& pose) {
   return true;
 }
 
-void reset_search(ProjectImage& image) {
-  image.search.best_error = -1.0;
-  image.search.accepted_error = -1.0;
-  image.search.step_divisor = 0.1;
+void reset_search(SearchState& state) {
+  state.best_error = -1.0;
+  state.accepted_error = -1.0;
+  state.step_divisor = 0.1;
 }
 
-void initial_scan(ProjectImage& image) {
+void initial_scan(ProjectImage& image, SearchState& state) {
   const double s = model_size(image);
-  image.search.model_size = s;
+  state.model_size = s;
   const std::array<CameraPose, 10> starts{{
       {{0, 0, -s}, {0, 0, 0}},
       {{s, 0, -s}, {0, 45, 0}},
@@ -94,21 +98,20 @@ void initial_scan(ProjectImage& image) {
   std::size_t best = 0;
   double best_score = 0.0;
   for (std::size_t k = 0; k < starts.size(); ++k) {
-    reset_search(image);
+    reset_search(state);
     image.pose = starts[k];
     for (int step = 0; step < 30; ++step)
-      if (refine_step(image)) break;
-    if (k == 0 || image.search.best_error < best_score) {
+      if (refine_step(image, state)) break;
+    if (k == 0 || state.best_error < best_score) {
       best = k;
-      best_score = image.search.best_error;
+      best_score = state.best_error;
     }
   }
   image.pose = starts[best];
-  reset_search(image);
+  reset_search(state);
 }
 
-bool refine_step(ProjectImage& image) {
-  SearchState& state = image.search;
+bool refine_step(ProjectImage& image, SearchState& state) {
   const CameraPose base = image.pose;
   const double h = state.model_size / 50;
   const double r = state.step_divisor;
@@ -164,15 +167,15 @@ double search_score_for(double summed, int reference_point_count) {
   return score > 0 ? score : 0.0;
 }
 
-void finish_search(ProjectImage& image) {
-  image.marks_changed = 0;
+void finish_search(ProjectImage& image, const SearchState& state) {
+  image.marks_changed = false;
   const PreparedPose pose(image);
   for (ReferencePoint* point : image.reference_points) {
     point->projected_position = pose.project(point->world_position, false);
-    point->outlier = normalised_error(point->projected_position, point->image_position, image) > 15 ? 1 : 0;
+    point->outlier = normalised_error(point->projected_position, point->image_position, image) > kOutlierError;
   }
-  image.search_score = search_score_for(image.search.best_error, image.reference_points.count());
-  image.pose_known = 1;
+  image.search_score = search_score_for(state.best_error, image.reference_points.count());
+  image.pose_known = true;
 }
 
 }  // namespace plenvista

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstddef>
 
+#include <Eigen/Core>
+#include <Eigen/LU>
+
 #include "base/number_text.h"
 
 namespace plenvista {
@@ -34,27 +37,19 @@ Point2 model_point(const Params& m, double gx, double gy) {
   return {hx * f, hy * f};
 }
 
-// Solves the n x n system a x = b by elimination with partial pivoting;
-// false when it is singular.
-bool solve(std::array<Params, kParams> a, Params b, std::size_t n, Params& x) {
-  for (std::size_t c = 0; c < n; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t r = c + 1; r < n; ++r)
-      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
-    if (!(std::fabs(a[pivot][c]) > 0)) return false;
-    std::swap(a[c], a[pivot]);
-    std::swap(b[c], b[pivot]);
-    for (std::size_t r = c + 1; r < n; ++r) {
-      const double f = a[r][c] / a[c][c];
-      for (std::size_t k = c; k < n; ++k) a[r][k] -= f * a[c][k];
-      b[r] -= f * b[c];
-    }
+// Solves the upper-left n x n system a x = b; false when it is singular.
+bool solve(const std::array<Params, kParams>& a, const Params& b, std::size_t n, Params& x) {
+  const auto size = static_cast<Eigen::Index>(n);
+  Eigen::MatrixXd m(size, size);
+  Eigen::VectorXd v(size);
+  for (Eigen::Index r = 0; r < size; ++r) {
+    for (Eigen::Index c = 0; c < size; ++c) m(r, c) = a[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+    v(r) = b[static_cast<std::size_t>(r)];
   }
-  for (std::size_t c = n; c-- > 0;) {
-    double sum = b[c];
-    for (std::size_t k = c + 1; k < n; ++k) sum -= a[c][k] * x[k];
-    x[c] = sum / a[c][c];
-  }
+  const Eigen::FullPivLU<Eigen::MatrixXd> lu(m);
+  if (!lu.isInvertible()) return false;
+  const Eigen::VectorXd solution = lu.solve(v);
+  for (Eigen::Index r = 0; r < size; ++r) x[static_cast<std::size_t>(r)] = solution(r);
   return true;
 }
 

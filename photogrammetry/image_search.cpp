@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 
+#include <Eigen/Core>
+#include <Eigen/LU>
+
 #include "photogrammetry/camera_search.h"
 #include "photogrammetry/closed_form_pose.h"
 #include "photogrammetry/projection.h"
@@ -40,8 +43,9 @@ CameraPose pose_of(const Params& p) { return {{p[0], p[1], p[2]}, {p[3], p[4], p
 // The normalised residuals (x and y of every reference point).
 std::vector<double> residuals(const ProjectImage& image, const Params& p) {
   const PreparedPose pose(image, pose_of(p));
-  const double sx = image.pixel_width > 0 && image.pixel_height > 0 ? 2272.0 / image.pixel_width : 1.0;
-  const double sy = image.pixel_width > 0 && image.pixel_height > 0 ? 1704.0 / image.pixel_height : 1.0;
+  const bool sized = image.pixel_width > 0 && image.pixel_height > 0;
+  const double sx = sized ? static_cast<double>(kErrorFrameWidth) / image.pixel_width : 1.0;
+  const double sy = sized ? static_cast<double>(kErrorFrameHeight) / image.pixel_height : 1.0;
   std::vector<double> r;
   for (const ReferencePoint* point : image.reference_points) {
     const Point2 q = pose.project(point->world_position, false);
@@ -58,25 +62,11 @@ double squared_sum(const std::vector<double>& r) {
 }
 
 // Solves a x = b for a symmetric 6 x 6 system; false when it is singular.
-bool solve(std::array<Params, 6> a, Params b, Params& x) {
-  for (std::size_t c = 0; c < 6; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t r = c + 1; r < 6; ++r)
-      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
-    if (!(std::fabs(a[pivot][c]) > 0)) return false;
-    std::swap(a[c], a[pivot]);
-    std::swap(b[c], b[pivot]);
-    for (std::size_t r = c + 1; r < 6; ++r) {
-      const double f = a[r][c] / a[c][c];
-      for (std::size_t k = c; k < 6; ++k) a[r][k] -= f * a[c][k];
-      b[r] -= f * b[c];
-    }
-  }
-  for (std::size_t c = 6; c-- > 0;) {
-    double v = b[c];
-    for (std::size_t k = c + 1; k < 6; ++k) v -= a[c][k] * x[k];
-    x[c] = v / a[c][c];
-  }
+bool solve(const Eigen::Matrix<double, 6, 6>& a, const Eigen::Matrix<double, 6, 1>& b, Params& x) {
+  const Eigen::FullPivLU<Eigen::Matrix<double, 6, 6>> lu(a);
+  if (!lu.isInvertible()) return false;
+  const Eigen::Matrix<double, 6, 1> solution = lu.solve(b);
+  for (std::size_t k = 0; k < 6; ++k) x[k] = solution(static_cast<Eigen::Index>(k));
   return true;
 }
 
@@ -102,16 +92,18 @@ CameraPose least_squares_polish(const ProjectImage& image, const CameraPose& sta
       jacobian[k].resize(r.size());
       for (std::size_t i = 0; i < r.size(); ++i) jacobian[k][i] = (ru[i] - rd[i]) / (2 * h);
     }
-    std::array<Params, 6> normal{};
-    Params gradient{};
+    Eigen::Matrix<double, 6, 6> normal = Eigen::Matrix<double, 6, 6>::Zero();
+    Eigen::Matrix<double, 6, 1> gradient = Eigen::Matrix<double, 6, 1>::Zero();
     for (std::size_t a = 0; a < 6; ++a) {
+      const auto ia = static_cast<Eigen::Index>(a);
       for (std::size_t b = 0; b < 6; ++b)
-        for (std::size_t i = 0; i < r.size(); ++i) normal[a][b] += jacobian[a][i] * jacobian[b][i];
-      for (std::size_t i = 0; i < r.size(); ++i) gradient[a] -= jacobian[a][i] * r[i];
+        for (std::size_t i = 0; i < r.size(); ++i)
+          normal(ia, static_cast<Eigen::Index>(b)) += jacobian[a][i] * jacobian[b][i];
+      for (std::size_t i = 0; i < r.size(); ++i) gradient(ia) -= jacobian[a][i] * r[i];
     }
     for (;;) {
-      std::array<Params, 6> damped = normal;
-      for (std::size_t a = 0; a < 6; ++a) damped[a][a] += lambda * normal[a][a];
+      Eigen::Matrix<double, 6, 6> damped = normal;
+      damped.diagonal() += lambda * normal.diagonal();
       Params delta{};
       Params trial = p;
       if (solve(damped, gradient, delta))
@@ -211,7 +203,7 @@ ImageSearch::ImageSearch(ProjectImage& image) : image_(image) {
     begin_closed_form();
     return;
   }
-  initial_scan(image_);
+  initial_scan(image_, state_);
 }
 
 bool ImageSearch::run_batch() {
@@ -233,12 +225,12 @@ bool ImageSearch::run_batch() {
 }
 
 double ImageSearch::shown_error() const {
-  if (phase_ == Phase::Plain || phase_ == Phase::Ended) return image_.search.best_error;
+  if (phase_ == Phase::Plain || phase_ == Phase::Ended) return state_.best_error;
   const Result* best = nullptr;
   for (const std::vector<Result>* list : {&results_, &scanned_})
     for (const Result& r : *list)
       if (!best || preferred(r.in_front, r.state.best_error, best->in_front, best->state.best_error)) best = &r;
-  const double current = image_.search.best_error;
+  const double current = state_.best_error;
   if (phase_ == Phase::ClosedForm && current >= 0 && (!best || current < best->state.best_error)) return current;
   return best ? best->state.best_error : current;
 }
@@ -246,9 +238,9 @@ double ImageSearch::shown_error() const {
 // Steps until one improves the summed error or the search ends.
 void ImageSearch::run_plain_batch() {
   for (;;) {
-    const bool finished = refine_step(image_);
+    const bool finished = refine_step(image_, state_);
     ++steps_;
-    current_error_ = image_.search.best_error;
+    current_error_ = state_.best_error;
     bool end = finished;
     if (!finished) {
       end = steps_without_finish_ > kStepCap;
@@ -265,14 +257,14 @@ void ImageSearch::run_plain_batch() {
 }
 
 ImageSearch::Result ImageSearch::current_result() const {
-  return {image_.pose, image_.search, all_in_front(image_, image_.pose)};
+  return {image_.pose, state_, all_in_front(image_, image_.pose)};
 }
 
 void ImageSearch::end_plain_search() {
   const Result plain = current_result();
   const double score = search_score_for(plain.state.best_error, image_.reference_points.count());
   if (score >= kVeryGoodScore && plain.in_front) {
-    finish_search(image_);
+    finish_search(image_, state_);
     phase_ = Phase::Ended;
     return;
   }
@@ -297,18 +289,18 @@ void ImageSearch::begin_more_starts() {
 // from small moves, a last polish.
 void ImageSearch::begin_closed_form() {
   image_.pose = *closed_form_;
-  reset_search(image_);
-  image_.search.best_error = summed_error(image_);
+  reset_search(state_);
+  state_.best_error = summed_error(image_);
   polish();
   // Steps in proportion to the depth of the farthest reference point.
   const PreparedPose pose(image_);
   double depth = 0.0;
   for (const ReferencePoint* point : image_.reference_points)
     depth = std::max(depth, -pose.to_camera_frame(point->world_position).z);
-  image_.search.model_size = depth;
-  image_.search.best_error = -1;
-  image_.search.accepted_error = -1;
-  image_.search.step_divisor = kClosedFormDivisor;
+  state_.model_size = depth;
+  state_.best_error = -1;
+  state_.accepted_error = -1;
+  state_.step_divisor = kClosedFormDivisor;
   steps_in_trial_ = 0;
   tried_closed_form_ = true;
   phase_ = Phase::ClosedForm;
@@ -316,7 +308,7 @@ void ImageSearch::begin_closed_form() {
 
 void ImageSearch::run_closed_form_batch() {
   for (int budget = kStepsPerBatch; budget > 0; --budget) {
-    const bool finished = refine_step(image_);
+    const bool finished = refine_step(image_, state_);
     ++steps_;
     if (!finished && ++steps_in_trial_ <= kPolishSteps) continue;
     polish();
@@ -336,9 +328,9 @@ void ImageSearch::run_closed_form_batch() {
 void ImageSearch::polish() {
   const CameraPose polished = least_squares_polish(image_, image_.pose);
   const double polished_error = summed_error_at(image_, polished);
-  if (polished_error < image_.search.best_error) {
+  if (polished_error < state_.best_error) {
     image_.pose = polished;
-    image_.search.best_error = polished_error;
+    state_.best_error = polished_error;
   }
 }
 
@@ -355,13 +347,13 @@ void ImageSearch::scan_step() {
   if (steps_in_trial_ == 0) {
     const CameraPose& start = starts_[next_start_];
     image_.pose = start;
-    reset_search(image_);
+    reset_search(state_);
     // Steps in proportion to the distance from the first reference point,
     // which is where the start looks from: moves of a fifth of it at first.
     const Vec3& w = image_.reference_points.first()->world_position;
-    image_.search.model_size = length(w + start.offset);
+    state_.model_size = length(w + start.offset);
   }
-  const bool finished = refine_step(image_);
+  const bool finished = refine_step(image_, state_);
   ++steps_;
   ++steps_in_trial_;
   if (!finished && steps_in_trial_ < kScanSteps) return;
@@ -380,9 +372,9 @@ void ImageSearch::scan_step() {
 void ImageSearch::polish_step() {
   if (steps_in_trial_ == 0) {
     image_.pose = finalists_[next_finalist_].pose;
-    image_.search = finalists_[next_finalist_].state;
+    state_ = finalists_[next_finalist_].state;
   }
-  const bool finished = refine_step(image_);
+  const bool finished = refine_step(image_, state_);
   ++steps_;
   ++steps_in_trial_;
   if (!finished && steps_in_trial_ <= kPolishSteps) return;
@@ -393,10 +385,10 @@ void ImageSearch::polish_step() {
 }
 
 void ImageSearch::end_degenerate() {
-  const int pose_known = image_.pose_known;
-  reset_search(image_);
-  image_.search.best_error = summed_error(image_);
-  finish_search(image_);
+  const bool pose_known = image_.pose_known;
+  reset_search(state_);
+  state_.best_error = summed_error(image_);
+  finish_search(image_, state_);
   image_.search_score = 0;
   image_.pose_known = pose_known;
   problem_ = kDegenerateMessage;
@@ -408,8 +400,8 @@ void ImageSearch::conclude() {
   for (const Result& r : results_)
     if (preferred(r.in_front, r.state.best_error, kept->in_front, kept->state.best_error)) kept = &r;
   image_.pose = kept->pose;
-  image_.search = kept->state;
-  finish_search(image_);
+  state_ = kept->state;
+  finish_search(image_, state_);
   phase_ = Phase::Ended;
 }
 

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "model/image_records.h"
+#include "photogrammetry/camera_search.h"
 
 namespace plenvista {
 
@@ -75,6 +76,8 @@ class ImageSearch {
   double shown_error() const;
   // Refinement steps run since the initial scan (the scan not counted).
   int steps() const { return steps_; }
+  // The pattern search's working values (camera_search.h).
+  const SearchState& state() const { return state_; }
   // Whether the viewpoints around the reference points were tried.
   bool tried_more_starts() const { return !starts_.empty(); }
   // Whether the pose computed in closed form was refined.
@@ -107,6 +110,7 @@ class ImageSearch {
   void conclude();
 
   ProjectImage& image_;
+  SearchState state_;
   Phase phase_ = Phase::Plain;
   int steps_ = 0;
   int steps_without_finish_ = 0;

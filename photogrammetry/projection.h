@@ -59,9 +59,15 @@ class PreparedPose {
 
 Point2 project_to_image(const Vec3& world, const ProjectImage& image, bool absolute, bool to_view = false);
 
+// Reprojection errors are measured in pixels of a photograph of this size,
+// whatever the size of the image's own photograph, so that one threshold
+// fits every camera.
+inline constexpr int kErrorFrameWidth = 2272;
+inline constexpr int kErrorFrameHeight = 1704;
+
 // Distance between a projected and a stored relative position of the same
-// image, in pixels of a 2272 x 1704 photograph when the image's pixel size
-// is known, in raw pixels while either size is 0.
+// image, in pixels of the error frame (kErrorFrameWidth x kErrorFrameHeight)
+// when the image's pixel size is known, in raw pixels while either size is 0.
 inline double normalised_error(Point2 projected, Point2 stored, const ProjectImage& image);
 
 // Defined here so that searches projecting many points inline them.
@@ -103,8 +109,8 @@ inline double normalised_error(Point2 projected, Point2 stored, const ProjectIma
   double ex = projected.x - stored.x;
   double ey = projected.y - stored.y;
   if (image.pixel_width > 0 && image.pixel_height > 0) {
-    ex = ex * 2272 / image.pixel_width;
-    ey = ey * 1704 / image.pixel_height;
+    ex = ex * kErrorFrameWidth / image.pixel_width;
+    ey = ey * kErrorFrameHeight / image.pixel_height;
   }
   return std::sqrt(ex * ex + ey * ey);
 }

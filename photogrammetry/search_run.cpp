@@ -21,6 +21,7 @@ SearchRun::State SearchRun::tick() {
     image_ = first_image_ready_for_search(project_.images());
     if (!image_) return state_ = State::Ended;
     search_.emplace(*image_);
+    record_search_results(project_);
     state_ = State::Searching;
   }
   const bool ended = search_->run_batch();

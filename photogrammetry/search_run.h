@@ -4,8 +4,9 @@
 // tick (the command-line tool and the tests step it to the end).
 //
 // Ticks 1 to 49 do nothing. Tick 50 picks the first image whose reference
-// points changed and that has at least four, and runs the initial scan;
-// with no such image the run ends at once. From tick 50 on every tick runs
+// points changed and that has at least four, records that the project
+// changes (record_search_results) and runs the initial scan; with no such
+// image the run ends at once. From tick 50 on every tick runs
 // one batch of the image's search (ImageSearch), stores the score in the
 // image's `search_score` and updates the two display texts, and every
 // twentieth tick from tick 50 on posts RedrawViews so that the views show

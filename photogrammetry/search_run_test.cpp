@@ -86,7 +86,7 @@ TEST_F(SearchRunTick, EachTickEndsAtAnImprovingStepAndRedrawsEveryTwentieth) {
   std::vector<int> redraw_ticks;
   for (bool ended = false; !ended;) {
     ended = run.tick() == SearchRun::State::Ended;
-    if (!ended && !run.search()->tried_more_starts()) errors.push_back(image.search.best_error);
+    if (!ended && !run.search()->tried_more_starts()) errors.push_back(run.search()->state().best_error);
     for (const test_support::Posted& posted : notifier.posted) {
       EXPECT_EQ(posted.notification, Notification::RedrawViews);
       redraw_ticks.push_back(run.ticks());

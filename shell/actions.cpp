@@ -28,10 +28,6 @@ namespace {
 
 using Check = Command::Check;
 
-// The model's point selection sizes, in pixels.
-constexpr int kSmallSelection = 5;
-constexpr int kLargeSelection = 15;
-
 template <typename Dialog, typename... Args>
 int run_dialog(Args&&... args) {
   Dialog dialog(std::forward<Args>(args)...);
@@ -40,7 +36,7 @@ int run_dialog(Args&&... args) {
 
 ExchangeSeams exchange(MainWindow& w) { return {w.project(), w.files(), w.questions(), &w}; }
 
-void set_selection_size(Project& project, int size) {
+void set_selection_size(Project& project, SelectionSize size) {
   project.model.selection_size = size;
   project.post(Notification::ImagesChanged);
 }
@@ -166,31 +162,31 @@ const Command kCommands[] = {
      .text = "Small Selection",
      .image = {nullptr, 0x000000, ""},
      .check = Check::SelectionSize,
-     .run = [](MainWindow& w) { set_selection_size(w.project(), kSmallSelection); }},
+     .run = [](MainWindow& w) { set_selection_size(w.project(), SelectionSize::Small); }},
     {.id = CommandId::LargeSelection,
      .member = &Actions::tool_large_selection,
      .text = "Large Selection",
      .image = {nullptr, 0x000000, ""},
      .check = Check::SelectionSize,
-     .run = [](MainWindow& w) { set_selection_size(w.project(), kLargeSelection); }},
+     .run = [](MainWindow& w) { set_selection_size(w.project(), SelectionSize::Large); }},
     {.id = CommandId::NewSelection,
      .member = &Actions::tool_new_selection,
      .text = "New selection",
      .image = {nullptr, 0x1e50c8, "="},
      .check = Check::SelectionMode,
-     .run = [](MainWindow& w) { w.project().model.selection_mode = 0; }},
+     .run = [](MainWindow& w) { w.project().model.selection_mode = SelectionMode::New; }},
     {.id = CommandId::AddToSelection,
      .member = &Actions::tool_add_to_selection,
      .text = "Add to selection",
      .image = {nullptr, 0x1e961e, "+"},
      .check = Check::SelectionMode,
-     .run = [](MainWindow& w) { w.project().model.selection_mode = 1; }},
+     .run = [](MainWindow& w) { w.project().model.selection_mode = SelectionMode::Add; }},
     {.id = CommandId::RemoveFromSelection,
      .member = &Actions::tool_remove_from_selection,
      .text = "Remove from selection",
      .image = {nullptr, 0xc82828, "-"},
      .check = Check::SelectionMode,
-     .run = [](MainWindow& w) { w.project().model.selection_mode = 2; }},
+     .run = [](MainWindow& w) { w.project().model.selection_mode = SelectionMode::Remove; }},
     {.id = CommandId::TabbedDisplay,
      .member = &Actions::tool_tabbed_display,
      .text = "Tabbed Image / CAD display",

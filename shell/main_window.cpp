@@ -92,7 +92,7 @@ MainWindow::MainWindow(Services services)
   build_panels();
   build_residuals_dock();
   create_->setChecked(true);
-  project_->select_mode = 0;
+  project_->select_mode = SelectMode::Create;
   build_toolbar();
   show_mirror_->setChecked(true);
   connect_controls();
@@ -341,7 +341,9 @@ void MainWindow::on_show_mirror_points(bool checked) {
   repaint_views();
 }
 
-void MainWindow::on_select_create() { project_->select_mode = select_->isChecked() ? 1 : 0; }
+void MainWindow::on_select_create() {
+  project_->select_mode = select_->isChecked() ? SelectMode::Select : SelectMode::Create;
+}
 
 void MainWindow::set_display_mode(DisplayMode mode) {
   view_area_->show_display(mode, !image_list_panel_->cad_page_shown());
@@ -544,10 +546,12 @@ void MainWindow::refresh() {
   const ModelData& model = project_->model;
   show_mirror_->setChecked(model.show_mirror_points != 0);
   show_mirror_->setEnabled(model.transform.mirror_plane != MirrorPlane::None);
-  (model.selection_size == 15 ? actions_.tool_large_selection : actions_.tool_small_selection)->setChecked(true);
+  (model.selection_size == SelectionSize::Large ? actions_.tool_large_selection : actions_.tool_small_selection)
+      ->setChecked(true);
   QAction* const modes[] = {actions_.tool_new_selection, actions_.tool_add_to_selection,
                             actions_.tool_remove_from_selection};
-  if (model.selection_mode >= 0 && model.selection_mode <= 2) modes[model.selection_mode]->setChecked(true);
+  const int mode = static_cast<int>(model.selection_mode);
+  if (mode >= 0 && mode <= 2) modes[mode]->setChecked(true);
   cad_views_[0]->set_current_axis(project_->active_cad_view);
   residuals_panel_->refresh();
 }
@@ -561,9 +565,9 @@ void MainWindow::update_cursor_status() {
                                        format_fixed(c.image_x, 2) + ", " + format_fixed(c.image_y, 2) + ")"));
 }
 
-void MainWindow::update_selection_status(int argument) {
+void MainWindow::update_selection_status(bool single_point) {
   const ModelPoint* p = project_->single_selected;
-  if (argument == 0 || p == nullptr) {
+  if (!single_point || p == nullptr) {
     set_status(1, QString());
     set_status(2, QString());
     return;

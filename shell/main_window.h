@@ -196,7 +196,7 @@ class MainWindow : public QMainWindow {
   void on_point_made(const ModelPoint& point, const PointFit& fit);
   void set_status(int pane, const QString& text);
   void update_cursor_status();
-  void update_selection_status(int argument);
+  void update_selection_status(bool single_point);
   void update_model_status();
 
   void on_first_paint();

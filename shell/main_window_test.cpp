@@ -222,14 +222,14 @@ TEST_F(Toolbar, CommitMirrorMakesTheMirroredPointsReal) {
 
 TEST_F(Toolbar, SelectionButtonsSetTheModelAndArePressedFromIt) {
   actions().tool_large_selection->trigger();
-  EXPECT_EQ(project().model.selection_size, 15);
+  EXPECT_EQ(project().model.selection_size, SelectionSize::Large);
   actions().tool_add_to_selection->trigger();
-  EXPECT_EQ(project().model.selection_mode, 1);
+  EXPECT_EQ(project().model.selection_mode, SelectionMode::Add);
   actions().tool_small_selection->trigger();
-  EXPECT_EQ(project().model.selection_size, 5);
+  EXPECT_EQ(project().model.selection_size, SelectionSize::Small);
   // A loaded project brings its own values; the refresh presses them.
-  project().model.selection_size = 15;
-  project().model.selection_mode = 2;
+  project().model.selection_size = SelectionSize::Large;
+  project().model.selection_mode = SelectionMode::Remove;
   project().post(Notification::ImagesChanged);
   deliver();
   EXPECT_TRUE(actions().tool_large_selection->isChecked());
@@ -292,9 +292,9 @@ TEST_F(Notifications, StatusPanesFollowCursorSelectionAndModel) {
 }
 
 TEST_F(Notifications, HandledInPostingOrderAfterThePosterReturns) {
-  project().model.selection_size = 15;
-  project().post(Notification::ImagesChanged);  // presses Large Selection
-  project().model.selection_size = 5;           // changed again before delivery
+  project().model.selection_size = SelectionSize::Large;
+  project().post(Notification::ImagesChanged);            // presses Large Selection
+  project().model.selection_size = SelectionSize::Small;  // changed again before delivery
   actions().tool_large_selection->setChecked(true);
   project().post(Notification::DisplayChanged);
   EXPECT_TRUE(actions().tool_large_selection->isChecked());
@@ -309,14 +309,13 @@ TEST_F(Notifications, DeleteButtonFollowsThePointSelection) {
   ModelPoint* p = add_point(1, 1, 1, 1);
   EXPECT_TRUE(actions().tool_delete->isEnabled());
   window->layer_material_panel()->setCurrentIndex(1);  // face mode
-  EXPECT_EQ(project().point_mode, 0);
-  p->selected = false;
-  project().changed = true;
+  EXPECT_EQ(project().point_mode, PointMode::Faces);
+  project().set_selection(project().model.points.index_of(p), false);
   project().note_change();
   deliver();
   EXPECT_FALSE(actions().tool_delete->isEnabled());
   window->layer_material_panel()->setCurrentIndex(0);
-  EXPECT_EQ(project().point_mode, 1);
+  EXPECT_EQ(project().point_mode, PointMode::Points);
 }
 
 // A view's rectangle in the coordinates of the view area.
@@ -437,11 +436,11 @@ TEST_F(Display, CadPageShowsTheTabbedCadViewAndDisablesMixed) {
 
 TEST_F(Panels, MirrorBoxAndModeButtonsSetTheProject) {
   EXPECT_TRUE(window->create_button()->isChecked());
-  EXPECT_EQ(project().select_mode, 0);
+  EXPECT_EQ(project().select_mode, SelectMode::Create);
   window->select_button()->click();
-  EXPECT_EQ(project().select_mode, 1);
+  EXPECT_EQ(project().select_mode, SelectMode::Select);
   window->create_button()->click();
-  EXPECT_EQ(project().select_mode, 0);
+  EXPECT_EQ(project().select_mode, SelectMode::Create);
 
   // Enabled only while a mirror plane is set; checked from the model.
   EXPECT_FALSE(window->show_mirror_box()->isEnabled());

@@ -22,7 +22,7 @@ void ProjectSignals::post(Notification notification, int argument) {
             emit modelChanged();
             break;
           case Notification::SelectionChanged:
-            emit selectionChanged(argument);
+            emit selectionChanged(argument != 0);
             break;
           case Notification::RedrawViews:
             emit redrawViews();

@@ -30,8 +30,8 @@ class ProjectSignals : public QObject, public Notifier {
   void imagesChanged();
   // Points or faces after an edit.
   void modelChanged();
-  // `single` 1 while exactly one point is selected, else 0.
-  void selectionChanged(int single);
+  // `single_point` while exactly one point is selected.
+  void selectionChanged(bool single_point);
   void redrawViews();
 };
 

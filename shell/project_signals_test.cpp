@@ -18,7 +18,7 @@ TEST(ProjectSignals, EmitsAfterThePosterReturnsInPostingOrder) {
     signals_object.post(Notification::RedrawViews, 0);  // queued behind the rest
   });
   QObject::connect(&signals_object, &ProjectSignals::selectionChanged,
-                   [&](int single) { received.push_back("selection " + std::to_string(single)); });
+                   [&](bool single) { received.push_back(single ? "selection single" : "selection"); });
   QObject::connect(&signals_object, &ProjectSignals::redrawViews, [&] { received.push_back("redraw"); });
   QObject::connect(&signals_object, &ProjectSignals::cursorMoved, [&] { received.push_back("cursor"); });
   signals_object.post(Notification::ModelChanged, 0);
@@ -27,7 +27,7 @@ TEST(ProjectSignals, EmitsAfterThePosterReturnsInPostingOrder) {
   EXPECT_TRUE(received.empty());
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();  // a post made while handling may wait for the next round
-  EXPECT_EQ(received, (std::vector<std::string>{"model", "selection 1", "cursor", "redraw"}));
+  EXPECT_EQ(received, (std::vector<std::string>{"model", "selection single", "cursor", "redraw"}));
 }
 
 TEST(ProjectSignals, PostsPendingAtDestructionAreDropped) {

@@ -30,15 +30,15 @@ inline std::string encode_project_version(const Project& project, int version) {
       w.i32(im->id);
       w.text(im->description);
       name(im->file_name);
-      w.i32(im->pose_known);
-      w.i32(im->marks_changed);
+      w.i32(im->pose_known ? 1 : 0);
+      w.i32(im->marks_changed ? 1 : 0);
       w.f64(im->search_score);
       const CameraPose& p = im->pose;
       for (double v : {p.offset.x, p.offset.y, p.offset.z, p.rotation.x, p.rotation.y, p.rotation.z}) w.f64(v);
       w.i32(im->reference_points.count());
       for (const ReferencePoint* r : im->reference_points) {
         w.i32(r->id);
-        w.i32(r->outlier);
+        w.i32(r->outlier ? 1 : 0);
         for (double v : {r->world_position.x, r->world_position.y, r->world_position.z, r->image_position.x,
                          r->image_position.y, r->projected_position.x, r->projected_position.y})
           w.f64(v);
@@ -47,7 +47,7 @@ inline std::string encode_project_version(const Project& project, int version) {
       w.f64(im->texture_centre_x);
       w.f64(im->texture_centre_y);
       w.f64(im->texture_scale);
-      w.i32(im->size_differs);
+      w.i32(im->size_differs ? 1 : 0);
       w.f64(im->view.scroll_x);
       w.f64(im->view.scroll_y);
       w.f64(im->view.zoom);
@@ -136,8 +136,8 @@ inline std::string encode_project_version(const Project& project, int version) {
       w.i32(static_cast<std::int32_t>(m.mirror_face_line_colour));
       w.i32(static_cast<std::int32_t>(m.reference_point_colour));
     }
-    if (version >= 10) w.i32(m.selection_size);
-    if (version >= 13) w.i32(m.selection_mode);
+    if (version >= 10) w.i32(static_cast<std::int32_t>(m.selection_size));
+    if (version >= 13) w.i32(static_cast<std::int32_t>(m.selection_mode));
   };
 
   w.i32(53);

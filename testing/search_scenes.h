@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/image_records.h"
+#include "photogrammetry/camera_search.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 
@@ -19,6 +20,7 @@ struct SearchScene {
   CameraModel camera = pinhole_camera();
   ProjectImage image;
   CameraPose truth;
+  SearchState search;  // the pattern search's working values for the image
 
   SearchScene() {
     image.camera = &camera;

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "model/edit_actions.h"
-#include "model/run_edit.h"
 #include "model/zoom_pan.h"
 #include "views/model_overlay.h"
 #include "views/zoom_pan_mouse.h"
@@ -157,7 +156,7 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
         break;
     }
     project_.note_change();
-  } else if (project_.select_mode && !project_.images().reference_points_only) {
+  } else if (project_.select_mode == SelectMode::Select && !project_.images().reference_points_only) {
     refresh_visibility(project_.model);
     toggle_under_mouse(project_, project_points(project_.model.points), mouse);
   }
@@ -178,12 +177,7 @@ void CadView::clear_selection() {
 }
 
 void CadView::delete_selection() {
-  run_edit(project_, [this] {
-    if (project_.point_mode)
-      delete_points(project_);
-    else
-      delete_faces(project_);
-  });
+  delete_selected(project_, nullptr);
   refresh();
 }
 

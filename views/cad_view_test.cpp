@@ -88,7 +88,7 @@ TEST_F(CadViewTest, DraggingAPointMovesTheSelectedPointsAlongTheAxis) {
 }
 
 TEST_F(CadViewTest, SelectionByBandAndClickButNeverFromADraggedPoint) {
-  project.select_mode = 1;
+  project.select_mode = SelectMode::Select;
   ModelPoint* a = scene.point(0, 0, 0);
   ModelPoint* b = scene.point(30, 0, 0);
   ModelPoint* c = scene.point(100, -50, 0, true);

@@ -12,7 +12,6 @@
 
 #include "model/edit_actions.h"
 #include "model/image_management.h"
-#include "model/run_edit.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
@@ -231,7 +230,7 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (!project_.point_mode) pick_face_corners(*image, mouse);
+  if (project_.point_mode == PointMode::Faces) pick_face_corners(*image, mouse);
   band_.start(event->position().toPoint());
   update(band_.rect.outline());
 }
@@ -243,16 +242,12 @@ void ImageView::pick_face_corners(ProjectImage& image, Point2 mouse) {
   ImagePicking& picking = image.picking;
   for (int i = 0; i < points.count(); ++i) {
     ModelPoint* point = points.list().at(i);
-    if (!point->shown || !under_mouse(points.at(i), mouse, project_.model.selection_size)) continue;
-    run_edit(project_, [&] {
-      picking.face_corners[static_cast<std::size_t>(picking.face_corner_count++)] = point;
-      point->picked_for_face = 1;
-    });
+    if (!point->shown || !under_mouse(points.at(i), mouse, pixels(project_.model.selection_size))) continue;
+    pick_face_corner(project_, image, *point);
+    project_.note_change();
     if (picking.face_corner_count == 3) {
-      run_edit(project_, [&] {
-        add_face(project_, *picking.face_corners[0], *picking.face_corners[1], *picking.face_corners[2]);
-        clear_picks(image);
-      });
+      add_picked_face(project_, image);
+      project_.note_change();
     }
   }
   refresh();
@@ -282,9 +277,10 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   if (images.calibration_mode) {
     calibration_release(*image, mouse, marked);
   } else {
-    if (model_drawn(*image) && project_.select_mode && project_.point_mode)
+    if (model_drawn(*image) && project_.select_mode == SelectMode::Select && project_.point_mode == PointMode::Points)
       toggle_under_mouse(project_, project_points(*image), mouse);
-    if (!project_.select_mode && project_.point_mode && images.partner_mode) add_point_from_clicks();
+    if (project_.select_mode == SelectMode::Create && project_.point_mode == PointMode::Points && images.partner_mode)
+      add_point_from_clicks();
   }
   refresh();
 }
@@ -311,7 +307,8 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
     const ProjectedPoints points = project_points(image);
     bool hit = false;
     for (int i = 0; i < points.count(); ++i) {
-      const bool under = points.list().at(i)->shown && under_mouse(points.at(i), mouse, project_.model.selection_size);
+      const bool under =
+          points.list().at(i)->shown && under_mouse(points.at(i), mouse, pixels(project_.model.selection_size));
       project_.set_selection(i, under ? 1 : 0);
       hit = hit || under;
     }
@@ -322,18 +319,16 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
     }
   }
   ReferencePoint* hit = nullptr;
-  run_edit(project_, [&] {
-    clear_picks(image);
-    for (ReferencePoint* mark : image.reference_points) {
-      const Point2 p = image_to_client(
-          image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
-      if (under_mouse(p, mouse, project_.model.selection_size)) {
-        hit = mark;
-        mark->selected = 1;
-        break;
-      }
+  for (ReferencePoint* mark : image.reference_points) {
+    const Point2 p =
+        image_to_client(image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
+    if (under_mouse(p, mouse, pixels(project_.model.selection_size))) {
+      hit = mark;
+      break;
     }
-  });
+  }
+  select_reference_point(project_, image, hit);
+  project_.note_change();
   if (hit != nullptr) return;
   images.last_clicked = marked;
   if (images.pending_world_position) {
@@ -347,13 +342,11 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
 
 void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id) {
   ImageSet& images = project_.images();
-  run_edit(project_, [&] {
-    ReferencePoint* made = add_reference_point(
-        project_, image, world, {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y});
-    const ControlPoint* control = project_.model.control_points.find(control_point_id);
-    if (made && control && control->position == world) made->control_point_id = control_point_id;
-    images.pending_world_position.reset();
-  });
+  add_reference_point(project_, image, world,
+                      {images.last_clicked.x - image.centre_x, images.last_clicked.y - image.centre_y},
+                      control_point_id);
+  images.pending_world_position.reset();
+  project_.note_change();
 }
 
 void ImageView::clear_picks(ProjectImage& image) { clear_picks_and_selections(project_, image); }
@@ -415,35 +408,21 @@ void ImageView::shift_up() {
 }
 
 void ImageView::escape() {
-  run_edit(project_, [this] {
-    project_.images().pending_world_position.reset();
-    if (ProjectImage* image = displayed_image()) clear_picks(*image);
-  });
+  cancel_picks(project_, displayed_image());
+  project_.note_change();
   refresh();
 }
 
 void ImageView::delete_selection() {
-  run_edit(project_, [this] {
-    if (project_.point_mode)
-      delete_points(project_);
-    else
-      delete_faces(project_);
-    ProjectImage* image = displayed_image();
-    if (project_.images().calibration_mode && image != nullptr) {
-      IdList<ReferencePoint>& marks = image->reference_points;
-      for (int i = marks.count() - 1; i >= 0; --i)
-        if (marks.at(i)->selected) marks.remove_at(i);
-      image->marks_changed = 1;
-    }
-  });
+  delete_selected(project_, project_.images().calibration_mode ? displayed_image() : nullptr);
   refresh();
 }
 
 void ImageView::update_cursor() {
-  if (project_.select_mode)
-    setCursor(project_.model.selection_size == 5 ? small_selection_ : large_selection_);
+  if (project_.select_mode == SelectMode::Select)
+    setCursor(project_.model.selection_size == SelectionSize::Small ? small_selection_ : large_selection_);
   else
-    setCursor(project_.point_mode ? QCursor(Qt::CrossCursor) : face_picking_);
+    setCursor(project_.point_mode == PointMode::Points ? QCursor(Qt::CrossCursor) : face_picking_);
 }
 
 }  // namespace plenvista

@@ -85,8 +85,8 @@ TEST_F(ImageViewTest, WheelZoomsAboutTheMouseAndADeltaOfZeroZoomsOut) {
 }
 
 TEST_F(ImageViewTest, ClicksInSelectModeToggleWithinTheStrictSquare) {
-  project.select_mode = 1;
-  project.model.selection_mode = 2;  // applies to rubber bands only
+  project.select_mode = SelectMode::Select;
+  project.model.selection_mode = SelectionMode::Remove;  // applies to rubber bands only
   ModelPoint* p = scene.point(0, 0, 0);
   ModelPoint* other = scene.point(200, 100, 0, true);
   const QPoint mark = at(p);
@@ -99,42 +99,42 @@ TEST_F(ImageViewTest, ClicksInSelectModeToggleWithinTheStrictSquare) {
   EXPECT_EQ(p->selected, 0);
   EXPECT_EQ(other->selected, 1);
 
-  project.model.selection_size = 15;
+  project.model.selection_size = SelectionSize::Large;
   click(mark + QPoint(14, 0));
   EXPECT_EQ(p->selected, 1);
 }
 
 TEST_F(ImageViewTest, RubberBandFollowsTheSelectionMode) {
-  project.select_mode = 1;
+  project.select_mode = SelectMode::Select;
   ModelPoint* left = scene.point(-100, 0, 0, true);
   ModelPoint* middle = scene.point(0, 0, 0, true);
   ModelPoint* right = scene.point(200, 0, 0, true);
   const QPoint from = at(left) - QPoint(10, 10);
   const QPoint to = at(middle) + QPoint(10, 10);
 
-  project.model.selection_mode = 2;  // remove from selection
+  project.model.selection_mode = SelectionMode::Remove;  // remove from selection
   drag(to, from);
   EXPECT_EQ(left->selected, 0);
   EXPECT_EQ(middle->selected, 0);
   EXPECT_EQ(right->selected, 1);
 
-  project.model.selection_mode = 0;  // new selection
+  project.model.selection_mode = SelectionMode::New;  // new selection
   drag(from, to);
   EXPECT_EQ(left->selected, 1);
   EXPECT_EQ(middle->selected, 1);
   EXPECT_EQ(right->selected, 0);
 
-  project.model.selection_mode = 1;  // add to selection: a band of no width adds nothing
+  project.model.selection_mode = SelectionMode::Add;  // add to selection: a band of no width adds nothing
   drag(at(right) + QPoint(0, -10), at(right) + QPoint(0, 10));
   EXPECT_EQ(right->selected, 0);
 
-  project.select_mode = 0;  // Create mode: bands never select
+  project.select_mode = SelectMode::Create;  // Create mode: bands never select
   drag(to + QPoint(300, 300), from);
   EXPECT_EQ(selected_count(), 2);
 }
 
 TEST_F(ImageViewTest, ThreePressesOnTheFaceTabMakeAFaceAndAFourthStartsAnew) {
-  project.point_mode = 0;
+  project.point_mode = PointMode::Faces;
   ModelPoint* p1 = scene.point(0, 0, 0);
   ModelPoint* p2 = scene.point(200, 0, 0);
   ModelPoint* p3 = scene.point(0, 200, 0);
@@ -297,11 +297,11 @@ TEST_F(ImageViewTest, DeleteRemovesSelectedPointsOrFacesByTab) {
   ModelPoint* p3 = scene.point(0, 200, 0, true);
   scene.point(300, 300, 0);
   add_face(project, *p1, *p2, *p3);
-  project.point_mode = 0;
+  project.point_mode = PointMode::Faces;
   QTest::keyClick(&view, Qt::Key_Delete);
   EXPECT_EQ(project.model.faces.count(), 0);
   EXPECT_EQ(project.model.points.count(), 4);
-  project.point_mode = 1;
+  project.point_mode = PointMode::Points;
   QTest::keyClick(&view, Qt::Key_Delete);
   EXPECT_EQ(project.model.points.count(), 1);
 }

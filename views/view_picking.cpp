@@ -28,18 +28,20 @@ QRegion BandRect::outline() const {
 }
 
 void select_in_rectangle(Project& project, const ProjectedPoints& points, const BandRect& rect) {
-  if (rect.empty() || !project.select_mode) return;
-  const int mode = project.model.selection_mode;
-  if (mode == 0)
-    for (int i = 0; i < points.count(); ++i) project.set_selection(i, 0);
+  if (rect.empty() || project.select_mode != SelectMode::Select) return;
+  const SelectionMode mode = project.model.selection_mode;
+  if (mode == SelectionMode::New)
+    for (int i = 0; i < points.count(); ++i) project.set_selection(i, false);
   for (int i = 0; i < points.count(); ++i)
-    if (points.list().at(i)->shown && rect.contains(points.at(i))) project.set_selection(i, mode == 2 ? 0 : 1);
+    if (points.list().at(i)->shown && rect.contains(points.at(i)))
+      project.set_selection(i, mode != SelectionMode::Remove);
   project.note_change();
 }
 
 void toggle_under_mouse(Project& project, const ProjectedPoints& points, Point2 mouse) {
   for (int i = 0; i < points.count(); ++i) {
-    if (!points.list().at(i)->shown || !under_mouse(points.at(i), mouse, project.model.selection_size)) continue;
+    if (!points.list().at(i)->shown || !under_mouse(points.at(i), mouse, pixels(project.model.selection_size)))
+      continue;
     project.toggle_selection(i);
     project.note_change();
   }
@@ -47,7 +49,7 @@ void toggle_under_mouse(Project& project, const ProjectedPoints& points, Point2 
 
 ModelPoint* first_under_mouse(const Project& project, const ProjectedPoints& points, Point2 mouse) {
   for (int i = 0; i < points.count(); ++i)
-    if (points.list().at(i)->shown && under_mouse(points.at(i), mouse, project.model.selection_size))
+    if (points.list().at(i)->shown && under_mouse(points.at(i), mouse, pixels(project.model.selection_size)))
       return points.list().at(i);
   return nullptr;
 }

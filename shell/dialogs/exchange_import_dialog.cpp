@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "base/number_text.h"
 #include "persistence/exchange_text.h"
@@ -76,13 +77,11 @@ void ExchangeImportDialog::fill_control_points(const std::string& text) {
 void ExchangeImportDialog::fill_gcp_list(const std::string& text, const Project& project) {
   GcpList list = parse_gcp_list(text);
   std::vector<LineProblem> problems = list.problems;
-  const std::vector<LineProblem> conflicts = check_image_marks(project.model, list.marks);
+  const std::vector<LineProblem> conflicts = drop_conflicting_marks(project.model, list.marks);
   problems.insert(problems.end(), conflicts.begin(), conflicts.end());
   std::sort(problems.begin(), problems.end(),
             [](const LineProblem& a, const LineProblem& b) { return a.line < b.line; });
-  for (ImageMark& m : list.marks)
-    if (std::none_of(conflicts.begin(), conflicts.end(), [&](const LineProblem& c) { return c.line == m.line; }))
-      marks_.push_back(std::move(m));
+  std::move(list.marks.begin(), list.marks.end(), std::back_inserter(marks_));
 
   std::vector<std::string> notes;
   if (list.coordinate_system) notes.push_back("Coordinate system: " + *list.coordinate_system);

@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "model/find_file.h"
+#include "model/image_management.h"
 #include "platform/photograph_reader.h"
 #include "shell/shell_seams.h"
 
@@ -107,27 +108,20 @@ void ImageDialog::accept() {
     project_.messages.show(kNotFound, "Error");
     return;
   }
-  if (!image_) new_image_ = std::make_unique<ProjectImage>();
-  store(image_ ? *image_ : *new_image_, name, *found);
+  ImageDetails details;
+  details.file_name = name;
+  details.resolved_path = *found;
+  details.description = description_;
+  details.texture_centre = {centre_x_, centre_y_};
+  details.texture_scale = scale_;
+  if (override_->isChecked()) details.pose = CameraPose{offset_, rotation_};
+  if (image_) {
+    set_image_details(project_, *image_, details);
+  } else {
+    new_image_ = std::make_unique<ProjectImage>();
+    apply_image_details(*new_image_, details);
+  }
   QDialog::accept();
-}
-
-void ImageDialog::store(ProjectImage& image, const std::string& name, const std::string& path) const {
-  image.file_name = name;
-  image.resolved_path = path;
-  image.description = description_;
-  if (image.size_differs) {
-    image.texture_centre_x = centre_x_;
-    image.texture_centre_y = centre_y_;
-    image.texture_scale = scale_;
-  }
-  if (override_->isChecked()) {
-    image.pose.offset = offset_;
-    image.pose.rotation = rotation_;
-    image.search_score = 100.0;
-    image.marks_changed = 0;
-    image.pose_known = 1;
-  }
 }
 
 }  // namespace plenvista

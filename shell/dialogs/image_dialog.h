@@ -16,8 +16,9 @@
 // goes to the project's message sink, nothing changes and the dialog stays
 // open. Otherwise the name, description, the enabled texture values and,
 // with "Override camera", the pose (score 100, pose known, marks unchanged)
-// are stored and the dialog closes with OK. A new image is then handed out
-// by take_new_image() for the caller to add to the project.
+// are stored through set_image_details (the caller then notes the change)
+// and the dialog closes with OK. A new image is handed out by
+// take_new_image() for the caller to add to the project.
 
 #include <QDialog>
 #include <array>
@@ -51,7 +52,6 @@ class ImageDialog : public QDialog {
 
  private:
   void browse();
-  void store(ProjectImage& image, const std::string& name, const std::string& path) const;
 
   Project& project_;
   ProjectImage* image_;

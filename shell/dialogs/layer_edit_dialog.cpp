@@ -38,9 +38,7 @@ LayerEditDialog::LayerEditDialog(Project& project, Layer* layer, DialogChoosers&
 void LayerEditDialog::accept() {
   form_.read();
   if (layer_) {
-    layer_->name = name_;
-    set_layer_colour(*layer_, colour_);
-    project_.changed = 1;
+    edit_layer(project_, *layer_, name_, colour_);
   } else if (const Layer* holder = holder_of_name(project_.model.layers, name_)) {
     tell_name_taken(questions_, this, QStringLiteral("layer"), holder->name);
     return;

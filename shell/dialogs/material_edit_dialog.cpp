@@ -63,23 +63,20 @@ MaterialEditDialog::MaterialEditDialog(Project& project, Material* material, Dia
 
 void MaterialEditDialog::accept() {
   form_.read();
+  const int chosen = texture_list_->currentIndex();
+  const MaterialLook look{colours_[Face], colours_[Specular], colours_[Emissive],
+                          chosen > 0 ? images_[static_cast<std::size_t>(chosen - 1)] : nullptr};
   Material* material = material_;
-  if (material) {
-    material->name = name_;
-  } else if (const Material* holder = holder_of_name(project_.model.materials, name_)) {
-    tell_name_taken(questions_, this, QStringLiteral("material"), holder->name);
-    return;
-  } else {
+  if (!material) {
+    if (const Material* holder = holder_of_name(project_.model.materials, name_)) {
+      tell_name_taken(questions_, this, QStringLiteral("material"), holder->name);
+      return;
+    }
     material = add_material(project_, name_);
     // Refused only when the model has run out of ids.
     if (!material) return QDialog::accept();
   }
-  material->face_colour = colours_[Face];
-  material->specular_colour = colours_[Specular];
-  material->emissive_colour = colours_[Emissive];
-  const int chosen = texture_list_->currentIndex();
-  material->texture_image = chosen > 0 ? images_[static_cast<std::size_t>(chosen - 1)] : nullptr;
-  project_.changed = 1;
+  edit_material(project_, *material, name_, look);
   project_.note_change();
   QDialog::accept();
 }

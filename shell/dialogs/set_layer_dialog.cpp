@@ -1,6 +1,7 @@
 #include "shell/dialogs/set_layer_dialog.h"
 
 #include "model/edit_actions.h"
+#include "model/layers_materials.h"
 
 namespace plenvista {
 
@@ -11,10 +12,8 @@ SetLayerDialog::SetLayerDialog(Project& project, QWidget* parent)
       project_(project) {}
 
 void SetLayerDialog::accept() {
-  project_.changed = 0;
-  if (Layer* layer = project_.model.layers.at(chosen())) project_.model.current_layer = layer;
+  if (Layer* layer = project_.model.layers.at(chosen())) set_current_layer(project_, *layer);
   project_.post(Notification::ImagesChanged);
-  project_.changed = 1;
   set_layer(project_);
   project_.note_change();
   QDialog::accept();

@@ -1,6 +1,7 @@
 #include "shell/dialogs/set_material_dialog.h"
 
 #include "model/edit_actions.h"
+#include "model/layers_materials.h"
 
 namespace plenvista {
 
@@ -11,8 +12,7 @@ SetMaterialDialog::SetMaterialDialog(Project& project, QWidget* parent)
       project_(project) {}
 
 void SetMaterialDialog::accept() {
-  project_.changed = 0;
-  if (Material* material = project_.model.materials.at(chosen())) project_.model.current_material = material;
+  if (Material* material = project_.model.materials.at(chosen())) set_current_material(project_, *material);
   set_material(project_);
   project_.note_change();
   QDialog::accept();

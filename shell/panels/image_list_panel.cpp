@@ -17,7 +17,6 @@
 #include "base/text.h"
 #include "model/image_management.h"
 #include "model/project.h"
-#include "model/run_edit.h"
 #include "photogrammetry/bitmap_size.h"
 #include "shell/dialogs/image_centres_dialog.h"
 #include "shell/dialogs/image_dialog.h"
@@ -175,7 +174,7 @@ void ImageListPanel::on_add() {
     // Null when the project has run out of ids (the user has been told).
     ProjectImage* image = add_image(project_, dialog.take_new_image());
     if (image) {
-      run_edit(project_, [] {});  // the new image is part of the saved project
+      project_.note_change();
       if (!matches_native_size(project_, *image)) {
         ImageCentresDialog centres(*image, this);
         centres.exec();
@@ -190,7 +189,7 @@ void ImageListPanel::on_edit() {
   if (!image) return;
   ImageDialog dialog(project_, image, files_, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  run_edit(project_, [] {});
+  project_.note_change();
   project_.post(Notification::ImagesChanged);
 }
 
@@ -208,10 +207,11 @@ void ImageListPanel::on_delete() {
 }
 
 void ImageListPanel::on_move(int delta) {
-  ImageSet& set = project_.images();
+  const ImageSet& set = project_.images();
   const int slot = set.images.index_of(set.current);
   if (slot < 0 || !set.images.at(slot + delta)) return;
-  run_edit(project_, [&] { move_current_image(set, delta); });
+  move_current_image(project_, delta);
+  project_.note_change();
   project_.post(Notification::ImagesChanged);
 }
 
@@ -245,13 +245,12 @@ void ImageListPanel::locate_changed_images() {
     dialog.exec();
     searched = true;
   }
-  if (searched) run_edit(project_, [] {});
+  if (searched) project_.note_change();
 }
 
 void ImageListPanel::on_reference_only(bool checked) {
-  project_.images().reference_points_only = checked ? 1 : 0;
+  set_reference_points_only(project_, checked);
   clear_picks();
-  project_.changed = 1;
   project_.note_change();
 }
 

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "base/text.h"
+#include "model/layers_materials.h"
 #include "model/project.h"
 #include "shell/panels/list_refill.h"
 
@@ -41,23 +42,12 @@ std::vector<bool> visible_marks(const IdList<T>& all, const IdList<T>& visible) 
   return marks;
 }
 
-// Refills `visible` with the records whose items are checked and posts
-// ImagesChanged; the project is marked modified unless nothing is left
-// checked.
-template <class T>
-void show_checked(Project& project, const QListWidget& list, const IdList<T>& all, IdList<T>& visible) {
-  visible.clear();
-  int checked = 0;
-  for (int row = 0; row < list.count() && row < all.count(); ++row) {
-    if (list.item(row)->checkState() != Qt::Checked) continue;
-    visible.insert(all.at(row));
-    ++checked;
-  }
-  refresh_visibility(project.model);
-  project.post(Notification::ImagesChanged);
-  if (checked == 0) return;
-  project.changed = 1;
-  project.note_change();
+// The check marks of a list's items, by row.
+std::vector<bool> checked_rows(const QListWidget& list) {
+  std::vector<bool> checked(static_cast<std::size_t>(list.count()));
+  for (int row = 0; row < list.count(); ++row)
+    checked[static_cast<std::size_t>(row)] = list.item(row)->checkState() == Qt::Checked;
+  return checked;
 }
 
 }  // namespace
@@ -81,7 +71,8 @@ LayerMaterialPanel::LayerMaterialPanel(Project& project, QWidget* parent)
   addTab(vertex_page_, QStringLiteral("Vertex"));
   addTab(face_page_, QStringLiteral("Face"));
 
-  connect(this, &QTabWidget::currentChanged, this, [this](int index) { project_.point_mode = index == 0 ? 1 : 0; });
+  connect(this, &QTabWidget::currentChanged, this,
+          [this](int index) { project_.point_mode = index == 0 ? PointMode::Points : PointMode::Faces; });
   connect(default_layer_, &QComboBox::currentIndexChanged, this, &LayerMaterialPanel::on_default_layer);
   connect(default_material_, &QComboBox::currentIndexChanged, this, &LayerMaterialPanel::on_default_material);
   connect(active_layers_, &QListWidget::itemChanged, this, &LayerMaterialPanel::on_active_layers);
@@ -123,22 +114,21 @@ void LayerMaterialPanel::refresh_materials() {
 void LayerMaterialPanel::on_default_layer(int index) {
   Layer* layer = project_.model.layers.at(index);
   if (!layer) return;
-  project_.model.current_layer = layer;
+  set_current_layer(project_, *layer);
   project_.post(Notification::ImagesChanged);
-  project_.changed = 1;
   project_.note_change();
 }
 
 void LayerMaterialPanel::on_default_material(int index) {
-  if (Material* material = project_.model.materials.at(index)) project_.model.current_material = material;
+  if (Material* material = project_.model.materials.at(index)) set_current_material(project_, *material);
 }
 
 void LayerMaterialPanel::on_active_layers() {
-  show_checked(project_, *active_layers_, project_.model.layers, project_.model.visible_layers);
+  if (set_visible_layers(project_, checked_rows(*active_layers_))) project_.note_change();
 }
 
 void LayerMaterialPanel::on_active_materials() {
-  show_checked(project_, *active_materials_, project_.model.materials, project_.model.visible_materials);
+  if (set_visible_materials(project_, checked_rows(*active_materials_))) project_.note_change();
 }
 
 }  // namespace plenvista

@@ -91,12 +91,12 @@ TEST_F(LayerMaterialPanelTest, TheFaceTabMakesDeleteRemoveFaces) {
   add_face(project, *a, *b, *c);
   for (ModelPoint* p : {a, b, c}) p->selected = 1;
   test_support::click_tab(&panel, 1);
-  EXPECT_EQ(project.point_mode, 0);
+  EXPECT_EQ(project.point_mode, PointMode::Faces);
   delete_command(project);
   EXPECT_EQ(project.model.faces.count(), 0);
   EXPECT_EQ(project.model.points.count(), 3);
   test_support::click_tab(&panel, 0);
-  EXPECT_EQ(project.point_mode, 1);
+  EXPECT_EQ(project.point_mode, PointMode::Points);
 }
 
 TEST_F(LayerMaterialPanelTest, APhotographOfAnotherSizeLocksTheDefaultMaterial) {
