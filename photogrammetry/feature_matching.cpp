@@ -148,11 +148,17 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
   const double focal = 0.5 * (std::fabs(rays_a.focal_px()) + std::fabs(rays_b.focal_px()));
   const cv::Mat identity = cv::Mat::eye(3, 3, CV_64F);
   cv::Mat mask;
-  const cv::Mat essential =
-      cv::findEssentialMat(points_a, points_b, identity, cv::USAC_ACCURATE, 0.9999, tolerance_px / focal, mask);
-  if (essential.rows != 3 || essential.cols != 3) return {};
-  cv::Mat rotation, translation;
-  cv::recoverPose(essential, points_a, points_b, identity, rotation, translation, mask);
+  // OpenCV reports input it cannot use by throwing: that pair verifies none.
+  try {
+    const cv::Mat essential =
+        cv::findEssentialMat(points_a, points_b, identity, cv::USAC_ACCURATE, 0.9999, tolerance_px / focal, mask);
+    if (essential.rows != 3 || essential.cols != 3) return {};
+    cv::Mat rotation, translation;
+    cv::recoverPose(essential, points_a, points_b, identity, rotation, translation, mask);
+  } catch (const cv::Exception&) {
+    return {};
+  }
+  if (mask.rows != static_cast<int>(usable.size()) && mask.cols != static_cast<int>(usable.size())) return {};
   std::vector<FeatureMatch> out;
   for (std::size_t i = 0; i < usable.size(); ++i)
     if (mask.at<std::uint8_t>(static_cast<int>(i))) out.push_back(usable[i]);

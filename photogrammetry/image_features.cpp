@@ -30,7 +30,11 @@ ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& 
   auto detector = cv::AKAZE::create(cv::AKAZE::DESCRIPTOR_MLDB, 0, 3, 0.0001f, 4, 4, cv::KAZE::DIFF_PM_G2);
   std::vector<cv::KeyPoint> keypoints;
   cv::Mat descriptors;
-  detector->detectAndCompute(grey, cv::noArray(), keypoints, descriptors);
+  try {
+    detector->detectAndCompute(grey, cv::noArray(), keypoints, descriptors);
+  } catch (const cv::Exception&) {
+    return features;  // OpenCV could not work on this picture: no features
+  }
   if (keypoints.empty() || descriptors.rows != static_cast<int>(keypoints.size())) return features;
 
   const int tiles_x = std::max(1, options.tiles_x);
