@@ -14,6 +14,8 @@ namespace plenvista {
 
 namespace {
 
+constexpr std::size_t kMinVerified = 15;
+
 cv::Mat descriptor_matrix(const ImageFeatures& features) {
   // A header over the features' own bytes; OpenCV only reads it.
   return cv::Mat(static_cast<int>(features.size()), features.descriptor_bytes, CV_8U,
@@ -162,7 +164,9 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
   std::vector<FeatureMatch> out;
   for (std::size_t i = 0; i < usable.size(); ++i)
     if (mask.at<std::uint8_t>(static_cast<int>(i))) out.push_back(usable[i]);
-  if (out.size() < 8) return {};
+  // A handful of inliers is what chance gives on smooth photographs: the
+  // sample's renderings verify pairs of eight or nine wrong matches.
+  if (out.size() < kMinVerified) return {};
   return out;
 }
 

@@ -10,8 +10,9 @@
 // known. The matches' viewing directions (through the grid camera, so lens
 // distortion is already removed) give an essential matrix by the five-point
 // method with RANSAC; matches farther than `tolerance_px` from their
-// epipolar line, or triangulating behind either camera, are dropped. Fewer
-// than eight matches, or no consistent essential matrix, verify none.
+// epipolar line, or triangulating behind either camera, are dropped. No
+// consistent essential matrix, or fewer than fifteen matches left on it,
+// verify none (fewer is what chance alone gives on smooth photographs).
 //
 // guided_match: the matching of a pair whose poses are both known. A
 // feature of A is compared only with the features of B whose triangulated
