@@ -1,0 +1,71 @@
+#pragma once
+
+// Matching features between two photographs of one calibrated camera.
+//
+// match_descriptors: each feature's nearest neighbour by descriptor, kept
+// when it is clearly nearer than the second nearest (ratio test) and when
+// the two features are each other's nearest (mutual best match).
+//
+// verify_by_essential: the geometric check of a pair whose poses are not
+// known. The matches' viewing directions (through the grid camera, so lens
+// distortion is already removed) give an essential matrix by the five-point
+// method with RANSAC; matches farther than `tolerance_px` from their
+// epipolar line, or triangulating behind either camera, are dropped. No
+// consistent essential matrix, or fewer than fifteen matches left on it,
+// verify none (fewer is what chance alone gives on smooth photographs).
+//
+// guided_match: the matching of a pair whose poses are both known. A
+// feature of A is compared only with the features of B whose triangulated
+// point reprojects within `tolerance_px` of both features (so within
+// about twice that of the epipolar line), lies in
+// front of both cameras, at a depth in A consistent with the tie points
+// already there (half the nearest to twice the farthest), or anywhere
+// beyond a twentieth of the baseline when there are none. Because the
+// geometry has already removed most wrong candidates, the ratio test runs
+// among the remaining candidates only, with a looser ratio; a match must
+// still stand out, if only slightly, from the nearest feature anywhere else
+// in B (the dots of a repeated pattern all look alike), and be mutual. `candidates` counts the pairs of features that
+// passed the geometry.
+//
+// Positions are absolute photograph pixels (x right, y down); world points
+// in model units. Feature indices refer to the ImageFeatures given.
+
+#include <vector>
+
+#include "model/image_records.h"
+#include "photogrammetry/camera_rays.h"
+#include "photogrammetry/image_features.h"
+
+namespace plenvista {
+
+struct FeatureMatch {
+  int a = 0;
+  int b = 0;
+  friend bool operator==(const FeatureMatch&, const FeatureMatch&) = default;
+};
+
+int hamming_distance(const std::uint8_t* a, const std::uint8_t* b, int bytes);
+
+std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageFeatures& b, double ratio = 0.8);
+
+std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
+                                              const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
+                                              double tolerance_px = 1.0);
+
+struct GuidedOptions {
+  double tolerance_px = 0.75;    // the reprojection error in each photograph
+  double ratio = 0.9;            // among the candidates on the epipolar line
+  double distinct_ratio = 0.85;  // against the nearest feature anywhere else
+  std::vector<Vec3> known_points;
+};
+
+struct GuidedMatches {
+  std::vector<FeatureMatch> matches;
+  int candidates = 0;
+};
+
+// Both images must have `pose_known` set and usable rays; otherwise none.
+GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, const ImageFeatures& b,
+                           const ProjectImage& image_b, const GuidedOptions& options = {});
+
+}  // namespace plenvista

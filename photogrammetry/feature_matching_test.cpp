@@ -1,0 +1,159 @@
+#include "photogrammetry/feature_matching.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "photogrammetry/tie_finder.h"
+#include "testing/textured_scene.h"
+
+namespace plenvista {
+namespace {
+
+using test_support::Paint;
+using test_support::TexturedScene;
+
+constexpr double kPitch = 60;  // a 1200 x 840 frame, focal length 600 px
+
+struct ScenePair {
+  CameraModel camera = test_support::scene_camera(kPitch);
+  TexturedScene scene;
+  ProjectImage a, b;
+  ImageFeatures fa, fb;
+
+  ScenePair(Paint paint, const Vec3& eye_a, const Vec3& eye_b) {
+    scene.paint = paint;
+    // The dots on the ground alone, filling the photographs: the box's
+    // outline and the ground's edge against the sky would give features
+    // that are not on the pattern.
+    if (paint == Paint::Dots) {
+      scene.box_high.y = 0;
+      scene.ground_half = 5000;
+    }
+    a = test_support::scene_image(camera, eye_a, {0, 60, 0});
+    b = test_support::scene_image(camera, eye_b, {0, 60, 0});
+    fa = detect_features(scene.render(a, kPitch));
+    fb = detect_features(scene.render(b, kPitch));
+  }
+
+  // Distance in pixels of B's mark from the epipolar line of A's mark
+  // under the true poses (the camera is an ideal pinhole).
+  double epipolar_distance(const FeatureMatch& m) const {
+    const CameraRays rays(a);
+    const PoseFrame frame_a = PoseFrame::of(a);
+    const Vec3 da = frame_a.to_world_direction(*rays.direction(fa.positions[static_cast<std::size_t>(m.a)]));
+    const PreparedPose pose_b(b);
+    const Point2 near = pose_b.project(frame_a.centre + da * 100, true);
+    const Point2 far = pose_b.project(frame_a.centre + da * 10000, true);
+    const Point2 p = fb.positions[static_cast<std::size_t>(m.b)];
+    const double lx = far.x - near.x, ly = far.y - near.y;
+    return std::fabs((p.x - near.x) * ly - (p.y - near.y) * lx) / std::hypot(lx, ly);
+  }
+
+  // Distance in pixels of B's mark from where A's mark's surface point
+  // really appears in B.
+  double transfer_error(const FeatureMatch& m) const {
+    const CameraRays rays(a);
+    const PoseFrame frame_a = PoseFrame::of(a);
+    const Vec3 da = frame_a.to_world_direction(*rays.direction(fa.positions[static_cast<std::size_t>(m.a)]));
+    const auto surface = scene.hit(frame_a.centre, da);
+    if (!surface) return INFINITY;
+    const Point2 in_b = project_to_image(*surface, b, true);
+    const Point2 p = fb.positions[static_cast<std::size_t>(m.b)];
+    return std::hypot(in_b.x - p.x, in_b.y - p.y);
+  }
+
+  std::vector<FeatureMatch> unguided() const {
+    return verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), match_descriptors(fa, fb));
+  }
+};
+
+double share_within(const ScenePair& pair, const std::vector<FeatureMatch>& matches, double tolerance) {
+  const auto good = std::count_if(matches.begin(), matches.end(),
+                                  [&](const FeatureMatch& m) { return pair.epipolar_distance(m) <= tolerance; });
+  return static_cast<double>(good) / static_cast<double>(matches.size());
+}
+
+// A textured plane and box seen 25 degrees apart: the pair verifies without
+// its poses, its marks lie on the true epipolar lines, and matching along
+// the known epipolar lines finds more, as exactly.
+TEST(FeatureMatching, TexturedSceneUnguidedThenGuided) {
+  const ScenePair pair(Paint::Noise, {-300, 900, 650}, {60, 950, 720});
+  ASSERT_GT(pair.fa.size(), 1000u);
+
+  const std::vector<FeatureMatch> unguided = pair.unguided();
+  ASSERT_GT(unguided.size(), 100u);
+  EXPECT_GE(share_within(pair, unguided, 1.5), 0.98);
+
+  GuidedOptions options;
+  options.known_points = {{-150, 0, 150}, {150, 220, -150}, {400, 0, -300}};
+  const GuidedMatches guided = guided_match(pair.fa, pair.a, pair.fb, pair.b, options);
+  EXPECT_GT(guided.matches.size(), unguided.size());
+  EXPECT_GE(guided.candidates, static_cast<int>(guided.matches.size()));
+  EXPECT_GE(share_within(pair, guided.matches, 1.5), 0.98);
+
+  // Without poses there is nothing to guide by.
+  CameraModel camera = test_support::scene_camera(kPitch);
+  ProjectImage loose = test_support::scene_image(camera, {80, 460, 760}, {0, 60, 0});
+  loose.pose_known = 0;
+  EXPECT_TRUE(guided_match(pair.fa, pair.a, pair.fb, loose).matches.empty());
+}
+
+// A repeated pattern of dots: the ratio tests and the geometric check leave
+// no match on the wrong dot, with or without the poses.
+TEST(FeatureMatching, RepeatedPatternGivesNoWrongMatches) {
+  const ScenePair pair(Paint::Dots, {-200, 1000, 300}, {100, 1000, 380});
+  ASSERT_GT(pair.fa.size(), 500u);
+  const std::vector<FeatureMatch> unguided = pair.unguided();
+  for (const FeatureMatch& m : unguided) EXPECT_LT(pair.transfer_error(m), 3.0);
+  GuidedOptions options;
+  options.known_points = {{-150, 0, 150}, {150, 220, -150}, {400, 0, -300}};
+  const GuidedMatches guided = guided_match(pair.fa, pair.a, pair.fb, pair.b, options);
+  for (const FeatureMatch& m : guided.matches) EXPECT_LT(pair.transfer_error(m), 3.0);
+}
+
+// Three photographs through the stepped finder: every pair is matched and
+// the tracks join marks of all three; an unreadable photograph is reported.
+TEST(TieFinder, StepsThroughPhotographsToTracks) {
+  CameraModel camera = test_support::scene_camera(kPitch);
+  const TexturedScene scene;
+  std::vector<ProjectImage> images;
+  for (const Vec3& eye : {Vec3{-250, 900, 650}, Vec3{0, 950, 700}, Vec3{230, 920, 650}, Vec3{0, 950, -700}})
+    images.push_back(test_support::scene_image(camera, eye, {0, 60, 0}));
+  for (ProjectImage& image : images) image.pose_known = 0;
+  images[3].file_name = "missing.jpg";
+  std::vector<const ProjectImage*> given;
+  for (const ProjectImage& image : images) given.push_back(&image);
+  TieFinder finder(given,
+                   [&](const ProjectImage& image, std::string& error) -> std::optional<RgbImage> {
+                     if (&image == &images[3]) {
+                       error = "Cannot read the photograph missing.jpg";
+                       return std::nullopt;
+                     }
+                     return scene.render(image, kPitch);
+                   },
+                   {});
+  double progress = 0;
+  int steps = 0;
+  while (finder.step()) {
+    EXPECT_GE(finder.progress(), progress);
+    progress = finder.progress();
+    ASSERT_LT(++steps, 100);
+  }
+  EXPECT_EQ(finder.progress(), 1.0);
+  const TieFinderResult& result = finder.result();
+  EXPECT_EQ(result.errors, std::vector<std::string>{"Cannot read the photograph missing.jpg"});
+  EXPECT_EQ(result.features[3], 0);
+  ASSERT_EQ(result.pairs.size(), 3u);
+  for (const PairReport& report : result.pairs) {
+    EXPECT_GT(report.verified, 50);
+    EXPECT_GE(report.candidates, report.verified);
+  }
+  const auto threefold = std::count_if(result.ties.begin(), result.ties.end(),
+                                       [](const TiePointMarks& tie) { return tie.images.size() == 3; });
+  EXPECT_GT(threefold, 20);
+}
+
+}  // namespace
+}  // namespace plenvista

@@ -1,0 +1,98 @@
+#pragma once
+
+// Finding tie points automatically: features in each photograph, matches
+// between every pair of photographs that can overlap, tracks across them.
+//
+// Long work stepped by its caller: each step() does one batch (the features
+// of as many photographs, or the matches of as many pairs, as the machine
+// has cores, run side by side) and returns whether work remains; progress()
+// is the share done, 0..1. A caller cancels by no longer stepping.
+//
+// Pairs: with both poses known (and `guided` set) a pair is matched along
+// its epipolar lines (guided_match); otherwise by descriptors and checked
+// through an essential matrix (verify_by_essential). Two oriented
+// photographs whose optical axes are more than 90 degrees apart cannot show
+// the same side of anything and are not matched.
+//
+// Photographs are read through `read`, called from the worker threads;
+// one that cannot be read is reported in `errors` (by the reader's message)
+// and takes part no further. Positions in the result are absolute
+// photograph pixels (x right, y down).
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/image_records.h"
+#include "photogrammetry/feature_matching.h"
+#include "photogrammetry/feature_tracks.h"
+#include "photogrammetry/image_features.h"
+#include "photogrammetry/pixel_source.h"
+
+namespace plenvista {
+
+using PhotographRead = std::function<std::optional<RgbImage>(const ProjectImage&, std::string& error)>;
+
+struct TieFinderOptions {
+  bool guided = false;
+  FeatureOptions features;
+  double verify_tolerance_px = 1.0;
+  GuidedOptions guided_matching;  // known_points: the tie points already placed
+  int threads = 0;                // 0: one per core
+};
+
+struct PairReport {
+  int image_a = 0;  // indices into the images given
+  int image_b = 0;
+  bool guided = false;
+  int features_a = 0;
+  int features_b = 0;
+  int candidates = 0;
+  int verified = 0;
+};
+
+struct TiePointMarks {
+  std::vector<int> images;        // indices into the images given, ascending
+  std::vector<Point2> positions;  // one per image
+};
+
+struct TieFinderResult {
+  std::vector<int> features;  // per image; 0 when it could not be read
+  std::vector<PairReport> pairs;
+  std::vector<TiePointMarks> ties;
+  int conflicts = 0;  // tracks dropped for holding two features of one photograph
+  std::vector<std::string> errors;
+};
+
+class TieFinder {
+ public:
+  TieFinder(std::vector<const ProjectImage*> images, PhotographRead read, TieFinderOptions options);
+
+  bool step();
+  double progress() const;
+  bool done() const { return stage_ == Stage::Done; }
+  const TieFinderResult& result() const { return result_; }
+
+ private:
+  enum class Stage { Features, Matches, Done };
+
+  void plan_pairs();
+  // Matches one planned pair and fills in its counts.
+  PairMatches match_pair(PairReport& pair) const;
+
+  std::vector<const ProjectImage*> images_;
+  PhotographRead read_;
+  TieFinderOptions options_;
+  int threads_ = 1;
+  Stage stage_ = Stage::Features;
+  std::size_t next_ = 0;
+  std::vector<ImageFeatures> features_;
+  std::vector<PairMatches> matches_;
+  TieFinderResult result_;
+};
+
+// Two oriented photographs whose optical axes are within 90 degrees.
+bool may_overlap(const ProjectImage& a, const ProjectImage& b);
+
+}  // namespace plenvista
