@@ -10,6 +10,7 @@
 #include "base/number_text.h"
 #include "base/text.h"
 #include "cli/commands.h"
+#include "cli/declared_command.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
@@ -231,6 +232,8 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     command->add_flag("--json", options->json, "one JSON document for scripts");
   }
 
+  const DeclaredCommand grid_sheet = declare_grid_sheet(app);
+
   try {
     app.parse(argc, argv);
     if (add_point->parsed()) {
@@ -255,6 +258,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     return kExitUsage;
   }
 
+  if (grid_sheet.command->parsed()) return grid_sheet.run(io);
   if (info->parsed()) return run_info(io, p.info);
   if (create->parsed()) {
     if (camera_option->count()) p.create.camera = p.camera;

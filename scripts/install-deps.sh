@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth
   desktop-file-utils
+  poppler-utils librsvg2-bin
 )
 
 missing=()
