@@ -152,11 +152,12 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   CLI::App* add_face = project_command(app, "add-face", "Adds a face with the current material.", p.add_face.project);
   add_face->add_option("--points", p.add_face.points, "three point ids in winding order")->required()->expected(3);
 
-  CLI::App* export_command = project_command(
-      app, "export", "Exports the model as OBJ/MTL, DirectX text or binary glTF files.", p.export_options.project);
-  export_command->add_option("--format", p.format, "obj, x or glb")
+  CLI::App* export_command =
+      project_command(app, "export", "Exports the model as OBJ/MTL, DirectX text, binary glTF, DXF, PLY or STL files.",
+                      p.export_options.project);
+  export_command->add_option("--format", p.format, "obj, x, glb, dxf, ply or stl")
       ->required()
-      ->check(CLI::IsMember({"obj", "x", "glb"}));
+      ->check(CLI::IsMember({"obj", "x", "glb", "dxf", "ply", "stl"}));
   CLI::Option* output_option = export_command->add_option(
       "--output", p.output,
       "the file (a bare name goes beside the project; default: the project's last export path of the format)");
@@ -233,6 +234,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
 
   const DeclaredCommand grid_sheet = declare_grid_sheet(app);
+  const DeclaredCommand measure = declare_measure(app);
 
   try {
     app.parse(argc, argv);
@@ -259,6 +261,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
 
   if (grid_sheet.command->parsed()) return grid_sheet.run(io);
+  if (measure.command->parsed()) return measure.run(io);
   if (info->parsed()) return run_info(io, p.info);
   if (create->parsed()) {
     if (camera_option->count()) p.create.camera = p.camera;
@@ -289,7 +292,11 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   if (add_face->parsed()) return run_add_face(io, p.add_face);
   if (export_command->parsed()) {
     ExportCommandOptions& e = p.export_options;
-    e.format = p.format == "x" ? ExportFormat::DirectX : p.format == "glb" ? ExportFormat::Glb : ExportFormat::Obj;
+    const std::pair<const char*, ExportFormat> formats[] = {{"x", ExportFormat::DirectX}, {"obj", ExportFormat::Obj},
+                                                            {"glb", ExportFormat::Glb},   {"dxf", ExportFormat::Dxf},
+                                                            {"ply", ExportFormat::Ply},   {"stl", ExportFormat::Stl}};
+    for (const auto& [name, format] : formats)
+      if (p.format == name) e.format = format;
     if (output_option->count()) e.output = p.output;
     e.textures = on_off(p.textures);
     e.mirror = on_off(p.mirror);

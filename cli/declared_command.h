@@ -20,5 +20,7 @@ struct DeclaredCommand {
 
 // grid-sheet: the printable calibration grid as PDF or SVG.
 DeclaredCommand declare_grid_sheet(CLI::App& app);
+// measure: distances, angles and areas of the model.
+DeclaredCommand declare_measure(CLI::App& app);
 
 }  // namespace plenvista

@@ -28,8 +28,8 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
       std::error_code ec;
       typed = std::filesystem::absolute(typed, ec).string();
     }
-  } else if (options.format == ExportFormat::Glb) {
-    session.error("A glTF export needs --output");
+  } else if (is_single_file_format(options.format)) {
+    session.error("An export of this format needs --output");
     return kExitFailure;
   } else {
     const auto& last = options.format == ExportFormat::Obj ? stored.last_obj_path : stored.last_x_path;
@@ -44,7 +44,7 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
                              flag(options.scaling, stored.use_scaling), flag(options.mirror, stored.use_mirror)};
   if (!export_from_dialog(project, options.format, typed, chosen)) return kExitFailure;
   if (!session.save()) return kExitFailure;
-  if (options.format == ExportFormat::Glb) {
+  if (is_single_file_format(options.format)) {
     io.out << "Exported " << project.export_settings.export_base << '\n';
     return kExitSuccess;
   }

@@ -56,7 +56,8 @@ const MenuTable kMenus[] = {
       {&Actions::tools_export_gcp_list, CommandId::ToolsExportGcpList, "Export GCP List..."},
       {&Actions::tools_export_cameras, CommandId::ToolsExportCameras, "Export Cameras..."},
       {&Actions::tools_camera_editor, CommandId::ToolsCameraEditor, "Camera Setup / Calibration"},
-      {&Actions::tools_residuals, CommandId::ToolsResiduals, "Residuals"}}},
+      {&Actions::tools_residuals, CommandId::ToolsResiduals, "Residuals"},
+      {&Actions::tools_measure, CommandId::ToolsMeasure, "Measure"}}},
     {"&Help",
      {{&Actions::help_contents, CommandId::HelpContents, "Contents"},
       {&Actions::help_open_sample, CommandId::HelpOpenSample, "Open Sample Project"},
@@ -139,6 +140,7 @@ Actions::Actions(QObject* owner) {
   }
   tool_tabbed_display->setChecked(true);
   tools_residuals->setCheckable(true);
+  tools_measure->setCheckable(true);
 }
 
 void Actions::fill_menu_bar(QMenuBar* bar) const {

@@ -29,6 +29,7 @@ enum class CommandId : int {
   ToolsExportGcpList = 32833,
   ToolsExportCameras = 32834,
   ToolsResiduals = 32835,
+  ToolsMeasure = 32836,
   HelpContents = 32789,
   HelpAbout = 32790,
   HelpOpenSample = 32819,

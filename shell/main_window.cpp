@@ -40,6 +40,7 @@
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
+#include "shell/panels/measure_panel.h"
 #include "shell/panels/residuals_panel.h"
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
@@ -119,6 +120,7 @@ MainWindow::MainWindow(Services services)
   create_->setChecked(true);
   project_->select_mode = 0;
   build_toolbar();
+  measure_panel_ = add_measure_dock(*this, *project_, signals_, *actions_.tools_measure, *status_bar_);
   show_mirror_->setChecked(true);
   connect_commands();
   connect_signals();

@@ -64,6 +64,7 @@ class ImageListPanel;
 class ImageView;
 class LayerMaterialPanel;
 class ResidualsPanel;
+class MeasurePanel;
 
 class MainWindow : public QMainWindow {
  public:
@@ -98,6 +99,7 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   ResidualsPanel* residuals_panel() const { return residuals_panel_; }
   QDockWidget* residuals_dock() const { return residuals_dock_; }
+  MeasurePanel* measure_panel() const { return measure_panel_; }
   // How well the last point made from two photographs fits its clicks.
   QString point_fit_text() const;
   QCheckBox* show_mirror_box() const { return show_mirror_; }
@@ -217,6 +219,7 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel_ = nullptr;
   ResidualsPanel* residuals_panel_ = nullptr;
   QDockWidget* residuals_dock_ = nullptr;
+  MeasurePanel* measure_panel_ = nullptr;
   QLabel* point_fit_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;
