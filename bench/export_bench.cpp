@@ -1,4 +1,4 @@
-// OBJ/MTL, DirectX and glTF export of a large textured model: 100,000
+// OBJ/MTL, DirectX, glTF, DXF, PLY and STL export of a large textured model: 100,000
 // points, 200,000 faces, 200,000 texture coordinates and 20 materials,
 // written to a temporary directory. The glTF export embeds two photographs
 // of a 2272 x 1704 camera (1.2 MB each, as its JPEG files are). Bytes per second count the bytes of every file written;
@@ -13,7 +13,9 @@
 
 #include "base/settings_store.h"
 #include "export/directx_export.h"
+#include "export/dxf_export.h"
 #include "export/glb_export.h"
+#include "export/mesh_binary_export.h"
 #include "export/obj_export.h"
 #include "model/layers_materials.h"
 #include "model/project.h"
@@ -140,6 +142,22 @@ void BM_ExportGlb(benchmark::State& state) {
   if (!m.messages.shown.empty()) state.SkipWithError("the export file failed");
 }
 BENCHMARK(BM_ExportGlb)->Unit(benchmark::kMillisecond);
+
+// The single-file exports of the CAD and mesh formats, written to disk.
+void file_benchmark(benchmark::State& state, bool (*write)(Project&, const std::string&), const char* name) {
+  LargeModel& m = large_model();
+  for (auto _ : state) benchmark::DoNotOptimize(write(m.project, m.project.directory + name));
+  const auto bytes = m.size_of(name);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  state.counters["output_bytes"] = static_cast<double>(bytes);
+  if (!m.messages.shown.empty()) state.SkipWithError("the export file failed");
+}
+void BM_ExportDxf(benchmark::State& state) { file_benchmark(state, export_dxf, "large.dxf"); }
+void BM_ExportPly(benchmark::State& state) { file_benchmark(state, export_ply, "large.ply"); }
+void BM_ExportStl(benchmark::State& state) { file_benchmark(state, export_stl, "large.stl"); }
+BENCHMARK(BM_ExportDxf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportStl)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace plenvista

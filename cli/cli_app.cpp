@@ -33,6 +33,8 @@ constexpr CommandDeclaration kCommands[] = {
     declare_export_gcp,
     declare_export_cameras,
     declare_snap,
+    declare_grid_sheet,
+    declare_measure,
 };
 // clang-format on
 

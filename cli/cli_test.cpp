@@ -503,7 +503,7 @@ TEST(CliExport, WritesFilesAssimpReadsAndStoresTheSettings) {
   const std::string exported = ws.bytes("p.op2");
   EXPECT_EQ(ws.run("export p.op2 --format x --output missing/dir/model").status, 1);
   EXPECT_EQ(ws.bytes("p.op2"), exported);
-  EXPECT_EQ(ws.run("export p.op2 --format stl --output a").status, 2);
+  EXPECT_EQ(ws.run("export p.op2 --format 3ds --output a").status, 2);
   EXPECT_EQ(ws.run("export p.op2 --format x --mirror maybe").status, 2);
 }
 

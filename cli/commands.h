@@ -174,4 +174,9 @@ void declare_export_cameras(CLI::App& app, CommandCall& chosen);
 // photograph or a position outside it fails with a message.
 void declare_snap(CLI::App& app, CommandCall& chosen);
 
+// grid-sheet: the printable calibration grid as PDF or SVG.
+void declare_grid_sheet(CLI::App& app, CommandCall& chosen);
+// measure: distances, angles and areas of the model.
+void declare_measure(CLI::App& app, CommandCall& chosen);
+
 }  // namespace plenvista

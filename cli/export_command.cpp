@@ -29,8 +29,8 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
       std::error_code ec;
       typed = std::filesystem::absolute(typed, ec).string();
     }
-  } else if (options.format == ExportFormat::Glb) {
-    session.error("A glTF export needs --output");
+  } else if (is_single_file_format(options.format)) {
+    session.error("An export of this format needs --output");
     return kExitFailure;
   } else {
     const auto& last = options.format == ExportFormat::Obj ? stored.last_obj_path : stored.last_x_path;
@@ -45,7 +45,7 @@ int run_export(CliIo& io, const ExportCommandOptions& options) {
                              flag(options.scaling, stored.use_scaling), flag(options.mirror, stored.use_mirror)};
   if (!export_from_dialog(project, options.format, typed, chosen)) return kExitFailure;
   if (!session.save()) return kExitFailure;
-  if (options.format == ExportFormat::Glb) {
+  if (is_single_file_format(options.format)) {
     io.out << "Exported " << project.export_settings.export_base << '\n';
     return kExitSuccess;
   }
@@ -61,11 +61,12 @@ void declare_export(CLI::App& app, CommandCall& chosen) {
     std::string format, output, textures, mirror, scaling, reverse_z;
   };
   auto parsed = std::make_shared<Parsed>();
-  CLI::App* command = project_command(app, "export", "Exports the model as OBJ/MTL, DirectX text or binary glTF files.",
-                                      parsed->options.project);
-  command->add_option("--format", parsed->format, "obj, x or glb")
+  CLI::App* command =
+      project_command(app, "export", "Exports the model as OBJ/MTL, DirectX text, binary glTF, DXF, PLY or STL files.",
+                      parsed->options.project);
+  command->add_option("--format", parsed->format, "obj, x, glb, dxf, ply or stl")
       ->required()
-      ->check(CLI::IsMember({"obj", "x", "glb"}));
+      ->check(CLI::IsMember({"obj", "x", "glb", "dxf", "ply", "stl"}));
   CLI::Option* output = command->add_option(
       "--output", parsed->output,
       "the file (a bare name goes beside the project; default: the project's last export path of the format)");
@@ -80,7 +81,11 @@ void declare_export(CLI::App& app, CommandCall& chosen) {
       command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_export(io, p.options); },
       [output](Parsed& p) {
         ExportCommandOptions& e = p.options;
-        e.format = p.format == "x" ? ExportFormat::DirectX : p.format == "glb" ? ExportFormat::Glb : ExportFormat::Obj;
+        const std::pair<const char*, ExportFormat> formats[] = {
+            {"x", ExportFormat::DirectX}, {"obj", ExportFormat::Obj}, {"glb", ExportFormat::Glb},
+            {"dxf", ExportFormat::Dxf},   {"ply", ExportFormat::Ply}, {"stl", ExportFormat::Stl}};
+        for (const auto& [name, format] : formats)
+          if (p.format == name) e.format = format;
         if (output->count()) e.output = p.output;
         e.textures = on_off(p.textures);
         e.mirror = on_off(p.mirror);

@@ -2,7 +2,9 @@
 
 #include "base/text.h"
 #include "export/directx_export.h"
+#include "export/dxf_export.h"
 #include "export/glb_export.h"
+#include "export/mesh_binary_export.h"
 #include "export/obj_export.h"
 
 namespace plenvista {
@@ -46,6 +48,9 @@ bool export_from_dialog(Project& project, ExportFormat format, const std::string
   settings.reverse_z = options.reverse_z;
   if (format == ExportFormat::Obj) return export_obj(project, obj_base_path(typed_path));
   if (format == ExportFormat::Glb) return export_glb(project, glb_path(typed_path));
+  if (format == ExportFormat::Dxf) return export_dxf(project, dxf_path(typed_path));
+  if (format == ExportFormat::Ply) return export_ply(project, ply_path(typed_path));
+  if (format == ExportFormat::Stl) return export_stl(project, stl_path(typed_path));
   return export_directx(project, directx_path(typed_path));
 }
 

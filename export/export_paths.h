@@ -15,7 +15,14 @@
 
 namespace plenvista {
 
-enum class ExportFormat : int { DirectX = 0, Obj = 1, Glb = 2 };
+enum class ExportFormat : int { DirectX = 0, Obj = 1, Glb = 2, Dxf = 3, Ply = 4, Stl = 5 };
+inline constexpr int kExportFormatCount = 6;
+
+// The formats written as one file at the typed path with its ending
+// appended (all but OBJ/MTL and DirectX, whose paths the project keeps).
+inline bool is_single_file_format(ExportFormat format) {
+  return format != ExportFormat::DirectX && format != ExportFormat::Obj;
+}
 
 // Splits `path` at its last '/' or '\' into the base directory (up to and
 // including the separator) and the base name, and sets the export base: the

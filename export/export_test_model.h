@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 
 #include "base/file_io.h"
 #include "base/settings_store.h"
+#include "model/layers_materials.h"
+#include "model/mirror.h"
 #include "model/project.h"
 #include "testing/recorders.h"
 #include "testing/temp_dir.h"
@@ -60,6 +63,44 @@ struct ExportFixture : ::testing::Test {
     f->corners = {a, b, c};
     f->material = material ? material : model.materials.first();
     return model.faces.insert(f);
+  }
+
+  // A random model: two layers and three materials of random colours, 40
+  // points, 60 faces of three distinct corners, the mirror plane X with its
+  // copies, a random origin offset and scale, and one face whose material is
+  // not in the model's list (every export leaves it out).
+  void build_random_model(unsigned seed, Material& stray_material) {
+    std::mt19937 random{seed};
+    const auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+    const auto pick = [&](int below) { return std::uniform_int_distribution<int>(0, below - 1)(random); };
+    const auto colour = [&] {
+      return make_colour(static_cast<std::uint8_t>(pick(256)), static_cast<std::uint8_t>(pick(256)),
+                         static_cast<std::uint8_t>(pick(256)));
+    };
+    model.transform.origin_offset = {real(-5, 5), real(-5, 5), real(-5, 5)};
+    model.transform.scale = real(0.5, 3);
+    model.transform.mirror_plane = MirrorPlane::X;
+    model.transform.mirror_buffer = 0.01;
+    model.current_layer->colour = colour();
+    Layer* wall = add_layer(project, "Wall 2", colour());
+    std::vector<Material*> materials{model.materials.first(), add_material(project, "Brick"),
+                                     add_material(project, "Roof tiles")};
+    for (Material* m : materials) m->face_colour = colour();
+    std::vector<ModelPoint*> points;
+    for (int i = 0; i < 40; ++i) {
+      points.push_back(add_point(real(-20, 20), real(-20, 20), real(-20, 20)));
+      if (pick(2)) points.back()->layer = wall;
+    }
+    for (int i = 0; i < 60; ++i) {
+      const int a = pick(40);
+      const int b = (a + 1 + pick(38)) % 40;
+      int c = pick(40);
+      while (c == a || c == b) c = pick(40);
+      add_face(points[static_cast<std::size_t>(a)], points[static_cast<std::size_t>(b)],
+               points[static_cast<std::size_t>(c)], materials[static_cast<std::size_t>(pick(3))]);
+    }
+    rebuild_mirror_lists(model);
+    model.faces.first()->material = &stray_material;
   }
 
   static std::string read_text(const std::string& path) {

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth
   desktop-file-utils
+  poppler-utils librsvg2-bin python3-ezdxf
 )
 
 missing=()

@@ -229,6 +229,11 @@ const Command kCommands[] = {
      .text = "Residuals",
      .check = Check::Toggle,
      .run = [](MainWindow& w) { w.residuals_dock()->setVisible(w.actions().tools_residuals->isChecked()); }},
+    {.id = CommandId::Measure,
+     .member = &Actions::tools_measure,
+     .text = "Measure",
+     .check = Check::Toggle,
+     .run = [](MainWindow& w) { w.measure_dock()->setVisible(w.actions().tools_measure->isChecked()); }},
     {.id = CommandId::Contents,
      .member = &Actions::help_contents,
      .text = "Contents",
@@ -262,7 +267,7 @@ const MenuList kMenus[] = {
       CommandId::ImportControlPoints, CommandId::ImportGcpList}},
     {"&Tools",
      {CommandId::Export, CommandId::ExportPoints, CommandId::ExportGcpList, CommandId::ExportCameras,
-      CommandId::CameraEditor, CommandId::Residuals}},
+      CommandId::CameraEditor, CommandId::Residuals, CommandId::Measure}},
     {"&Help", {CommandId::Contents, CommandId::OpenSample, kSeparator, CommandId::About}},
 };
 

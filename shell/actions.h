@@ -90,6 +90,7 @@ class Actions {
   QAction* tools_export_cameras;
   QAction* tools_camera_editor;
   QAction* tools_residuals;  // shows or hides the "Residuals" dock
+  QAction* tools_measure;    // shows or hides the "Measure" dock
   // Menu "&Help".
   QAction* help_contents;
   QAction* help_open_sample;

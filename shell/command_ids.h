@@ -39,6 +39,7 @@ enum class CommandId : int {
   ExportCameras,
   CameraEditor,
   Residuals,
+  Measure,
   Contents,
   OpenSample,
   About,

@@ -27,6 +27,7 @@
 #include "shell/help_window.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
+#include "shell/panels/measure_panel.h"
 #include "shell/panels/residuals_panel.h"
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(Services services)
   create_->setChecked(true);
   project_->select_mode = SelectMode::Create;
   build_toolbar();
+  measure_panel_ = add_measure_dock(*this, *project_, signals_, *actions_.tools_measure, *statusBar());
   show_mirror_->setChecked(true);
   connect_controls();
   connect_signals();
@@ -161,6 +163,8 @@ void MainWindow::build_toolbar() {
 
 // The "Residuals" dock on the right, hidden on a first start until Tools >
 // Residuals asks for it, so that the views keep their place.
+QWidget* MainWindow::measure_dock() const { return measure_panel_->parentWidget(); }
+
 void MainWindow::build_residuals_dock() {
   residuals_panel_ = new ResidualsPanel(*project_, nullptr);
   // Tools > Residuals shows and hides it: no View entry of its own.

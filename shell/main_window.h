@@ -69,6 +69,7 @@ class ImageListPanel;
 class ImageView;
 class LayerMaterialPanel;
 class ResidualsPanel;
+class MeasurePanel;
 
 class MainWindow : public QMainWindow {
  public:
@@ -113,6 +114,8 @@ class MainWindow : public QMainWindow {
   QDockWidget* residuals_dock() const { return residuals_dock_; }
   QDockWidget* images_dock() const { return images_dock_; }
   QDockWidget* layers_dock() const { return layers_dock_; }
+  QWidget* measure_dock() const;
+  MeasurePanel* measure_panel() const { return measure_panel_; }
   // How well the last point made from two photographs fits its clicks.
   QString point_fit_text() const;
   QCheckBox* show_mirror_box() const { return show_mirror_; }
@@ -230,6 +233,7 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel_ = nullptr;
   ResidualsPanel* residuals_panel_ = nullptr;
   QDockWidget* residuals_dock_ = nullptr;
+  MeasurePanel* measure_panel_ = nullptr;
   QLabel* point_fit_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;

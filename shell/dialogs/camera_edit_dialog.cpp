@@ -17,6 +17,7 @@
 #include "photogrammetry/grid_check.h"
 #include "platform/photograph_reader.h"
 #include "shell/dialogs/cam_busy_dialog.h"
+#include "shell/dialogs/grid_sheet_print.h"
 #include "views/calibration_view.h"
 #include "views/closing_keys.h"
 
@@ -67,15 +68,18 @@ void CameraEditDialog::build() {
   make_button(Save, "Save");
   make_button(SaveAs, "Save As ...");
   make_button(OpenImage, "Open ...");
+  make_button(PrintGrid, "Print Grid...");
   connect(buttons_[New], &QPushButton::clicked, this, [this] { new_camera(); });
   connect(buttons_[OpenCamera], &QPushButton::clicked, this, [this] { open_camera(); });
   connect(buttons_[Save], &QPushButton::clicked, this, [this] { save(); });
   connect(buttons_[SaveAs], &QPushButton::clicked, this, [this] { save_as(); });
   connect(buttons_[OpenImage], &QPushButton::clicked, this, [this] { open_image(); });
+  connect(buttons_[PrintGrid], &QPushButton::clicked, this, [this] { print_grid(); });
 
   auto* top = new QHBoxLayout;
   for (Button b : {New, OpenCamera, Save, SaveAs}) top->addWidget(buttons_[b]);
   top->addStretch();
+  top->addWidget(buttons_[PrintGrid]);
 
   // The photograph's field shows only its name: it is not bound to a value.
   fields_[ImageFile] = new QLineEdit(this);
@@ -303,6 +307,16 @@ bool CameraEditDialog::save_as() {
   setWindowTitle(file_name_of(*path) + QStringLiteral(" - ") + kTitle);
   camera_file_ = *path;
   return write_camera();
+}
+
+bool CameraEditDialog::print_grid() {
+  form_.read();
+  GridSheetRequest grid;
+  grid.rows = values_.rows;
+  grid.columns = values_.columns;
+  grid.cell_width_mm = values_.cell_width_mm;
+  grid.cell_height_mm = values_.cell_height_mm;
+  return print_grid_sheet(this, files_, messages_, grid);
 }
 
 void CameraEditDialog::forget_grid_check() {

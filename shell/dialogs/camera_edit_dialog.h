@@ -56,7 +56,7 @@ class CameraEditDialog : public QDialog {
   ~CameraEditDialog() override;
 
   enum Field { ImageFile, Notes, Distance, Columns, Rows, CellWidth, CellHeight, kFieldCount };
-  enum Button { New, OpenCamera, Save, SaveAs, OpenImage, kButtonCount };
+  enum Button { New, OpenCamera, Save, SaveAs, OpenImage, PrintGrid, kButtonCount };
 
   QLineEdit* field(Field f) const { return fields_[f]; }
   // "Point 1 :" to "Point 4 :" for n = 0..3.
@@ -78,6 +78,8 @@ class CameraEditDialog : public QDialog {
   void open_image();
   bool save();
   bool save_as();
+  // "Print Grid...": the printable sheet of the grid the fields describe.
+  bool print_grid();
 
   // One tick of the instruction timer.
   void update_instructions();

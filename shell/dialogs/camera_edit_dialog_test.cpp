@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "base/number_text.h"
 #include "cli/cli_test_support.h"
@@ -61,6 +63,11 @@ bool wait_for(const std::function<bool()>& condition, int milliseconds) {
     QTest::qWait(10);
   }
   return true;
+}
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 struct Editor {
@@ -394,6 +401,41 @@ TEST(CameraEditDialog, OpeningACameraShowsItsFieldsAndItsGrid) {
   EXPECT_EQ(e.questions.told[0].caption, "Error");
   EXPECT_EQ(e.dialog.field(Dialog::CellHeight)->text(), "12.500");
   EXPECT_EQ(e.dialog.camera().rows, 14);
+}
+
+TEST(CameraEditDialog, PrintGridWritesTheSheetOfTheTypedGrid) {
+  Editor e;
+  // Without a cell size there is nothing to print: told, no file asked for.
+  e.press(Dialog::PrintGrid);
+  ASSERT_EQ(e.questions.told.size(), 1u);
+  EXPECT_EQ(e.questions.told[0].text, "The cell size must be above 0 mm");
+  EXPECT_TRUE(e.files.filters.empty());
+
+  e.type(Dialog::CellWidth, "15");
+  e.type(Dialog::CellHeight, "12.5");
+  e.type(Dialog::Columns, "12");
+  e.type(Dialog::Rows, "9");
+  const std::string pdf = (e.dir.path / "sheet.pdf").string();
+  e.files.choices = {pdf};
+  e.press(Dialog::PrintGrid);
+  EXPECT_EQ(e.files.filters.back(), "PDF Files (*.pdf);;SVG Files (*.svg)");
+  EXPECT_EQ(e.files.suffixes.back(), "pdf");
+  EXPECT_EQ(file_text(pdf).substr(0, 5), "%PDF-");
+
+  const std::string svg = (e.dir.path / "sheet.svg").string();
+  e.files.choices = {svg};
+  e.press(Dialog::PrintGrid);
+  const std::string text = file_text(svg);
+  EXPECT_NE(text.find("12 x 9 cells of 15.0 x 12.5 mm: check the scale bar with a ruler"), std::string::npos);
+  EXPECT_EQ(e.questions.told.size(), 1u);
+
+  // 30 columns of 25 mm fit on no paper up to A2 landscape.
+  e.type(Dialog::Columns, "30");
+  e.type(Dialog::CellWidth, "25");
+  e.files.choices = {pdf};
+  e.press(Dialog::PrintGrid);
+  ASSERT_EQ(e.questions.told.size(), 2u);
+  EXPECT_NE(e.questions.told[1].text.indexOf("does not fit on A2"), -1) << e.questions.told[1].text.toStdString();
 }
 
 }  // namespace

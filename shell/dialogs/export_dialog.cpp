@@ -37,9 +37,12 @@ ExportDialog::ExportDialog(Project& project, FileChooser& files, QWidget* parent
   format_list_->addItem(QStringLiteral("Directx .x file"));
   format_list_->addItem(QStringLiteral("OBJ/MTL file"));
   format_list_->addItem(QStringLiteral("glTF binary .glb file"));
-  const int format = settings.format == 1 || settings.format == 2 ? settings.format : 0;
+  format_list_->addItem(QStringLiteral("DXF drawing .dxf file"));
+  format_list_->addItem(QStringLiteral("PLY mesh .ply file"));
+  format_list_->addItem(QStringLiteral("STL mesh .stl file"));
+  const int format = settings.format > 0 && settings.format < kExportFormatCount ? settings.format : 0;
   format_list_->setCurrentIndex(format);
-  // The project keeps no glb path: that field starts empty.
+  // The project keeps no path of the single-file formats: that field starts empty.
   const std::optional<std::string> none;
   const auto& last = format == 0 ? settings.last_x_path : format == 1 ? settings.last_obj_path : none;
   path_field_->setMaxLength(127);
@@ -62,17 +65,18 @@ ExportDialog::ExportDialog(Project& project, FileChooser& files, QWidget* parent
 }
 
 void ExportDialog::browse() {
-  const QString filters[3] = {QStringLiteral("x Files (*.x);;All Files (*.*)"),
-                              QStringLiteral("OBJ Files (*.OBJ);;All Files (*.*)"),
-                              QStringLiteral("glb Files (*.glb);;All Files (*.*)")};
-  const QString& filter = filters[std::clamp(format_list_->currentIndex(), 0, 2)];
+  const QString filters[kExportFormatCount] = {
+      QStringLiteral("x Files (*.x);;All Files (*.*)"),     QStringLiteral("OBJ Files (*.OBJ);;All Files (*.*)"),
+      QStringLiteral("glb Files (*.glb);;All Files (*.*)"), QStringLiteral("DXF Files (*.dxf);;All Files (*.*)"),
+      QStringLiteral("PLY Files (*.ply);;All Files (*.*)"), QStringLiteral("STL Files (*.stl);;All Files (*.*)")};
+  const QString& filter = filters[std::clamp(format_list_->currentIndex(), 0, kExportFormatCount - 1)];
   if (const auto path = files_.open_file(this, filter)) path_field_->setText(QString::fromStdString(*path));
 }
 
 void ExportDialog::accept() {
   const auto flag = [this](Option o) { return options_[o]->isChecked() ? 1 : 0; };
   const ExportOptions chosen{flag(UseTextures), flag(ReverseZ), flag(UseScaling), flag(UseMirror)};
-  const auto format = static_cast<ExportFormat>(std::clamp(format_list_->currentIndex(), 0, 2));
+  const auto format = static_cast<ExportFormat>(std::clamp(format_list_->currentIndex(), 0, kExportFormatCount - 1));
   export_from_dialog(project_, format, path_field_->text().toStdString(), chosen);
   QDialog::accept();
 }

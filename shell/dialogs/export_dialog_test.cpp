@@ -160,5 +160,35 @@ TEST_F(ExportDialogs, GlbIsOfferedAsTheThirdFormatAndItsFileReadsBack) {
   EXPECT_EQ(reopened.path_field()->text(), "");
 }
 
+TEST_F(ExportDialogs, DxfPlyAndStlAreOfferedAndWrittenWithTheirEndings) {
+  ModelPoint* b = add_point(project, 4, 2, 3);
+  ModelPoint* c = add_point(project, 1, 6, 3);
+  add_face(project, *project.model.points.first(), *b, *c);
+  const char* items[] = {"DXF drawing .dxf file", "PLY mesh .ply file", "STL mesh .stl file"};
+  const char* filters[] = {"DXF Files (*.dxf);;All Files (*.*)", "PLY Files (*.ply);;All Files (*.*)",
+                           "STL Files (*.stl);;All Files (*.*)"};
+  const char* names[] = {"model.dxf", "model.ply", "model.STL"};
+  for (int k = 0; k < 3; ++k) {
+    {
+      ExportDialog dialog(project, files, nullptr);
+      dialog.show();
+      test_support::choose(dialog.format_list(), 3 + k);
+      EXPECT_EQ(dialog.format_list()->currentText(), items[k]);
+      click(dialog.browse_button());
+      EXPECT_EQ(files.filters.back(), filters[k]);
+      click(dialog, "Cancel");
+    }
+    export_as(3 + k, k == 2 ? "model.STL" : "model");
+    EXPECT_EQ(project.export_settings.format, 3 + k);
+    EXPECT_TRUE(exists(names[k])) << names[k];
+    EXPECT_FALSE(exists(std::string(names[k]) + ".stl"));
+    ExportDialog reopened(project, files, nullptr);
+    EXPECT_EQ(reopened.format_list()->currentIndex(), 3 + k);
+  }
+  EXPECT_TRUE(messages.shown.empty());
+  const test_support::ReadScene stl = test_support::read_with_assimp(tmp.dir("project") + "model.STL");
+  ASSERT_EQ(stl.triangles.size(), 1u);
+}
+
 }  // namespace
 }  // namespace plenvista
