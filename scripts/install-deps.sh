@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev libcli11-dev libeigen3-dev
+  libceres-dev libopencv-calib3d-dev
   locales
   clang libclang-rt-14-dev clang-format
   xvfb xauth
