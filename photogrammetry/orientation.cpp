@@ -32,10 +32,10 @@ constexpr int kPairsTried = 10;
 // Iterations of one step of the adjustment, and of an adjustment made while
 // photographs are still being added.
 constexpr int kIterationsPerStep = 10;
-constexpr int kIntermediateIterations = 6;
+constexpr int kIntermediateIterations = 4;
 // Another adjustment runs while adding once this many times the photographs
 // of the last one are oriented.
-constexpr double kAdjustGrowth = 1.5;
+constexpr double kAdjustGrowth = 2.0;
 constexpr int kOutlierRounds = 3;
 // Below this ratio of the second to the widest spread the points lie on a line.
 constexpr double kLineSpread = 1e-3;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include <Eigen/Dense>
 #include <ceres/ceres.h>
 #include <ceres/rotation.h>
 
 namespace plenvista::orientation_detail {
 namespace {
+
+constexpr std::size_t kDenseSchurPhotographs = 100;
 
 inline double value_of(double v) { return v; }
 template <typename T, int N>
@@ -64,16 +67,23 @@ struct GridResidual {
 }  // namespace
 
 struct BundleAdjustment::Problem {
+  Problem(const CameraModel& c, const std::vector<OrientationPhotograph>& p, std::vector<PoseParameters>& o,
+          const std::vector<AdjustedMark>& m, const AdjustmentGauge& g)
+      : camera(&c), photographs(&p), poses(o), marks(m), gauge(g) {}
   ceres::Problem problem;
   ceres::Solver::Options options;
-  std::vector<const double*> point_blocks;
+  const CameraModel* camera = nullptr;
+  const std::vector<OrientationPhotograph>* photographs = nullptr;
+  std::vector<PoseParameters>& poses;
+  std::vector<AdjustedMark> marks;
+  AdjustmentGauge gauge;
 };
 
 BundleAdjustment::BundleAdjustment(const CameraModel& camera, const std::vector<OrientationPhotograph>& photographs,
                                    std::vector<PoseParameters>& poses, std::vector<PointParameters>& points,
                                    const std::vector<AdjustedMark>& marks, const AdjustmentGauge& gauge,
                                    double loss_scale_px)
-    : problem_(std::make_unique<Problem>()), points_(points) {
+    : problem_(std::make_unique<Problem>(camera, photographs, poses, marks, gauge)), points_(points) {
   ceres::Problem& problem = problem_->problem;
   // One loss shared by every residual; the problem owns it (and deletes it once).
   ceres::LossFunction* loss = new ceres::CauchyLoss(loss_scale_px > 0 ? loss_scale_px : 1.0);
@@ -97,12 +107,14 @@ BundleAdjustment::BundleAdjustment(const CameraModel& camera, const std::vector<
     problem.SetManifold(scale_centre, new ceres::SubsetManifold(3, {gauge.scale_axis}));
 
   ceres::Solver::Options& options = problem_->options;
-  options.linear_solver_type = ceres::SPARSE_SCHUR;
+  // The Schur complement is as large as the poses: dense while they are few
+  // (measured faster up to a few hundred pose parameters), sparse beyond.
+  options.linear_solver_type = poses.size() <= kDenseSchurPhotographs ? ceres::DENSE_SCHUR : ceres::SPARSE_SCHUR;
   options.num_threads = 1;
   options.logging_type = ceres::SILENT;
-  options.function_tolerance = 1e-10;
+  options.function_tolerance = 1e-8;
   options.gradient_tolerance = 1e-12;
-  options.parameter_tolerance = 1e-10;
+  options.parameter_tolerance = 1e-9;
 }
 
 BundleAdjustment::~BundleAdjustment() = default;
@@ -115,22 +127,85 @@ bool BundleAdjustment::iterate(int iterations, int& done) {
   return summary.termination_type != ceres::NO_CONVERGENCE;
 }
 
+// The covariance of the points from the normal equations' Schur complement
+// (the least-squares covariance at the solution, without the loss's
+// weights): with U the poses' block, V the points' (3 x 3 blocks), W between
+// them and S = U - W V^-1 W^T, a point's block is
+// V_p^-1 + V_p^-1 W_p^T S^-1 W_p V_p^-1. Cheaper than a general sparse
+// covariance by far, as the poses are few.
 bool BundleAdjustment::point_covariances(const std::vector<int>& points, std::vector<std::array<double, 9>>& out) {
-  ceres::Covariance::Options options;
-  options.algorithm_type = ceres::SPARSE_QR;
-  options.num_threads = 1;
-  ceres::Covariance covariance(options);
-  std::vector<std::pair<const double*, const double*>> blocks;
-  blocks.reserve(points.size());
-  for (int p : points) {
-    const double* block = points_[static_cast<std::size_t>(p)].data();
-    if (!problem_->problem.HasParameterBlock(block)) return false;
-    blocks.emplace_back(block, block);
+  using Matrix63 = Eigen::Matrix<double, 6, 3>;
+  const Problem& pr = *problem_;
+  // Free poses: every photograph with marks but the fixed one.
+  std::vector<int> pose_index(pr.poses.size(), -1);
+  int free_poses = 0;
+  for (const AdjustedMark& m : pr.marks)
+    if (m.photo != pr.gauge.fixed_photo && pose_index[static_cast<std::size_t>(m.photo)] < 0)
+      pose_index[static_cast<std::size_t>(m.photo)] = free_poses++;
+  const Eigen::Index n = 6 * static_cast<Eigen::Index>(free_poses);
+  // The held coordinate of the scale photograph's centre.
+  const int held_pose = pose_index[static_cast<std::size_t>(pr.gauge.scale_photo)];
+  const int held = held_pose < 0 ? -1 : 6 * held_pose + 3 + pr.gauge.scale_axis;
+
+  struct MarkBlocks {
+    int pose = -1;
+    Matrix63 w = Matrix63::Zero();
+  };
+  std::vector<std::vector<MarkBlocks>> per_point(points_.size());
+  std::vector<Eigen::Matrix3d> v(points_.size(), Eigen::Matrix3d::Zero());
+  Eigen::MatrixXd u = Eigen::MatrixXd::Zero(n, n);
+  for (const AdjustedMark& m : pr.marks) {
+    const ceres::AutoDiffCostFunction<GridResidual, 2, 3, 3, 3> cost(
+        new GridResidual{pr.camera, &(*pr.photographs)[static_cast<std::size_t>(m.photo)], m.mark});
+    PoseParameters& pose = pr.poses[static_cast<std::size_t>(m.photo)];
+    PointParameters& point = points_[static_cast<std::size_t>(m.point)];
+    const double* parameters[3] = {pose.data(), pose.data() + 3, point.data()};
+    double residual[2];
+    Eigen::Matrix<double, 2, 3, Eigen::RowMajor> jr, jc, jp;
+    double* jacobians[3] = {jr.data(), jc.data(), jp.data()};
+    if (!cost.Evaluate(parameters, residual, jacobians)) return false;
+    v[static_cast<std::size_t>(m.point)] += jp.transpose() * jp;
+    const int index = pose_index[static_cast<std::size_t>(m.photo)];
+    if (index < 0) continue;
+    Eigen::Matrix<double, 2, 6> j;
+    j << jr, jc;
+    if (held >= 0 && index == held_pose) j.col(held - 6 * index).setZero();
+    u.block<6, 6>(6 * index, 6 * index) += j.transpose() * j;
+    per_point[static_cast<std::size_t>(m.point)].push_back({index, j.transpose() * jp});
   }
-  if (!covariance.Compute(blocks, &problem_->problem)) return false;
+  if (held >= 0) u(held, held) = 1.0;
+
+  std::vector<Eigen::Matrix3d> v_inverse(points_.size());
+  for (std::size_t p = 0; p < points_.size(); ++p) {
+    if (per_point[p].empty() && v[p].isZero()) continue;
+    Eigen::FullPivLU<Eigen::Matrix3d> lu(v[p]);
+    if (!lu.isInvertible()) continue;
+    v_inverse[p] = lu.inverse();
+    for (const MarkBlocks& a : per_point[p]) {
+      const Matrix63 av = a.w * v_inverse[p];
+      for (const MarkBlocks& b : per_point[p]) u.block<6, 6>(6 * a.pose, 6 * b.pose) -= av * b.w.transpose();
+    }
+  }
+  const Eigen::LDLT<Eigen::MatrixXd> s(u);
+  if (n > 0 && (s.info() != Eigen::Success || !s.isPositive())) return false;
+  const Eigen::MatrixXd s_inverse =
+      n > 0 ? Eigen::MatrixXd(s.solve(Eigen::MatrixXd::Identity(n, n))) : Eigen::MatrixXd(0, 0);
+  if (!s_inverse.allFinite()) return false;
+
   out.assign(points.size(), {});
-  for (std::size_t k = 0; k < points.size(); ++k)
-    if (!covariance.GetCovarianceBlock(blocks[k].first, blocks[k].second, out[k].data())) return false;
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    const std::size_t p = static_cast<std::size_t>(points[k]);
+    Eigen::FullPivLU<Eigen::Matrix3d> lu(v[p]);
+    if (!lu.isInvertible()) return false;
+    Eigen::Matrix3d inner = Eigen::Matrix3d::Zero();
+    for (const MarkBlocks& a : per_point[p])
+      for (const MarkBlocks& b : per_point[p])
+        inner += a.w.transpose() * s_inverse.block<6, 6>(6 * a.pose, 6 * b.pose) * b.w;
+    const Eigen::Matrix3d c = v_inverse[p] + v_inverse[p] * inner * v_inverse[p];
+    if (!c.allFinite()) return false;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) out[k][static_cast<std::size_t>(i * 3 + j)] = c(i, j);
+  }
   return true;
 }
 

@@ -5,7 +5,8 @@
 // camera's projection exactly as project_to_image computes them (automatic
 // derivatives through the lookup's cell, which is fixed by the point's
 // position), a Cauchy loss so that a mark on the wrong feature cannot pull
-// the others, and the sparse Schur solver.
+// the others, and a Schur solver (dense for up to 100 photographs, sparse
+// beyond).
 //
 // A pose is six numbers: the world-to-camera rotation as an angle-axis
 // vector (radians) and the optical centre. The gauge is held by one
