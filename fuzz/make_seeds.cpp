@@ -3,7 +3,8 @@
 // version from 1 to 13 and a new project), camera_file, bitmap (bitmaps in
 // the layouts the decoder reads), photo (those and small JPEG, PNG and TIFF
 // photographs), grid (grid photographs with the clicks
-// on their top-left cell) and search (reference points of known poses).
+// on their top-left cell), search (reference points of known poses) and
+// orientation (tie points marked in photographs of known poses).
 //   make_seeds OUTPUT_DIR
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <random>
 
 #include "base/binary_io.h"
+#include "fuzz/orientation_input.h"
 #include "fuzz/scene_inputs.h"
 #include "model/image_management.h"
 #include "model/layers_materials.h"
@@ -23,6 +25,7 @@
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/legacy_project_writer.h"
+#include "testing/orientation_scenes.h"
 #include "testing/recorders.h"
 #include "testing/search_scenes.h"
 #include "testing/synthetic_grid.h"
@@ -208,6 +211,27 @@ int main(int argc, char** argv) {
     for (const ReferencePoint* r : scene.image.reference_points)
       points.push_back({r->world_position, r->image_position});
     write(out / "search" / name, fuzzing::write_search_input(points));
+  }
+
+  // Twenty tie points seen from three and from five photographs, one with
+  // the axes and a distance, one with a wrong mark.
+  std::filesystem::create_directories(out / "orientation");
+  for (const auto& [name, photographs, datum, wrong] :
+       {std::tuple{"three-photographs.bin", 3, false, false}, std::tuple{"five-with-datum.bin", 5, true, true}}) {
+    const Vec3 target{300, 200, -150};
+    test_support::OrientationScene scene = test_support::orientation_scene(
+        test_support::pinhole_camera(), test_support::box_points(rng, 20, {0, 0, -300}, {600, 400, 0}),
+        test_support::ring_eyes(photographs, target, 1600, 700, 120), target, 0.3, 5);
+    for (std::size_t k = 0; k < scene.input.photographs.size(); ++k)
+      for (OrientationMark& m : scene.input.marks)
+        if (m.photograph_id == scene.input.photographs[k].id) m.photograph_id = static_cast<int>(k) + 1;
+    scene.input.photographs.resize(static_cast<std::size_t>(photographs));
+    if (datum) {
+      scene.input.axes = DatumAxes{"P0", "P1", "P2"};
+      scene.input.distances = {{"P0", "P1", 600}};
+    }
+    if (wrong) scene.input.marks[7].position.x += 50;
+    write(out / "orientation" / name, fuzzing::write_orientation_input(scene.input));
   }
   return 0;
 }

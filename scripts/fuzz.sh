@@ -39,6 +39,7 @@ targets=(
   "photo_size_fuzz       photo"
   "grid_calculation_fuzz grid         -timeout=20 -max_len=8192"
   "camera_search_fuzz    search       -timeout=60"
+  "orientation_fuzz      orientation  -timeout=60"
 )
 
 build=build/fuzz

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev libcli11-dev libeigen3-dev
-  libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev
+  libceres-dev libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev
   locales
   clang libclang-rt-14-dev clang-format
   xvfb xauth
