@@ -99,6 +99,9 @@ ProjectImage* find_image_by_file_name(const ImageSet& images, std::string_view n
 // creates anything.
 std::vector<LineProblem> check_image_marks(const ModelData& model, const std::vector<ImageMark>& marks);
 
+// Adds `name` to `names` unless it is there already (file order kept).
+void note_once(std::vector<std::string>& names, const std::string& name);
+
 struct MarkImport {
   int created = 0;
   int already_present = 0;                    // the same mark was in the photograph already
