@@ -10,6 +10,7 @@
 #include "base/number_text.h"
 #include "base/text.h"
 #include "cli/commands.h"
+#include "cli/marks_commands.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
@@ -231,6 +232,9 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     command->add_flag("--json", options->json, "one JSON document for scripts");
   }
 
+  const DeclaredCommand declared[] = {declare_import_marks(app, io), declare_export_marks(app, io),
+                                      declare_make_points(app, io)};
+
   try {
     app.parse(argc, argv);
     if (add_point->parsed()) {
@@ -255,6 +259,8 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
     return kExitUsage;
   }
 
+  for (const DeclaredCommand& d : declared)
+    if (d.command->parsed()) return d.run();
   if (info->parsed()) return run_info(io, p.info);
   if (create->parsed()) {
     if (camera_option->count()) p.create.camera = p.camera;
