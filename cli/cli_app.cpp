@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "cli/commands.h"
 #include "cli/marks_commands.h"
+#include "cli/orient_command.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
@@ -233,7 +234,7 @@ int run_cli(int argc, const char* const* argv, CliIo& io) {
   }
 
   const DeclaredCommand declared[] = {declare_import_marks(app, io), declare_export_marks(app, io),
-                                      declare_make_points(app, io)};
+                                      declare_make_points(app, io), declare_orient(app, io)};
 
   try {
     app.parse(argc, argv);
