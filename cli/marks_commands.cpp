@@ -161,6 +161,7 @@ DeclaredCommand declare_make_points(CLI::App& app, CliIo& io) {
   CLI::Option* layer_option =
       command->add_option("--layer", *layer, "the layer of the new points (default: the current one)");
   return {command, [&io, options, layer, layer_option] {
+            std::erase(options->labels, std::string());  // --ties given without labels
             if (layer_option->count()) options->layer = *layer;
             return run_make_points(io, *options);
           }};
