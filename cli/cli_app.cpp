@@ -6,6 +6,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/commands.h"
+#include "cli/marks_commands.h"
+#include "cli/orient_command.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
@@ -35,6 +37,10 @@ constexpr CommandDeclaration kCommands[] = {
     declare_snap,
     declare_grid_sheet,
     declare_measure,
+    declare_import_marks,
+    declare_export_marks,
+    declare_make_points,
+    declare_orient,
 };
 // clang-format on
 

@@ -5,52 +5,15 @@
 #include "base/text.h"
 #include "cli/cli_command.h"
 #include "cli/commands.h"
-#include "cli/json_values.h"
+#include "cli/list_io.h"
 #include "export/exchange_export.h"
 #include "model/located_camera.h"
+#include "model/tie_points.h"
 #include "persistence/exchange_text.h"
 
 namespace plenvista {
 
 namespace {
-
-constexpr std::size_t kMaxListBytes = std::size_t{1} << 28;
-
-std::optional<std::string> read_list(CliSession& session, const std::string& path) {
-  const ReadResult read = read_whole_file(path, kMaxListBytes);
-  if (!read.bytes) {
-    session.error("Cannot read " + path + ", error code (" + std::to_string(read.error) + ")");
-    return std::nullopt;
-  }
-  return std::string(read.bytes->begin(), read.bytes->end());
-}
-
-// Tells every bad line: as errors when they stop the import, else as
-// warnings. Whether the import goes on.
-bool accept_problems(CliSession& session, const std::vector<LineProblem>& problems, bool skip,
-                     const std::string& file) {
-  for (const LineProblem& p : problems) {
-    const std::string text = file + ": line " + std::to_string(p.line) + ": " + p.reason;
-    if (skip)
-      session.warning(text + " (skipped)");
-    else
-      session.error(text);
-  }
-  if (!problems.empty() && !skip) session.error("Nothing imported; give --skip-bad-lines to import the other lines");
-  return problems.empty() || skip;
-}
-
-QJsonArray problems_json(const std::vector<LineProblem>& problems) {
-  QJsonArray out;
-  for (const LineProblem& p : problems) out.append(QJsonObject{{"line", p.line}, {"reason", json_text(p.reason)}});
-  return out;
-}
-
-bool write_output(CliSession& session, const std::string& path, const std::string& text) {
-  if (write_file_atomically(path, text) == WriteResult::Ok) return true;
-  session.error("Cannot write " + path);
-  return false;
-}
 
 // Writes an export and reports how many records it holds.
 int finish_export(CliIo& io, CliSession& session, const ExchangeExportOptions& options, const std::string& text,
@@ -70,9 +33,12 @@ int run_import_points(CliIo& io, const ImportListOptions& options) {
   if (!session.open(options.project)) return kExitFailure;
   const auto text = read_list(session, options.file);
   if (!text) return kExitFailure;
-  const ControlPointList list = parse_control_point_list(*text);
-  if (!accept_problems(session, list.problems, options.skip_bad_lines, options.file)) return kExitFailure;
+  ControlPointList list = parse_control_point_list(*text);
   Project& project = session.project();
+  const std::vector<LineProblem> ties = tie_label_problems(project.model, list.entries);
+  list.problems.insert(list.problems.end(), ties.begin(), ties.end());
+  if (!accept_problems(session, list.problems, options.skip_bad_lines, options.file)) return kExitFailure;
+  std::erase_if(list.entries, [&](const ControlPointEntry& e) { return find_tie_point(project.model, e.label); });
   const auto merge = merge_control_points(project, list.entries);
   if (!merge) return kExitFailure;
   project.note_change();

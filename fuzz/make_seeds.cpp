@@ -3,8 +3,9 @@
 // version from 1 to 13 and a new project), camera_file, bitmap (bitmaps in
 // the layouts the decoder reads), photo (those and small JPEG, PNG and TIFF
 // photographs), grid (grid photographs with the clicks
-// on their top-left cell), search (reference points of known poses) and
-// orientation (tie points marked in photographs of known poses).
+// on their top-left cell), search (reference points of known poses),
+// orientation (tie points marked in photographs of known poses), marks
+// (marks lists) and side_file (control and tie point side files).
 //   make_seeds OUTPUT_DIR
 
 #include <QBuffer>
@@ -17,8 +18,12 @@
 #include "base/binary_io.h"
 #include "fuzz/orientation_input.h"
 #include "fuzz/scene_inputs.h"
+#include "fuzz/tie_inputs.h"
 #include "model/image_management.h"
 #include "model/layers_materials.h"
+#include "model/tie_points.h"
+#include "persistence/control_points_file.h"
+#include "persistence/exchange_text.h"
 #include "persistence/project_file.h"
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/image_search.h"
@@ -232,6 +237,27 @@ int main(int argc, char** argv) {
     }
     if (wrong) scene.input.marks[7].position.x += 50;
     write(out / "orientation" / name, fuzzing::write_orientation_input(scene.input));
+  }
+
+  // Marks lists, and the side file of the project they make with one tie
+  // point placed, a result on a mark and one photograph without its marks.
+  std::filesystem::create_directories(out / "marks");
+  std::filesystem::create_directories(out / "side_file");
+  const std::string marks =
+      "# label pixel_x pixel_y image_name\nA 10 20 front.jpg\nT1\t100.5\t-3\tfront.jpg\nT1 7 8 side.jpg\n"
+      "\"T 2\"\t1e2\t600\tside.jpg\nT3 1 2 missing.jpg\n";
+  write(out / "marks" / "mixed.txt", marks);
+  write(out / "marks" / "bad-lines.txt", "T1 1\nT1 x 2 front.jpg\nT1 1 2 front.jpg\nT1 3 4 front.jpg\n");
+  {
+    Project ties(store, notifier, messages);
+    fuzzing::fill_tie_project(ties);
+    if (!import_labelled_marks(ties, parse_marks_list(marks).marks)) return 1;
+    write(out / "side_file" / "unplaced.csv", encode_control_points(ties.model, ties.images()));
+    place_tie_point(ties, *find_tie_point(ties.model, "T1"), Vec3{4, 5, 6});
+    find_tie_point(ties.model, "T1")->precision = TiePrecision{{0.5, 0.25, 1}, 2, 12.5};
+    ties.images().images.first()->reference_points.last()->orientation_residual = 0.5;
+    ties.images().images.first()->reference_points.last()->orientation_outlier = true;
+    write(out / "side_file" / "placed.csv", encode_control_points(ties.model, ties.images()));
   }
   return 0;
 }

@@ -165,9 +165,7 @@ std::optional<MarkImport> import_image_marks(Project& project, const std::vector
   for (const ImageMark& m : marks) {
     ProjectImage* image = find_image_by_file_name(set, m.image_name);
     if (!image) {
-      if (std::find(report.images_not_found.begin(), report.images_not_found.end(), m.image_name) ==
-          report.images_not_found.end())
-        report.images_not_found.push_back(m.image_name);
+      note_once(report.images_not_found, m.image_name);
       continue;
     }
     const Point2 position{m.pixel.x - image->centre_x, m.pixel.y - image->centre_y};
@@ -195,6 +193,10 @@ std::optional<MarkImport> import_image_marks(Project& project, const std::vector
   ProjectEdit::mark_changed(project);
   if (report.created > 0) project.post(Notification::ImagesChanged);
   return report;
+}
+
+void note_once(std::vector<std::string>& names, const std::string& name) {
+  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
 }
 
 std::string merge_summary(const ControlPointMerge& merge) {

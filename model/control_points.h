@@ -102,6 +102,9 @@ std::vector<LineProblem> check_image_marks(const ModelData& model, const std::ve
 // is left is what a GCP import creates.
 std::vector<LineProblem> drop_conflicting_marks(const ModelData& model, std::vector<ImageMark>& marks);
 
+// Adds `name` to `names` unless it is there already (file order kept).
+void note_once(std::vector<std::string>& names, const std::string& name);
+
 struct MarkImport {
   int created = 0;
   int already_present = 0;                    // the same mark was in the photograph already

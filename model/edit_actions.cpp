@@ -37,6 +37,18 @@ std::array<int, 3> texture_ids(const ModelFace& face) {
   return ids;
 }
 
+ModelPoint* insert_point(ModelData& model, const Vec3& at, Layer* layer) {
+  auto created = std::make_unique<ModelPoint>();
+  created->id = model.new_id();
+  created->x = at.x;
+  created->y = at.y;
+  created->z = at.z;
+  created->layer = layer;
+  ModelPoint* point = model.points.insert(std::move(created));
+  if (plane_set(model)) build_mirror_point(model, *point);
+  return point;
+}
+
 }  // namespace
 
 void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPoint&)>& doomed) {
@@ -60,20 +72,26 @@ void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPo
 
 ModelPoint* add_point(Project& project, double x, double y, double z) {
   if (!project.has_ids_for(1)) return nullptr;
-  ModelData& model = project.model;
-  auto created = std::make_unique<ModelPoint>();
-  created->id = model.new_id();
-  created->x = x;
-  created->y = y;
-  created->z = z;
-  created->layer = model.current_layer;
-  ModelPoint* point = model.points.insert(std::move(created));
-  if (plane_set(model)) build_mirror_point(model, *point);
+  ModelPoint* point = insert_point(project.model, {x, y, z}, project.model.current_layer);
   project.undo.begin_action(kAddPointAction);
   record_point(project.undo, UndoKind::AddPoint, *point, point->layer);
   project.undo.end_action();
   ProjectEdit::mark_changed(project);
   return point;
+}
+
+std::vector<ModelPoint*> add_points(Project& project, const std::vector<Vec3>& positions, Layer* layer) {
+  if (!project.has_ids_for(static_cast<std::int64_t>(positions.size()))) return {};
+  if (!layer) layer = project.model.current_layer;
+  std::vector<ModelPoint*> made;
+  project.undo.begin_action(kAddPointsAction);
+  for (const Vec3& at : positions) {
+    made.push_back(insert_point(project.model, at, layer));
+    record_point(project.undo, UndoKind::AddPoint, *made.back(), layer);
+  }
+  project.undo.end_action();
+  project.changed = true;
+  return made;
 }
 
 void edit_points(Project& project, double dx, double dy, double dz) {

@@ -28,9 +28,13 @@ inline const std::string kDeleteFacesAction = "Delete Faces";
 inline const std::string kSetLayerAction = "Set Layer";
 inline const std::string kSetMaterialAction = "Set Material";
 inline const std::string kApplyTextureAction = "Apply Texture";
+inline const std::string kAddPointsAction = "Add Points";
 
 // A new point with a new id in the current layer.
 ModelPoint* add_point(Project& project, double x, double y, double z);
+// New points with new ids at `positions` on `layer` (the current layer when
+// null), recorded as one action; none when too few ids are left.
+std::vector<ModelPoint*> add_points(Project& project, const std::vector<Vec3>& positions, Layer* layer = nullptr);
 // Moves every selected point by (dx, dy, dz).
 void edit_points(Project& project, double dx, double dy, double dz);
 // Removes the selected points with their faces and texture coordinates.

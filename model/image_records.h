@@ -26,7 +26,11 @@ struct ReferencePoint {
   Point2 projected_position;  // where the last search's pose projects it, centre-relative
   bool outlier = false;       // error above 15 after the last search
   bool selected = false;      // never saved
-  int control_point_id = 0;   // the control point it was made from, 0 none; kept beside the project file
+  int control_point_id = 0;   // the control or tie point it was made from, 0 none; kept beside the project file
+  // From the last orientation that used the mark (kept beside the project
+  // file): its residual in pixels and whether it was reported as an outlier.
+  std::optional<double> orientation_residual;
+  bool orientation_outlier = false;
 };
 
 // Picking state of the image view for one photograph, never saved.
@@ -43,6 +47,9 @@ struct ProjectImage {
   int id = 0;
   StoredText description = "";
   IdList<ReferencePoint> reference_points{10, 10};
+  // Marks of tie points not yet placed: no world position, so they stay out
+  // of the camera search and the residuals (and out of the project file).
+  IdList<ReferencePoint> tie_marks{10, 10};
   CameraPose pose;
   ProjectImage* partner = nullptr;  // another image, itself, or null
   CameraModel* camera = nullptr;    // the project's one camera

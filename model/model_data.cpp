@@ -16,6 +16,7 @@ void ModelData::clear() {
   materials.clear();
   layers.clear();
   control_points.clear();
+  tie_points.clear();
   next_id = 0;
   description = "";
   transform = ProjectTransform{0, {}, 10.0, 1.0, MirrorPlane::None};

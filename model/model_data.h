@@ -19,6 +19,7 @@
 #include "model/id_list.h"
 #include "model/model_records.h"
 #include "model/project_transform.h"
+#include "model/tie_point.h"
 
 namespace plenvista {
 
@@ -47,6 +48,7 @@ struct ModelData {
   IdList<TextureCoord> mirror_texture_coords{100, 100};
   // Kept beside the project file (persistence/control_points_file.h), not in it.
   IdList<ControlPoint> control_points{10, 10};
+  IdList<TiePoint> tie_points{10, 10};  // kept beside the project file too
   IdList<Layer> visible_layers{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
   IdList<Material> visible_materials{10, 10, ListOrder::Sorted, ListOwnership::Borrowed};
   Material* current_material = nullptr;

@@ -1,7 +1,9 @@
 #include "persistence/exchange_text.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 #include "base/number_text.h"
 #include "base/text.h"
@@ -102,6 +104,20 @@ std::optional<std::array<std::size_t, 4>> columns_of(const std::vector<std::stri
 void append_number_field(std::string& out, double value) {
   out += '\t';
   append_shortest(out, value);
+}
+
+// A field of a tab-separated line, quoted when reading it back would
+// otherwise change it or end it early.
+std::string tab_field(std::string_view text) {
+  const bool plain = !text.empty() && text.find_first_of("\t\"") == std::string_view::npos && text.front() != '#' &&
+                     text.front() != ' ' && text.back() != ' ';
+  if (plain) return std::string(text);
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
 }
 
 }  // namespace
@@ -233,6 +249,67 @@ std::string gcp_list_text(const Project& project, const std::optional<std::strin
         out += c->label;
       }
       out += "\r\n";
+    }
+  }
+  return out;
+}
+
+MarksList parse_marks_list(std::string_view text) {
+  MarksList out;
+  std::map<std::pair<std::string, std::string>, int> marked;  // label and photograph: the line
+  for (const auto& [number, line] : data_lines(text)) {
+    const std::vector<std::string> fields = split_on(line, line.find('\t') != std::string_view::npos ? '\t' : ' ');
+    if (fields.size() != 4) {
+      out.problems.push_back(
+          {number, "expected 4 fields (label pixel_x pixel_y image_name), found " + std::to_string(fields.size())});
+      continue;
+    }
+    LabelledMark mark;
+    mark.line = number;
+    mark.label = fields[0];
+    if (!read_number(fields[1], "pixel_x", mark.pixel.x, number, out.problems) ||
+        !read_number(fields[2], "pixel_y", mark.pixel.y, number, out.problems))
+      continue;
+    mark.image_name = fields[3];
+    if (mark.label.empty() || mark.image_name.empty()) {
+      out.problems.push_back({number, "the label or the image name is empty"});
+      continue;
+    }
+    std::string image_key = mark.image_name;
+    for (char& c : image_key) c = ascii_lower(c);
+    const auto [it, added] = marked.try_emplace({mark.label, image_key}, number);
+    if (!added) {
+      out.problems.push_back({number, "'" + mark.label + "' is marked in " + mark.image_name + " on line " +
+                                          std::to_string(it->second) + " already"});
+      continue;
+    }
+    out.marks.push_back(std::move(mark));
+  }
+  return out;
+}
+
+MarksListText marks_list_text(const Project& project) {
+  MarksListText out;
+  out.text = "# label\tpixel_x\tpixel_y\timage_name\r\n";
+  for (const ProjectImage* image : project.images().images) {
+    const std::string_view name = shown(image->file_name);
+    if (name.empty()) continue;
+    std::vector<const ReferencePoint*> marks(image->reference_points.begin(), image->reference_points.end());
+    marks.insert(marks.end(), image->tie_marks.begin(), image->tie_marks.end());
+    std::sort(marks.begin(), marks.end(),
+              [](const ReferencePoint* a, const ReferencePoint* b) { return a->id < b->id; });
+    for (const ReferencePoint* r : marks) {
+      const std::string_view label = mark_label(project.model, *r);
+      if (label.empty()) {
+        ++out.unlabelled;
+        continue;
+      }
+      const Point2 pixel = mark_pixel(*image, *r);
+      out.text += tab_field(label);
+      append_number_field(out.text, pixel.x);
+      append_number_field(out.text, pixel.y);
+      out.text += '\t' + tab_field(name) + "\r\n";
+      ++out.written;
     }
   }
   return out;

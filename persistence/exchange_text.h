@@ -20,6 +20,12 @@
 // the photograph's top-left corner, x right, y down. Further fields are
 // ignored.
 //
+// Marks lists: `label pixel_x pixel_y image_name` a line, separated by
+// tabs when the line has one, else by runs of blanks; pixels as in GCP
+// lists. The label names a control point (the mark becomes a reference point
+// of its coordinates) or a tie point. A label marked twice in the same
+// photograph is a bad line.
+//
 // Readers never fail: every line that cannot be used is listed with its
 // number (from 1) and the reason; the caller decides whether the usable
 // lines are taken. Writers end lines with CR LF and write numbers in the
@@ -33,6 +39,7 @@
 
 #include "model/control_points.h"
 #include "model/project.h"
+#include "model/tie_points.h"
 
 namespace plenvista {
 
@@ -66,6 +73,24 @@ GcpList parse_gcp_list(std::string_view text);
 // list order, as a GCP list; the label column names the control point a
 // mark was made from. The first line is the coordinate system when given.
 std::string gcp_list_text(const Project& project, const std::optional<std::string>& coordinate_system);
+
+struct MarksList {
+  std::vector<LabelledMark> marks;
+  std::vector<LineProblem> problems;
+};
+MarksList parse_marks_list(std::string_view text);
+
+// Every labelled mark of every photograph with a file name, reference points
+// and tie marks alike, images in list order and each image's marks in id
+// order, tab-separated after a comment line naming the columns. Marks of no
+// control or tie point cannot be written (a GCP list holds them); they are
+// counted in `unlabelled`.
+struct MarksListText {
+  std::string text;
+  int written = 0;
+  int unlabelled = 0;
+};
+MarksListText marks_list_text(const Project& project);
 
 // A label for the lists written here: quoted as csv_field quotes, and also
 // when it holds a semicolon or a tab, which the readers prefer as

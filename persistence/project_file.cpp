@@ -510,7 +510,7 @@ namespace {
 // before when there are none.
 bool save_control_points(Project& project) {
   const std::string path = control_points_path(*project.path);
-  if (project.model.control_points.empty()) {
+  if (!has_side_records(project.model)) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
     return true;

@@ -34,6 +34,8 @@ only=" $* "
 targets=(
   "project_file_fuzz     project"
   "camera_file_fuzz      camera_file"
+  "marks_list_fuzz       marks"
+  "side_file_fuzz        side_file"
   "bitmap_size_fuzz      bitmap"
   "photo_decode_fuzz     photo"
   "photo_size_fuzz       photo"
