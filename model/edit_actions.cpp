@@ -90,7 +90,7 @@ std::vector<ModelPoint*> add_points(Project& project, const std::vector<Vec3>& p
     record_point(project.undo, UndoKind::AddPoint, *made.back(), layer);
   }
   project.undo.end_action();
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   return made;
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "model/image_management.h"
+#include "model/project_edit.h"
 
 namespace plenvista {
 
@@ -81,7 +82,7 @@ void place_tie_point(Project& project, TiePoint& point, const std::optional<Vec3
       any = true;
     }
   }
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   if (any) project.post(Notification::ImagesChanged);
 }
 
@@ -139,7 +140,7 @@ std::optional<MarksImport> import_labelled_marks(Project& project, const std::ve
     }
     ++report.tie_marks;
   }
-  project.changed = true;
+  ProjectEdit::mark_changed(project);
   if (report.reference_marks + report.tie_marks + report.moved > 0) project.post(Notification::ImagesChanged);
   return report;
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "model/image_management.h"
 #include "model/tie_points.h"
 #include "photogrammetry/camera_search.h"
 
@@ -56,8 +57,9 @@ void apply_orientation(Project& project, const OrientationResult& result) {
     if (!image || !p.oriented) continue;
     oriented.insert(p.id);
     image->pose = p.pose;
-    image->search.best_error = summed_error(*image);
-    finish_search(*image);
+    SearchState state;
+    state.best_error = summed_error(*image);
+    finish_search(*image, state);
   }
   for (ProjectImage* image : project.images().images) {
     const bool posed = oriented.count(image->id) > 0;
@@ -71,7 +73,7 @@ void apply_orientation(Project& project, const OrientationResult& result) {
               std::hypot(r->projected_position.x - r->image_position.x, r->projected_position.y - r->image_position.y);
       }
   }
-  project.changed = true;
+  record_search_results(project);
 }
 
 }  // namespace plenvista
