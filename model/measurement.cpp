@@ -17,7 +17,10 @@ Leg leg(const Vec3& from, const Vec3& to) {
 }
 
 std::string vector_text(const Vec3& v) {
-  return "(" + format_fixed(v.x, 6) + ", " + format_fixed(v.y, 6) + ", " + format_fixed(v.z, 6) + ")";
+  std::string text(1, '(');
+  text.append(format_fixed(v.x, 6)).append(", ").append(format_fixed(v.y, 6)).append(", ");
+  text.append(format_fixed(v.z, 6)).push_back(')');
+  return text;
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 namespace plenvista {
 
 Point2 MarkSnapper::mark_at(const Project& project, const ProjectImage& image, Point2 clicked, bool raw) {
-  const bool makes_mark = project.images().calibration_mode || (!project.select_mode && project.point_mode);
+  const bool makes_mark = project.images().calibration_mode ||
+                          (project.select_mode == SelectMode::Create && project.point_mode == PointMode::Points);
   if (raw || !makes_mark) return clicked;
   const PixelSource* pixels = pixels_for(image);
   if (pixels == nullptr) return clicked;
