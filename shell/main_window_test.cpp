@@ -127,6 +127,7 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
                                             a.tools_export_cameras,
                                             a.tools_camera_editor,
                                             a.tools_residuals,
+                                            a.tools_measure,
                                             a.help_contents,
                                             a.help_open_sample,
                                             a.help_about}));
