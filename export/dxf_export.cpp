@@ -48,13 +48,16 @@ std::unordered_map<const Layer*, std::string> layer_names(const ModelData& model
     std::string name(shown(layer->name));
     for (char& c : name)
       if (!allowed_in_layer_name(c)) c = '_';
-    if (name.empty()) name = "_";
+    if (name.empty()) name.push_back('_');
     std::string unique = name;
     const auto key = [](std::string text) {
       for (char& c : text) c = ascii_lower(c);
       return text;
     };
-    for (int n = 2; taken.contains(key(unique)); ++n) unique = name + "_" + std::to_string(n);
+    for (int n = 2; taken.contains(key(unique)); ++n) {
+      unique = name;
+      unique.append(1, '_').append(std::to_string(n));
+    }
     taken.insert(key(unique));
     names[layer] = unique;
   }
