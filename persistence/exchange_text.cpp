@@ -30,6 +30,8 @@ std::vector<std::string> split_on(std::string_view line, char separator) {
   bool had_quotes = false;
   std::size_t kept = 0;  // length of the field up to its closing quote
   auto finish = [&] {
+    // A quote left open at the end of the line closes there.
+    if (quoted) kept = field.size();
     if (had_quotes)
       fields.push_back(field.substr(0, kept) + std::string(trim(std::string_view(field).substr(kept))));
     else if (!runs || !field.empty())
