@@ -1,14 +1,17 @@
 #include "cli/marks_commands.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <ostream>
 
 #include "base/text.h"
 #include "cli/list_io.h"
+#include "model/control_points.h"
 #include "model/edit_actions.h"
 #include "model/tie_points.h"
 #include "persistence/exchange_text.h"
+#include "platform/photograph_reader.h"
 
 namespace plenvista {
 
@@ -18,6 +21,39 @@ Layer* layer_named(const ModelData& model, const std::string& name) {
   for (Layer* layer : model.layers)
     if (equal_ignoring_case(shown(layer->name), name)) return layer;
   return nullptr;
+}
+
+// How many marks a snapping moved onto each kind of feature.
+struct SnapCounts {
+  int target = 0;
+  int corner = 0;
+  int none = 0;
+};
+
+// Moves every mark onto the feature under it, reading each photograph once.
+SnapCounts snap_listed_marks(CliSession& session, const Project& project, std::vector<LabelledMark>& marks,
+                             double radius) {
+  SnapCounts counts;
+  std::map<const ProjectImage*, std::optional<RgbImage>> photographs;
+  for (LabelledMark& mark : marks) {
+    const ProjectImage* image = find_image_by_file_name(project.images(), mark.image_name);
+    if (!image) continue;
+    auto [entry, first] = photographs.try_emplace(image);
+    if (first) {
+      std::string unreadable = "not found along the project's directories";
+      if (image->resolved_path) entry->second = read_photograph_pixels(*image->resolved_path, &unreadable);
+      if (!entry->second)
+        session.warning("Cannot snap the marks of " + mark.image_name + ": " + unreadable +
+                        "; they are kept as listed");
+    }
+    const std::optional<RgbImage>& pixels = entry->second;
+    const bool inside = pixels && mark.pixel.x >= 0.0 && mark.pixel.y >= 0.0 && mark.pixel.x < pixels->width() &&
+                        mark.pixel.y < pixels->height();
+    const SnapResult snap = inside ? snap_mark(*pixels, mark.pixel, radius) : SnapResult{mark.pixel};
+    mark.pixel = snap.position;
+    ++(snap.kind == SnapKind::Target ? counts.target : snap.kind == SnapKind::Corner ? counts.corner : counts.none);
+  }
+  return counts;
 }
 
 }  // namespace
@@ -30,7 +66,10 @@ int run_import_marks(CliIo& io, const ImportMarksOptions& options) {
   const MarksList list = parse_marks_list(*text);
   if (!accept_problems(session, list.problems, options.skip_bad_lines, options.file)) return kExitFailure;
   Project& project = session.project();
-  const auto report = import_labelled_marks(project, list.marks);
+  std::vector<LabelledMark> marks = list.marks;
+  const SnapCounts snapped =
+      options.snap ? snap_listed_marks(session, project, marks, options.snap_radius) : SnapCounts{};
+  const auto report = import_labelled_marks(project, marks);
   if (!report) return kExitFailure;
   for (const std::string& name : report->images_not_found)
     session.warning("No photograph named " + name + " in the project; its marks were not imported");
@@ -39,14 +78,21 @@ int run_import_marks(CliIo& io, const ImportMarksOptions& options) {
   if (options.json) {
     QJsonArray missing;
     for (const std::string& name : report->images_not_found) missing.append(json_text(name));
-    io.out << json_document({{"reference_marks", report->reference_marks},
-                             {"tie_marks", report->tie_marks},
-                             {"already_present", report->already_present},
-                             {"tie_points_added", report->tie_points_added},
-                             {"images_not_found", missing},
-                             {"skipped_lines", problems_json(list.problems)}});
+    io.out << json_document(
+        {{"reference_marks", report->reference_marks},
+         {"tie_marks", report->tie_marks},
+         {"already_present", report->already_present},
+         {"tie_points_added", report->tie_points_added},
+         {"images_not_found", missing},
+         {"skipped_lines", problems_json(list.problems)},
+         {"snapped", options.snap ? QJsonValue(QJsonObject{
+                                        {"target", snapped.target}, {"corner", snapped.corner}, {"none", snapped.none}})
+                                  : QJsonValue()}});
   } else {
     io.out << marks_import_summary(*report) << '\n';
+    if (options.snap)
+      io.out << "Snapped: " << snapped.target << " to targets, " << snapped.corner << " to corners, " << snapped.none
+             << " left as listed\n";
   }
   return kExitSuccess;
 }
@@ -61,6 +107,11 @@ void declare_import_marks(CLI::App& app, CommandCall& chosen) {
   command->add_option("FILE", options->file, "the list to read")->required();
   command->add_flag("--skip-bad-lines", options->skip_bad_lines,
                     "import the usable lines of a file that has bad ones (they are reported)");
+  CLI::Option* snap =
+      command->add_flag("--snap", options->snap, "move each mark onto the round target or corner under it first");
+  command->add_option("--radius", options->snap_radius, "with --snap: how far from a mark the feature may lie, pixels")
+      ->check(CLI::Range(1.0, 64.0))
+      ->needs(snap);
   command->add_flag("--json", options->json, "one JSON document for scripts");
   run_when_chosen(command, chosen, options, run_import_marks);
 }

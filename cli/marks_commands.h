@@ -13,15 +13,21 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "photogrammetry/mark_snap.h"
 
 namespace plenvista {
 
 // A file with lines that cannot be used imports nothing and names each
 // line, unless `skip_bad_lines`.
+// With `snap`, each mark is first moved onto the round target or corner
+// within `snap_radius` photograph pixels of it (photogrammetry/mark_snap.h);
+// marks of a photograph that cannot be read stay as listed (warned).
 struct ImportMarksOptions {
   std::string project;
   std::string file;
   bool skip_bad_lines = false;
+  bool snap = false;
+  double snap_radius = kSnapRadius;
   bool json = false;
 };
 int run_import_marks(CliIo& io, const ImportMarksOptions& options);

@@ -4,6 +4,8 @@
 
 #include "cli/cli_test_support.h"
 #include "model/tie_points.h"
+#include "persistence/exchange_text.h"
+#include "testing/synthetic_marks.h"
 
 namespace plenvista {
 namespace {
@@ -68,6 +70,42 @@ TEST(CliMarks, MarksInAndOutThenPointsAtPlacedTiePoints) {
   run = ws.run("make-points p.op2 --ties T1");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Added no points; 1 tie points had a point already\n");
+}
+
+TEST(CliMarks, SnappedImportMovesMarksOntoTheTargetsUnderThem) {
+  Workspace ws;
+  ws.make_project();
+  RgbImage photo(160, 120, {90, 90, 90});
+  test_support::draw_sphere(photo, {40.3, 30.6}, 12.0, {30, 170, 60});
+  test_support::draw_sphere(photo, {110.7, 80.2}, 10.0, {40, 60, 220});
+  test_support::blur(photo, 0.6);
+  ws.dir.write("photos/targets.bmp", test_support::bmp_bytes(photo));
+  ASSERT_EQ(ws.run("add-image p.op2 --file targets.bmp").status, 0);
+  ws.dir.write("marks.txt",
+               "T1 42.3 29.1 targets.bmp\nT2 109 82 targets.bmp\nT3 140 20 targets.bmp\nT1 5 5 front.bmp\n");
+  EXPECT_EQ(ws.run("import-marks p.op2 marks.txt --radius 4").status, 2);
+
+  auto run = ws.run("import-marks p.op2 marks.txt --snap --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const QJsonObject snapped = parse_json(run.out)["snapped"].toObject();
+  EXPECT_EQ(snapped["target"].toInt(), 2);
+  EXPECT_EQ(snapped["corner"].toInt(), 0);
+  EXPECT_EQ(snapped["none"].toInt(), 2);
+
+  ASSERT_EQ(ws.run("export-marks p.op2 --output out.txt").status, 0);
+  const MarksList marks = parse_marks_list(ws.bytes("out.txt"));
+  ASSERT_EQ(marks.marks.size(), 4u);
+  for (const LabelledMark& m : marks.marks) {
+    if (m.label == "T1" && m.image_name == "targets.bmp") {
+      EXPECT_NEAR(m.pixel.x, 40.3, 0.1);
+      EXPECT_NEAR(m.pixel.y, 30.6, 0.1);
+    } else if (m.label == "T2") {
+      EXPECT_NEAR(m.pixel.x, 110.7, 0.1);
+      EXPECT_NEAR(m.pixel.y, 80.2, 0.1);
+    } else {  // plain ground: kept as listed
+      EXPECT_TRUE(m.pixel == (Point2{140, 20}) || m.pixel == (Point2{5, 5})) << m.label;
+    }
+  }
 }
 
 }  // namespace
