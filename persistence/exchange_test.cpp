@@ -8,8 +8,7 @@
 #include "persistence/control_points_file.h"
 #include "persistence/exchange_text.h"
 #include "persistence/project_file.h"
-#include "testing/recorders.h"
-#include "testing/temp_dir.h"
+#include "testing/project_files.h"
 
 namespace plenvista {
 namespace {
@@ -75,26 +74,7 @@ TEST(ParseGcpList, CoordinateSystemLineMarksAndProblems) {
             "line 5: pixel_x is not a number: 'x'\n");
 }
 
-struct Exchange : ::testing::Test {
-  test_support::TempDir temp;
-  MemorySettingsStore store;
-  test_support::RecordingNotifier notifier;
-  test_support::RecordingMessages messages;
-
-  static ProjectImage* add(Project& project, const std::string& name, double centre_x, double centre_y) {
-    auto image = std::make_unique<ProjectImage>();
-    image->file_name = name;
-    ProjectImage* added = add_image(project, std::move(image));
-    added->centre_x = centre_x;
-    added->centre_y = centre_y;
-    return added;
-  }
-  std::string file(const std::string& name) const { return (temp.path / name).string(); }
-  std::string read(const std::string& path) const {
-    const ReadResult r = read_whole_file(path);
-    return r.bytes ? std::string(r.bytes->begin(), r.bytes->end()) : std::string();
-  }
-};
+using Exchange = test_support::ProjectFiles;
 
 TEST_F(Exchange, GcpListExportedAndImportedIntoAFreshProjectRecreatesEveryReferencePoint) {
   Project source{store, notifier, messages};

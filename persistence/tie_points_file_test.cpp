@@ -13,33 +13,15 @@
 #include "persistence/control_points_file.h"
 #include "persistence/exchange_text.h"
 #include "persistence/project_file.h"
-#include "testing/recorders.h"
-#include "testing/temp_dir.h"
+#include "testing/project_files.h"
 
 namespace plenvista {
 namespace {
 
-struct TiePoints : ::testing::Test {
-  test_support::TempDir temp;
-  MemorySettingsStore store;
-  test_support::RecordingNotifier notifier;
-  test_support::RecordingMessages messages;
+struct TiePoints : test_support::ProjectFiles {
   Project project{store, notifier, messages};
 
   TiePoints() { project.set_path(file("house.op2")); }
-  static ProjectImage* add(Project& p, const std::string& name, double centre_x, double centre_y) {
-    auto image = std::make_unique<ProjectImage>();
-    image->file_name = name;
-    ProjectImage* added = add_image(p, std::move(image));
-    added->centre_x = centre_x;
-    added->centre_y = centre_y;
-    return added;
-  }
-  std::string file(const std::string& name) const { return (temp.path / name).string(); }
-  std::string read(const std::string& path) const {
-    const ReadResult r = read_whole_file(path);
-    return r.bytes ? std::string(r.bytes->begin(), r.bytes->end()) : std::string();
-  }
   // Front and side photographs, control point A marked in both, tie points
   // T1 (both) and "#2 gate" (front) from a marks list.
   void fill() {
