@@ -6,6 +6,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/commands.h"
+#include "cli/find_ties_command.h"
 #include "cli/marks_commands.h"
 #include "cli/orient_command.h"
 #include "platform/photograph_reader.h"
@@ -41,6 +42,7 @@ constexpr CommandDeclaration kCommands[] = {
     declare_export_marks,
     declare_make_points,
     declare_orient,
+    declare_find_ties,
 };
 // clang-format on
 

@@ -6,6 +6,7 @@
 
 #include "base/number_text.h"
 #include "cli/json_values.h"
+#include "photogrammetry/auto_tie_orientation.h"
 #include "photogrammetry/orientation_project.h"
 
 namespace plenvista {
@@ -30,7 +31,8 @@ const char* datum_kind_text(DatumKind kind) {
 
 QJsonValue vec_or_null(bool known, const Vec3& v) { return known ? QJsonValue(json_array(v)) : QJsonValue(); }
 
-QJsonObject result_json(const Project& project, const OrientationResult& result) {
+QJsonObject result_json(const Project& project, const OrientationResult& result,
+                        const std::vector<std::string>& removed) {
   std::map<int, std::string> files;
   for (const ProjectImage* image : project.images().images) files[image->id] = std::string(shown(image->file_name));
   QJsonArray images;
@@ -70,7 +72,10 @@ QJsonObject result_json(const Project& project, const OrientationResult& result)
   for (const int id : result.too_few_marks) too_few.append(id);
   QJsonArray warnings;
   for (const std::string& w : result.warnings) warnings.append(json_text(w));
-  return {{"images", images},
+  QJsonArray removed_labels;
+  for (const std::string& label : removed) removed_labels.append(json_text(label));
+  return {{"removed_automatic", removed_labels},
+          {"images", images},
           {"points", points},
           {"outliers", outliers},
           {"rms_px", result.rms_px},
@@ -82,7 +87,8 @@ QJsonObject result_json(const Project& project, const OrientationResult& result)
           {"warnings", warnings}};
 }
 
-void write_text(std::ostream& out, const Project& project, const OrientationResult& result) {
+void write_text(std::ostream& out, const Project& project, const OrientationResult& result,
+                const std::vector<std::string>& removed) {
   int oriented = 0;
   for (const OrientedPhotograph& p : result.photographs) oriented += p.oriented ? 1 : 0;
   out << "Oriented " << oriented << " of " << result.photographs.size() << " photographs, RMS "
@@ -103,6 +109,11 @@ void write_text(std::ostream& out, const Project& project, const OrientationResu
     out << "Outlier: " << o.label << " in " << (image ? shown(image->file_name) : "") << ", "
         << format_fixed(o.residual_px, 2) << " px\n";
   }
+  if (!removed.empty()) {
+    out << "Removed " << removed.size() << " automatic tie points with large residuals:";
+    for (const std::string& label : removed) out << ' ' << label;
+    out << '\n';
+  }
 }
 
 }  // namespace
@@ -111,7 +122,9 @@ int run_orient(CliIo& io, const OrientOptions& options) {
   CliSession session(io.err);
   if (!session.open(options.project)) return kExitFailure;
   Project& project = session.project();
-  OrientationRun run(orientation_input(project, options.distances, options.axes));
+  OrientationInput input = orientation_input(project, options.distances, options.axes);
+  if (options.without_auto) leave_out_automatic_ties(input);
+  OrientationRun run(std::move(input));
   while (run.step()) {
     if (!io.progress) continue;
     const OrientationProgress progress = run.progress();
@@ -130,12 +143,13 @@ int run_orient(CliIo& io, const OrientOptions& options) {
                     ") has too few marks to orient and was left as it was");
   }
   apply_orientation(project, result);
+  const std::vector<std::string> removed = remove_poor_automatic_ties(project);
   project.note_change();
   if (!session.save()) return kExitFailure;
   if (options.json)
-    io.out << json_document(result_json(project, result));
+    io.out << json_document(result_json(project, result, removed));
   else
-    write_text(io.out, project, result);
+    write_text(io.out, project, result, removed);
   return kExitSuccess;
 }
 
@@ -162,6 +176,8 @@ void declare_orient(CLI::App& app, CommandCall& chosen) {
                                        "ORIGIN at 0,0,0, XPOINT on +X, PLANEPOINT in the XY plane on the +Y side")
                           ->type_name("ORIGIN XPOINT PLANEPOINT")
                           ->expected(3);
+  command->add_flag("--without-auto", parsed->options.without_auto,
+                    "leave the automatic tie points (auto-1, auto-2, ...) out of the orientation");
   command->add_flag("--json", parsed->options.json, "one JSON document for scripts");
   run_when_chosen(
       command, chosen, parsed, [](CliIo& io, const Parsed& p) { return run_orient(io, p.options); },

@@ -5,6 +5,8 @@
 // project. Distances are model units (mm); labels name control or tie
 // points. A failed orientation tells why, exits 1 and leaves the file as it
 // was; photographs with too few marks are listed and keep their poses.
+// Automatic tie points ("auto-N") take part unless left out; afterwards
+// those with large residuals are removed and listed.
 
 #include <optional>
 #include <string>
@@ -22,6 +24,7 @@ struct OrientOptions {
   std::string project;
   std::vector<DatumDistance> distances;
   std::optional<DatumAxes> axes;
+  bool without_auto = false;  // leave automatic tie points out
   bool json = false;
 };
 int run_orient(CliIo& io, const OrientOptions& options);

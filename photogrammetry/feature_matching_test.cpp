@@ -40,15 +40,8 @@ struct ScenePair {
   // Distance in pixels of B's mark from the epipolar line of A's mark
   // under the true poses (the camera is an ideal pinhole).
   double epipolar_distance(const FeatureMatch& m) const {
-    const CameraRays rays(a);
-    const PoseFrame frame_a = PoseFrame::of(a);
-    const Vec3 da = frame_a.to_world_direction(*rays.direction(fa.positions[static_cast<std::size_t>(m.a)]));
-    const PreparedPose pose_b(b);
-    const Point2 near = pose_b.project(frame_a.centre + da * 100, true);
-    const Point2 far = pose_b.project(frame_a.centre + da * 10000, true);
-    const Point2 p = fb.positions[static_cast<std::size_t>(m.b)];
-    const double lx = far.x - near.x, ly = far.y - near.y;
-    return std::fabs((p.x - near.x) * ly - (p.y - near.y) * lx) / std::hypot(lx, ly);
+    return test_support::epipolar_distance(a, fa.positions[static_cast<std::size_t>(m.a)], b,
+                                           fb.positions[static_cast<std::size_t>(m.b)]);
   }
 
   // Distance in pixels of B's mark from where A's mark's surface point

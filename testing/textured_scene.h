@@ -16,6 +16,7 @@
 #include "photogrammetry/camera_rays.h"
 #include "photogrammetry/image_search.h"
 #include "photogrammetry/pixel_source.h"
+#include "photogrammetry/projection.h"
 
 namespace plenvista::test_support {
 
@@ -130,6 +131,20 @@ inline ProjectImage scene_image(CameraModel& camera, const Vec3& eye, const Vec3
   image.pose = pose_looking_at(eye, target, {0, 1, 0});
   image.pose_known = 1;
   return image;
+}
+
+// Distance in pixels of the mark `pb` in B from the epipolar line of the
+// mark `pa` in A under the photographs' poses (an ideal pinhole camera).
+inline double epipolar_distance(const ProjectImage& a, const Point2& pa, const ProjectImage& b, const Point2& pb) {
+  const PoseFrame frame_a = PoseFrame::of(a);
+  const auto direction = CameraRays(a).direction(pa);
+  if (!direction) return INFINITY;
+  const Vec3 da = frame_a.to_world_direction(*direction);
+  const PreparedPose pose_b(b);
+  const Point2 near = pose_b.project(frame_a.centre + da * 100, true);
+  const Point2 far = pose_b.project(frame_a.centre + da * 10000, true);
+  const double lx = far.x - near.x, ly = far.y - near.y;
+  return std::fabs((pb.x - near.x) * ly - (pb.y - near.y) * lx) / std::hypot(lx, ly);
 }
 
 }  // namespace plenvista::test_support
