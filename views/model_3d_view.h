@@ -40,7 +40,7 @@ namespace plenvista {
 
 class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
  public:
-  static constexpr int kMaxTextureSide = 4096;
+  static constexpr int kMaxTextureSide = 2048;
 
   Model3dView(Project& project, QWidget* parent);
   ~Model3dView() override;
