@@ -58,8 +58,9 @@ endfunction()
 # A GUI test that needs OpenGL, which Qt's offscreen platform lacks: the
 # whole executable runs as one test on an X server of its own (xvfb-run,
 # Mesa's software renderer). Such tests take turns, as xvfb-run's choice of
-# a free display number is not safe against another starting at once. Mesa
-# keeps allocations to the end of the process, so leak checks stay off here.
+# a free display number is not safe against another starting at once. Qt's
+# X platform leaves its D-Bus connection's memory behind at exit, so leak
+# checks stay off here (the same code's offscreen tests keep them).
 function(plenvista_add_xvfb_test target)
   find_program(PLENVISTA_XVFB_RUN xvfb-run REQUIRED)
   add_test(NAME ${target}
