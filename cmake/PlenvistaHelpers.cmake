@@ -54,3 +54,19 @@ function(plenvista_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   plenvista_warnings(${name})
 endfunction()
+
+# A GUI test that needs OpenGL, which Qt's offscreen platform lacks: the
+# whole executable runs as one test on an X server of its own (xvfb-run,
+# Mesa's software renderer). Such tests take turns, as xvfb-run's choice of
+# a free display number is not safe against another starting at once. Qt's
+# X platform leaves its D-Bus connection's memory behind at exit, so leak
+# checks stay off here (the same code's offscreen tests keep them).
+function(plenvista_add_xvfb_test target)
+  find_program(PLENVISTA_XVFB_RUN xvfb-run REQUIRED)
+  add_test(NAME ${target}
+    COMMAND ${PLENVISTA_XVFB_RUN} --auto-servernum "--server-args=-screen 0 1280x1024x24" $<TARGET_FILE:${target}>
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${target} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LIBGL_ALWAYS_SOFTWARE=1;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"
+    RESOURCE_LOCK xvfb)
+endfunction()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-image-formats-plugins
+  qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev libcli11-dev libeigen3-dev
   libceres-dev libopencv-imgproc-dev libopencv-features2d-dev libopencv-calib3d-dev

@@ -4,7 +4,7 @@
 # xvfb-run) on a copy of the sample project the program carries (remake
 # that first with scripts/make-sample.sh when the scene changed). Writes
 # docs/image-view.png, calibration-mode.png, workflow.png, mixed-display.png,
-# cad-view.png, translation-editor.png, export-dialog.png, project-dialog.png,
+# cad-view.png, model-3d-view.png, translation-editor.png, export-dialog.png, project-dialog.png,
 # camera-editor.png and residuals.png (one photograph's marks disturbed and
 # located again, with its residual lines and the "Residuals" dock).
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)

@@ -193,14 +193,24 @@ const Command kCommands[] = {
      .image = {nullptr, 0x505050, ""},
      .check = Check::Display,
      .run = [](MainWindow& w) { w.set_display_mode(DisplayMode::Tabbed); }},
-    // The mixed display shows the image view: not from the CAD page.
+    // The mixed display shows the image view: not from the CAD or 3D page.
     {.id = CommandId::MixedDisplay,
      .member = &Actions::tool_mixed_display,
      .text = "Mixed Image / CAD display",
      .image = {nullptr, 0x505050, ""},
      .check = Check::Display,
      .run = [](MainWindow& w) { w.set_display_mode(DisplayMode::Mixed); },
-     .enabled = [](const MainWindow& w) { return !w.image_list_panel()->cad_page_shown(); }},
+     .enabled =
+         [](const MainWindow& w) {
+           return !w.image_list_panel()->cad_page_shown() && !w.image_list_panel()->model_3d_page_shown();
+         }},
+    {.id = CommandId::Model3dDisplay,
+     .member = &Actions::tool_3d_display,
+     .text = "3D display",
+     .tip = "3D view of the model",
+     .image = {nullptr, 0x505050, "3D"},
+     .check = Check::Display,
+     .run = [](MainWindow& w) { w.set_display_mode(DisplayMode::Model3d); }},
     {.id = CommandId::Export,
      .member = &Actions::tools_export,
      .text = "Export",
@@ -300,6 +310,7 @@ const CommandId kToolbar[] = {
     kSeparator,
     CommandId::TabbedDisplay,
     CommandId::MixedDisplay,
+    CommandId::Model3dDisplay,
     kSeparator,
     CommandId::CameraEditor,
     CommandId::Export,

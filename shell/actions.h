@@ -13,7 +13,7 @@
 // reaches the project and the window's services through it.
 //
 // Checkable commands come in exclusive groups: small / large selection;
-// new / add / remove selection; tabbed / mixed display. Residuals is
+// new / add / remove selection; tabbed / mixed / 3D display. Residuals is
 // checked while its dock shows. Ctrl+N, Ctrl+O, Ctrl+S, Ctrl+Z, Ctrl+Y and
 // F1 run their commands anywhere in the window.
 
@@ -108,6 +108,7 @@ class Actions {
   QAction* tool_remove_from_selection;
   QAction* tool_tabbed_display;
   QAction* tool_mixed_display;
+  QAction* tool_3d_display;
 
  private:
   std::map<CommandId, QAction*> by_id_;

@@ -33,6 +33,7 @@ enum class CommandId : int {
   RemoveFromSelection,
   TabbedDisplay,
   MixedDisplay,
+  Model3dDisplay,
   Export,
   ExportPoints,
   ExportGcpList,

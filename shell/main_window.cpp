@@ -25,6 +25,7 @@
 #include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/reference_point_dialog.h"
 #include "shell/help_window.h"
+#include "shell/model_3d_page.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
 #include "shell/panels/measure_panel.h"
@@ -35,6 +36,7 @@
 #include "shell/view_area.h"
 #include "views/cad_view.h"
 #include "views/image_view.h"
+#include "views/model_3d_view.h"
 
 namespace plenvista {
 
@@ -138,7 +140,8 @@ void MainWindow::build_views() {
   cad_views_[0]->set_current_axis(0);
   cad_views_[1]->set_current_axis(1);
   cad_views_[2]->set_current_axis(0);
-  view_area_ = new ViewArea(image_view_, cad_views_, this);
+  view_area_ = new ViewArea(
+      image_view_, cad_views_, [this] { return make_model_3d_view(*project_, *image_list_panel_); }, this);
   setCentralWidget(view_area_);
 }
 
@@ -350,7 +353,7 @@ void MainWindow::on_select_create() {
 }
 
 void MainWindow::set_display_mode(DisplayMode mode) {
-  view_area_->show_display(mode, !image_list_panel_->cad_page_shown());
+  view_area_->show_display(mode, shown_page(*image_list_panel_));
   project_->post(Notification::DisplayChanged);
   repaint_views();
 }
@@ -538,8 +541,7 @@ void MainWindow::on_point_made(const ModelPoint& point, const PointFit& fit) {
 QString MainWindow::point_fit_text() const { return point_fit_->text(); }
 
 void MainWindow::display() {
-  const bool images_page = !image_list_panel_->cad_page_shown();
-  view_area_->show_display(view_area_->display_mode(), images_page);
+  view_area_->show_display(view_area_->display_mode(), shown_page(*image_list_panel_));
   actions_.update_enabled(*this);
 }
 
@@ -591,6 +593,7 @@ void MainWindow::update_model_status() {
 void MainWindow::repaint_views() {
   image_view_->refresh();
   for (CadView* view : cad_views_) view->refresh();
+  if (Model3dView* view = view_area_->model_3d_view()) view->refresh();
 }
 
 void MainWindow::on_first_paint() {

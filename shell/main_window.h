@@ -5,8 +5,8 @@
 // toolbar, the status bar, the docks (the image list; the layers and
 // materials with the "Mirror Points" and "Mode" groups; the residuals), the
 // one Project with its ProjectSignals, and the four views in the central
-// ViewArea (the image view and the tabbed, upper and lower CAD views); it
-// shows the views of the tabbed or mixed display, and keeps the commands'
+// ViewArea (the image view, the tabbed, upper and lower CAD views and the 3D
+// view); it shows the views of the tabbed, mixed or 3D display, and keeps the commands'
 // enabled states, the status texts and the title current as the project's
 // signals arrive.
 //
@@ -108,6 +108,8 @@ class MainWindow : public QMainWindow {
   ImageView& image_view() const { return *image_view_; }
   // 0 the tabbed CAD view, 1 the upper right, 2 the lower right view.
   CadView& cad_view(int index) const { return *cad_views_[static_cast<std::size_t>(index)]; }
+  // The 3D view, made when first shown; null before.
+  Model3dView* model_3d_view() const { return view_area_->model_3d_view(); }
   ImageListPanel* image_list_panel() const { return image_list_panel_; }
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   ResidualsPanel* residuals_panel() const { return residuals_panel_; }

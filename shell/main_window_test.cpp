@@ -155,7 +155,7 @@ TEST_F(Toolbar, ButtonsHaveImagesAndCheckGroupsStayExclusive) {
     ASSERT_EQ(drawn.size(), QSize(16, 16)) << button->toolTip().toStdString();
     images.push_back(drawn.toImage());
   }
-  EXPECT_EQ(images.size(), 22u);
+  EXPECT_EQ(images.size(), 23u);
   for (std::size_t i = 0; i < images.size(); ++i)
     for (std::size_t j = i + 1; j < images.size(); ++j) EXPECT_NE(images[i], images[j]) << i << " and " << j;
 

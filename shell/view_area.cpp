@@ -5,6 +5,7 @@
 
 #include "views/cad_view.h"
 #include "views/image_view.h"
+#include "views/model_3d_view.h"
 
 namespace plenvista {
 
@@ -18,8 +19,9 @@ constexpr int kMargin = 6;
 
 }  // namespace
 
-ViewArea::ViewArea(ImageView* image_view, const std::array<CadView*, 3>& cad_views, QWidget* parent)
-    : QWidget(parent), image_view_(image_view), cad_views_(cad_views) {
+ViewArea::ViewArea(ImageView* image_view, const std::array<CadView*, 3>& cad_views,
+                   std::function<Model3dView*()> make_3d_view, QWidget* parent)
+    : QWidget(parent), image_view_(image_view), cad_views_(cad_views), make_3d_view_(std::move(make_3d_view)) {
   setContentsMargins(kMargin, kMargin, kMargin, kMargin);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -33,20 +35,26 @@ ViewArea::ViewArea(ImageView* image_view, const std::array<CadView*, 3>& cad_vie
   right_->addWidget(cad_views_[2]);
   layout->addWidget(mixed_);
   layout->addWidget(cad_views_[0]);
-  show_display(DisplayMode::Tabbed, true);
+  show_display(DisplayMode::Tabbed, ViewPage::Images);
 }
 
-void ViewArea::show_display(DisplayMode mode, bool images_page) {
+void ViewArea::show_display(DisplayMode mode, ViewPage page) {
   const bool mixed = mode == DisplayMode::Mixed;
+  const bool model_3d = mode == DisplayMode::Model3d || (mode == DisplayMode::Tabbed && page == ViewPage::Model3d);
+  if (model_3d && model_3d_ == nullptr) {
+    model_3d_ = make_3d_view_();
+    layout()->addWidget(model_3d_);
+  }
   if (mixed && mode_ != DisplayMode::Mixed) {
     // Sizes are weights: the splitter shares out what room it has.
     mixed_->setSizes({kImageShare, kCadShare});
     right_->setSizes({1, 1});
   }
   mode_ = mode;
-  const bool image_shown = mixed || images_page;
+  const bool image_shown = mixed || (!model_3d && page == ViewPage::Images);
   image_view_->setVisible(image_shown);
-  cad_views_[0]->setVisible(!image_shown);
+  cad_views_[0]->setVisible(!image_shown && !model_3d);
+  if (model_3d_ != nullptr) model_3d_->setVisible(model_3d);
   cad_views_[1]->setVisible(mixed);
   cad_views_[2]->setVisible(mixed);
   right_->setVisible(mixed);

@@ -3,7 +3,8 @@
 // the main window (with the program's own window, views, file functions
 // and message boxes; preferences in memory so that the user's own play no
 // part) and saves the window in both display modes, in calibration mode
-// (the reference points alone, and with the model) and on the CAD page,
+// (the reference points alone, and with the model), on the CAD page and on
+// the 3D page,
 // the Translation Editor, Export and Project dialogs on the sample, and the
 // Camera Editor after calibrating the
 // sample's grid photograph with real clicks; last, one photograph with its
@@ -46,6 +47,7 @@
 #include "testing/sample_scene.h"
 #include "views/calibration_view.h"
 #include "views/image_view.h"
+#include "views/model_3d_view.h"
 
 namespace plenvista {
 namespace {
@@ -128,6 +130,21 @@ bool dialog_picture(Dialog& dialog, const QString& path) {
   return ok;
 }
 
+// The 3D page: the textured house turned a little from the front, with the
+// four cameras that photographed it.
+bool model_3d(MainWindow& window, const QString& output) {
+  window.image_list_panel()->setCurrentIndex(2);
+  QApplication::processEvents();
+  Model3dView* view = window.model_3d_view();
+  if (view == nullptr) return false;
+  OrbitCamera& camera = view->camera();
+  camera.yaw = 0.45;
+  camera.pitch = 0.5;
+  camera.fit(view->scene().all_bounds, view->width(), view->height());
+  view->update();
+  return save(window, output + "/model-3d-view.png");
+}
+
 int take_screenshots(const QString& output) {
   QTemporaryDir work;
   const auto project = copy_sample_project(work.path().toStdString());
@@ -172,6 +189,7 @@ int take_screenshots(const QString& output) {
   window.actions().tool_tabbed_display->trigger();
   window.image_list_panel()->setCurrentIndex(1);  // the CAD page
   ok = save(window, output + "/cad-view.png") && ok;
+  ok = model_3d(window, output) && ok;
 
   TranslationEditorDialog translations(window.project().model.transform, questions, &window);
   ok = dialog_picture(translations, output + "/translation-editor.png") && ok;

@@ -59,4 +59,34 @@ struct ViewScene {
   }
 };
 
+// The view scene with a square of two faces in z = 0, 100 units a side,
+// textured from photograph a with u = x / 100 and v = 1 - y / 100 (so the
+// photograph stands upright on it, seen from +Z), a lone point at
+// (50, 50, 200) before its middle, and the material's colour (200, 100, 50).
+struct SquareScene : ViewScene {
+  std::array<ModelPoint*, 4> corners{};
+  ModelPoint* lone = nullptr;
+  std::array<ModelFace*, 2> faces{};
+
+  SquareScene() {
+    corners = {point(0, 0, 0), point(100, 0, 0), point(100, 100, 0), point(0, 100, 0)};
+    lone = point(50, 50, 200);
+    faces = {add_face(project, *corners[0], *corners[1], *corners[2]),
+             add_face(project, *corners[0], *corners[2], *corners[3])};
+    Material& material = *project.model.current_material;
+    material.face_colour = make_colour(200, 100, 50);
+    material.texture_image = a;
+    apply_texture(project, {&material}, [](Material&, ProjectImage&, TextureSink& sink) {
+      for (ModelFace* face : sink.model().faces) {
+        std::array<TextureCoord*, 3> coords{};
+        for (std::size_t i = 0; i < 3; ++i)
+          coords[i] = sink.create(*face->corners[i], face->corners[i]->x / 100.0, 1.0 - face->corners[i]->y / 100.0);
+        sink.attach(*face, coords);
+      }
+    });
+    project.note_change();
+    refresh_visibility(project.model);
+  }
+};
+
 }  // namespace plenvista::test_support

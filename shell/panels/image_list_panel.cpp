@@ -54,12 +54,15 @@ ImageListPanel::ImageListPanel(Project& project, FileChooser& files, QuestionAsk
       questions_(questions),
       images_page_(new QWidget),
       cad_page_(new QWidget),
+      model_3d_page_(new QWidget),
       search_tick_ms_(SearchProgressDialog::kTickMilliseconds) {
   setObjectName(QStringLiteral("CPictureTabCtrl"));
   build_images_page();
   build_cad_page();
+  build_model_3d_page();
   addTab(images_page_, QStringLiteral("Images"));
   addTab(cad_page_, QStringLiteral("CAD"));
+  addTab(model_3d_page_, QStringLiteral("3D"));
   connect(this, &QTabWidget::currentChanged, this, [this](int index) {
     project_.cad_page_shown = index == 1 ? 1 : 0;
     project_.post(Notification::DisplayChanged);
@@ -119,6 +122,20 @@ void ImageListPanel::build_cad_page() {
     project_.active_cad_view = index;
     project_.post(Notification::ImagesChanged);
   });
+}
+
+void ImageListPanel::build_model_3d_page() {
+  auto* keys = new QLabel(QStringLiteral("Left drag: turn\n"
+                                         "Middle or Shift + left drag: move\n"
+                                         "Wheel: zoom\n"
+                                         "Click: select a point or face\n"
+                                         "Double click on a camera: its image\n"
+                                         "Home: fit, 1 / 3 / 7: Z / X / Y axis"),
+                          model_3d_page_);
+  keys->setWordWrap(true);
+  auto* page = new QVBoxLayout(model_3d_page_);
+  page->addWidget(keys);
+  page->addStretch(1);
 }
 
 bool ImageListPanel::eventFilter(QObject* watched, QEvent* event) {

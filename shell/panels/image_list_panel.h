@@ -17,6 +17,9 @@
 // Page "CAD" chooses the axis of the tabbed CAD view ("Z Axis", "X Axis",
 // "Y Axis": the project's active CAD view 0, 1, 2).
 //
+// Page "3D" shows the 3D view of the model in the tabbed display and lists
+// its mouse buttons and keys.
+//
 // Choosing a page sets the project's CAD page flag (1 while "CAD" is shown)
 // and posts DisplayChanged. refresh() refills the list from the project (on
 // every ImagesChanged) in place: lines are rewritten, added or dropped at the
@@ -46,6 +49,7 @@ class ImageListPanel : public QTabWidget {
   QWidget* images_page() const { return images_page_; }
   QWidget* cad_page() const { return cad_page_; }
   bool cad_page_shown() const { return currentIndex() == 1; }
+  bool model_3d_page_shown() const { return currentIndex() == 2; }
 
   void refresh();
 
@@ -68,6 +72,7 @@ class ImageListPanel : public QTabWidget {
  private:
   void build_images_page();
   void build_cad_page();
+  void build_model_3d_page();
   void enable_edit_delete();
 
   void on_choose(int row);
@@ -86,6 +91,7 @@ class ImageListPanel : public QTabWidget {
   QuestionAsker& questions_;
   QWidget* images_page_;
   QWidget* cad_page_;
+  QWidget* model_3d_page_;
   QListWidget* list_ = nullptr;
   QPushButton* add_ = nullptr;
   QPushButton* edit_ = nullptr;
