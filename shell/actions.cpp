@@ -10,8 +10,10 @@
 #include "model/edit_actions.h"
 #include "model/translation.h"
 #include "model/undo_commands.h"
+#include "platform/project_photograph.h"
 #include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/find_ties_dialog.h"
 #include "shell/dialogs/layers_dialog.h"
 #include "shell/dialogs/materials_dialog.h"
 #include "shell/dialogs/set_layer_dialog.h"
@@ -244,6 +246,13 @@ const Command kCommands[] = {
      .text = "Measure",
      .check = Check::Toggle,
      .run = [](MainWindow& w) { w.measure_dock()->setVisible(w.actions().tools_measure->isChecked()); }},
+    {.id = CommandId::FindTiePoints,
+     .text = "Find Tie Points...",
+     .run =
+         [](MainWindow& w) {
+           run_dialog<FindTiesDialog>(w.project(), read_project_photograph, std::vector<int>{}, &w);
+         },
+     .enabled = [](const MainWindow& w) { return w.project().images().images.count() >= 2; }},
     {.id = CommandId::Contents,
      .member = &Actions::help_contents,
      .text = "Contents",
@@ -277,7 +286,7 @@ const MenuList kMenus[] = {
       CommandId::ImportControlPoints, CommandId::ImportGcpList}},
     {"&Tools",
      {CommandId::Export, CommandId::ExportPoints, CommandId::ExportGcpList, CommandId::ExportCameras,
-      CommandId::CameraEditor, CommandId::Residuals, CommandId::Measure}},
+      CommandId::CameraEditor, CommandId::Residuals, CommandId::Measure, CommandId::FindTiePoints}},
     {"&Help", {CommandId::Contents, CommandId::OpenSample, kSeparator, CommandId::About}},
 };
 

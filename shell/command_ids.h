@@ -41,6 +41,7 @@ enum class CommandId : int {
   CameraEditor,
   Residuals,
   Measure,
+  FindTiePoints,
   Contents,
   OpenSample,
   About,

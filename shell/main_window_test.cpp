@@ -128,6 +128,7 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
                                             a.tools_camera_editor,
                                             a.tools_residuals,
                                             a.tools_measure,
+                                            a.action(CommandId::FindTiePoints),
                                             a.help_contents,
                                             a.help_open_sample,
                                             a.help_about}));
