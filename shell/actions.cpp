@@ -234,6 +234,12 @@ const Command kCommands[] = {
      .text = "Measure",
      .check = Check::Toggle,
      .run = [](MainWindow& w) { w.measure_dock()->setVisible(w.actions().tools_measure->isChecked()); }},
+    // HOME reaches the command from the views; a text field keeps its own HOME.
+    {.id = CommandId::FitToWindow,
+     .member = &Actions::view_fit_to_window,
+     .text = "&Fit to Window\tHome",
+     .key = Qt::Key_Home,
+     .run = [](MainWindow& w) { w.fit_views(); }},
     {.id = CommandId::Contents,
      .member = &Actions::help_contents,
      .text = "Contents",

@@ -40,6 +40,7 @@ enum class CommandId : int {
   CameraEditor,
   Residuals,
   Measure,
+  FitToWindow,
   Contents,
   OpenSample,
   About,
