@@ -15,6 +15,7 @@
 #include "photogrammetry/camera_file.h"
 #include "photogrammetry/grid_calibration.h"
 #include "photogrammetry/projection.h"
+#include "platform/photograph_reader.h"
 #include "platform/this_process.h"
 #include "testing/cameras.h"
 #include "testing/synthetic_grid.h"
@@ -115,6 +116,23 @@ TEST(CliAddImage, FailsWithoutTouchingTheProject) {
             "Error: Cannot open image file. Check the file name and that the file exists in one of the directories "
             "listed in Project Properties\n");
   EXPECT_EQ(ws.bytes("p.op2"), before);
+}
+
+// A file that is not a readable photograph is added, as a photograph of
+// another size would be, but the warning says plainly why it will not show,
+// in the words of the image view (platform/photograph_problem.h).
+TEST(CliAddImage, WarnsOfAFileThatIsNotAReadablePhotograph) {
+  Workspace ws;
+  ws.make_project();
+  for (const char* name : {"fake.jpg", "big.jpg"}) {
+    const std::string path = ws.dir.write(name, name == std::string("fake.jpg") ? "GARBAGE" : "");
+    const CliRun run = ws.run(std::string("add-image p.op2 --file ") + name);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("Warning: " + *photograph_refusal(path) + ". The photograph is added all the same"), 0u)
+        << run.err;
+    EXPECT_EQ(run.err.find("The photograph is 0 x 0"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(OpenedProject(ws.path("p.op2")).project.images().images.count(), 3);
 }
 
 TEST(CliAddReference, StoresThePositionRelativeToTheCentreAndMarksTheImage) {

@@ -14,6 +14,7 @@
 #include "persistence/diagnostic_dump.h"
 #include "photogrammetry/bitmap_size.h"
 #include "photogrammetry/project_camera.h"
+#include "platform/photograph_problem.h"
 #include "platform/photograph_reader.h"
 
 namespace plenvista {
@@ -215,7 +216,13 @@ int run_add_image(CliIo& io, const AddImageOptions& options) {
   created->resolved_path = found;
   ProjectImage* image = add_image(project, std::move(created));
   if (!image) return kExitFailure;
-  if (!matches_native_size(project, *image)) {
+  const std::optional<std::string> refusal = photograph_refusal(*found);
+  if (refusal) session.warning(added_anyway_warning(*refusal));
+  // A photograph whose size cannot be read has no size to compare.
+  const bool size_read = !refusal || read_photograph_size(*found).has_value();
+  if (!size_read) {
+    // Told above.
+  } else if (!matches_native_size(project, *image)) {
     const CameraModel& camera = project.images().camera;
     const std::string sizes = std::to_string(image->pixel_width) + " x " + std::to_string(image->pixel_height) +
                               ", the camera's " + std::to_string(camera.native_width) + " x " +

@@ -1,5 +1,7 @@
 #include "model/find_file.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "base/file_io.h"
@@ -94,6 +96,47 @@ std::optional<std::string> find_file_along_directories(std::string_view director
     begin = end + 1;
   }
   return std::nullopt;
+}
+
+FullPathReach reach_full_path(std::string_view directories, std::string_view project_directory, std::string_view path) {
+  namespace fs = std::filesystem;
+  FullPathReach reach;
+  const std::string forward = with_forward_slashes(path);
+  const std::size_t slash = forward.rfind('/');
+  std::error_code ec;
+  if (slash == std::string::npos || !fs::is_regular_file(forward, ec) || !file_is_readable(forward)) return reach;
+  const std::string name = forward.substr(slash + 1);
+  if (const auto found = find_file_along_directories(directories, project_directory, name)) {
+    if (fs::equivalent(*found, forward, ec) && !ec) {
+      reach.state = FullPathReach::State::Reached;
+      return reach;
+    }
+  }
+  reach.state = FullPathReach::State::FolderMissing;
+  const fs::path folder = fs::absolute(fs::path(forward).parent_path(), ec).lexically_normal();
+  reach.folder = folder.generic_string();
+  if (!reach.folder.empty() && reach.folder.size() > 1 && reach.folder.back() == '/') reach.folder.pop_back();
+  reach.entry = reach.folder;
+  if (!project_directory.empty()) {
+    const fs::path base = fs::absolute(fs::path(with_forward_slashes(project_directory)), ec).lexically_normal();
+    const fs::path relative = folder.lexically_relative(base);
+    int ups = 0;
+    for (const fs::path& part : relative)
+      if (part == "..") ++ups;
+    if (!relative.empty() && ups <= 2) {
+      reach.entry = relative.generic_string();
+      if (reach.entry.size() > 1 && reach.entry.back() == '/') reach.entry.pop_back();
+    }
+  }
+  return reach;
+}
+
+std::string with_directory(std::string_view directories, std::string_view entry) {
+  std::string list(directories);
+  if (!list.empty() && list.back() != ';') list += ';';
+  list += entry;
+  list += ';';
+  return list;
 }
 
 }  // namespace plenvista

@@ -28,4 +28,24 @@ std::string directory_for_entry(std::string_view entry, std::string_view project
 std::optional<std::string> find_file_along_directories(std::string_view directories, std::string_view project_directory,
                                                        std::string_view file_name);
 
+// A file named with its folder (a path with '/' or '\\'; both separate)
+// and what the directories make of it:
+// - NotAFile: the path names no readable file (or has no folder part);
+// - Reached: the directories find this very file by its bare name;
+// - FolderMissing: they do not; `folder` is its folder's absolute path and
+//   `entry` the list entry that reaches it: relative to the project
+//   directory ("." , "photos", "../shoot") when the folder lies in it or at
+//   most two levels above it, else the absolute path (an untitled project
+//   always gets the absolute path).
+struct FullPathReach {
+  enum class State { NotAFile, Reached, FolderMissing };
+  State state = State::NotAFile;
+  std::string folder;
+  std::string entry;
+};
+FullPathReach reach_full_path(std::string_view directories, std::string_view project_directory, std::string_view path);
+
+// `directories` with `entry` added at its end, the list ending with ';'.
+std::string with_directory(std::string_view directories, std::string_view entry);
+
 }  // namespace plenvista

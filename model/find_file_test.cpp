@@ -53,5 +53,42 @@ TEST(FindFileAlongDirectories, SkipsADirectoryOfThatName) {
   EXPECT_EQ(find_file_along_directories(".;../q", project, "c.cal"), file);
 }
 
+// A photograph chosen by its full path: reached when the list finds this
+// very file; otherwise the entry that reaches its folder, relative to the
+// project where that stays near it.
+TEST(ReachFullPath, ReachedOrTheEntryThatReachesItsFolder) {
+  test_support::TempDir tmp;
+  const std::string project = tmp.dir("work/house");
+  const std::string inside = tmp.write("work/house/photos/a.jpg", "a");
+  const std::string beside = tmp.write("work/shoot/b.jpg", "b");
+  const std::string shadowed = tmp.write("work/house/c.jpg", "c");
+  const std::string other_c = tmp.write("work/shoot/c.jpg", "c2");
+  using State = FullPathReach::State;
+
+  EXPECT_EQ(reach_full_path(".;", project, shadowed).state, State::Reached);
+  std::string backslashed = shadowed;
+  for (char& c : backslashed)
+    if (c == '/') c = '\\';
+  EXPECT_EQ(reach_full_path(".;", project, backslashed).state, State::Reached);
+
+  const FullPathReach photos = reach_full_path(".;", project, inside);
+  EXPECT_EQ(photos.state, State::FolderMissing);
+  EXPECT_EQ(photos.entry, "photos");
+  EXPECT_EQ(photos.folder + "/", tmp.dir("work/house/photos"));
+  EXPECT_EQ(reach_full_path(".;", project, beside).entry, "../shoot");
+  // A file of the same name found first elsewhere is not this one.
+  EXPECT_EQ(reach_full_path(".;", project, other_c).state, State::FolderMissing);
+  // An untitled project: the absolute folder.
+  EXPECT_EQ(reach_full_path(".;", "", beside).entry + "/", tmp.dir("work/shoot"));
+
+  EXPECT_EQ(reach_full_path(".;", project, tmp.file("work/none.jpg")).state, State::NotAFile);
+  EXPECT_EQ(reach_full_path(".;", project, "a.jpg").state, State::NotAFile);
+  EXPECT_EQ(reach_full_path(".;", project, tmp.dir("work/house")).state, State::NotAFile);
+
+  EXPECT_EQ(with_directory(".;", "photos"), ".;photos;");
+  EXPECT_EQ(with_directory(".", "../shoot"), ".;../shoot;");
+  EXPECT_EQ(with_directory("", "/x"), "/x;");
+}
+
 }  // namespace
 }  // namespace plenvista

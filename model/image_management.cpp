@@ -98,6 +98,17 @@ void set_reference_points_only(Project& project, bool only) {
 
 void record_search_results(Project& project) { ProjectEdit::mark_changed(project); }
 
+void set_image_directories(Project& project, const std::string& directories) {
+  project.model.image_directories = directories;
+  ProjectEdit::mark_changed(project);
+}
+
+void set_partner(Project& project, ProjectImage& image, ProjectImage* partner) {
+  if (image.partner == partner) return;
+  image.partner = partner;
+  ProjectEdit::mark_changed(project);
+}
+
 ProjectImage* displayed_image(const ImageSet& images) {
   if (!images.current) return nullptr;
   return images.partner_mode ? images.current->partner : images.current;

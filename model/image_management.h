@@ -57,6 +57,15 @@ void apply_image_details(ProjectImage& image, const ImageDetails& details);
 // Stores the details on one of the project's images and sets `changed`.
 void set_image_details(Project& project, ProjectImage& image, const ImageDetails& details);
 
+// The ';'-separated directories photographs and the camera file are found
+// along; sets `changed`.
+void set_image_directories(Project& project, const std::string& directories);
+
+// Makes `partner` (another of the project's images, or null for none) the
+// image's partner, the photograph that SHIFT shows; sets `changed` when the
+// partner differs.
+void set_partner(Project& project, ProjectImage& image, ProjectImage* partner);
+
 // "Reference Points Only" of the image list; sets `changed`.
 void set_reference_points_only(Project& project, bool only);
 

@@ -22,4 +22,13 @@ Point2 visible_span(const ZoomPanState& view);
 Point2 client_to_image(const ZoomPanState& view, Point2 client);
 Point2 image_to_client(const ZoomPanState& view, Point2 image);
 
+// Zooms and scrolls so that the box from `low` to `high` (image positions)
+// lies wholly in the view of view_width x view_height client pixels,
+// centred, as large as the whole-number span allows: the span holds the
+// box with a unit to spare on each side for the truncated scroll. A box of
+// no extent either way keeps the zoom and is centred; a box of no extent
+// one way is fitted along the other. False, nothing changed, for an empty
+// view, a box that is not finite or a `high` below `low`.
+bool fit_box(ZoomPanState& view, Point2 low, Point2 high);
+
 }  // namespace plenvista

@@ -346,6 +346,17 @@ std::optional<BitmapSize> read_photograph_size(const std::string& path, std::str
   return size;
 }
 
+std::optional<std::string> photograph_refusal(const std::string& path) {
+  std::string error;
+  const std::optional<BitmapSize> size = read_photograph_size(path, &error);
+  if (!size) return error;
+  if (!within_limit(*size)) {
+    fail(&error, path, too_large(*size));
+    return error;
+  }
+  return std::nullopt;
+}
+
 std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::string* error) {
   const QImage image = decode_whole(path, error);
   if (image.isNull()) return std::nullopt;

@@ -49,6 +49,12 @@ inline constexpr const char* kPhotographFileFilter =
 // is given, the message.
 std::optional<BitmapSize> read_photograph_size(const std::string& path, std::string* error = nullptr);
 
+// The message decoding would refuse the photograph with, judged from its
+// headers alone: the file cannot be opened, is not one of the four formats,
+// has damaged headers or is over kMaxPhotographPixels. None when the
+// headers read within the limit.
+std::optional<std::string> photograph_refusal(const std::string& path);
+
 // The decoded photograph for the core (grid calibration).
 std::optional<RgbImage> read_photograph_pixels(const std::string& path, std::string* error = nullptr);
 

@@ -253,6 +253,12 @@ const Command kCommands[] = {
            run_dialog<FindTiesDialog>(w.project(), read_project_photograph, std::vector<int>{}, &w);
          },
      .enabled = [](const MainWindow& w) { return w.project().images().images.count() >= 2; }},
+    // HOME reaches the command from the views; a text field keeps its own HOME.
+    {.id = CommandId::FitToWindow,
+     .member = &Actions::view_fit_to_window,
+     .text = "&Fit to Window\tHome",
+     .key = Qt::Key_Home,
+     .run = [](MainWindow& w) { w.fit_views(); }},
     {.id = CommandId::Contents,
      .member = &Actions::help_contents,
      .text = "Contents",

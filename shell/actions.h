@@ -91,6 +91,8 @@ class Actions {
   QAction* tools_camera_editor;
   QAction* tools_residuals;  // shows or hides the "Residuals" dock
   QAction* tools_measure;    // shows or hides the "Measure" dock
+  // Menu "&View" (the main window's, beside the docks' entries).
+  QAction* view_fit_to_window;
   // Menu "&Help".
   QAction* help_contents;
   QAction* help_open_sample;

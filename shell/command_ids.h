@@ -42,6 +42,7 @@ enum class CommandId : int {
   Residuals,
   Measure,
   FindTiePoints,
+  FitToWindow,
   Contents,
   OpenSample,
   About,

@@ -4,11 +4,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -24,14 +27,17 @@
 #include "shell/command_line.h"
 #include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/reference_point_dialog.h"
+#include "shell/file_drop.h"
 #include "shell/help_window.h"
 #include "shell/model_3d_page.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
 #include "shell/panels/measure_panel.h"
 #include "shell/panels/residuals_panel.h"
+#include "shell/recent_projects.h"
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
+#include "shell/status_panes.h"
 #include "shell/toolbar_icons.h"
 #include "shell/view_area.h"
 #include "views/cad_view.h"
@@ -49,7 +55,6 @@ constexpr int kDockWidth = 176;
 // The panels' own smallest width (their buttons side by side) exceeds that
 // column: they may be narrowed below it instead.
 constexpr int kPanelMinimumWidth = 120;
-constexpr int kStatusPaneWidth = 200;
 constexpr int kImagesDockHeight = 264;
 constexpr int kLayersDockHeight = 300;
 
@@ -62,6 +67,9 @@ QString point_text(double x, double y, double z) {
 }
 
 const QString kCaption = QStringLiteral("Plenvista");
+
+// The status pane of the last point's fit, after the four of set_status.
+constexpr int kPointFitPane = 4;
 
 // Lock files sit beside the absolute path, whatever the path was given as.
 std::string absolute_path(const std::string& path) {
@@ -84,6 +92,7 @@ MainWindow::MainWindow(Services services)
       actions_(this) {
   setWindowTitle(kCaption);
   setWindowIcon(program_icon());
+  setAcceptDrops(true);
   messages_.bind(this);
   project_ = std::make_unique<Project>(settings_, signals_, messages_);
   autosaver_ = std::make_unique<Autosaver>(*project_, recovery_.folder, recovery_.self,
@@ -91,6 +100,7 @@ MainWindow::MainWindow(Services services)
 
   build_views();
   actions_.fill_menu_bar(menuBar());
+  add_recent_menu();
   add_view_menu();
   build_panels();
   build_residuals_dock();
@@ -154,14 +164,11 @@ void MainWindow::build_toolbar() {
   actions_.fill_toolbar(toolbar_);
   addToolBar(Qt::TopToolBarArea, toolbar_);
 
-  QStatusBar* bar = statusBar();
-  for (QLabel*& pane : panes_) {
-    pane = new QLabel(bar);
-    pane->setFixedWidth(kStatusPaneWidth);
-    bar->addWidget(pane);
-  }
-  point_fit_ = new QLabel(bar);
-  bar->addWidget(point_fit_, 1);
+  // Room kept for the usual length of each text; the last point's fit last.
+  const QString point = QStringLiteral("x:-0000.00, y:-0000.00, z:-0000.00");
+  status_panes_ = new StatusPanes(
+      {QStringLiteral("Cursor: (0000,0000) (-0000.00, -0000.00)"), point, point, QString(), QString()}, statusBar());
+  statusBar()->addWidget(status_panes_, 1);
 }
 
 // The "Residuals" dock on the right, hidden on a first start until Tools >
@@ -212,9 +219,23 @@ void MainWindow::build_panels() {
   resizeDocks({images_dock_, layers_dock_}, {kImagesDockHeight, kLayersDockHeight}, Qt::Vertical);
 }
 
+// "Recent Projects" after "Open...".
+void MainWindow::add_recent_menu() {
+  recent_menu_ = new RecentProjectsMenu(
+      settings_, [this](const std::string& path) { open_recent(path); }, this);
+  QMenu* file = menuBar()->actions().front()->menu();
+  const QList<QAction*> entries = file->actions();
+  const qsizetype open = entries.indexOf(actions_.file_open);
+  file->insertMenu(open + 1 < entries.size() ? entries[open + 1] : nullptr, recent_menu_);
+}
+
+QMenu* MainWindow::recent_menu() const { return recent_menu_; }
+
 // "&View" after "&Edit", for the docks' own entries.
 void MainWindow::add_view_menu() {
   view_menu_ = new QMenu(QStringLiteral("&View"), menuBar());
+  view_menu_->addAction(actions_.view_fit_to_window);
+  view_menu_->addSeparator();
   const QList<QAction*> menus = menuBar()->actions();
   menuBar()->insertMenu(menus.size() > 2 ? menus[2] : nullptr, view_menu_);
 }
@@ -261,7 +282,7 @@ void MainWindow::open_last_project() {
   if (last && !last->empty()) open_at(*last);
 }
 
-QString MainWindow::status_text(int pane) const { return panes_.at(static_cast<std::size_t>(pane))->text(); }
+QString MainWindow::status_text(int pane) const { return status_panes_->text(pane); }
 
 QWidget* MainWindow::help_window() const { return help_.data(); }
 
@@ -327,6 +348,7 @@ bool MainWindow::save_to(const std::string& path) {
     move_lock(absolute, took_lock);
     read_only_ = false;
     autosaver_->discard();
+    remember_recent(absolute);
   } else if (took_lock) {
     release_project_lock(absolute, recovery_.self);
   }
@@ -374,6 +396,44 @@ void MainWindow::open_sample_project() {
   repaint_views();
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData() != nullptr && carries_files(*event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  if (event->mimeData() == nullptr || !carries_files(*event->mimeData())) return;
+  event->acceptProposedAction();
+  // After the drop has finished: the source is not kept waiting on dialogs.
+  QMetaObject::invokeMethod(
+      this, [this, urls = event->mimeData()->urls()] { open_dropped(urls); }, Qt::QueuedConnection);
+}
+
+void MainWindow::open_dropped(const QList<QUrl>& urls) {
+  const DroppedFiles dropped = sort_dropped(urls);
+  if (!dropped.refused.empty()) questions_.tell(this, refused_drop_message(dropped.refused), kCaption);
+  if (dropped.project) {
+    if (!may_discard_changes() || !open_at(*dropped.project)) return;
+    repaint_views();
+  }
+  image_list_panel_->add_photographs(dropped.photographs);
+}
+
+void MainWindow::open_recent(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    questions_.tell(this,
+                    QStringLiteral("The project %1 no longer exists. It is removed from the recent projects.")
+                        .arg(QString::fromStdString(path)),
+                    kCaption);
+    remove_recent_project(settings_, path);
+    recent_menu_->refresh();
+    return;
+  }
+  if (!may_discard_changes()) return;
+  open_at(path);
+  repaint_views();
+}
+
 void MainWindow::show_help() {
   if (!help_) help_ = new HelpWindow(this);
   help_->show();
@@ -406,6 +466,7 @@ bool MainWindow::open_at(const std::string& path) {
     read_only_ = read_only;
     project_->post(Notification::ModelChanged);
     set_title();
+    remember_recent(absolute);
     return true;
   }
   if (took_lock) release_project_lock(absolute, recovery_.self);
@@ -413,6 +474,11 @@ bool MainWindow::open_at(const std::string& path) {
   project_->directory = old_directory;
   project_->file_name = old_file_name;
   return false;
+}
+
+void MainWindow::remember_recent(const std::string& path) {
+  add_recent_project(settings_, path);
+  recent_menu_->refresh();
 }
 
 void MainWindow::set_title() {
@@ -534,11 +600,12 @@ void MainWindow::on_model_changed() {
 
 void MainWindow::on_point_made(const ModelPoint& point, const PointFit& fit) {
   const std::string text = point_fit_summary(point.id, fit);
-  point_fit_->setText(QString::fromStdString(fit.weak() ? "Warning: " + text : text));
-  point_fit_->setStyleSheet(fit.weak() ? QStringLiteral("color: #b00000; font-weight: bold") : QString());
+  status_panes_->set_text(kPointFitPane, QString::fromStdString(fit.weak() ? "Warning: " + text : text));
+  status_panes_->label(kPointFitPane)
+      ->setStyleSheet(fit.weak() ? QStringLiteral("color: #b00000; font-weight: bold") : QString());
 }
 
-QString MainWindow::point_fit_text() const { return point_fit_->text(); }
+QString MainWindow::point_fit_text() const { return status_panes_->text(kPointFitPane); }
 
 void MainWindow::display() {
   view_area_->show_display(view_area_->display_mode(), shown_page(*image_list_panel_));
@@ -562,7 +629,7 @@ void MainWindow::refresh() {
   residuals_panel_->refresh();
 }
 
-void MainWindow::set_status(int pane, const QString& text) { panes_.at(static_cast<std::size_t>(pane))->setText(text); }
+void MainWindow::set_status(int pane, const QString& text) { status_panes_->set_text(pane, text); }
 
 void MainWindow::update_cursor_status() {
   const CursorPosition& c = project_->cursor;
@@ -594,6 +661,18 @@ void MainWindow::repaint_views() {
   image_view_->refresh();
   for (CadView* view : cad_views_) view->refresh();
   if (Model3dView* view = view_area_->model_3d_view()) view->refresh();
+}
+
+void MainWindow::fit_views() {
+  const std::array<ModelView*, 4> views{image_view_, cad_views_[0], cad_views_[1], cad_views_[2]};
+  for (ModelView* view : views) {
+    if (view->hasFocus()) {
+      view->fit_to_window();
+      return;
+    }
+  }
+  for (ModelView* view : views)
+    if (view->isVisible()) view->fit_to_window();
 }
 
 void MainWindow::on_first_paint() {

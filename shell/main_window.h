@@ -37,6 +37,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <memory>
 #include <optional>
@@ -68,7 +69,9 @@ class HelpWindow;
 class ImageListPanel;
 class ImageView;
 class LayerMaterialPanel;
+class RecentProjectsMenu;
 class ResidualsPanel;
+class StatusPanes;
 class MeasurePanel;
 
 class MainWindow : public QMainWindow {
@@ -103,6 +106,7 @@ class MainWindow : public QMainWindow {
   const Actions& actions() const { return actions_; }
   QToolBar* toolbar() const { return toolbar_; }
   QString status_text(int pane) const;
+  StatusPanes* status_panes() const { return status_panes_; }
   // The central widget, which holds the views.
   QWidget* view_area() const;
   ImageView& image_view() const { return *image_view_; }
@@ -144,18 +148,32 @@ class MainWindow : public QMainWindow {
   bool save_as();
   void edit_properties();
   void open_sample_project();
+  // File > Recent Projects: a file that is gone is told and dropped from the list.
+  void open_recent(const std::string& path);
+  // Files dropped on the window: the project opens (asking to save the open
+  // one first), then the photographs are added through the image list's
+  // Add flow; other files are refused with a message naming them.
+  void open_dropped(const QList<QUrl>& urls);
+  QMenu* recent_menu() const;
   void set_display_mode(DisplayMode mode);
   void show_help();
   void show_about();
   void repaint_views();
+  // View > Fit to Window: the view that has the keyboard focus, else every
+  // view shown.
+  void fit_views();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Project files and photographs dropped on the window (shell/file_drop.h).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   // Watches the view area for its first paint.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void build_toolbar();
+  void add_recent_menu();
   void build_panels();
   void build_residuals_dock();
   void add_view_menu();
@@ -177,6 +195,7 @@ class MainWindow : public QMainWindow {
   // Sets the path and opens; a failure puts the old path back.
   bool open_at(const std::string& path);
   void set_title();
+  void remember_recent(const std::string& path);
   // Saves at `path` unless another live Plenvista holds it (told then).
   bool save_to(const std::string& path);
 
@@ -230,13 +249,13 @@ class MainWindow : public QMainWindow {
   QDockWidget* images_dock_ = nullptr;
   QDockWidget* layers_dock_ = nullptr;
   QMenu* view_menu_ = nullptr;
-  std::array<QLabel*, 4> panes_{};
+  RecentProjectsMenu* recent_menu_ = nullptr;
+  StatusPanes* status_panes_ = nullptr;
   ImageListPanel* image_list_panel_ = nullptr;
   LayerMaterialPanel* layer_material_panel_ = nullptr;
   ResidualsPanel* residuals_panel_ = nullptr;
   QDockWidget* residuals_dock_ = nullptr;
   MeasurePanel* measure_panel_ = nullptr;
-  QLabel* point_fit_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;
   QRadioButton* create_ = nullptr;

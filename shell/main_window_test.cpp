@@ -20,7 +20,9 @@
 #include <memory>
 
 #include "model/edit_actions.h"
+#include "model/image_management.h"
 #include "model/run_edit.h"
+#include "model/zoom_pan.h"
 #include "persistence/project_file.h"
 #include "platform/qt_settings_store.h"
 #include "shell/dialogs/camera_edit_dialog.h"
@@ -107,12 +109,14 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
   const Actions& a = actions();
   EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new,
                                             a.file_open,
+                                            window->recent_menu()->menuAction(),
                                             a.file_close,
                                             a.file_save,
                                             a.file_save_as,
                                             a.file_exit,
                                             a.edit_undo,
                                             a.edit_redo,
+                                            a.view_fit_to_window,
                                             window->images_dock()->toggleViewAction(),
                                             window->layers_dock()->toggleViewAction(),
                                             a.project_translations,
@@ -373,6 +377,69 @@ TEST_F(Layout, ViewsFollowTheViewAreaInBothDisplays) {
   deliver();
   EXPECT_EQ(in_area(*window, window->image_view()), window->view_area()->contentsRect());
   EXPECT_FALSE(window->cad_view(1).isVisible());
+}
+
+// HOME (View > Fit to Window) fits the view that has the keyboard: the
+// photograph whole in the image view, every point in each CAD view, in
+// both displays; none of it marks the project modified.
+TEST_F(Layout, HomeFitsEachViewWithoutMarkingTheProject) {
+  window->show();
+  window->resize(1003, 720);
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("photo.bmp");
+  QImage photo(2272, 1704, QImage::Format_RGB32);
+  photo.fill(Qt::gray);
+  ASSERT_TRUE(photo.save(path, "BMP"));
+  auto added = std::make_unique<ProjectImage>();
+  added->file_name = "photo.bmp";
+  added->resolved_path = path.toStdString();
+  added->view.zoom = 3.0;  // a view the user zoomed
+  ProjectImage* image = add_image(project(), std::move(added));
+  project().images().current = image;
+  const std::vector<Vec3> points{{5000, 3000, -2000}, {-4000, -100, 2500}, {10, 20, 30}};
+  for (const Vec3& p : points) add_point(p.x, p.y, p.z, 0);
+  project().modified = false;
+  deliver();
+
+  const auto fits_photo = [&] {
+    ImageView& view = window->image_view();
+    const Point2 a = image_to_client(image->view, {0, 0});
+    const Point2 b = image_to_client(image->view, {2272, 1704});
+    return a.x >= 0 && a.y >= 0 && b.x <= view.width() && b.y <= view.height() &&
+           (b.x - a.x > 0.8 * view.width() || b.y - a.y > 0.8 * view.height());
+  };
+  const auto fits_model = [&](CadView& view) {
+    for (const Vec3& p : points) {
+      const Point2 c = image_to_client(view.state().current(), axis_projection(view.current_axis(), p));
+      if (!view.rect().contains(QPoint(int(c.x), int(c.y)))) return false;
+    }
+    return true;
+  };
+  const auto home = [&](QWidget& view) {
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Home);
+    deliver();
+  };
+  EXPECT_FALSE(fits_photo());
+  home(window->image_view());
+  EXPECT_TRUE(fits_photo());
+
+  actions().tool_mixed_display->trigger();
+  deliver();
+  for (int i : {1, 2}) {
+    EXPECT_FALSE(fits_model(window->cad_view(i))) << i;
+    home(window->cad_view(i));
+    EXPECT_TRUE(fits_model(window->cad_view(i))) << i;
+  }
+  actions().tool_tabbed_display->trigger();
+  test_support::click_tab(window->image_list_panel(), 1);
+  deliver();
+  ASSERT_TRUE(window->cad_view(0).isVisible());
+  home(window->cad_view(0));
+  EXPECT_TRUE(fits_model(window->cad_view(0)));
+  EXPECT_FALSE(project().modified);
 }
 
 TEST_F(Layout, DocksStartLeftAndComeBackAsTheUserLeftThem) {

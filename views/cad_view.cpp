@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "model/edit_actions.h"
@@ -52,6 +54,29 @@ void CadView::centre_sub_views() {
     sub.centred = 1;
     sub.mouse_image = client_to_image(sub, sub.mouse_client);
   }
+}
+
+void CadView::fit_to_window() {
+  refresh_visibility(project_.model);
+  const int axis = state_.current_axis;
+  Point2 low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+  Point2 high{-low.x, -low.y};
+  for (const IdList<ModelPoint>* list : {&project_.model.points, &project_.model.mirror_points}) {
+    for (const ModelPoint* point : *list) {
+      if (!point->shown) continue;
+      const Point2 p = axis_projection(axis, point->position());
+      low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+      high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+    }
+  }
+  if (low.x > high.x) low = high = Point2{};
+  const double margin = 0.1 * std::max(high.x - low.x, high.y - low.y);
+  ZoomPanState& view = state_.current();
+  view.view_width = width();
+  view.view_height = height();
+  if (!fit_box(view, {low.x - margin, low.y - margin}, {high.x + margin, high.y + margin})) return;
+  view.centred = 1;
+  refresh();
 }
 
 ProjectedPoints CadView::project_points(const IdList<ModelPoint>& list) {

@@ -9,7 +9,10 @@
 // band, moves the selected points by dragging one of them ("Edit Points"),
 // deletes with DELETE, clears the selection with ESC and cycles its axis
 // with SHIFT. Each new or reset sub-view is centred at the next paint, so
-// the model origin starts in the middle of the window.
+// the model origin starts in the middle of the window. fit_to_window()
+// brings every shown point (mirror points included) into view along the
+// current axis with a margin of a tenth of the model's size each side; a
+// model without points is centred on its origin.
 //
 // The main window places it (client pixels), shows or hides it and chooses
 // its axis; it calls refresh() after changes of the model.
@@ -35,6 +38,7 @@ class CadView : public ModelView {
 
   // Draws the model, after centring the sub-views that need it.
   void render(QImage& frame) override;
+  void fit_to_window() override;
   // How many times the model was drawn: a mouse move must not add one.
   int renders() const { return renders_; }
 

@@ -43,6 +43,14 @@ bool CalibrationView::ensure_photograph() {
   return true;
 }
 
+void CalibrationView::fit_to_window() {
+  if (!ensure_photograph()) return;
+  view_.view_width = width();
+  view_.view_height = height();
+  fit_box(view_, {0.0, 0.0}, {double(picture_.width), double(picture_.height)});
+  update();
+}
+
 void CalibrationView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   view_.view_width = width();
@@ -103,6 +111,11 @@ void CalibrationView::wheelEvent(QWheelEvent* event) {
 }
 
 void CalibrationView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Home) {
+    fit_to_window();
+    event->accept();
+    return;
+  }
   if (!swallow_closing_key(event)) QWidget::keyPressEvent(event);
 }
 

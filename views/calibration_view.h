@@ -12,7 +12,8 @@
 // unreadable file leaves the view black, without circles or a message, and
 // is tried again at the next paint. Loading sets the camera's native size.
 // ENTER and ESC pressed in the view are swallowed, so they never reach the
-// dialog around it.
+// dialog around it; HOME fits the whole photograph to the view
+// (fit_to_window).
 
 #include <QWidget>
 #include <functional>
@@ -39,6 +40,9 @@ class CalibrationView : public QWidget {
 
   // Loads the photograph now if it is due; whether one is loaded.
   bool ensure_photograph();
+
+  // The whole photograph in view, centred; nothing without one.
+  void fit_to_window();
 
   GridPhoto& grid_photo() { return photo_; }
   ZoomPanState& zoom_pan() { return view_; }

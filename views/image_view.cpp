@@ -10,12 +10,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text.h"
 #include "model/edit_actions.h"
 #include "model/image_management.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
+#include "platform/photograph_problem.h"
 #include "platform/photograph_reader.h"
+#include "views/centred_message.h"
 #include "views/model_overlay.h"
 #include "views/photo_stretch.h"
 #include "views/zoom_pan_mouse.h"
@@ -82,7 +85,7 @@ bool ImageView::model_drawn(const ProjectImage& image) const {
   return image.pose_known && !project_.images().reference_points_only;
 }
 
-const DrawnPhotograph* ImageView::photo_for(ProjectImage& image) {
+const DrawnPhotograph* ImageView::photo_for(ProjectImage& image, std::string& problem) {
   const std::string& path = *image.resolved_path;
   // Zoomed out, a reduced decoding is all the screen can show; zooming in
   // past it decodes again, finer. A finer one already held is kept.
@@ -101,7 +104,7 @@ const DrawnPhotograph* ImageView::photo_for(ProjectImage& image) {
     recycled = std::move(dropped->photo.pixels);
     photos_.erase(dropped);
   }
-  DrawnPhotograph photo = read_photograph_for_drawing(path, reduction, nullptr, std::move(recycled));
+  DrawnPhotograph photo = read_photograph_for_drawing(path, reduction, &problem, std::move(recycled));
   if (photo.pixels.isNull()) return nullptr;
   image.pixel_width = photo.width;
   image.pixel_height = photo.height;
@@ -116,12 +119,45 @@ ProjectedPoints ImageView::project_points(ProjectImage& image) const {
   return points;
 }
 
+bool ImageView::fit_photograph(ProjectImage& image) {
+  if (image.pixel_width <= 0 || image.pixel_height <= 0) {
+    const std::optional<BitmapSize> size = read_photograph_size(*image.resolved_path);
+    if (!size) return false;
+    image.pixel_width = size->width;
+    image.pixel_height = size->height;
+  }
+  sync_view_size(image);
+  return fit_box(image.view, {0.0, 0.0}, {double(image.pixel_width), double(image.pixel_height)});
+}
+
+void ImageView::fit_to_window() {
+  ProjectImage* image = displayed_image();
+  if (image != nullptr && image->resolved_path && fit_photograph(*image)) refresh();
+}
+
 void ImageView::render(QImage& frame) {
   frame.fill(Qt::black);
+  message_.clear();
+  const ImageSet& images = project_.images();
   ProjectImage* image = displayed_image();
-  if (image == nullptr || !image->resolved_path) return;
-  const DrawnPhotograph* photo = photo_for(*image);
-  if (photo == nullptr) return;
+  if (image == nullptr && images.partner_mode && images.current != nullptr) message_ = kNoPartnerHint;
+  if (image != nullptr && !image->resolved_path)
+    message_ = QString::fromStdString(not_in_directories_message(shown(image->file_name)));
+  if (image == nullptr || !image->resolved_path) {
+    if (!message_.isEmpty()) draw_centred_message(frame, message_);
+    return;
+  }
+  const ZoomPanState& state = image->view;
+  if (shown_.insert({image->id, *image->resolved_path}).second && state.zoom == 1.0 && state.scroll_x == 0.0 &&
+      state.scroll_y == 0.0)
+    fit_photograph(*image);
+  std::string problem;
+  const DrawnPhotograph* photo = photo_for(*image, problem);
+  if (photo == nullptr) {
+    message_ = QString::fromStdString(problem);
+    draw_centred_message(frame, message_);
+    return;
+  }
   sync_view_size(*image);
   stretch_photo(*photo, image->view, frame);
 

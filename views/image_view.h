@@ -17,9 +17,18 @@
 // data: only the decoded photographs (the last few shown, reloaded when an
 // image's path changes or when zooming in needs a finer decoding than the
 // reduced one of a zoomed-out view), the drawn frame, the rubber band and the last key.
-// A photograph that cannot be decoded shows black and is tried again at the
-// next paint; an image without a known pose, or one whose projection fails
-// (no camera grid, a point at depth 0), shows no model marks.
+// A photograph shown for the first time since the view was made, whose
+// zoom and scroll are still the untouched 1 and (0, 0), is fitted to the
+// view first (fit_to_window); a view state the user set is left alone.
+// Fitting changes no saved record, so the project is not marked modified.
+//
+// A photograph that cannot be shown leaves the view black with a centred
+// message naming the file and why (not found along the project's
+// directories, or the reader's refusal: platform/photograph_problem.h); it
+// is tried again at the next paint. SHIFT on an image without a partner
+// shows the hint kNoPartnerHint in the same way. An image without a known
+// pose, or one whose projection fails (no camera grid, a point at depth 0),
+// shows no model marks.
 //
 // In calibration mode a located image's reference points also show their
 // residuals: a line from each mark towards where the pose projects it,
@@ -30,7 +39,9 @@
 #include <QImage>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/project.h"
@@ -49,6 +60,10 @@ struct ReferenceChoice {
   Vec3 world;
   int control_point_id = 0;
 };
+
+// What the view shows in partner mode while the current image has no partner.
+inline constexpr const char* kNoPartnerHint =
+    "No partner photograph: choose one with SHIFT held in the list, or with Use as Partner";
 
 class ImageView : public ModelView {
  public:
@@ -73,6 +88,11 @@ class ImageView : public ModelView {
   ProjectImage* displayed_image() const;
   // Draws the photograph and the marks over it.
   void render(QImage& frame) override;
+  // The whole displayed photograph in view, centred.
+  void fit_to_window() override;
+  // The message the view shows instead of a photograph; empty when it
+  // shows one.
+  const QString& message() const { return message_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -92,7 +112,10 @@ class ImageView : public ModelView {
     DrawnPhotograph photo;
   };
 
-  const DrawnPhotograph* photo_for(ProjectImage& image);
+  // Null, with the reader's message in `problem`, when it cannot be decoded.
+  const DrawnPhotograph* photo_for(ProjectImage& image, std::string& problem);
+  // Fits from the photograph's size (from its headers when not yet known).
+  bool fit_photograph(ProjectImage& image);
   void sync_view_size(ProjectImage& image) const;
   bool model_drawn(const ProjectImage& image) const;
   ProjectedPoints project_points(ProjectImage& image) const;
@@ -117,6 +140,9 @@ class ImageView : public ModelView {
   MarkSnapper snapper_;
   double residual_scale_ = 10.0;
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
+  // The images (id and file) shown since the view was made.
+  std::set<std::pair<int, std::string>> shown_;
+  QString message_;
   QCursor small_selection_;
   QCursor large_selection_;
   QCursor face_picking_;

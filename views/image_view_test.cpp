@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +57,13 @@ class ImageViewTest : public ::testing::Test {
     grey.fill(qRgb(90, 90, 90));
     ASSERT_TRUE(grey.save(path, "BMP"));
     image.resolved_path = path.toStdString();
+  }
+  // A file of the test's own holding `bytes`.
+  QString write_file(const char* name, const QByteArray& bytes) {
+    QFile file(dir.filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
   }
   QImage frame() {
     QImage image(view.size(), QImage::Format_RGB32);
@@ -333,7 +341,8 @@ TEST_F(ImageViewTest, CtrlDragPansTheGrabbedPointWithTheMouse) {
 
 // The photograph is drawn pixel for pixel; an image whose camera has no grid
 // shows no marks; a file that cannot be decoded leaves the view black and
-// working, without a message, and is tried again at the next paint.
+// working, with the reader's message in the middle rather than a message
+// box, and is tried again at the next paint.
 TEST_F(ImageViewTest, PhotographAndFailures) {
   const QString path = dir.filePath("photo.bmp");
   QImage photo(2272, 1704, QImage::Format_RGB32);
@@ -358,15 +367,12 @@ TEST_F(ImageViewTest, PhotographAndFailures) {
   shown = frame();
   EXPECT_EQ(shown.pixel(mark + QPoint(3, 0)), photo.pixel(mark.x() + 3 + 700, mark.y() + 500));
 
-  const QString broken = dir.filePath("broken.bmp");
-  QFile file(broken);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("BM not really a bitmap");
-  file.close();
+  const QString broken = write_file("broken.bmp", "BM not really a bitmap");
   scene.b->resolved_path = broken.toStdString();
   project.images().current = scene.b;
   shown = frame();
-  EXPECT_EQ(shown.pixel(400, 300), qRgb(0, 0, 0));
+  EXPECT_EQ(shown.pixel(2, 2), qRgb(0, 0, 0));
+  EXPECT_TRUE(view.message().startsWith("Cannot read the photograph " + broken + ": ")) << view.message().toStdString();
   EXPECT_EQ(scene.b->pixel_width, 0);
   project.images().calibration_mode = 1;
   view.set_reference_asker([](QWidget*) { return Vec3{1, 1, 1}; });
@@ -377,6 +383,7 @@ TEST_F(ImageViewTest, PhotographAndFailures) {
   ASSERT_TRUE(QFile::copy(path, broken));
   frame();
   EXPECT_EQ(scene.b->pixel_width, 2272);
+  EXPECT_TRUE(view.message().isEmpty());
 }
 
 // A JPEG seen whole is decoded reduced, which blurs a one-pixel checkerboard
@@ -445,6 +452,69 @@ TEST_F(ImageViewTest, MarksSnapOntoTheTargetUnlessAltIsHeld) {
   }
   const auto [raw, clicked] = mark_beside(targets[2], 1.0, Qt::AltModifier);
   EXPECT_EQ(raw, clicked);
+}
+
+// A photograph shown for the first time with the untouched view state is
+// fitted whole into the view, without marking the project modified; a
+// state the user set is kept, and so is a zoom chosen after the fit.
+TEST_F(ImageViewTest, FirstShowingFitsAnUntouchedPhotographOnly) {
+  for (ProjectImage* image : {scene.a, scene.b}) {
+    image->view = ZoomPanState{};
+    give_photo(*image);
+  }
+  scene.b->view.scroll_x = 40;  // set by the user and saved
+  project.modified = false;
+  frame();
+  const ZoomPanState& fitted = scene.a->view;
+  EXPECT_LT(fitted.zoom, 0.36);
+  EXPECT_GT(fitted.zoom, 0.3);
+  const Point2 top_left = image_to_client(fitted, {0, 0});
+  const Point2 bottom_right = image_to_client(fitted, {2272, 1704});
+  EXPECT_GE(top_left.x, 0);
+  EXPECT_GE(top_left.y, 0);
+  EXPECT_LE(bottom_right.x, 800);
+  EXPECT_LE(bottom_right.y, 600);
+  EXPECT_FALSE(project.modified);
+
+  QTest::mouseMove(&view, QPoint(300, 200));
+  wheel(120);
+  const double chosen = scene.a->view.zoom;
+  project.images().current = scene.b;
+  frame();
+  EXPECT_EQ(scene.b->view.zoom, 1.0);
+  EXPECT_EQ(scene.b->view.scroll_x, 40);
+  project.images().current = scene.a;
+  frame();
+  EXPECT_EQ(scene.a->view.zoom, chosen);
+}
+
+// Why nothing shows: the file not found along the directories, a file that
+// is not a photograph, or SHIFT without a partner; the text is drawn.
+TEST_F(ImageViewTest, SaysWhyNoPhotographShows) {
+  scene.a->file_name = "front.jpg";
+  frame();
+  EXPECT_EQ(view.message(), "The photograph front.jpg is not in any of the project's directories");
+  const QImage blank = [] {
+    QImage black(800, 600, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    return black;
+  }();
+  EXPECT_NE(frame(), blank);
+
+  const QString fake = write_file("fake.jpg", "GARBAGE");
+  scene.a->resolved_path = fake.toStdString();
+  frame();
+  EXPECT_TRUE(view.message().startsWith("Cannot read the photograph " + fake + ": ")) << view.message().toStdString();
+
+  give_photo(*scene.a);
+  scene.a->partner = nullptr;
+  view.setFocus();
+  QTest::keyPress(&view, Qt::Key_Shift);
+  frame();
+  EXPECT_EQ(view.message(), kNoPartnerHint);
+  QTest::keyRelease(&view, Qt::Key_Shift);
+  frame();
+  EXPECT_TRUE(view.message().isEmpty());
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // of the window (client pixels) is drawn off-screen by the view's render()
 // and copied to the window; it is drawn anew only after refresh() or when
 // the whole window is to be painted, so a rubber band or a crosshair moving
-// over it costs a copy of the pixels it touched. The rubber band is drawn
+// over it costs a copy of the pixels it touched. HOME is View > Fit to
+// Window's key (the main window's command). The rubber band is drawn
 // inverted over the frame. SHIFT, ESC, DELETE and ENTER go to the view's
 // own actions (views/view_keys.h); other keys go on. The view takes the
 // keyboard focus when clicked and follows the mouse without a button held.
@@ -27,6 +28,10 @@ class ModelView : public QWidget {
   // Draws everything a paint shows except what is drawn over the frame
   // (rubber band, crosshair) into `frame` (Format_RGB32, the client size).
   virtual void render(QImage& frame) = 0;
+  // Zooms and scrolls so that everything the view shows (the photograph,
+  // the model) is in view, and redraws. A change of view only: the project
+  // is not marked modified.
+  virtual void fit_to_window() = 0;
 
  protected:
   ModelView(ViewKeys::Actions keys, QWidget* parent);

@@ -438,5 +438,25 @@ TEST(CameraEditDialog, PrintGridWritesTheSheetOfTheTypedGrid) {
   EXPECT_NE(e.questions.told[1].text.indexOf("does not fit on A2"), -1) << e.questions.told[1].text.toStdString();
 }
 
+// HOME in the view fits the whole grid photograph into it.
+TEST(CameraEditDialog, HomeInTheViewFitsTheWholePhotograph) {
+  Editor e;
+  e.open_image();
+  ZoomPanState& state = e.view().zoom_pan();
+  state.zoom = 4.0;
+  state.scroll_x = 300;
+  e.view().setFocus();
+  QTest::keyClick(&e.view(), Qt::Key_Home);
+  const Point2 top_left = image_to_client(state, {0, 0});
+  const Point2 bottom_right =
+      image_to_client(state, {double(e.view().grid_photo().width), double(e.view().grid_photo().height)});
+  EXPECT_GE(top_left.x, 0);
+  EXPECT_GE(top_left.y, 0);
+  EXPECT_LE(bottom_right.x, e.view().width());
+  EXPECT_LE(bottom_right.y, e.view().height());
+  EXPECT_GT(std::max(bottom_right.x - top_left.x, bottom_right.y - top_left.y), 0.8 * e.view().height());
+  EXPECT_TRUE(e.dialog.isVisible());
+}
+
 }  // namespace
 }  // namespace plenvista

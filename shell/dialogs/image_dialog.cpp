@@ -1,6 +1,7 @@
 #include "shell/dialogs/image_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -12,7 +13,9 @@
 #include "base/text.h"
 #include "model/find_file.h"
 #include "model/image_management.h"
+#include "platform/photograph_problem.h"
 #include "platform/photograph_reader.h"
+#include "shell/dialogs/folder_question.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
@@ -27,11 +30,13 @@ const char* const kNotFound =
 
 }  // namespace
 
-ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& files, QWidget* parent)
+ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& files, QuestionAsker& questions,
+                         QWidget* parent)
     : QDialog(parent),
       project_(project),
       image_(image),
       files_(files),
+      questions_(questions),
       file_form_(this),
       texture_form_(this),
       pose_form_(this) {
@@ -53,6 +58,18 @@ ImageDialog::ImageDialog(Project& project, ProjectImage* image, FileChooser& fil
   browse_->setEnabled(image_ == nullptr);
   connect(browse_, &QPushButton::clicked, this, [this] { browse(); });
   fields_[Description] = file_form_.add_text(QStringLiteral("Description:"), description_);
+  partner_ = new QComboBox(this);
+  partner_->addItem(QStringLiteral("(none)"), 0);
+  for (const ProjectImage* other : project_.images().images) {
+    if (other == image_) continue;
+    partner_->addItem(
+        QStringLiteral("%1 (%2)").arg(QString::fromStdString(std::string(shown(other->description)))).arg(other->id),
+        other->id);
+    if (image_ && image_->partner == other) partner_->setCurrentIndex(partner_->count() - 1);
+  }
+  partner_->setEnabled(image_ != nullptr);
+  partner_shown_ = partner_->currentIndex();
+  file_form_.layout()->addRow(QStringLiteral("Partner:"), partner_);
 
   auto* texture = new QGroupBox(QStringLiteral("Texture Images"), this);
   fields_[CentreX] = texture_form_.add_double(QStringLiteral("Approx Centre :  X"), centre_x_, 0, kNumberLength);
@@ -100,6 +117,12 @@ void ImageDialog::accept() {
   file_form_.read();
   texture_form_.read();
   pose_form_.read();
+  if (!image_) {
+    std::string directories(shown(project_.model.image_directories));
+    const std::string typed = name_to_look_up(file_, directories, project_.directory, questions_, this);
+    if (directories != shown(project_.model.image_directories)) set_image_directories(project_, directories);
+    file_ = typed;
+  }
   const std::string name(bare_file_name(file_));
   const auto found =
       name.empty() ? std::nullopt
@@ -117,7 +140,12 @@ void ImageDialog::accept() {
   if (override_->isChecked()) details.pose = CameraPose{offset_, rotation_};
   if (image_) {
     set_image_details(project_, *image_, details);
+    // An image that is its own partner keeps that unless another is chosen.
+    if (partner_->currentIndex() != partner_shown_)
+      set_partner(project_, *image_, project_.images().images.find(partner_->currentData().toInt()));
   } else {
+    if (const std::optional<std::string> refusal = photograph_refusal(*found))
+      project_.messages.show(added_anyway_warning(*refusal), "Warning");
     new_image_ = std::make_unique<ProjectImage>();
     apply_image_details(*new_image_, details);
   }

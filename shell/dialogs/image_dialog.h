@@ -10,11 +10,19 @@
 // rotation in degrees, "%0.3f") only while "Override camera" is checked.
 // Numbers are read locale-free (leading numeric part, else 0).
 //
-// OK keeps only what follows the last '/' or '\' of "File:" and looks that
-// name up in the project's image directories. When it is not there (or the
-// name is empty) the message "Cannot open image file. ..." (caption "Error")
-// goes to the project's message sink, nothing changes and the dialog stays
-// open. Otherwise the name, description, the enabled texture values and,
+// "Partner:" chooses the photograph SHIFT shows beside an edited image
+// ("(none)" or another image, by description and id); it is disabled for a
+// new image, which starts without a partner.
+//
+// OK first offers to add the folder of a full path that exists but that the
+// directories do not reach (shell/dialogs/folder_question.h). It then keeps
+// only what follows the last '/' or '\' of "File:" and looks that name up
+// in the project's image directories. When it is not there (or the name is
+// empty) the message "Cannot open image file. ..." (caption "Error") goes
+// to the project's message sink, nothing changes and the dialog stays open.
+// A new photograph the reader refuses (not a readable photograph, over the
+// size limit) is added all the same, with a warning that says why and that
+// it will show no picture. Otherwise the name, description, the enabled texture values and,
 // with "Override camera", the pose (score 100, pose known, marks unchanged)
 // are stored through set_image_details (the caller then notes the change)
 // and the dialog closes with OK. A new image is handed out by
@@ -29,17 +37,19 @@
 #include "shell/dialogs/form.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
 namespace plenvista {
 
 class FileChooser;
+class QuestionAsker;
 
 class ImageDialog : public QDialog {
  public:
   // `image` null: a new image.
-  ImageDialog(Project& project, ProjectImage* image, FileChooser& files, QWidget* parent);
+  ImageDialog(Project& project, ProjectImage* image, FileChooser& files, QuestionAsker& questions, QWidget* parent);
 
   // The image made by OK on a new image (null before, or when editing).
   std::unique_ptr<ProjectImage> take_new_image() { return std::move(new_image_); }
@@ -49,6 +59,7 @@ class ImageDialog : public QDialog {
   QLineEdit* field(Field f) const { return fields_[f]; }
   QCheckBox* override_box() const { return override_; }
   QPushButton* browse_button() const { return browse_; }
+  QComboBox* partner_list() const { return partner_; }
 
  private:
   void browse();
@@ -56,6 +67,7 @@ class ImageDialog : public QDialog {
   Project& project_;
   ProjectImage* image_;
   FileChooser& files_;
+  QuestionAsker& questions_;
   std::unique_ptr<ProjectImage> new_image_;
 
   // The values the fields show and are read back into.
@@ -74,6 +86,8 @@ class ImageDialog : public QDialog {
   std::array<QLineEdit*, kFieldCount> fields_{};
   QCheckBox* override_ = nullptr;
   QPushButton* browse_ = nullptr;
+  QComboBox* partner_ = nullptr;
+  int partner_shown_ = 0;  // the partner line shown at first
 };
 
 }  // namespace plenvista

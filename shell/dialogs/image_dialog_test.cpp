@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "model/image_management.h"
 #include "platform/photograph_reader.h"
 #include "shell/dialogs/image_centres_dialog.h"
 #include "shell/gui_test_support.h"
@@ -28,6 +30,7 @@ const std::string kNotFound =
 
 struct ImageDialogTest : ::testing::Test, test_support::RecordedProject {
   test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   test_support::TempDir dir;
 
   void SetUp() override {
@@ -38,7 +41,7 @@ struct ImageDialogTest : ::testing::Test, test_support::RecordedProject {
 };
 
 TEST_F(ImageDialogTest, NewImageStartsEmptyWithTheTextureAndPoseFieldsDisabled) {
-  ImageDialog dialog(project, nullptr, files, nullptr);
+  ImageDialog dialog(project, nullptr, files, questions, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "Image");
   EXPECT_TRUE(dialog.field(F::File)->isEnabled());
   EXPECT_TRUE(dialog.field(F::File)->text().isEmpty());
@@ -57,7 +60,7 @@ TEST_F(ImageDialogTest, NewImageStartsEmptyWithTheTextureAndPoseFieldsDisabled) 
 }
 
 TEST_F(ImageDialogTest, OkStripsTheDirectoryAndKeepsTheDialogOpenWhileTheFileIsMissing) {
-  ImageDialog dialog(project, nullptr, files, nullptr);
+  ImageDialog dialog(project, nullptr, files, questions, nullptr);
   dialog.show();
   type_into(dialog.field(F::File), "C:\\shots\\back.bmp");
   type_into(dialog.field(F::Description), "Back");
@@ -97,7 +100,7 @@ TEST_F(ImageDialogTest, EditingTouchesTheTextureOnlyWhenTheSizeDiffers) {
   native.texture_centre_x = 7;
   native.pose.offset = {1.25, 2, 3};
   native.marks_changed = 1;
-  ImageDialog dialog(project, &native, files, nullptr);
+  ImageDialog dialog(project, &native, files, questions, nullptr);
   EXPECT_FALSE(dialog.field(F::File)->isEnabled());
   EXPECT_FALSE(dialog.browse_button()->isEnabled());
   EXPECT_EQ(dialog.field(F::PosX)->text(), "1.250");
@@ -115,7 +118,7 @@ TEST_F(ImageDialogTest, EditingTouchesTheTextureOnlyWhenTheSizeDiffers) {
   ProjectImage smaller;
   smaller.file_name = "front.bmp";
   smaller.size_differs = 1;
-  ImageDialog edit(project, &smaller, files, nullptr);
+  ImageDialog edit(project, &smaller, files, questions, nullptr);
   EXPECT_TRUE(edit.field(F::Scale)->isEnabled());
   type_into(edit.field(F::CentreX), "568");
   type_into(edit.field(F::Scale), "0.5");
@@ -123,6 +126,62 @@ TEST_F(ImageDialogTest, EditingTouchesTheTextureOnlyWhenTheSizeDiffers) {
   EXPECT_EQ(smaller.texture_centre_x, 568.0);
   EXPECT_EQ(smaller.texture_scale, 0.5);
   EXPECT_EQ(smaller.size_differs, 1);
+}
+
+// A full path outside the directories: No keeps today's refusal, Yes adds
+// the folder relative to the project and finds the photograph there. A file
+// that is no photograph is added with a warning saying why.
+TEST_F(ImageDialogTest, AFullPathAddsItsFolderAfterYesAndAnUnreadableFileIsAddedWithAWarning) {
+  const std::string shoot = dir.write("shoot/fake.jpg", "GARBAGE");
+  ImageDialog dialog(project, nullptr, files, questions, nullptr);
+  dialog.show();
+  EXPECT_FALSE(dialog.partner_list()->isEnabled());  // a new photograph starts without a partner
+  type_into(dialog.field(F::File), QString::fromStdString(shoot));
+  questions.answers = {QMessageBox::No};
+  click_ok(dialog);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  const std::string folder = dir.path.string() + "/shoot";
+  EXPECT_EQ(questions.asked[0].text.toStdString(),
+            "The folder " + folder + " is not among the project's directories. Add it?");
+  EXPECT_EQ(messages.shown.back(), (test_support::Shown{kNotFound, "Error"}));
+  EXPECT_EQ(project.model.image_directories, ".;photos");
+  EXPECT_TRUE(dialog.isVisible());
+
+  questions.answers = {QMessageBox::Yes};
+  click_ok(dialog);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(project.model.image_directories, ".;photos;shoot;");
+  const auto image = dialog.take_new_image();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->file_name, "fake.jpg");
+  EXPECT_EQ(image->resolved_path, dir.path.string() + "/shoot/fake.jpg");
+  EXPECT_EQ(messages.shown.back().caption, "Warning");
+  EXPECT_NE(messages.shown.back().text.find("Cannot read the photograph " + shoot), std::string::npos);
+  EXPECT_NE(messages.shown.back().text.find("added all the same"), std::string::npos);
+}
+
+// Editing chooses the partner among the other photographs.
+TEST_F(ImageDialogTest, EditingChoosesThePartner) {
+  auto made = [this](const char* description) {
+    auto image = std::make_unique<ProjectImage>();
+    image->file_name = "front.bmp";
+    image->description = description;
+    return add_image(project, std::move(image));
+  };
+  ProjectImage* left = made("Left");
+  ProjectImage* right = made("Right");
+  made("Back");
+  ImageDialog dialog(project, left, files, questions, nullptr);
+  dialog.show();
+  QComboBox* partner = dialog.partner_list();
+  ASSERT_TRUE(partner->isEnabled());
+  EXPECT_EQ(partner->currentText(), "(none)");
+  ASSERT_EQ(partner->count(), 3);  // none, Right, Back: not itself
+  partner->setFocus();
+  QTest::keyClick(partner, Qt::Key_Down);
+  EXPECT_EQ(partner->currentText(), QStringLiteral("Right (%1)").arg(right->id));
+  click_ok(dialog);
+  EXPECT_EQ(left->partner, right);
 }
 
 TEST(ImageCentresDialog, OkStoresTheCentreAndMarksTheSizeCancelLeavesItNative) {

@@ -13,10 +13,12 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "model/find_file.h"
 #include "persistence/diagnostic_dump.h"
 #include "persistence/recovery.h"
 #include "photogrammetry/project_camera.h"
 #include "shell/dialogs/dialog_choosers.h"
+#include "shell/dialogs/folder_question.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
@@ -93,8 +95,13 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(Project& project, DialogChooser
     if (chosen) path_field_->setText(QString::fromStdString(*chosen));
   });
   connect(camera_browse_, &QPushButton::clicked, this, [this] {
-    if (const auto chosen = files_.open_file(this, QStringLiteral("cal Files (*.cal)")))
-      camera_field_->setText(QString::fromStdString(file_name_part(*chosen)));
+    const auto chosen = files_.open_file(this, QStringLiteral("cal Files (*.cal)"));
+    if (!chosen) return;
+    // The name alone when the directories find this file; else the whole
+    // path, whose folder OK offers to add.
+    const FullPathReach reach = reach_full_path(directories_field_->text().toStdString(), project_.directory, *chosen);
+    camera_field_->setText(
+        QString::fromStdString(reach.state == FullPathReach::State::FolderMissing ? *chosen : file_name_part(*chosen)));
   });
   connect(set_default_, &QPushButton::clicked, this, [this] { store_defaults(); });
   connect(dump_, &QPushButton::clicked, this, [this] { write_diagnostic_dump(project_); });
@@ -130,7 +137,12 @@ void ProjectPropertiesDialog::accept() {
   } else {
     project_.set_path(path_);
   }
-  if (set_camera_file(project_, camera_) != 1) {
+  const std::string camera = name_to_look_up(camera_, directories_, project_.directory, questions_, this);
+  if (directories_ != shown(project_.model.image_directories)) {
+    project_.model.image_directories = directories_;
+    directories_field_->setText(QString::fromStdString(directories_));
+  }
+  if (set_camera_file(project_, camera) != 1) {
     questions_.tell(this, QStringLiteral("Invalid camera file"), QStringLiteral("Error"));
     return;
   }

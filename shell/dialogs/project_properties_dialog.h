@@ -5,14 +5,16 @@
 // (face line, mirror face line, reference point) and two preferences:
 // "UseLastProject" and "AutosaveMinutes" (minutes between recovery copies,
 // 0 to 1440; 0 turns autosave off). "Browse ..." beside the path chooses a project file to save
-// to (its full path); beside the camera, a camera file (its name only: the
-// file is found along the directories). "Set as Default" stores the shown
+// to (its full path); beside the camera, a camera file (its name only when
+// the directories find it, else its full path). "Set as Default" stores the shown
 // colours and directories as the preferences for new projects; "Dump to
 // File" writes the diagnostic dump to "PlenDebug.txt" in the working
 // directory. Both act at once and stay done after Cancel.
 //
-// OK: the directories and the path are taken, then the camera file is set;
-// if it cannot be found or read the user is told "Invalid camera file" and
+// OK: the directories and the path are taken; a camera file given by a
+// full path whose folder the directories do not reach brings the question
+// of shell/dialogs/folder_question.h (Yes adds the folder to the
+// directories); then the camera file is set; if it cannot be found or read the user is told "Invalid camera file" and
 // the dialog stays open (directories and path remain taken). Otherwise the
 // colours are taken, the project is saved (an untitled project, with an
 // empty path field, is not saved), the preference is written and the dialog

@@ -131,5 +131,32 @@ TEST_F(ProjectDialog, DumpWritesToTheWorkingDirectoryAndAnUntitledProjectIsNotSa
   EXPECT_TRUE(questions.told.empty());
 }
 
+// A camera file typed with its full path in a folder the directories do not
+// reach: No refuses it as before, Yes adds "../cameras" and takes it.
+TEST_F(ProjectDialog, AFullCameraPathAddsItsFolderAfterYes) {
+  Dialog dialog(project, choosers, files, questions, save(), nullptr);
+  dialog.show();
+  const std::string lens = tmp.dir("cameras") + "lens.cal";
+  retype(dialog.camera_field(), QString::fromStdString(lens));
+  questions.answers = {QMessageBox::No};
+  click(dialog, "OK");
+  ASSERT_EQ(questions.asked.size(), 1u);
+  std::string folder = tmp.dir("cameras");
+  folder.pop_back();
+  EXPECT_EQ(questions.asked[0].text.toStdString(),
+            "The folder " + folder + " is not among the project's directories. Add it?");
+  ASSERT_EQ(questions.told.size(), 1u);
+  EXPECT_EQ(questions.told[0].text, "Invalid camera file");
+  EXPECT_TRUE(dialog.isVisible());
+
+  questions.answers = {QMessageBox::Yes};
+  click(dialog, "OK");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(model.image_directories, ".;../cameras;");
+  EXPECT_EQ(dialog.directories_field()->text(), ".;../cameras;");
+  EXPECT_EQ(project.camera_file_name, "lens.cal");
+  EXPECT_EQ(project.camera_file_path, lens);
+}
+
 }  // namespace
 }  // namespace plenvista

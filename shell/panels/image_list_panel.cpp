@@ -6,12 +6,15 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 #include "base/number_text.h"
 #include "base/text.h"
@@ -99,6 +102,8 @@ void ImageListPanel::build_images_page() {
   layout->addWidget(reference_only_);
 
   connect(list_, &QListWidget::currentRowChanged, this, &ImageListPanel::on_choose);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QListWidget::customContextMenuRequested, this, &ImageListPanel::on_list_menu);
   connect(add_, &QPushButton::clicked, this, &ImageListPanel::on_add);
   connect(edit_, &QPushButton::clicked, this, &ImageListPanel::on_edit);
   connect(delete_, &QPushButton::clicked, this, &ImageListPanel::on_delete);
@@ -173,7 +178,7 @@ void ImageListPanel::on_choose(int row) {
   ProjectImage* chosen = set.images.at(row);
   if (!chosen) return;
   if (set.partner_mode) {
-    if (set.current) set.current->partner = chosen;
+    if (set.current) set_partner(project_, *set.current, chosen);
   } else {
     set.current = chosen;
   }
@@ -181,12 +186,13 @@ void ImageListPanel::on_choose(int row) {
   project_.post(Notification::ImagesChanged);
 }
 
-void ImageListPanel::on_add() {
-  if (project_.camera_file_name.value_or(std::string()).empty()) {
-    SetCameraDialog camera(project_, files_, this);
-    if (camera.exec() != QDialog::Accepted) return;
-  }
-  ImageDialog dialog(project_, nullptr, files_, this);
+bool ImageListPanel::ensure_camera() {
+  if (!project_.camera_file_name.value_or(std::string()).empty()) return true;
+  SetCameraDialog camera(project_, files_, this);
+  return camera.exec() == QDialog::Accepted;
+}
+
+void ImageListPanel::add_from(ImageDialog& dialog) {
   if (dialog.exec() == QDialog::Accepted) {
     // Null when the project has run out of ids (the user has been told).
     ProjectImage* image = add_image(project_, dialog.take_new_image());
@@ -201,10 +207,40 @@ void ImageListPanel::on_add() {
   enable_edit_delete();
 }
 
+void ImageListPanel::on_add() {
+  if (!ensure_camera()) return;
+  ImageDialog dialog(project_, nullptr, files_, questions_, this);
+  add_from(dialog);
+}
+
+void ImageListPanel::add_photographs(const std::vector<std::string>& paths) {
+  if (paths.empty() || !ensure_camera()) return;
+  for (const std::string& path : paths) {
+    ImageDialog dialog(project_, nullptr, files_, questions_, this);
+    dialog.field(ImageDialog::File)->setText(QString::fromStdString(path));
+    dialog.field(ImageDialog::Description)
+        ->setText(QString::fromStdString(std::filesystem::path(path).stem().string()));
+    add_from(dialog);
+  }
+}
+
+void ImageListPanel::on_list_menu(const QPoint& at) {
+  ImageSet& set = project_.images();
+  const QListWidgetItem* item = list_->itemAt(at);
+  ProjectImage* chosen = item ? set.images.at(list_->row(item)) : nullptr;
+  if (chosen == nullptr || set.current == nullptr || chosen == set.current) return;
+  QMenu menu(this);
+  QAction* use = menu.addAction(QStringLiteral("Use as Partner"));
+  if (menu.exec(list_->viewport()->mapToGlobal(at)) != use) return;
+  set_partner(project_, *set.current, chosen);
+  project_.note_change();
+  project_.post(Notification::ImagesChanged);
+}
+
 void ImageListPanel::on_edit() {
   ProjectImage* image = project_.images().current;
   if (!image) return;
-  ImageDialog dialog(project_, image, files_, this);
+  ImageDialog dialog(project_, image, files_, questions_, this);
   if (dialog.exec() != QDialog::Accepted) return;
   project_.note_change();
   project_.post(Notification::ImagesChanged);

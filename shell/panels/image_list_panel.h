@@ -12,7 +12,15 @@
 // "Searching ..." dialog for every image whose reference points changed and
 // that has four or more) and "Ref points only" (enabled only in calibration
 // mode). Choosing a line makes its image current, or the current image's
-// partner while partner mode is on.
+// partner while partner mode is on. The list's context menu offers "Use as
+// Partner": the line's image becomes the current image's partner (not
+// offered on the current image's own line).
+//
+// add_photographs() adds files dropped on the window through the same
+// flow as "Add", one after another in the given order: the Set Camera
+// dialog at most once, then for each file the Image dialog with the file's
+// path and its name (without extension) as description filled in;
+// Cancel skips that file.
 //
 // Page "CAD" chooses the axis of the tabbed CAD view ("Z Axis", "X Axis",
 // "Y Axis": the project's active CAD view 0, 1, 2).
@@ -29,6 +37,8 @@
 // and locating photographs) mark the project modified.
 
 #include <QTabWidget>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -38,6 +48,7 @@ class QPushButton;
 namespace plenvista {
 
 class FileChooser;
+class ImageDialog;
 class QuestionAsker;
 struct Project;
 struct ProjectImage;
@@ -52,6 +63,7 @@ class ImageListPanel : public QTabWidget {
   bool model_3d_page_shown() const { return currentIndex() == 2; }
 
   void refresh();
+  void add_photographs(const std::vector<std::string>& paths);
 
   QListWidget* list() const { return list_; }
   QPushButton* add_button() const { return add_; }
@@ -77,6 +89,10 @@ class ImageListPanel : public QTabWidget {
 
   void on_choose(int row);
   void on_add();
+  // The Set Camera dialog while the project has no camera; false on Cancel.
+  bool ensure_camera();
+  void add_from(ImageDialog& dialog);
+  void on_list_menu(const QPoint& at);
   void on_edit();
   void on_delete();
   void on_move(int delta);

@@ -4,10 +4,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "model/image_management.h"
 #include "photogrammetry/projection.h"
@@ -97,6 +100,43 @@ TEST_F(ImageListPanelTest, ChoosingALineSetsTheCurrentImageOrWithShiftHeldThePar
   click_row(panel.list(), 0);
   EXPECT_EQ(project.images().current, side);
   EXPECT_EQ(side->partner, front);
+}
+
+// The list's context menu: "Use as Partner" on another line makes that
+// image the current one's partner; the current line offers nothing.
+TEST_F(ImageListPanelTest, UseAsPartnerFromTheContextMenu) {
+  ProjectImage* front = add("Front");
+  ProjectImage* side = add("Side");
+  project.images().current = front;
+  panel.refresh();
+  const auto open_menu = [this](int row) {
+    QApplication::processEvents();
+    const QPoint at = panel.list()->visualItemRect(panel.list()->item(row)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, panel.list()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(panel.list()->viewport(), &event);
+  };
+  bool offered = false;
+  QTimer::singleShot(50, [&offered] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      offered = menu->actions().value(0)->text() == "Use as Partner";
+      QTest::keyClick(menu, Qt::Key_Down);
+      QTest::keyClick(menu, Qt::Key_Return);
+    }
+  });
+  open_menu(1);
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(front->partner, side);
+  EXPECT_EQ(project.images().current, front);
+  EXPECT_TRUE(project.modified);
+
+  QTimer::singleShot(50, [] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      popup->close();
+      ADD_FAILURE() << "a menu on the current image's line";
+    }
+  });
+  open_menu(0);
+  QTest::qWait(80);
 }
 
 TEST_F(ImageListPanelTest, UpAndDownMoveOnePlaceButNotPastTheEnds) {
