@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/image_management.h"
+#include "model/marks_state.h"
 #include "model/tie_points.h"
 #include "photogrammetry/camera_search.h"
 
@@ -74,6 +75,12 @@ void apply_orientation(Project& project, const OrientationResult& result) {
       }
   }
   record_search_results(project);
+}
+
+void apply_orientation_as_action(Project& project, const OrientationResult& result) {
+  MarksState before = capture_marks_state(project);
+  apply_orientation(project, result);
+  record_marks_action(project, "Orient Photographs", std::move(before));
 }
 
 }  // namespace plenvista

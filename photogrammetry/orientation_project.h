@@ -32,4 +32,8 @@ OrientationInput orientation_input(const Project& project, const std::vector<Dat
 // Sets `changed`; the caller then calls Note change.
 void apply_orientation(Project& project, const OrientationResult& result);
 
+// apply_orientation as one undoable action, "Orient Photographs": Undo
+// gives back the poses, marks and tie points as they were before it.
+void apply_orientation_as_action(Project& project, const OrientationResult& result);
+
 }  // namespace plenvista
