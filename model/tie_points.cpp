@@ -4,6 +4,7 @@
 #include <memory>
 #include <set>
 
+#include "model/auto_ties.h"
 #include "model/image_management.h"
 #include "model/marks_state.h"
 #include "model/project_edit.h"
@@ -129,7 +130,11 @@ void place_tie_point(Project& project, TiePoint& point, const std::optional<Vec3
 std::vector<LineProblem> tie_label_problems(const ModelData& model, const std::vector<ControlPointEntry>& entries) {
   std::vector<LineProblem> problems;
   for (const ControlPointEntry& e : entries)
-    if (find_tie_point(model, e.label)) problems.push_back({e.line, "'" + e.label + "' is a tie point"});
+    if (find_tie_point(model, e.label))
+      problems.push_back({e.line, "'" + e.label + "' is a tie point"});
+    else if (is_automatic_label(e.label))
+      problems.push_back(
+          {e.line, "'" + e.label + "': labels starting with \"auto-\" are kept for automatic tie points"});
   return problems;
 }
 

@@ -65,8 +65,9 @@ ReferencePoint* mark_point_at(Project& project, ProjectImage& image, int point_i
 // ImagesChanged when a mark moved.
 void place_tie_point(Project& project, TiePoint& point, const std::optional<Vec3>& position);
 
-// Entries of a control point list whose label is a tie point's, one problem
-// each: a label names one kind of point only.
+// Entries of a control point list whose label is a tie point's or starts
+// as an automatic tie point's ("auto-"), one problem each: a label names one
+// kind of point only.
 std::vector<LineProblem> tie_label_problems(const ModelData& model, const std::vector<ControlPointEntry>& entries);
 
 struct MarksImport {

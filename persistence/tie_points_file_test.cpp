@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "base/file_io.h"
+#include "model/auto_ties.h"
 #include "model/control_points.h"
 #include "model/image_management.h"
 #include "model/tie_points.h"
@@ -203,6 +204,49 @@ TEST_F(TiePoints, OldSideFilesReadAndDamagedTieTablesChangeNothing) {
     EXPECT_TRUE(model.tie_points.empty());
     EXPECT_TRUE(project.images().images.first()->tie_marks.empty());
   }
+}
+
+TEST_F(TiePoints, AutomaticTiesRoundTripThroughProjectAndMarksListAndGoAllAtOnce) {
+  fill();
+  ProjectImage& front = *project.images().images.at(0);
+  ProjectImage& side = *project.images().images.at(1);
+  ASSERT_TRUE(import_labelled_marks(project, parse_marks_list("auto-7 1 2 front.jpg\nauto-7 3 4 Side.png").marks));
+  const auto added = add_automatic_ties(project, {{{front.id, {11.5, 12}}, {side.id, {13, 14.25}}},
+                                                  {{front.id, {1, 1}}, {999, {2, 2}}},  // one known photograph
+                                                  {{side.id, {1, 1}}, {side.id, {2, 2}}}});
+  ASSERT_TRUE(added);
+  EXPECT_EQ(*added, std::vector<std::string>{"auto-8"});  // numbering goes on after the highest
+  EXPECT_EQ(next_automatic_number(project.model), 9);
+  EXPECT_EQ(mark_pixel(front, *front.tie_marks.last()), (Point2{11.5, 12}));
+  place_tie_point(project, *find_tie_point(project.model, "auto-7"), Vec3{1, 1, 1});
+  ASSERT_TRUE(save_project(project));
+
+  Project reopened{store, notifier, messages};
+  reopened.set_path(file("house.op2"));
+  ASSERT_EQ(open_project(reopened), OpenResult::Opened);
+  ASSERT_TRUE(find_tie_point(reopened.model, "auto-8"));
+  EXPECT_EQ(reopened.images().images.at(1)->tie_marks.count(), 2);  // "#2 gate" is not in it
+  const MarksListText text = marks_list_text(project);
+  EXPECT_NE(text.text.find("auto-8\t13\t14.25\tSide.png\r\n"), std::string::npos);
+  Project fresh{store, notifier, messages};
+  add(fresh, "front.jpg", 1136, 852);
+  add(fresh, "Side.png", 1000.5, 750.25);
+  ASSERT_TRUE(merge_control_points(fresh, {{"A", {1, 2, 3}}}));
+  ASSERT_TRUE(import_labelled_marks(fresh, parse_marks_list(text.text).marks));
+  EXPECT_EQ(marks_list_text(fresh).text, text.text);
+
+  ProjectImage& front_again = *reopened.images().images.at(0);
+  front_again.marks_changed = 0;
+  EXPECT_EQ(delete_automatic_ties(reopened), 2);
+  EXPECT_EQ(reopened.model.tie_points.count(), 2);  // T1 and "#2 gate" stay
+  EXPECT_EQ(front_again.marks_changed, 1);          // auto-7 was placed: its mark left the search
+  EXPECT_EQ(front_again.reference_points.count(), 1);
+  EXPECT_EQ(front_again.tie_marks.count(), 2);
+  EXPECT_EQ(delete_automatic_ties(reopened), 0);
+
+  // A control point cannot take an automatic label.
+  EXPECT_EQ(problems_text(tie_label_problems(reopened.model, {{"auto-3", {0, 0, 0}, 4}})),
+            "line 4: 'auto-3': labels starting with \"auto-\" are kept for automatic tie points\n");
 }
 
 }  // namespace
