@@ -9,6 +9,7 @@
 #include "model/image_management.h"
 #include "model/marks_state.h"
 #include "model/tie_points.h"
+#include "photogrammetry/auto_tie_orientation.h"
 #include "photogrammetry/camera_search.h"
 
 namespace plenvista {
@@ -77,10 +78,14 @@ void apply_orientation(Project& project, const OrientationResult& result) {
   record_search_results(project);
 }
 
-void apply_orientation_as_action(Project& project, const OrientationResult& result) {
+std::vector<std::string> apply_orientation_as_action(Project& project, const OrientationResult& result,
+                                                     bool weed_automatic_ties) {
   MarksState before = capture_marks_state(project);
   apply_orientation(project, result);
+  std::vector<std::string> removed;
+  if (weed_automatic_ties) removed = remove_poor_automatic_ties(project);
   record_marks_action(project, "Orient Photographs", std::move(before));
+  return removed;
 }
 
 }  // namespace plenvista

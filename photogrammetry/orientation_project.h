@@ -33,7 +33,11 @@ OrientationInput orientation_input(const Project& project, const std::vector<Dat
 void apply_orientation(Project& project, const OrientationResult& result);
 
 // apply_orientation as one undoable action, "Orient Photographs": Undo
-// gives back the poses, marks and tie points as they were before it.
-void apply_orientation_as_action(Project& project, const OrientationResult& result);
+// gives back the poses, marks and tie points as they were before it. With
+// `weed_automatic_ties` the automatic tie points the result shows to be
+// wrong matches are removed in the same action (remove_poor_automatic_ties);
+// the labels removed are returned.
+std::vector<std::string> apply_orientation_as_action(Project& project, const OrientationResult& result,
+                                                     bool weed_automatic_ties = false);
 
 }  // namespace plenvista
