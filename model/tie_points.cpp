@@ -6,6 +6,7 @@
 
 #include "model/auto_ties.h"
 #include "model/image_management.h"
+#include "model/marks_state.h"
 #include "model/project_edit.h"
 
 namespace plenvista {
@@ -23,18 +24,10 @@ bool move_marks(IdList<ReferencePoint>& from, IdList<ReferencePoint>& to, int id
   return moved;
 }
 
-// The mark of point `point_id` in the image, if it has one.
-ReferencePoint* mark_of(const ProjectImage& image, int point_id) {
-  for (const IdList<ReferencePoint>* list : {&image.reference_points, &image.tie_marks})
-    for (ReferencePoint* r : *list)
-      if (r->control_point_id == point_id) return r;
-  return nullptr;
-}
-
 // Counts a mark that the image has already: moved to the list's pixel when
 // it differs. Whether there was one.
 bool update_mark(ProjectImage& image, int point_id, const Point2& pixel, MarksImport& report) {
-  ReferencePoint* mark = mark_of(image, point_id);
+  ReferencePoint* mark = find_mark_of(image, point_id);
   if (!mark) return false;
   if (mark_pixel(image, *mark) == pixel) {
     ++report.already_present;
@@ -47,6 +40,53 @@ bool update_mark(ProjectImage& image, int point_id, const Point2& pixel, MarksIm
 }
 
 }  // namespace
+
+ReferencePoint* find_mark_of(const ProjectImage& image, int point_id) {
+  for (const IdList<ReferencePoint>* list : {&image.reference_points, &image.tie_marks})
+    for (ReferencePoint* r : *list)
+      if (r->control_point_id == point_id) return r;
+  return nullptr;
+}
+
+TiePoint* add_tie_point(Project& project, const std::string& label) {
+  if (label.empty() || find_control_point(project.model, label) || find_tie_point(project.model, label)) return nullptr;
+  if (!project.has_ids_for(1)) return nullptr;
+  auto made = std::make_unique<TiePoint>();
+  made->id = project.model.new_id();
+  made->label = label;
+  ProjectEdit::mark_changed(project);
+  return project.model.tie_points.insert(std::move(made));
+}
+
+ReferencePoint* mark_point_at(Project& project, ProjectImage& image, int point_id, const Point2& pixel) {
+  const ControlPoint* control = project.model.control_points.find(point_id);
+  const TiePoint* tie = project.model.tie_points.find(point_id);
+  if (!control && !tie) return nullptr;
+  ReferencePoint* mark = find_mark_of(image, point_id);
+  if (!mark && !project.has_ids_for(1)) return nullptr;
+  MarksState before = capture_marks_state(project);
+  const Point2 position{pixel.x - image.centre_x, pixel.y - image.centre_y};
+  if (mark) {
+    mark->image_position = position;
+    mark->orientation_residual.reset();
+    mark->orientation_outlier = false;
+    if (image.reference_points.contains(mark)) image.marks_changed = 1;
+  } else if (control) {
+    mark = add_reference_from_control_point(project, image, *control, position);
+  } else if (tie->position) {
+    mark = add_reference_point(project, image, *tie->position, position);
+    mark->control_point_id = tie->id;
+  } else {
+    auto made = std::make_unique<ReferencePoint>();
+    made->id = project.model.new_id();
+    made->image_position = position;
+    made->control_point_id = tie->id;
+    mark = image.tie_marks.insert(std::move(made));
+  }
+  record_marks_action(project, "Mark Point", std::move(before));
+  project.post(Notification::ImagesChanged);
+  return mark;
+}
 
 TiePoint* find_tie_point(const ModelData& model, std::string_view label) {
   for (TiePoint* t : model.tie_points)

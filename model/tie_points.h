@@ -42,6 +42,22 @@ std::string_view mark_label(const ModelData& model, const ReferencePoint& mark);
 // Where a mark sits in its photograph, in the photograph's pixels.
 Point2 mark_pixel(const ProjectImage& image, const ReferencePoint& mark);
 
+// A new tie point of that label, without coordinates. Null, with nothing
+// changed, when the label is empty or already names a control or tie point,
+// or when the ids ran out. Sets `changed`.
+TiePoint* add_tie_point(Project& project, const std::string& label);
+
+// The mark of control or tie point `point_id` in the image (reference point
+// or tie mark), or null.
+ReferencePoint* find_mark_of(const ProjectImage& image, int point_id);
+
+// Marks control or tie point `point_id` at `pixel` (the photograph's
+// pixels) in the image, as one undoable action "Mark Point": a mark of it
+// the image has already moves there. The mark, or null (nothing changed)
+// when no point has that id or the ids ran out. Sets `changed` and posts
+// ImagesChanged.
+ReferencePoint* mark_point_at(Project& project, ProjectImage& image, int point_id, const Point2& pixel);
+
 // Gives a tie point its coordinates, or takes them away (none, its
 // precision forgotten with them); its marks move between the images'
 // reference points and tie marks and take the coordinates. A photograph

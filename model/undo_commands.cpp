@@ -2,6 +2,7 @@
 
 #include "model/control_points.h"
 #include "model/edit_actions.h"
+#include "model/marks_state.h"
 #include "model/mirror.h"
 #include "model/project_edit.h"
 
@@ -11,12 +12,17 @@ namespace {
 
 void step(Project& project, int delta) {
   ProjectEdit::clear_changed(project);
+  // The action stepped over, when it carries the photographs' marks.
+  const MarksState* marks = nullptr;
   if (project.undo.can_move(delta)) {
+    const UndoAction* crossed = project.undo.actions.at(project.undo.position + (delta < 0 ? -1 : 0));
+    if (crossed) marks = (delta < 0 ? crossed->marks_before : crossed->marks_after).get();
     // Every point is about to be re-created: nothing may keep the old ones.
     forget_point_picks(project.images(), [](const ModelPoint&) { return true; });
     project.single_selected = nullptr;
   }
   project.undo.move(project.model, delta);
+  if (marks) restore_marks_state(project, *marks);
   follow_control_points(project);
   rebuild_mirror_lists(project.model);
   ProjectEdit::mark_changed(project);

@@ -6,7 +6,9 @@
 // material was deleted since uses the current one.
 // Undo and redo do not reverse entries: they rebuild the three lists from the
 // baseline and replay the actions up to the wanted position. Layers,
-// materials, images, reference points and the transform are outside it.
+// materials, images, reference points and the transform are outside it,
+// except for the actions that carry a MarksState before and after them
+// (model/marks_state.h): undo_command and redo_command put those back.
 // Replay skips ids that are not found; a face whose corner cannot be found is
 // not re-created, so no face ever refers to a point outside the points list.
 // The history is never saved and has no size limit.
@@ -52,10 +54,16 @@ struct UndoEntry {
   std::array<int, 3> texture_ids{-1, -1, -1};
 };
 
+struct MarksState;
+
 struct UndoAction {
   int id = 0;  // actions live in an unsorted list; this field is unused
   std::string name;
   IdList<UndoEntry> entries{20, 20, ListOrder::Unsorted};
+  // The photographs' marks and poses and the tie points before and after an
+  // action that changed them; both null for every other action.
+  std::shared_ptr<const MarksState> marks_before;
+  std::shared_ptr<const MarksState> marks_after;
 };
 
 // Baseline copy of a point: its layer by id.

@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "model/image_management.h"
+#include "model/marks_state.h"
 #include "model/tie_points.h"
+#include "photogrammetry/auto_tie_orientation.h"
 #include "photogrammetry/camera_search.h"
 
 namespace plenvista {
@@ -74,6 +76,16 @@ void apply_orientation(Project& project, const OrientationResult& result) {
       }
   }
   record_search_results(project);
+}
+
+std::vector<std::string> apply_orientation_as_action(Project& project, const OrientationResult& result,
+                                                     bool weed_automatic_ties) {
+  MarksState before = capture_marks_state(project);
+  apply_orientation(project, result);
+  std::vector<std::string> removed;
+  if (weed_automatic_ties) removed = remove_poor_automatic_ties(project);
+  record_marks_action(project, "Orient Photographs", std::move(before));
+  return removed;
 }
 
 }  // namespace plenvista

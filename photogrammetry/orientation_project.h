@@ -32,4 +32,12 @@ OrientationInput orientation_input(const Project& project, const std::vector<Dat
 // Sets `changed`; the caller then calls Note change.
 void apply_orientation(Project& project, const OrientationResult& result);
 
+// apply_orientation as one undoable action, "Orient Photographs": Undo
+// gives back the poses, marks and tie points as they were before it. With
+// `weed_automatic_ties` the automatic tie points the result shows to be
+// wrong matches are removed in the same action (remove_poor_automatic_ties);
+// the labels removed are returned.
+std::vector<std::string> apply_orientation_as_action(Project& project, const OrientationResult& result,
+                                                     bool weed_automatic_ties = false);
+
 }  // namespace plenvista

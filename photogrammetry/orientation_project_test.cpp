@@ -11,6 +11,7 @@
 #include "model/control_points.h"
 #include "model/image_management.h"
 #include "model/tie_points.h"
+#include "model/undo_commands.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
@@ -116,6 +117,56 @@ TEST_F(OrientationProject, AResultIsStoredWhereViewsSearchAndResidualsFindIt) {
     EXPECT_EQ(r->orientation_outlier, mark_label(project.model, *r) == "T5");
   }
   EXPECT_FALSE(last.reference_points.first()->orientation_residual);
+}
+
+TEST_F(OrientationProject, OrientingAndMarkingAreUndoneAndRedoneWhole) {
+  ProjectImage& front = *project.images().images.first();
+  ProjectImage& last = *project.images().images.last();
+  const CameraPose unoriented = front.pose;
+  apply_orientation_as_action(project, truth());
+  project.note_change();
+  ASSERT_TRUE(find_tie_point(project.model, "T5")->position);
+
+  // A mark put on a placed tie point is a reference point; a second click in
+  // the same photograph moves it instead of adding one.
+  const int t5 = find_tie_point(project.model, "T5")->id;
+  const int marks_before = last.reference_points.count() + last.tie_marks.count();
+  ReferencePoint* mark = mark_point_at(project, last, t5, {100, 200});
+  ASSERT_TRUE(mark);
+  EXPECT_TRUE(last.reference_points.contains(mark));
+  EXPECT_EQ(mark_point_at(project, last, t5, {110, 210}), mark);
+  EXPECT_EQ(mark_pixel(last, *mark), (Point2{110, 210}));
+  EXPECT_EQ(last.reference_points.count() + last.tie_marks.count(), marks_before + 1);
+  EXPECT_EQ(project.undo.actions.count(), 3);
+
+  undo_command(project);
+  EXPECT_EQ(mark_pixel(last, *find_mark_of(last, t5)), (Point2{100, 200}));
+  undo_command(project);
+  EXPECT_FALSE(find_mark_of(last, t5));
+  undo_command(project);  // the orientation
+  EXPECT_EQ(front.pose, unoriented);
+  EXPECT_FALSE(front.pose_known);
+  EXPECT_FALSE(find_tie_point(project.model, "T5")->position);
+  EXPECT_EQ(front.reference_points.count(), 2);  // the control points' marks only
+  EXPECT_EQ(front.tie_marks.count(), 8);
+  for (const ReferencePoint* r : front.reference_points) EXPECT_FALSE(r->orientation_residual);
+
+  redo_command(project);
+  EXPECT_EQ(front.pose, sample::true_pose(sample::kShots[0]));
+  EXPECT_EQ(*find_tie_point(project.model, "T5")->position, sample::kHouseCorners[5]);
+  redo_command(project);
+  redo_command(project);
+  EXPECT_EQ(mark_pixel(last, *find_mark_of(last, t5)), (Point2{110, 210}));
+}
+
+TEST_F(OrientationProject, NewTiePointsNeedAFreeLabel) {
+  EXPECT_FALSE(add_tie_point(project, ""));
+  EXPECT_FALSE(add_tie_point(project, "C0"));  // a control point's
+  EXPECT_FALSE(add_tie_point(project, "T5"));
+  const TiePoint* made = add_tie_point(project, "T10");
+  ASSERT_TRUE(made);
+  EXPECT_EQ(find_tie_point(project.model, "T10"), made);
+  EXPECT_FALSE(mark_point_at(project, *project.images().images.first(), 123456, {1, 1}));  // no such point
 }
 
 }  // namespace

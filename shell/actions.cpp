@@ -16,6 +16,7 @@
 #include "shell/dialogs/find_ties_dialog.h"
 #include "shell/dialogs/layers_dialog.h"
 #include "shell/dialogs/materials_dialog.h"
+#include "shell/dialogs/orient_dialog.h"
 #include "shell/dialogs/set_layer_dialog.h"
 #include "shell/dialogs/set_material_dialog.h"
 #include "shell/dialogs/set_textures_dialog.h"
@@ -23,6 +24,7 @@
 #include "shell/exchange_commands.h"
 #include "shell/main_window.h"
 #include "shell/panels/image_list_panel.h"
+#include "shell/panels/tie_points_panel.h"
 
 namespace plenvista {
 
@@ -139,6 +141,22 @@ const Command kCommands[] = {
      .member = &Actions::project_import_gcp_list,
      .text = "Import GCP List...",
      .run = [](MainWindow& w) { import_gcp_list_command(exchange(w)); }},
+    {.id = CommandId::ImportMarks,
+     .member = &Actions::project_import_marks,
+     .text = "Import Marks...",
+     .run = [](MainWindow& w) { import_marks_command(exchange(w)); }},
+    // The dialog's result rows make their point the tie points panel's
+    // current one.
+    {.id = CommandId::OrientPhotographs,
+     .member = &Actions::project_orient,
+     .text = "Orient Photographs...",
+     .run =
+         [](MainWindow& w) {
+           OrientDialog dialog(w.project(), &w);
+           if (auto* panel = w.findChild<TiePointsPanel*>())
+             QObject::connect(&dialog, &OrientDialog::pointChosen, panel, &TiePointsPanel::choose_point);
+           dialog.exec();
+         }},
     {.id = CommandId::SetMaterial,
      .member = &Actions::tool_set_material,
      .text = "Set Material",
@@ -230,6 +248,17 @@ const Command kCommands[] = {
      .member = &Actions::tools_export_cameras,
      .text = "Export Cameras...",
      .run = [](MainWindow& w) { export_cameras_command(exchange(w)); }},
+    {.id = CommandId::ExportMarks,
+     .member = &Actions::tools_export_marks,
+     .text = "Export Marks...",
+     .run = [](MainWindow& w) { export_marks_command(exchange(w)); }},
+    {.id = CommandId::MakePointsFromTiePoints,
+     .member = &Actions::tools_make_points,
+     .text = "Make Points from Tie Points",
+     .run =
+         [](MainWindow& w) {
+           if (auto* panel = w.findChild<TiePointsPanel*>()) panel->make_points();
+         }},
     {.id = CommandId::CameraEditor,
      .member = &Actions::tools_camera_editor,
      .text = "Camera Setup / Calibration",
@@ -289,10 +318,12 @@ const MenuList kMenus[] = {
     {"&Edit", {CommandId::Undo, CommandId::Redo}},
     {"Project",
      {CommandId::Translations, CommandId::Materials, CommandId::Layers, CommandId::Properties, kSeparator,
-      CommandId::ImportControlPoints, CommandId::ImportGcpList}},
+      CommandId::ImportControlPoints, CommandId::ImportGcpList, CommandId::ImportMarks, kSeparator,
+      CommandId::OrientPhotographs}},
     {"&Tools",
      {CommandId::Export, CommandId::ExportPoints, CommandId::ExportGcpList, CommandId::ExportCameras,
-      CommandId::CameraEditor, CommandId::Residuals, CommandId::Measure, CommandId::FindTiePoints}},
+      CommandId::ExportMarks, CommandId::MakePointsFromTiePoints, CommandId::CameraEditor, CommandId::Residuals,
+      CommandId::Measure, CommandId::FindTiePoints}},
     {"&Help", {CommandId::Contents, CommandId::OpenSample, kSeparator, CommandId::About}},
 };
 

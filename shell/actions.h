@@ -83,11 +83,15 @@ class Actions {
   QAction* project_properties;
   QAction* project_import_control_points;
   QAction* project_import_gcp_list;
+  QAction* project_import_marks;
+  QAction* project_orient;
   // Menu "&Tools".
   QAction* tools_export;
   QAction* tools_export_points;
   QAction* tools_export_gcp_list;
   QAction* tools_export_cameras;
+  QAction* tools_export_marks;
+  QAction* tools_make_points;
   QAction* tools_camera_editor;
   QAction* tools_residuals;  // shows or hides the "Residuals" dock
   QAction* tools_measure;    // shows or hides the "Measure" dock

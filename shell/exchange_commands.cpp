@@ -8,6 +8,7 @@
 #include "model/control_points.h"
 #include "model/located_camera.h"
 #include "model/run_edit.h"
+#include "model/tie_points.h"
 #include "persistence/exchange_text.h"
 #include "shell/dialogs/exchange_import_dialog.h"
 
@@ -64,6 +65,24 @@ void import_gcp_list_command(const ExchangeSeams& seams) {
   std::string told = import_summary(*report) + '.';
   for (const std::string& name : report->images_not_found) told += "\nNo photograph named " + name + " in the project.";
   seams.questions.tell(seams.owner, QString::fromStdString(told), QStringLiteral("Import GCP List"));
+}
+
+void import_marks_command(const ExchangeSeams& seams) {
+  const auto text = read_chosen(seams);
+  if (!text) return;
+  ExchangeImportDialog dialog(ExchangeImportDialog::Kind::MarksList, *text, seams.project, seams.owner);
+  if (dialog.exec() != QDialog::Accepted) return;
+  std::optional<MarksImport> report;
+  run_edit(seams.project, [&] { report = import_labelled_marks(seams.project, dialog.labelled_marks()); });
+  if (!report) return;
+  std::string told = marks_import_summary(*report) + '.';
+  for (const std::string& name : report->images_not_found) told += "\nNo photograph named " + name + " in the project.";
+  seams.questions.tell(seams.owner, QString::fromStdString(told), QStringLiteral("Import Marks"));
+}
+
+void export_marks_command(const ExchangeSeams& seams) {
+  save_as(seams, QStringLiteral("Text Files (*.txt);;All Files (*.*)"), QStringLiteral("txt"),
+          [&](const std::string&) { return marks_list_text(seams.project).text; });
 }
 
 void export_points_command(const ExchangeSeams& seams) {

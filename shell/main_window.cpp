@@ -34,6 +34,7 @@
 #include "shell/panels/layer_material_panel.h"
 #include "shell/panels/measure_panel.h"
 #include "shell/panels/residuals_panel.h"
+#include "shell/panels/tie_points_panel.h"
 #include "shell/recent_projects.h"
 #include "shell/recovery_offer.h"
 #include "shell/sample_copy.h"
@@ -104,6 +105,7 @@ MainWindow::MainWindow(Services services)
   add_view_menu();
   build_panels();
   build_residuals_dock();
+  build_tie_points_dock();
   create_->setChecked(true);
   project_->select_mode = SelectMode::Create;
   build_toolbar();
@@ -140,9 +142,11 @@ void MainWindow::build_views() {
   image_view_->set_reference_asker([this](QWidget* parent) -> std::optional<ReferenceChoice> {
     std::vector<ControlPoint> control_points;
     for (const ControlPoint* c : project_->model.control_points) control_points.push_back(*c);
-    ReferencePointDialog dialog(Vec3{}, parent, std::move(control_points));
+    std::vector<std::string> tie_labels;
+    for (const TiePoint* t : project_->model.tie_points) tie_labels.push_back(t->label);
+    ReferencePointDialog dialog(Vec3{}, parent, std::move(control_points), tie_labels);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return ReferenceChoice{dialog.position(), dialog.control_point_id()};
+    return ReferenceChoice{dialog.position(), dialog.control_point_id(), dialog.tie_label()};
   });
   for (std::size_t i = 0; i < cad_views_.size(); ++i) {
     cad_views_[i] = new CadView(*project_, project_->cad_views[i], nullptr);
@@ -186,6 +190,19 @@ void MainWindow::build_residuals_dock() {
   // The dock's own close button unticks the menu entry.
   connect(residuals_dock_, &QDockWidget::visibilityChanged, this,
           [this] { actions_.tools_residuals->setChecked(!residuals_dock_->isHidden()); });
+}
+
+// The "Tie Points" dock on the right, hidden on a first start; the View
+// menu shows it. Its current row is the image view's marking point.
+void MainWindow::build_tie_points_dock() {
+  tie_points_panel_ = new TiePointsPanel(*project_, nullptr);
+  add_dock(QStringLiteral("Tie Points"), QStringLiteral("TiePointsDock"), tie_points_panel_, Qt::RightDockWidgetArea,
+           true)
+      ->hide();
+  connect(tie_points_panel_, &TiePointsPanel::currentPointChanged, this,
+          [this](int id) { image_view_->set_marking_point(id); });
+  connect(&signals_, &ProjectSignals::imagesChanged, tie_points_panel_, &TiePointsPanel::refresh);
+  connect(&signals_, &ProjectSignals::modelChanged, tie_points_panel_, &TiePointsPanel::refresh);
 }
 
 // The image list above the layers and materials, with the "Mirror Points"

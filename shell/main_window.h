@@ -72,6 +72,7 @@ class LayerMaterialPanel;
 class RecentProjectsMenu;
 class ResidualsPanel;
 class StatusPanes;
+class TiePointsPanel;
 class MeasurePanel;
 
 class MainWindow : public QMainWindow {
@@ -117,6 +118,7 @@ class MainWindow : public QMainWindow {
   ImageListPanel* image_list_panel() const { return image_list_panel_; }
   LayerMaterialPanel* layer_material_panel() const { return layer_material_panel_; }
   ResidualsPanel* residuals_panel() const { return residuals_panel_; }
+  TiePointsPanel* tie_points_panel() const { return tie_points_panel_; }
   QDockWidget* residuals_dock() const { return residuals_dock_; }
   QDockWidget* images_dock() const { return images_dock_; }
   QDockWidget* layers_dock() const { return layers_dock_; }
@@ -176,6 +178,7 @@ class MainWindow : public QMainWindow {
   void add_recent_menu();
   void build_panels();
   void build_residuals_dock();
+  void build_tie_points_dock();
   void add_view_menu();
   // A panel in a dock of its own; `name` keys its saved state.
   QDockWidget* add_dock(const QString& title, const QString& name, QWidget* panel, Qt::DockWidgetArea area,
@@ -255,6 +258,7 @@ class MainWindow : public QMainWindow {
   LayerMaterialPanel* layer_material_panel_ = nullptr;
   ResidualsPanel* residuals_panel_ = nullptr;
   QDockWidget* residuals_dock_ = nullptr;
+  TiePointsPanel* tie_points_panel_ = nullptr;
   MeasurePanel* measure_panel_ = nullptr;
   QCheckBox* show_mirror_ = nullptr;
   QRadioButton* select_ = nullptr;

@@ -31,6 +31,7 @@
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/panels/image_list_panel.h"
 #include "shell/panels/layer_material_panel.h"
+#include "shell/panels/tie_points_panel.h"
 #include "shell/shell_test_doubles.h"
 #include "shell/toolbar_icons.h"
 #include "views/cad_view.h"
@@ -107,35 +108,41 @@ TEST_F(Menu, EveryEntrySitsInTheMenuBarAndItsKeysRunIt) {
     for (QAction* entry : menu->menu()->actions())
       if (!entry->isSeparator()) entries.push_back(entry);
   const Actions& a = actions();
-  EXPECT_EQ(entries, (std::vector<QAction*>{a.file_new,
-                                            a.file_open,
-                                            window->recent_menu()->menuAction(),
-                                            a.file_close,
-                                            a.file_save,
-                                            a.file_save_as,
-                                            a.file_exit,
-                                            a.edit_undo,
-                                            a.edit_redo,
-                                            a.view_fit_to_window,
-                                            window->images_dock()->toggleViewAction(),
-                                            window->layers_dock()->toggleViewAction(),
-                                            a.project_translations,
-                                            a.project_materials,
-                                            a.project_layers,
-                                            a.project_properties,
-                                            a.project_import_control_points,
-                                            a.project_import_gcp_list,
-                                            a.tools_export,
-                                            a.tools_export_points,
-                                            a.tools_export_gcp_list,
-                                            a.tools_export_cameras,
-                                            a.tools_camera_editor,
-                                            a.tools_residuals,
-                                            a.tools_measure,
-                                            a.action(CommandId::FindTiePoints),
-                                            a.help_contents,
-                                            a.help_open_sample,
-                                            a.help_about}));
+  EXPECT_EQ(entries, (std::vector<QAction*>{
+                         a.file_new,
+                         a.file_open,
+                         window->recent_menu()->menuAction(),
+                         a.file_close,
+                         a.file_save,
+                         a.file_save_as,
+                         a.file_exit,
+                         a.edit_undo,
+                         a.edit_redo,
+                         a.view_fit_to_window,
+                         window->images_dock()->toggleViewAction(),
+                         window->layers_dock()->toggleViewAction(),
+                         static_cast<QDockWidget*>(window->tie_points_panel()->parentWidget())->toggleViewAction(),
+                         a.project_translations,
+                         a.project_materials,
+                         a.project_layers,
+                         a.project_properties,
+                         a.project_import_control_points,
+                         a.project_import_gcp_list,
+                         a.project_import_marks,
+                         a.project_orient,
+                         a.tools_export,
+                         a.tools_export_points,
+                         a.tools_export_gcp_list,
+                         a.tools_export_cameras,
+                         a.tools_export_marks,
+                         a.tools_make_points,
+                         a.tools_camera_editor,
+                         a.tools_residuals,
+                         a.tools_measure,
+                         a.action(CommandId::FindTiePoints),
+                         a.help_contents,
+                         a.help_open_sample,
+                         a.help_about}));
   // Ctrl+O opens, Ctrl+N starts a new project.
   store.files["/data/keys.op2"] = "keys";
   files.choices = {"/data/keys.op2"};

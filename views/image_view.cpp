@@ -11,8 +11,10 @@
 #include <cmath>
 
 #include "base/text.h"
+#include "model/auto_ties.h"
 #include "model/edit_actions.h"
 #include "model/image_management.h"
+#include "model/tie_points.h"
 #include "model/zoom_pan.h"
 #include "photogrammetry/point_triangulation.h"
 #include "photogrammetry/projection.h"
@@ -180,22 +182,44 @@ void ImageView::render(QImage& frame) {
 
 void ImageView::draw_reference_points(QPainter& painter, const ProjectImage& image) const {
   const Colour c = project_.model.reference_point_colour;
-  painter.setPen(QPen(QColor(red_of(c), green_of(c), blue_of(c)), 0));
+  const QColor reference_colour(red_of(c), green_of(c), blue_of(c));
+  const auto client_of = [&image](const ReferencePoint& mark) -> std::optional<QPoint> {
+    const Point2 p = image_to_client(image.view, mark_pixel(image, mark));
+    if (!is_finite(p) || std::abs(p.x) > 1e6 || std::abs(p.y) > 1e6) return std::nullopt;
+    return QPoint(static_cast<int>(p.x), static_cast<int>(p.y));
+  };
   painter.setBrush(Qt::white);
   for (const ReferencePoint* mark : image.reference_points) {
-    const Point2 p =
-        image_to_client(image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
-    if (!is_finite(p) || std::abs(p.x) > 1e6 || std::abs(p.y) > 1e6) continue;
-    const QPoint at(static_cast<int>(p.x), static_cast<int>(p.y));
+    const std::optional<QPoint> at = client_of(*mark);
+    if (!at) continue;
+    painter.setPen(QPen(mark->orientation_outlier ? QColor(Qt::red) : reference_colour, 0));
     if (mark->selected) {
-      painter.drawEllipse(QRect(at.x() - 5, at.y() - 5, 10, 10));
-    } else if (mark->outlier) {
-      for (int offset = -1; offset <= 1; ++offset) draw_cross(painter, at, 15, offset);
+      painter.drawEllipse(QRect(at->x() - 5, at->y() - 5, 10, 10));
+    } else if (mark->outlier || mark->orientation_outlier) {
+      for (int offset = -1; offset <= 1; ++offset) draw_cross(painter, *at, 15, offset);
     } else {
-      draw_cross(painter, at, 5, 0);
+      draw_cross(painter, *at, 5, 0);
     }
   }
   painter.setBrush(Qt::NoBrush);
+  for (const ReferencePoint* mark : image.tie_marks) {
+    const std::optional<QPoint> at = client_of(*mark);
+    if (!at) continue;
+    const bool automatic = is_automatic_label(mark_label(project_.model, *mark));
+    painter.setPen(QPen(automatic ? QColor(230, 0, 230) : QColor(0, 200, 255), 0));
+    draw_cross(painter, *at, 6, 0);
+  }
+  if (marking_point_ == 0) return;
+  if (const ReferencePoint* mark = find_mark_of(image, marking_point_))
+    if (const std::optional<QPoint> at = client_of(*mark)) {
+      painter.setPen(QPen(QColor(255, 230, 0), 2));
+      painter.drawEllipse(*at, 9, 9);
+    }
+}
+
+void ImageView::set_marking_point(int id) {
+  marking_point_ = id;
+  refresh();
 }
 
 void ImageView::set_residual_scale(double scale) {
@@ -214,7 +238,8 @@ void ImageView::draw_residuals(QPainter& painter, const ProjectImage& image) con
         std::abs(to.x) > 1e6 || std::abs(to.y) > 1e6)
       continue;
     const Colour c = residual_colour(r.length);
-    painter.setPen(QPen(QColor(red_of(c), green_of(c), blue_of(c)), 2, Qt::SolidLine, Qt::RoundCap));
+    const QColor colour = r.point->orientation_outlier ? QColor(Qt::red) : QColor(red_of(c), green_of(c), blue_of(c));
+    painter.setPen(QPen(colour, 2, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
   }
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -339,6 +364,12 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
     add_reference_at_last_click(image, picking.pressed_point->position());
     return;
   }
+  if (marking_point_ != 0) {
+    images.last_clicked = marked;
+    mark_point_at(project_, image, marking_point_, marked);
+    project_.note_change();
+    return;
+  }
   if (model_drawn(image)) {
     const ProjectedPoints points = project_points(image);
     bool hit = false;
@@ -372,8 +403,16 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
     return;
   }
   if (!ask_reference_) return;
-  if (const std::optional<ReferenceChoice> choice = ask_reference_(this))
+  const std::optional<ReferenceChoice> choice = ask_reference_(this);
+  if (!choice) return;
+  if (choice->tie_label.empty()) {
     add_reference_at_last_click(image, choice->world, choice->control_point_id);
+    return;
+  }
+  const TiePoint* tie = find_tie_point(project_.model, choice->tie_label);
+  if (!tie) tie = add_tie_point(project_, choice->tie_label);
+  if (tie) mark_point_at(project_, image, tie->id, images.last_clicked);
+  project_.note_change();
 }
 
 void ImageView::add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id) {

@@ -33,7 +33,13 @@
 // In calibration mode a located image's reference points also show their
 // residuals: a line from each mark towards where the pose projects it,
 // residual_scale() times as long as the residual (10 unless set), green,
-// yellow or red by the residual's size in photograph pixels.
+// yellow or red by the residual's size in photograph pixels. Marks of tie
+// points not yet placed show as crosses (the user's cyan, those found
+// automatically magenta); a mark the last orientation reported as an
+// outlier as a large red cross with a red residual line. While a control or
+// tie point is the marking point (the "Tie Points" dock's current row) its
+// mark is ringed in yellow, and a click in calibration mode marks it there
+// without a dialog, moving the mark the photograph has of it already.
 
 #include <QCursor>
 #include <QImage>
@@ -53,12 +59,14 @@
 namespace plenvista {
 
 // The X, Y, Z of a new reference point and the control point they were
-// taken from (0 when typed).
+// taken from (0 when typed); or, with `tie_label` set, the label of the tie
+// point the click marks (made when new).
 struct ReferenceChoice {
-  ReferenceChoice(const Vec3& world_position, int control_point = 0)
-      : world(world_position), control_point_id(control_point) {}
+  ReferenceChoice(const Vec3& world_position, int control_point = 0, std::string tie = {})
+      : world(world_position), control_point_id(control_point), tie_label(std::move(tie)) {}
   Vec3 world;
   int control_point_id = 0;
+  std::string tie_label;
 };
 
 // What the view shows in partner mode while the current image has no partner.
@@ -81,6 +89,10 @@ class ImageView : public ModelView {
   void set_reference_asker(ReferenceAsker ask) { ask_reference_ = std::move(ask); }
   void set_point_listener(PointListener listener) { point_made_ = std::move(listener); }
   double residual_scale() const { return residual_scale_; }
+  // The control or tie point that clicks mark (0: none, clicks ask); the
+  // view redraws.
+  void set_marking_point(int id);
+  int marking_point() const { return marking_point_; }
   // Lines `scale` times the residual; the view redraws.
   void set_residual_scale(double scale);
 
@@ -139,6 +151,7 @@ class ImageView : public ModelView {
   PointListener point_made_;
   MarkSnapper snapper_;
   double residual_scale_ = 10.0;
+  int marking_point_ = 0;
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
   // The images (id and file) shown since the view was made.
   std::set<std::pair<int, std::string>> shown_;

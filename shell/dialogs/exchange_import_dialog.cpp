@@ -33,7 +33,8 @@ void set_row(QTableWidget* table, int row, const QStringList& cells) {
 ExchangeImportDialog::ExchangeImportDialog(Kind kind, const std::string& text, const Project& project, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(kind == Kind::ControlPoints ? QStringLiteral("Import Control Points")
-                                             : QStringLiteral("Import GCP List"));
+                 : kind == Kind::GcpList     ? QStringLiteral("Import GCP List")
+                                             : QStringLiteral("Import Marks"));
   table_ = new QTableWidget(this);
   table_->verticalHeader()->hide();
   messages_ = new QPlainTextEdit(this);
@@ -54,8 +55,10 @@ ExchangeImportDialog::ExchangeImportDialog(Kind kind, const std::string& text, c
   resize(640, 480);
   if (kind == Kind::ControlPoints)
     fill_control_points(text);
-  else
+  else if (kind == Kind::GcpList)
     fill_gcp_list(text, project);
+  else
+    fill_marks_list(text, project);
   update_ok();
 }
 
@@ -101,6 +104,25 @@ void ExchangeImportDialog::fill_gcp_list(const std::string& text, const Project&
   show_problems(problems, notes);
 }
 
+void ExchangeImportDialog::fill_marks_list(const std::string& text, const Project& project) {
+  MarksList list = parse_marks_list(text);
+  labelled_marks_ = std::move(list.marks);
+  std::vector<std::string> notes;
+  table_->setColumnCount(5);
+  table_->setHorizontalHeaderLabels({"Line", "Label", "Pixel x", "Pixel y", "Photograph"});
+  table_->setRowCount(static_cast<int>(labelled_marks_.size()));
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    const LabelledMark& m = labelled_marks_[static_cast<std::size_t>(row)];
+    const bool found = find_image_by_file_name(project.images(), m.image_name) != nullptr;
+    set_row(table_, row,
+            {QString::number(m.line), QString::fromStdString(m.label), number_text(m.pixel.x), number_text(m.pixel.y),
+             QString::fromStdString(m.image_name) + (found ? "" : " (not in the project)")});
+    const std::string note = "No photograph named " + m.image_name + " in the project";
+    if (!found && std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(note);
+  }
+  show_problems(list.problems, notes);
+}
+
 void ExchangeImportDialog::show_problems(const std::vector<LineProblem>& problems,
                                          const std::vector<std::string>& notes) {
   has_problems_ = !problems.empty();
@@ -112,7 +134,7 @@ void ExchangeImportDialog::show_problems(const std::vector<LineProblem>& problem
 }
 
 void ExchangeImportDialog::update_ok() {
-  const bool usable = !entries_.empty() || !marks_.empty();
+  const bool usable = !entries_.empty() || !marks_.empty() || !labelled_marks_.empty();
   ok_->setEnabled(usable && (!has_problems_ || skip_->isChecked()));
 }
 

@@ -6,28 +6,29 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/number_text.h"
 
 namespace plenvista {
 
-ReferencePointDialog::ReferencePointDialog(const Vec3& start, QWidget* parent, std::vector<ControlPoint> control_points)
+ReferencePointDialog::ReferencePointDialog(const Vec3& start, QWidget* parent, std::vector<ControlPoint> control_points,
+                                           const std::vector<std::string>& tie_labels)
     : QDialog(parent), position_(start), form_(this), control_points_(std::move(control_points)) {
   setWindowTitle(QStringLiteral("Reference Point"));
   auto* layout = new QVBoxLayout(this);
-  if (!control_points_.empty()) {
-    box_ = new QComboBox(this);
-    box_->setEditable(true);
-    box_->setInsertPolicy(QComboBox::NoInsert);
-    for (const ControlPoint& c : control_points_) box_->addItem(QString::fromStdString(c.label));
-    box_->setCurrentIndex(-1);
-    box_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    box_->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    connect(box_, &QComboBox::editTextChanged, this, &ReferencePointDialog::choose);
-    auto* row = new QFormLayout;
-    row->addRow(QStringLiteral("Control point:"), box_);
-    layout->addLayout(row);
-  }
+  box_ = new QComboBox(this);
+  box_->setEditable(true);
+  box_->setInsertPolicy(QComboBox::NoInsert);
+  for (const ControlPoint& c : control_points_) box_->addItem(QString::fromStdString(c.label));
+  for (const std::string& label : tie_labels) box_->addItem(QString::fromStdString(label));
+  box_->setCurrentIndex(-1);
+  box_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+  box_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+  connect(box_, &QComboBox::editTextChanged, this, &ReferencePointDialog::choose);
+  auto* row = new QFormLayout;
+  row->addRow(QStringLiteral("Label:"), box_);
+  layout->addLayout(row);
   constexpr int kNumberLength = 23;
   fields_[0] = form_.add_double(QStringLiteral("X:"), position_.x, 2, kNumberLength);
   fields_[1] = form_.add_double(QStringLiteral("Y:"), position_.y, 2, kNumberLength);
@@ -54,6 +55,17 @@ void ReferencePointDialog::choose(const QString& label) {
 }
 
 void ReferencePointDialog::accept() {
+  tie_label_.clear();
+  const QString label = box_->currentText().trimmed();
+  const std::array<QString, 3> texts = shown_texts();
+  const bool no_coordinates =
+      std::all_of(texts.begin(), texts.end(), [](const QString& t) { return t.trimmed().isEmpty(); });
+  if (!chosen_ && !label.isEmpty() && no_coordinates) {
+    tie_label_ = label.toStdString();
+    control_point_id_ = 0;
+    QDialog::accept();
+    return;
+  }
   if (chosen_ && shown_texts() == chosen_texts_) {
     position_ = chosen_->position;
     control_point_id_ = chosen_->id;

@@ -5,14 +5,18 @@
 // with the given position ("%0.2f"); OK reads them back locale-free (a
 // non-number reads as its leading numeric part, or 0) into `position()`.
 //
-// With control points, a "Control point" box above the fields lists their
-// labels and completes what is typed; a label chosen or typed in full
-// (letter case ignored) fills the fields. When OK finds the fields as the choice filled them, the
-// position is the control point's exact one and `control_point_id()` names
-// it; a field changed since, or no choice, gives 0.
+// A "Label" box above the fields lists the control points' labels, then the
+// tie points', and completes what is typed; a control point's label chosen
+// or typed in full (letter case ignored) fills the fields. When OK finds the
+// fields as the choice filled them, the position is the control point's
+// exact one and `control_point_id()` names it; a field changed since, or no
+// choice, gives 0. A label that is no control point's with all three fields
+// left empty is a tie point's mark: `tie_label()` gives it (the caller makes
+// the tie point when it is new); otherwise it is empty.
 
 #include <QDialog>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "base/vec3.h"
@@ -26,10 +30,12 @@ namespace plenvista {
 
 class ReferencePointDialog : public QDialog {
  public:
-  ReferencePointDialog(const Vec3& start, QWidget* parent, std::vector<ControlPoint> control_points = {});
+  ReferencePointDialog(const Vec3& start, QWidget* parent, std::vector<ControlPoint> control_points = {},
+                       const std::vector<std::string>& tie_labels = {});
 
   const Vec3& position() const { return position_; }
   int control_point_id() const { return control_point_id_; }
+  const std::string& tie_label() const { return tie_label_; }
   QLineEdit* field(int axis) const { return fields_[static_cast<std::size_t>(axis)]; }
   QComboBox* control_points_box() const { return box_; }
   void accept() override;
@@ -46,6 +52,7 @@ class ReferencePointDialog : public QDialog {
   const ControlPoint* chosen_ = nullptr;
   std::array<QString, 3> chosen_texts_;
   int control_point_id_ = 0;
+  std::string tie_label_;
 };
 
 }  // namespace plenvista

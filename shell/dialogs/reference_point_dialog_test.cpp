@@ -42,8 +42,33 @@ TEST(ReferencePointDialog, AControlPointTypedByLabelGivesItsExactPositionUntilAF
   edited.accept();
   EXPECT_EQ(edited.position(), (Vec3{1.25, 2, 3.005}));
   EXPECT_EQ(edited.control_point_id(), 0);
+}
 
-  EXPECT_FALSE(ReferencePointDialog(Vec3{}, nullptr).control_points_box());
+TEST(ReferencePointDialog, ALabelWithEmptyFieldsMarksATiePoint) {
+  const std::vector<ControlPoint> points{{4, "A1", {1.25, 2, 3}}};
+  ReferencePointDialog tie(Vec3{}, nullptr, points, {"T1"});
+  EXPECT_EQ(tie.control_points_box()->count(), 2);
+  QTest::keyClicks(tie.control_points_box()->lineEdit(), "T7");
+  for (int i = 0; i < 3; ++i) tie.field(i)->clear();
+  tie.accept();
+  EXPECT_EQ(tie.tie_label(), "T7");
+  EXPECT_EQ(tie.control_point_id(), 0);
+
+  // One coordinate given: a reference point, as before.
+  ReferencePointDialog typed(Vec3{}, nullptr, points, {"T1"});
+  QTest::keyClicks(typed.control_points_box()->lineEdit(), "T1");
+  typed.field(0)->clear();
+  typed.field(1)->clear();
+  typed.accept();
+  EXPECT_EQ(typed.tie_label(), "");
+  EXPECT_EQ(typed.position(), (Vec3{}));
+
+  // A control point's label with its fields emptied is no tie point.
+  ReferencePointDialog control(Vec3{}, nullptr, points);
+  QTest::keyClicks(control.control_points_box()->lineEdit(), "A1");
+  for (int i = 0; i < 3; ++i) control.field(i)->clear();
+  control.accept();
+  EXPECT_EQ(control.tie_label(), "");
 }
 
 }  // namespace
