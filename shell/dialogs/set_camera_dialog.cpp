@@ -9,16 +9,19 @@
 #include <QVBoxLayout>
 
 #include "base/text.h"
+#include "model/image_management.h"
 #include "model/project.h"
 #include "photogrammetry/project_camera.h"
+#include "shell/dialogs/folder_question.h"
 #include "shell/shell_seams.h"
 
 namespace plenvista {
 
-SetCameraDialog::SetCameraDialog(Project& project, FileChooser& files, QWidget* parent)
+SetCameraDialog::SetCameraDialog(Project& project, FileChooser& files, QuestionAsker& questions, QWidget* parent)
     : QDialog(parent),
       project_(project),
       files_(files),
+      questions_(questions),
       name_(project.camera_file_name.value_or(std::string())),
       form_(this) {
   setWindowTitle(QStringLiteral("Set Camera"));
@@ -30,7 +33,9 @@ SetCameraDialog::SetCameraDialog(Project& project, FileChooser& files, QWidget* 
   browse_ = new QPushButton(QStringLiteral("Browse"), this);
   connect(browse_, &QPushButton::clicked, this, [this] {
     const auto path = files_.open_file(this, QStringLiteral("cal Files (*.cal)"));
-    if (path) camera_->setText(QString::fromStdString(std::string(bare_file_name(*path))));
+    if (!path) return;
+    browsed_ = *path;
+    camera_->setText(QString::fromStdString(std::string(bare_file_name(*path))));
   });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -47,7 +52,12 @@ SetCameraDialog::SetCameraDialog(Project& project, FileChooser& files, QWidget* 
 
 void SetCameraDialog::accept() {
   form_.read();
-  set_camera_file(project_, name_);
+  // The field shows a browsed file by its bare name: look up its full path.
+  const std::string typed = !browsed_.empty() && name_ == bare_file_name(browsed_) ? browsed_ : name_;
+  std::string directories(shown(project_.model.image_directories));
+  const std::string name = name_to_look_up(typed, directories, project_.directory, questions_, this);
+  if (directories != shown(project_.model.image_directories)) set_image_directories(project_, directories);
+  set_camera_file(project_, name == typed ? name_ : name);
   QDialog::accept();
 }
 

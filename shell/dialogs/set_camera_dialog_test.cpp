@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <filesystem>
 
 #include "model/project.h"
 #include "photogrammetry/camera_file.h"
@@ -22,6 +24,7 @@ using test_support::type_into;
 
 struct SetCameraDialogTest : ::testing::Test, test_support::RecordedProject {
   test_support::ScriptedFiles files;
+  test_support::ScriptedQuestions questions;
   test_support::TempDir dir;
 
   void SetUp() override {
@@ -33,7 +36,7 @@ struct SetCameraDialogTest : ::testing::Test, test_support::RecordedProject {
 };
 
 TEST_F(SetCameraDialogTest, BrowseKeepsTheNameAndOkLoadsTheCamera) {
-  SetCameraDialog dialog(project, files, nullptr);
+  SetCameraDialog dialog(project, files, questions, nullptr);
   EXPECT_EQ(dialog.windowTitle(), "Set Camera");
   EXPECT_TRUE(dialog.camera_field()->text().isEmpty());
   files.choices = {"/media/card/cameras/lens.cal"};
@@ -51,7 +54,7 @@ TEST_F(SetCameraDialogTest, BrowseKeepsTheNameAndOkLoadsTheCamera) {
 
 TEST_F(SetCameraDialogTest, AMissingCameraIsStillNamedWithoutAMessage) {
   project.camera_file_name = "old.cal";
-  SetCameraDialog dialog(project, files, nullptr);
+  SetCameraDialog dialog(project, files, questions, nullptr);
   EXPECT_EQ(dialog.camera_field()->text(), "old.cal");
   type_into(dialog.camera_field(), "missing.cal");
   click_ok(dialog);
@@ -59,6 +62,28 @@ TEST_F(SetCameraDialogTest, AMissingCameraIsStillNamedWithoutAMessage) {
   EXPECT_EQ(project.camera_file_name, "missing.cal");
   EXPECT_EQ(project.images().camera.native_width, 2272);
   EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SetCameraDialogTest, ACameraBrowsedOutsideTheDirectoriesAddsItsFolderWhenAsked) {
+  const std::string folder = dir.dir("cards");
+  std::filesystem::create_directories(folder);
+  CameraModel camera = test_support::pinhole_camera();
+  camera.native_width = 800;
+  ASSERT_TRUE(save_camera(folder + "card.cal", camera, messages));
+  for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    questions.answers = {answer};
+    SetCameraDialog dialog(project, files, questions, nullptr);
+    files.choices = {folder + "card.cal"};
+    click(dialog.browse_button());
+    EXPECT_EQ(dialog.camera_field()->text(), "card.cal");
+    click_ok(dialog);
+    ASSERT_EQ(questions.asked.size(), 1u);
+    EXPECT_TRUE(questions.asked.back().text.contains("is not among the project's directories. Add it?"));
+    questions.asked.clear();
+    EXPECT_EQ(project.camera_file_name, "card.cal");
+    EXPECT_EQ(project.images().camera.native_width, answer == QMessageBox::Yes ? 800 : 2272);
+  }
+  EXPECT_NE(shown(project.model.image_directories).find("cards"), std::string::npos);
 }
 
 }  // namespace

@@ -188,7 +188,7 @@ void ImageListPanel::on_choose(int row) {
 
 bool ImageListPanel::ensure_camera() {
   if (!project_.camera_file_name.value_or(std::string()).empty()) return true;
-  SetCameraDialog camera(project_, files_, this);
+  SetCameraDialog camera(project_, files_, questions_, this);
   return camera.exec() == QDialog::Accepted;
 }
 
