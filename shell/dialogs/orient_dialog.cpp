@@ -14,12 +14,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "base/number_text.h"
 #include "model/tie_points.h"
 #include "photogrammetry/auto_tie_orientation.h"
 #include "photogrammetry/orientation_project.h"
 #include "shell/dialogs/form.h"
+#include "shell/natural_order.h"
 
 namespace plenvista {
 
@@ -36,6 +38,8 @@ QTableWidget* result_table(const QStringList& headers, QWidget* parent) {
   table->setSelectionMode(QAbstractItemView::SingleSelection);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->horizontalHeader()->setStretchLastSection(true);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   return table;
 }
 
@@ -101,6 +105,8 @@ OrientDialog::OrientDialog(Project& project, QWidget* parent, int tick_ms)
   distances_->verticalHeader()->hide();
   distances_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   distances_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // Room for about four distances; more scroll.
+  distances_->setMaximumHeight(distances_->horizontalHeader()->sizeHint().height() + 4 * (fontMetrics().height() + 14));
   auto* distance_buttons = new QHBoxLayout;
   distance_buttons->addWidget(add_distance_);
   distance_buttons->addWidget(remove_distance_);
@@ -129,11 +135,14 @@ OrientDialog::OrientDialog(Project& project, QWidget* parent, int tick_ms)
   automatic_row->addStretch();
 
   auto* result_group = new QGroupBox("Result", this);
+  // Photographs and points side by side, the outliers below them.
+  auto* tables_row = new QHBoxLayout;
+  tables_row->addWidget(photographs_);
+  tables_row->addWidget(points_);
   auto* result_layout = new QVBoxLayout(result_group);
-  result_layout->addWidget(photographs_);
-  result_layout->addWidget(points_);
+  result_layout->addLayout(tables_row, 2);
   result_layout->addWidget(new QLabel("Outliers", result_group));
-  result_layout->addWidget(outliers_);
+  result_layout->addWidget(outliers_, 1);
 
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(orient_, QDialogButtonBox::ActionRole);
@@ -150,7 +159,7 @@ OrientDialog::OrientDialog(Project& project, QWidget* parent, int tick_ms)
   layout->addWidget(progress_);
   layout->addWidget(result_group, 1);
   layout->addWidget(buttons);
-  resize(720, 640);
+  resize(760, 680);
 
   add_distance_row();
   connect(add_distance_, &QPushButton::clicked, this, &OrientDialog::add_distance_row);
@@ -276,9 +285,15 @@ void OrientDialog::show_result(const OrientationResult& result) {
              QString::number(p.marks)},
             p.id);
   }
-  points_->setRowCount(static_cast<int>(result.points.size()));
-  for (std::size_t i = 0; i < result.points.size(); ++i) {
-    const OrientedPoint& p = result.points[i];
+  // Points in label order, numbers compared as numbers.
+  std::vector<const OrientedPoint*> points;
+  for (const OrientedPoint& p : result.points) points.push_back(&p);
+  std::stable_sort(points.begin(), points.end(), [](const OrientedPoint* a, const OrientedPoint* b) {
+    return natural_less(QString::fromStdString(a->label), QString::fromStdString(b->label));
+  });
+  points_->setRowCount(static_cast<int>(points.size()));
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const OrientedPoint& p = *points[i];
     const double sigma = std::max({p.sigma.x, p.sigma.y, p.sigma.z});
     set_row(points_, static_cast<int>(i),
             {QString::fromStdString(p.label), p.located ? fixed(sigma, 2) : QString("not located"),
