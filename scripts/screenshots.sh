@@ -6,7 +6,9 @@
 # docs/image-view.png, calibration-mode.png, workflow.png, mixed-display.png,
 # cad-view.png, model-3d-view.png, translation-editor.png, export-dialog.png, project-dialog.png,
 # camera-editor.png and residuals.png (one photograph's marks disturbed and
-# located again, with its residual lines and the "Residuals" dock).
+# located again, with its residual lines and the "Residuals" dock),
+# orient-result.png and tie-points.png (the sample's photographs oriented
+# from ten tie points, one of them marked on the wrong corner).
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -10,17 +10,25 @@
 // sample's grid photograph with real clicks; last, one photograph with its
 // marks disturbed (a pixel of noise on each, one Y typed 100 mm off) and
 // located again, in calibration mode with its residual lines and the
-// "Residuals" dock. PNG files:
+// "Residuals" dock; and the sample's photographs with ten tie points on
+// the house's corners (one marked on the wrong corner in one photograph),
+// oriented from one distance and the axes: the "Orient Photographs"
+// dialog's result, the "Tie Points" dock and the wrong mark red in its
+// photograph. PNG files:
 //   plenvista-screenshots OUTPUT_DIRECTORY
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -31,17 +39,25 @@
 #include <utility>
 
 #include "base/settings_store.h"
+#include "model/image_management.h"
+#include "model/run_edit.h"
+#include "model/tie_points.h"
 #include "model/zoom_pan.h"
 #include "persistence/project_file.h"
+#include "photogrammetry/bitmap_size.h"
 #include "photogrammetry/image_search.h"
+#include "photogrammetry/project_camera.h"
+#include "photogrammetry/projection.h"
 #include "shell/actions.h"
 #include "shell/dialogs/camera_edit_dialog.h"
 #include "shell/dialogs/dialog_choosers.h"
 #include "shell/dialogs/export_dialog.h"
+#include "shell/dialogs/orient_dialog.h"
 #include "shell/dialogs/project_properties_dialog.h"
 #include "shell/dialogs/translation_editor_dialog.h"
 #include "shell/main_window.h"
 #include "shell/panels/image_list_panel.h"
+#include "shell/panels/tie_points_panel.h"
 #include "shell/qt_seams.h"
 #include "shell/sample_copy.h"
 #include "testing/sample_scene.h"
@@ -119,6 +135,86 @@ bool residuals(MainWindow& window, const QString& output) {
   QTest::qWait(200);
   window.residuals_dock()->show();
   return save(window, output + "/residuals.png");
+}
+
+// A new project of the sample's four photographs (no model, no reference
+// points) with ten tie points T1 to T10 on the house's corners, each marked
+// within half a pixel of where the sample's camera saw it, but T3 in the
+// second photograph on the far end of the ridge; oriented from T1-T2 600 mm
+// and the axes T1, T2, T5 through the dialog. Then the second photograph,
+// zoomed in on the wrong mark, beside the "Tie Points" dock.
+bool tie_points(const std::string& sample_project, const QString& output) {
+  MemorySettingsStore settings;
+  QtFileChooser files;
+  QtQuestionAsker questions;
+  MainWindow window({settings, files, questions, {open_project, save_project}, {}});
+  window.resize(1280, 800);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return false;
+  Project& p = window.project();
+  const std::string folder = QFileInfo(QString::fromStdString(sample_project)).path().toStdString();
+  p.set_path(folder + "/ties.op2");
+  set_camera_file(p, "camera.cal");
+  for (const sample::Shot& shot : sample::kShots) {
+    auto image = std::make_unique<ProjectImage>();
+    apply_image_details(*image, {shot.file, folder + "/" + shot.file, shot.description, {}, 1.0, std::nullopt});
+    if (ProjectImage* added = add_image(p, std::move(image))) matches_native_size(p, *added);
+  }
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> noise(-0.5, 0.5);
+  std::vector<LabelledMark> marks;
+  for (std::size_t shot = 0; shot < sample::kShots.size(); ++shot) {
+    const ProjectImage& image = *p.images().images.at(static_cast<int>(shot));
+    const PreparedPose pose(image, sample::true_pose(sample::kShots[shot]));
+    for (std::size_t corner = 0; corner < sample::kHouseCorners.size(); ++corner) {
+      const bool wrong = shot == 1 && corner == 2;
+      const Point2 at = pose.project(sample::kHouseCorners[wrong ? 8 : corner], false);
+      marks.push_back({"T" + std::to_string(corner + 1),
+                       {at.x + image.centre_x + noise(rng), at.y + image.centre_y + noise(rng)},
+                       std::string(shown(image.file_name)),
+                       0});
+    }
+  }
+  run_edit(p, [&] { import_labelled_marks(p, marks); });
+
+  OrientDialog dialog(p, &window);
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) return false;
+  const auto choose = [](QComboBox* box, const char* label) { box->setCurrentText(label); };
+  choose(static_cast<QComboBox*>(dialog.distance_table()->cellWidget(0, 0)), "T1");
+  choose(static_cast<QComboBox*>(dialog.distance_table()->cellWidget(0, 1)), "T2");
+  static_cast<QLineEdit*>(dialog.distance_table()->cellWidget(0, 2))->setText("600");
+  choose(dialog.axis_box(0), "T1");
+  choose(dialog.axis_box(1), "T2");
+  choose(dialog.axis_box(2), "T5");
+  dialog.orient_button()->click();
+  while (dialog.running()) QTest::qWait(20);
+  bool ok = save(dialog, output + "/orient-result.png");
+  // The outlier's row leads to its mark: T3 chosen, its photograph shown.
+  QTableWidget* outliers = dialog.outlier_table();
+  if (outliers->rowCount() > 0)
+    QTest::mouseClick(outliers->viewport(), Qt::LeftButton, {},
+                      outliers->visualItemRect(outliers->item(0, 0)).center());
+  dialog.close_button()->click();
+
+  window.image_list_panel()->calibration_box()->click();
+  window.findChild<QDockWidget*>("TiePointsDock")->show();
+  const int t3 = find_tie_point(p.model, "T3")->id;
+  window.tie_points_panel()->choose_point(t3);
+  p.images().current = p.images().images.at(1);
+  p.post(Notification::ImagesChanged);
+  QTest::qWait(200);
+  // Zoomed in three times on the wrong mark, which sits in the middle.
+  ImageView& view = window.image_view();
+  ProjectImage& image = *p.images().current;
+  if (const ReferencePoint* mark = find_mark_of(image, t3)) {
+    const Point2 pixel = mark_pixel(image, *mark);
+    image.view.zoom = 3.0;
+    image.view.scroll_x = pixel.x - view.width() / 6.0;
+    image.view.scroll_y = pixel.y - view.height() / 6.0;
+    view.update();
+  }
+  return save(window, output + "/tie-points.png") && ok;
 }
 
 template <typename Dialog>
@@ -204,6 +300,7 @@ int take_screenshots(const QString& output) {
 
   ok = camera_editor(QFileInfo(QString::fromStdString(*project)).path().toStdString(), output) && ok;
   ok = residuals(window, output) && ok;
+  ok = tie_points(*project, output) && ok;
   return ok ? 0 : 1;
 }
 
