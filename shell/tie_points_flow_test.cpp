@@ -9,8 +9,8 @@
 // oriented photographs must sit where the sample was taken from. The wrong
 // mark shows as an outlier in the dock and red in the image view; its row
 // in the dialog's result leads to it, a click moves it to the right corner
-// and Undo takes that back, and one more Undo gives back the unoriented
-// project.
+// and Undo takes that back; two oriented ties become model points (one
+// Undo), and one more Undo gives back the unoriented project.
 
 #include <gtest/gtest.h>
 
@@ -234,6 +234,20 @@ TEST_F(TiePointsFlow, TiesMarkedByClicksOrientThePhotographsWhereTheyWereTaken) 
   mark = find_mark_of(wrong, t3_id);
   ASSERT_TRUE(mark);
   EXPECT_LT(std::hypot(mark_pixel(wrong, *mark).x - wrong_pixel.x, mark_pixel(wrong, *mark).y - wrong_pixel.y), 0.5);
+
+  // Make Points: the rows of T9 and T10 chosen (CTRL adds the second), two
+  // model points on the ridge's ends; one Undo takes both.
+  QTableWidget* table = ties().table();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                    table->visualItemRect(table->item(row_of("T9"), 0)).center());
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    table->visualItemRect(table->item(row_of("T10"), 0)).center());
+  click(ties().make_points_button());
+  ASSERT_EQ(project().model.points.count(), 2);
+  for (const ModelPoint* point : project().model.points)
+    EXPECT_LT(std::abs(point->y - 550), 1.0) << point->x << " " << point->y << " " << point->z;
+  window->actions().edit_undo->trigger();
+  EXPECT_EQ(project().model.points.count(), 0);
 
   window->actions().edit_undo->trigger();
   QApplication::processEvents();
