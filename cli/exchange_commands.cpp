@@ -30,8 +30,7 @@ int finish_export(CliIo& io, CliSession& session, const ExchangeExportOptions& o
 
 int run_import_points(CliIo& io, const ImportListOptions& options) {
   CliSession session(io.err);
-  if (!session.open(options.project)) return kExitFailure;
-  const auto text = read_list(session, options.file);
+  const auto text = open_with_list(session, options.project, options.file);
   if (!text) return kExitFailure;
   ControlPointList list = parse_control_point_list(*text);
   Project& project = session.project();
@@ -60,8 +59,7 @@ int run_import_points(CliIo& io, const ImportListOptions& options) {
 
 int run_import_gcp(CliIo& io, const ImportListOptions& options) {
   CliSession session(io.err);
-  if (!session.open(options.project)) return kExitFailure;
-  const auto text = read_list(session, options.file);
+  const auto text = open_with_list(session, options.project, options.file);
   if (!text) return kExitFailure;
   Project& project = session.project();
   GcpList list = parse_gcp_list(*text);

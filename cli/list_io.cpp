@@ -8,8 +8,6 @@ namespace {
 
 constexpr std::size_t kMaxListBytes = std::size_t{1} << 28;
 
-}  // namespace
-
 std::optional<std::string> read_list(CliSession& session, const std::string& path) {
   const ReadResult read = read_whole_file(path, kMaxListBytes);
   if (!read.bytes) {
@@ -17,6 +15,13 @@ std::optional<std::string> read_list(CliSession& session, const std::string& pat
     return std::nullopt;
   }
   return std::string(read.bytes->begin(), read.bytes->end());
+}
+
+}  // namespace
+
+std::optional<std::string> open_with_list(CliSession& session, const std::string& project, const std::string& list) {
+  if (!session.open(project)) return std::nullopt;
+  return read_list(session, list);
 }
 
 bool accept_problems(CliSession& session, const std::vector<LineProblem>& problems, bool skip,

@@ -14,8 +14,10 @@
 
 namespace plenvista {
 
-// The file's text; none with "Cannot read ..." told.
-std::optional<std::string> read_list(CliSession& session, const std::string& path);
+// What every list import starts with: the project opened into `session`
+// and the list file's text; none when either fails (told: "Cannot read
+// ..." for the list).
+std::optional<std::string> open_with_list(CliSession& session, const std::string& project, const std::string& list);
 
 // Tells every bad line: as errors when they stop the import, else as
 // warnings. Whether the import goes on.

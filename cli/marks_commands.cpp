@@ -60,8 +60,7 @@ SnapCounts snap_listed_marks(CliSession& session, const Project& project, std::v
 
 int run_import_marks(CliIo& io, const ImportMarksOptions& options) {
   CliSession session(io.err);
-  if (!session.open(options.project)) return kExitFailure;
-  const auto text = read_list(session, options.file);
+  const auto text = open_with_list(session, options.project, options.file);
   if (!text) return kExitFailure;
   const MarksList list = parse_marks_list(*text);
   if (!accept_problems(session, list.problems, options.skip_bad_lines, options.file)) return kExitFailure;
