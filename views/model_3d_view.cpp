@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <set>
 
 #include "model/edit_actions.h"
@@ -27,27 +28,25 @@ constexpr float kSelectedTint = 0.45f;
 
 const char* const kFaceVertex = R"(
 layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in vec2 uv;
-layout(location = 3) in vec2 flags;
+layout(location = 1) in vec2 uv;
 uniform mat4 view_model;
 uniform mat4 projection;
-out vec3 eye_normal;
+out vec3 eye_position;
 out vec2 photo_uv;
-out vec2 face_flags;
 void main() {
-  gl_Position = projection * view_model * vec4(position, 1.0);
-  eye_normal = mat3(view_model) * normal;
+  vec4 eye = view_model * vec4(position, 1.0);
+  gl_Position = projection * eye;
+  eye_position = eye.xyz;
   photo_uv = uv;
-  face_flags = flags;
 }
 )";
 
-// The light stands at the eye: a face seen square on is lit fully.
+// The light stands at the eye: a face seen square on is lit fully. The
+// face's normal comes from how its position changes across the screen, so
+// that its corners can be shared with its neighbours.
 const char* const kFaceFragment = R"(
-in vec3 eye_normal;
+in vec3 eye_position;
 in vec2 photo_uv;
-in vec2 face_flags;
 uniform vec3 colour;
 uniform int use_photo;
 uniform sampler2D photo;
@@ -55,13 +54,11 @@ uniform vec3 highlight;
 uniform float tint;
 out vec4 fragment;
 void main() {
-  vec3 base = (use_photo == 1 && face_flags.x > 0.5) ? texture(photo, photo_uv).rgb : colour;
-  float facing = abs(normalize(eye_normal).z);
-  float light = 0.35 + 0.65 * facing;
-  if (!gl_FrontFacing) light *= 0.75;
-  vec3 shaded = base * light;
-  if (face_flags.y > 0.5) shaded = mix(shaded, highlight, tint);
-  fragment = vec4(shaded, 1.0);
+  vec3 base = use_photo == 1 ? texture(photo, photo_uv).rgb : colour;
+  vec3 normal = cross(dFdx(eye_position), dFdy(eye_position));
+  float facing = abs(normal.z) * inversesqrt(max(dot(normal, normal), 1e-30));
+  float light = (0.35 + 0.65 * facing) * (gl_FrontFacing ? 1.0 : 0.75);
+  fragment = vec4(mix(base * light, highlight, tint), 1.0);
 }
 )";
 
@@ -70,32 +67,32 @@ void main() {
 const char* const kPointVertex = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 colour;
-layout(location = 2) in float look;
 uniform mat4 view_model;
 uniform mat4 projection;
+uniform float point_size;
 out vec3 point_colour;
-flat out int point_look;
 void main() {
   gl_Position = projection * view_model * vec4(position, 1.0);
   gl_Position.z -= 0.002 * gl_Position.w;
   point_colour = colour;
-  point_look = int(look + 0.5);
-  gl_PointSize = point_look == 1 ? 12.0 : (point_look == 2 ? 10.0 : 6.0);
+  gl_PointSize = point_size;
 }
 )";
 
+// look: 0 a plain dot, 1 a white disc ringed in the colour, 2 a blue square.
 const char* const kPointFragment = R"(
 in vec3 point_colour;
-flat in int point_look;
+uniform int look;
 out vec4 fragment;
 void main() {
-  if (point_look == 2) {
+  if (look == 2) {
     fragment = vec4(0.0, 0.0, 1.0, 1.0);
     return;
   }
-  float r = length(gl_PointCoord - vec2(0.5)) * 2.0;
-  if (r > 1.0) discard;
-  fragment = vec4((point_look == 1 && r < 0.6) ? vec3(1.0) : point_colour, 1.0);
+  vec2 off_centre = gl_PointCoord - vec2(0.5);
+  float r2 = dot(off_centre, off_centre);
+  if (r2 > 0.25) discard;
+  fragment = vec4((look == 1 && r2 < 0.09) ? vec3(1.0) : point_colour, 1.0);
 }
 )";
 
@@ -126,6 +123,19 @@ std::array<float, 16> to_floats(const Matrix4& m) {
 Matrix4 translation(const Vec3& by) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, by.x, by.y, by.z, 1}; }
 
 Point2 to_point(QPointF p) { return {p.x(), p.y()}; }
+
+// The side of a point's dot or square, in pixels.
+float point_size(PointLook look) {
+  switch (look) {
+    case PointLook::Selected:
+      return 12.0f;
+    case PointLook::PickedForFace:
+      return 10.0f;
+    case PointLook::Plain:
+      break;
+  }
+  return 6.0f;
+}
 
 // The largest power of two, up to 8, by which a photograph must be reduced
 // for its longer side to come near `limit`.
@@ -235,15 +245,24 @@ struct Attribute {
   std::size_t offset;
 };
 
+// Uploads `vertices` (and `indices`, when given) into the buffers of
+// `into`, made at the first call.
 template <class Vertex>
 void fill(QOpenGLExtraFunctions& gl, const std::vector<Vertex>& vertices, std::initializer_list<Attribute> attributes,
-          unsigned& array, unsigned& buffer) {
-  if (array == 0) gl.glGenVertexArrays(1, &array);
-  if (buffer == 0) gl.glGenBuffers(1, &buffer);
-  gl.glBindVertexArray(array);
-  gl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
+          GlBuffers& into, const std::vector<std::uint32_t>* indices = nullptr) {
+  if (into.array == 0) gl.glGenVertexArrays(1, &into.array);
+  if (into.vertices == 0) gl.glGenBuffers(1, &into.vertices);
+  gl.glBindVertexArray(into.array);
+  gl.glBindBuffer(GL_ARRAY_BUFFER, into.vertices);
   gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
                   GL_STATIC_DRAW);
+  if (indices != nullptr) {
+    if (into.indices == 0) gl.glGenBuffers(1, &into.indices);
+    // The vertex array keeps the index buffer bound.
+    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, into.indices);
+    gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices->size() * sizeof(std::uint32_t)),
+                    indices->data(), GL_STATIC_DRAW);
+  }
   GLuint location = 0;
   for (const Attribute& a : attributes) {
     gl.glEnableVertexAttribArray(location);
@@ -281,8 +300,9 @@ void Model3dView::release_gl() {
   for (auto& [image, texture] : textures_)
     if (texture.id != 0) glDeleteTextures(1, &texture.id);
   textures_.clear();
-  for (Buffers* b : {&faces_, &points_, &lines_}) {
+  for (GlBuffers* b : {&faces_, &points_, &lines_}) {
     if (b->vertices != 0) glDeleteBuffers(1, &b->vertices);
+    if (b->indices != 0) glDeleteBuffers(1, &b->indices);
     if (b->array != 0) glDeleteVertexArrays(1, &b->array);
     *b = {};
   }
@@ -296,17 +316,10 @@ void Model3dView::release_gl() {
 void Model3dView::resizeGL(int, int) {}
 
 void Model3dView::upload() {
-  fill(*this, scene_.faces,
-       {{3, offsetof(FaceVertex, position)},
-        {3, offsetof(FaceVertex, normal)},
-        {2, offsetof(FaceVertex, uv)},
-        {2, offsetof(FaceVertex, textured)}},
-       faces_.array, faces_.vertices);
-  fill(*this, scene_.points,
-       {{3, offsetof(PointVertex, position)}, {3, offsetof(PointVertex, colour)}, {1, offsetof(PointVertex, look)}},
-       points_.array, points_.vertices);
-  fill(*this, scene_.lines, {{3, offsetof(LineVertex, position)}, {3, offsetof(LineVertex, colour)}}, lines_.array,
-       lines_.vertices);
+  fill(*this, scene_.face_vertices, {{3, offsetof(FaceVertex, position)}, {2, offsetof(FaceVertex, uv)}}, faces_,
+       &scene_.face_indices);
+  fill(*this, scene_.points, {{3, offsetof(PointVertex, position)}, {3, offsetof(PointVertex, colour)}}, points_);
+  fill(*this, scene_.lines, {{3, offsetof(LineVertex, position)}, {3, offsetof(LineVertex, colour)}}, lines_);
   sync_textures();
   uploaded_ = true;
 }
@@ -377,10 +390,10 @@ void Model3dView::paintGL() {
   const Colour line = project_.model.face_line_colour;
   glUniform3f(glGetUniformLocation(face_program_, "highlight"), red_of(line) / 255.0f, green_of(line) / 255.0f,
               blue_of(line) / 255.0f);
-  glUniform1f(glGetUniformLocation(face_program_, "tint"), kSelectedTint);
   glUniform1i(glGetUniformLocation(face_program_, "photo"), 0);
   const GLint colour_at = glGetUniformLocation(face_program_, "colour");
   const GLint use_photo_at = glGetUniformLocation(face_program_, "use_photo");
+  const GLint tint_at = glGetUniformLocation(face_program_, "tint");
   glActiveTexture(GL_TEXTURE0);
   glBindVertexArray(faces_.array);
   // Faces a hair behind the lines and points drawn on them.
@@ -392,8 +405,10 @@ void Model3dView::paintGL() {
     const auto texture = batch.texture != nullptr ? textures_.find(batch.texture) : textures_.end();
     const bool photo = texture != textures_.end() && texture->second.id != 0;
     glUniform1i(use_photo_at, photo ? 1 : 0);
+    glUniform1f(tint_at, batch.selected ? kSelectedTint : 0.0f);
     glBindTexture(GL_TEXTURE_2D, photo ? texture->second.id : 0);
-    glDrawArrays(GL_TRIANGLES, batch.first, batch.count);
+    glDrawElements(GL_TRIANGLES, batch.count, GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<std::size_t>(batch.first) * sizeof(std::uint32_t)));
   }
   glDisable(GL_POLYGON_OFFSET_FILL);
 
@@ -406,7 +421,13 @@ void Model3dView::paintGL() {
     if (!context()->isOpenGLES()) glEnable(GL_PROGRAM_POINT_SIZE);
     use(point_program_);
     glBindVertexArray(points_.array);
-    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(scene_.points.size()));
+    const GLint size_at = glGetUniformLocation(point_program_, "point_size");
+    const GLint look_at = glGetUniformLocation(point_program_, "look");
+    for (const PointBatch& batch : scene_.point_batches) {
+      glUniform1f(size_at, point_size(batch.look));
+      glUniform1i(look_at, static_cast<int>(batch.look));
+      glDrawArrays(GL_POINTS, batch.first, batch.count);
+    }
   }
   glBindVertexArray(0);
 }

@@ -38,6 +38,13 @@
 
 namespace plenvista {
 
+// A vertex array and its buffers (0 while not made).
+struct GlBuffers {
+  unsigned array = 0;
+  unsigned vertices = 0;
+  unsigned indices = 0;
+};
+
 class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
  public:
   static constexpr int kMaxTextureSide = 2048;
@@ -79,10 +86,6 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
     std::string path;
     unsigned id = 0;  // 0: the photograph could not be read
   };
-  struct Buffers {
-    unsigned array = 0;
-    unsigned vertices = 0;
-  };
 
   void ensure_scene();
   void upload();
@@ -107,7 +110,7 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   unsigned face_program_ = 0;
   unsigned point_program_ = 0;
   unsigned line_program_ = 0;
-  Buffers faces_, points_, lines_;
+  GlBuffers faces_, points_, lines_;
   std::map<const ProjectImage*, Texture> textures_;
   int max_texture_side_ = kMaxTextureSide;
   bool gl_ready_ = false;
