@@ -14,6 +14,7 @@
 
 #include "model/edit_actions.h"
 #include "platform/photograph_reader.h"
+#include "views/texture_levels.h"
 
 namespace plenvista {
 namespace {
@@ -352,15 +353,16 @@ unsigned Model3dView::load_texture(const std::string& path) {
   QImage pixels = std::move(photo.pixels);
   if (std::max(pixels.width(), pixels.height()) > max_texture_side_)
     pixels = pixels.scaled(max_texture_side_, max_texture_side_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  pixels.convertTo(QImage::Format_RGBA8888);
+  const std::vector<QImage> levels = texture_levels(pixels);
   unsigned id = 0;
   glGenTextures(1, &id);
   glBindTexture(GL_TEXTURE_2D, id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   // Row 0 is the photograph's top row, where texture coordinate v is 0.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pixels.width(), pixels.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               pixels.constBits());
-  glGenerateMipmap(GL_TEXTURE_2D);
+  for (std::size_t level = 0; level < levels.size(); ++level)
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, levels[level].width(), levels[level].height(), 0,
+                 GL_RGBA, GL_UNSIGNED_BYTE, levels[level].constBits());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
