@@ -14,6 +14,7 @@
 
 #include "model/edit_actions.h"
 #include "platform/photograph_reader.h"
+#include "views/opengl_check.h"
 #include "views/texture_levels.h"
 
 namespace plenvista {
@@ -152,12 +153,7 @@ Model3dView::Model3dView(Project& project, QWidget* parent)
     : QOpenGLWidget(parent),
       project_(project),
       keys_({[this] { shift_alone_ = true; }, [this] { clear_selection(); }, [this] { delete_selection(); }}) {
-  QSurfaceFormat format;
-  format.setRenderableType(QSurfaceFormat::OpenGL);
-  format.setVersion(3, 3);
-  format.setProfile(QSurfaceFormat::CoreProfile);
-  format.setDepthBufferSize(24);
-  setFormat(format);
+  setFormat(model_3d_format());
   setFocusPolicy(Qt::ClickFocus);
   setMinimumSize(50, 50);
   camera_.yaw = 0.5;
@@ -210,9 +206,12 @@ void Model3dView::fit() {
 
 namespace {
 
-unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* fragment) {
+// The linked program, or 0 with the compiler's or linker's complaint
+// added to `log`.
+unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* fragment, QString& log) {
   const bool es = QOpenGLContext::currentContext()->isOpenGLES();
   const char* header = es ? "#version 300 es\nprecision highp float;\nprecision highp int;\n" : "#version 330 core\n";
+  std::array<char, 1024> complaint{};
   const auto stage = [&](GLenum kind, const char* body) {
     const unsigned shader = gl.glCreateShader(kind);
     const char* parts[] = {header, body};
@@ -220,16 +219,20 @@ unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* frag
     gl.glCompileShader(shader);
     GLint ok = 0;
     gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-      std::array<char, 1024> log{};
-      gl.glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-      qWarning("3D view: a shader did not compile: %s", log.data());
-    }
-    return shader;
+    if (ok) return shader;
+    gl.glGetShaderInfoLog(shader, static_cast<GLsizei>(complaint.size()), nullptr, complaint.data());
+    log += QString::fromUtf8(complaint.data()) + QLatin1Char('\n');
+    gl.glDeleteShader(shader);
+    return 0u;
   };
-  const unsigned program = gl.glCreateProgram();
   const unsigned v = stage(GL_VERTEX_SHADER, vertex);
   const unsigned f = stage(GL_FRAGMENT_SHADER, fragment);
+  if (v == 0 || f == 0) {
+    gl.glDeleteShader(v);
+    gl.glDeleteShader(f);
+    return 0;
+  }
+  const unsigned program = gl.glCreateProgram();
   gl.glAttachShader(program, v);
   gl.glAttachShader(program, f);
   gl.glLinkProgram(program);
@@ -237,8 +240,11 @@ unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* frag
   gl.glDeleteShader(f);
   GLint linked = 0;
   gl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
-  if (!linked) qWarning("3D view: a shader program did not link");
-  return program;
+  if (linked) return program;
+  gl.glGetProgramInfoLog(program, static_cast<GLsizei>(complaint.size()), nullptr, complaint.data());
+  log += QString::fromUtf8(complaint.data()) + QLatin1Char('\n');
+  gl.glDeleteProgram(program);
+  return 0;
 }
 
 struct Attribute {
@@ -282,13 +288,21 @@ void Model3dView::initializeGL() {
   textures_.clear();
   faces_ = points_ = lines_ = {};
   uploaded_ = false;
-  face_program_ = compile(*this, kFaceVertex, kFaceFragment);
-  point_program_ = compile(*this, kPointVertex, kPointFragment);
-  line_program_ = compile(*this, kLineVertex, kLineFragment);
+  QString log;
+  face_program_ = compile(*this, kFaceVertex, kFaceFragment, log);
+  point_program_ = compile(*this, kPointVertex, kPointFragment, log);
+  line_program_ = compile(*this, kLineVertex, kLineFragment, log);
   GLint side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
   max_texture_side_ = side > 0 ? std::min(side, kMaxTextureSide) : kMaxTextureSide;
   gl_ready_ = true;
+  if (face_program_ == 0 || point_program_ == 0 || line_program_ == 0) {
+    release_gl();
+    const QSurfaceFormat got = context()->format();
+    failure_ = shader_failure_message({true, context()->isOpenGLES(), got.majorVersion(), got.minorVersion()}, log);
+    if (on_failure_) on_failure_(failure_);
+    return;
+  }
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
     makeCurrent();
     release_gl();
@@ -372,6 +386,12 @@ unsigned Model3dView::load_texture(const std::string& path) {
 
 void Model3dView::paintGL() {
   ++renders_;
+  if (!gl_ready_) {
+    // The shaders were refused: whoever shows the view shows failure().
+    glClearColor(kBackground, kBackground, kBackground, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
   ensure_scene();
   if (!uploaded_) upload();
   glClearColor(kBackground, kBackground, kBackground, 1.0f);

@@ -59,6 +59,12 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   OrbitCamera& camera() { return camera_; }
   const Model3dScene& scene();
 
+  // Called (from initializeGL) with the message to show in the view's
+  // place when this system's OpenGL refuses the view's shaders; the view
+  // then draws nothing but its background.
+  void set_failure_handler(std::function<void(const QString&)> handler) { on_failure_ = std::move(handler); }
+  const QString& failure() const { return failure_; }
+
   // Called with the photograph whose camera was double-clicked.
   void set_image_chooser(std::function<void(ProjectImage&)> chooser) { choose_image_ = std::move(chooser); }
 
@@ -124,6 +130,8 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   bool dragged_ = false;
   int renders_ = 0;
   std::function<void(ProjectImage&)> choose_image_;
+  std::function<void(const QString&)> on_failure_;
+  QString failure_;
 };
 
 }  // namespace plenvista
