@@ -1,5 +1,7 @@
 #include "views/model_3d_view.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -125,6 +127,14 @@ std::array<float, 16> to_floats(const Matrix4& m) {
 Matrix4 translation(const Vec3& by) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, by.x, by.y, by.z, 1}; }
 
 Point2 to_point(QPointF p) { return {p.x(), p.y()}; }
+
+// What tells a file's versions apart: its size and when it was last
+// written (both -1 while it is missing).
+std::pair<std::int64_t, std::int64_t> stamp_of(const std::string& path) {
+  const QFileInfo file(QString::fromUtf8(path.c_str()));
+  if (!file.exists()) return {-1, -1};
+  return {file.size(), file.lastModified().toMSecsSinceEpoch()};
+}
 
 // The side of a point's dot or square, in pixels.
 float point_size(PointLook look) {
@@ -345,7 +355,7 @@ void Model3dView::sync_textures() {
     if (batch.texture != nullptr) used.insert(batch.texture);
   for (auto it = textures_.begin(); it != textures_.end();) {
     const auto path = used.contains(it->first) ? it->first->resolved_path : std::nullopt;
-    if (path && *path == it->second.path) {
+    if (path && *path == it->second.path && stamp_of(*path) == it->second.stamp) {
       ++it;
       continue;
     }
@@ -354,7 +364,8 @@ void Model3dView::sync_textures() {
   }
   for (const ProjectImage* image : used) {
     if (textures_.contains(image) || !image->resolved_path) continue;
-    textures_[image] = {*image->resolved_path, load_texture(*image->resolved_path)};
+    const std::string& path = *image->resolved_path;
+    textures_[image] = {path, stamp_of(path), load_texture(path)};
   }
 }
 

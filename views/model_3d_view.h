@@ -21,15 +21,18 @@
 //
 // Texture photographs are decoded once, reduced to at most kMaxTextureSide
 // pixels a side (and what the renderer allows), and kept on the GPU until
-// no shown material uses them. A photograph that cannot be read leaves its
-// faces in their material colour. Nothing is drawn until refresh() (the
+// no shown material uses them or their file changes on disk (its size or
+// time of writing, looked at whenever the view is refreshed). A photograph
+// that cannot be read leaves its faces in their material colour. Nothing is drawn until refresh() (the
 // model, selection, textures or visibility changed) or the camera moves.
 
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "model/project.h"
 #include "views/model_3d_scene.h"
@@ -90,7 +93,8 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
  private:
   struct Texture {
     std::string path;
-    unsigned id = 0;  // 0: the photograph could not be read
+    std::pair<std::int64_t, std::int64_t> stamp;  // the file's size and time of writing when read
+    unsigned id = 0;                              // 0: the photograph could not be read
   };
 
   void ensure_scene();
