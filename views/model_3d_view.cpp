@@ -419,6 +419,25 @@ void Model3dView::paintGL() {
     glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE, projection.data());
   };
 
+  if (!scene_.lines.empty()) {
+    use(line_program_);
+    glBindVertexArray(lines_.array);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(scene_.lines.size()));
+  }
+  if (!scene_.points.empty()) {
+    if (!context()->isOpenGLES()) glEnable(GL_PROGRAM_POINT_SIZE);
+    use(point_program_);
+    glBindVertexArray(points_.array);
+    const GLint size_at = glGetUniformLocation(point_program_, "point_size");
+    const GLint look_at = glGetUniformLocation(point_program_, "look");
+    // Selected points first: they win where dots touch at equal depth.
+    for (auto batch = scene_.point_batches.rbegin(); batch != scene_.point_batches.rend(); ++batch) {
+      glUniform1f(size_at, point_size(batch->look));
+      glUniform1i(look_at, static_cast<int>(batch->look));
+      glDrawArrays(GL_POINTS, batch->first, batch->count);
+    }
+  }
+
   use(face_program_);
   const Colour line = project_.model.face_line_colour;
   glUniform3f(glGetUniformLocation(face_program_, "highlight"), red_of(line) / 255.0f, green_of(line) / 255.0f,
@@ -429,7 +448,9 @@ void Model3dView::paintGL() {
   const GLint tint_at = glGetUniformLocation(face_program_, "tint");
   glActiveTexture(GL_TEXTURE0);
   glBindVertexArray(faces_.array);
-  // Faces a hair behind the lines and points drawn on them.
+  // Faces a hair behind the lines and points drawn on them, and drawn
+  // last: where a point covers a face, the face's pixels fail the depth
+  // test before they are shaded.
   glEnable(GL_POLYGON_OFFSET_FILL);
   glPolygonOffset(1.0f, 1.0f);
   for (const FaceBatch& batch : scene_.batches) {
@@ -444,24 +465,6 @@ void Model3dView::paintGL() {
                    reinterpret_cast<const void*>(static_cast<std::size_t>(batch.first) * sizeof(std::uint32_t)));
   }
   glDisable(GL_POLYGON_OFFSET_FILL);
-
-  if (!scene_.lines.empty()) {
-    use(line_program_);
-    glBindVertexArray(lines_.array);
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(scene_.lines.size()));
-  }
-  if (!scene_.points.empty()) {
-    if (!context()->isOpenGLES()) glEnable(GL_PROGRAM_POINT_SIZE);
-    use(point_program_);
-    glBindVertexArray(points_.array);
-    const GLint size_at = glGetUniformLocation(point_program_, "point_size");
-    const GLint look_at = glGetUniformLocation(point_program_, "look");
-    for (const PointBatch& batch : scene_.point_batches) {
-      glUniform1f(size_at, point_size(batch.look));
-      glUniform1i(look_at, static_cast<int>(batch.look));
-      glDrawArrays(GL_POINTS, batch.first, batch.count);
-    }
-  }
   glBindVertexArray(0);
 }
 
