@@ -61,12 +61,20 @@ endfunction()
 # a free display number is not safe against another starting at once. Qt's
 # X platform leaves its D-Bus connection's memory behind at exit, so leak
 # checks stay off here (the same code's offscreen tests keep them).
+#
+# NAME names the test (the target's name by default), ENVIRONMENT adds
+# variables (a way to make OpenGL fail), ARGS passes arguments to it.
 function(plenvista_add_xvfb_test target)
+  cmake_parse_arguments(XVFB "" "NAME" "ENVIRONMENT;ARGS" ${ARGN})
+  if(NOT XVFB_NAME)
+    set(XVFB_NAME ${target})
+  endif()
   find_program(PLENVISTA_XVFB_RUN xvfb-run REQUIRED)
-  add_test(NAME ${target}
+  add_test(NAME ${XVFB_NAME}
     COMMAND ${PLENVISTA_XVFB_RUN} --auto-servernum "--server-args=-screen 0 1280x1024x24" $<TARGET_FILE:${target}>
+      ${XVFB_ARGS}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(${target} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LIBGL_ALWAYS_SOFTWARE=1;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"
+  set_tests_properties(${XVFB_NAME} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb;LIBGL_ALWAYS_SOFTWARE=1;ASAN_OPTIONS=detect_leaks=0:abort_on_error=1;${XVFB_ENVIRONMENT}"
     RESOURCE_LOCK xvfb)
 endfunction()

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTest>
@@ -145,6 +146,28 @@ TEST_F(Model3dPage, TheThreeDDisplayShowsTheViewFromEveryPage) {
   click_tab(2);
   QTest::qWait(50);
   EXPECT_GT(window.model_3d_view()->renders(), drawn);
+}
+
+// Run by a test entry of its own, with Mesa told to offer OpenGL 2.1
+// only: the 3D page says why it shows no model, and the window works on.
+TEST_F(Model3dPage, SaysWhyWhereOpenGlCannotCarryIt) {
+  if (qEnvironmentVariable("MESA_GL_VERSION_OVERRIDE") != "2.1") GTEST_SKIP() << "OpenGL 3.3 works here";
+  click_tab(2);
+  EXPECT_EQ(window.model_3d_view(), nullptr);
+  const auto* message = window.findChild<QLabel*>("model_3d_message");
+  ASSERT_NE(message, nullptr);
+  EXPECT_TRUE(message->isVisible());
+  EXPECT_TRUE(message->text().startsWith("The 3D")) << message->text().toStdString();
+  EXPECT_TRUE(message->text().endsWith("this system offers OpenGL 2.1.")) << message->text().toStdString();
+  EXPECT_FALSE(window.image_view().isVisible());
+
+  click_tab(1);
+  EXPECT_FALSE(message->isVisible());
+  EXPECT_TRUE(window.cad_view(0).isVisible());
+  window.repaint_views();
+  deliver();
+  click_tab(2);
+  EXPECT_TRUE(message->isVisible());
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 //
 // The 3D view is made when it is first shown: an OpenGL widget turns its
 // whole window to OpenGL composition, which a session that never asks for
-// it is spared.
+// it is spared. Where this system's OpenGL cannot carry the view (too old,
+// none at all, or refusing its shaders), the 3D page shows a message saying
+// so in its place, and the rest of the window works on.
 
 #include <QWidget>
 #include <array>
@@ -42,16 +44,21 @@ class ViewArea : public QWidget {
   // the tabbed display only.
   void show_display(DisplayMode mode, ViewPage page);
   DisplayMode display_mode() const { return mode_; }
-  // The 3D view, or null until it was first shown.
+  // The 3D view, or null until it was first shown or where OpenGL cannot
+  // carry it.
   Model3dView* model_3d_view() const { return model_3d_; }
 
  private:
+  void make_3d_page();
+  void show_3d_message(const QString& text);
+
   ImageView* image_view_;
   std::array<CadView*, 3> cad_views_;
   std::function<Model3dView*()> make_3d_view_;
   Model3dView* model_3d_ = nullptr;
-  QSplitter* mixed_ = nullptr;  // the image view | the right column
-  QSplitter* right_ = nullptr;  // the upper / the lower CAD view
+  QWidget* model_3d_page_ = nullptr;  // the 3D view or the message in its place
+  QSplitter* mixed_ = nullptr;        // the image view | the right column
+  QSplitter* right_ = nullptr;        // the upper / the lower CAD view
   DisplayMode mode_ = DisplayMode::Tabbed;
 };
 

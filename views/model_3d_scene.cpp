@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
+#include <utility>
 
 #include "views/view_picking.h"
 
@@ -22,11 +24,6 @@ std::array<float, 3> rgb(Colour c) {
           static_cast<float>(blue_of(c)) / 255.0f};
 }
 
-Vec3 unit(const Vec3& v) {
-  const double l = length(v);
-  return l > 0.0 ? v * (1.0 / l) : v;
-}
-
 bool face_drawn(const ModelFace& face) {
   return face.shown && std::all_of(face.corners.begin(), face.corners.end(),
                                    [](const ModelPoint* p) { return p != nullptr && p->shown; });
@@ -36,6 +33,13 @@ bool has_coords(const ModelFace& face) {
   return face.material->texture_image != nullptr && std::all_of(face.texture_coords.begin(), face.texture_coords.end(),
                                                                 [](const TextureCoord* t) { return t != nullptr; });
 }
+
+struct CornerHash {
+  std::size_t operator()(const std::pair<const ModelPoint*, const TextureCoord*>& corner) const {
+    const std::size_t point = std::hash<const void*>()(corner.first);
+    return point ^ (std::hash<const void*>()(corner.second) + 0x9e3779b97f4a7c15ULL + (point << 6) + (point >> 2));
+  }
+};
 
 class SceneBuilder {
  public:
@@ -51,17 +55,34 @@ class SceneBuilder {
 
   void faces() {
     for (const Material* material : model_.materials) {
-      add_batch(material, model_.faces, false);
-      if (mirrors()) add_batch(material, model_.mirror_faces, true);
+      add_batches(material, model_.faces, false);
+      if (mirrors()) add_batches(material, model_.mirror_faces, true);
     }
   }
 
   void points() {
+    std::array<std::vector<std::pair<const ModelPoint*, ModelPoint*>>, 3> looks;
+    const auto add = [&looks](const ModelPoint& p, ModelPoint* record) {
+      const PointLook look = p.selected          ? PointLook::Selected
+                             : p.picked_for_face ? PointLook::PickedForFace
+                                                 : PointLook::Plain;
+      looks[static_cast<std::size_t>(look)].emplace_back(&p, record);
+    };
     for (ModelPoint* p : model_.points)
-      if (p->shown) add_point(*p, p);
+      if (p->shown) add(*p, p);
     if (mirrors())
       for (ModelPoint* p : model_.mirror_points)
-        if (p->shown) add_point(*p, nullptr);
+        if (p->shown) add(*p, nullptr);
+    for (const PointLook look : {PointLook::Plain, PointLook::PickedForFace, PointLook::Selected}) {
+      const auto& points = looks[static_cast<std::size_t>(look)];
+      if (points.empty()) continue;
+      scene_.point_batches.push_back({look, static_cast<int>(scene_.points.size()), static_cast<int>(points.size())});
+      for (const auto& [p, record] : points) {
+        const Colour colour = p->layer != nullptr ? p->layer->colour : 0;
+        scene_.points.push_back({relative(p->position(), scene_.origin), rgb(colour)});
+        scene_.point_records.push_back(record);
+      }
+    }
   }
 
  private:
@@ -84,36 +105,46 @@ class SceneBuilder {
         if (p->shown) visit(*p);
   }
 
-  void add_batch(const Material* material, const IdList<ModelFace>& list, bool mirror) {
-    FaceBatch batch{material->face_colour, material->texture_image, static_cast<int>(scene_.faces.size()), 0};
+  // The faces of one material on one side, in up to four batches: with
+  // or without texture, selected or not.
+  void add_batches(const Material* material, const IdList<ModelFace>& list, bool mirror) {
+    std::array<std::vector<const ModelFace*>, 4> kinds;
     for (const ModelFace* face : list) {
       if (face->material != material || !face_drawn(*face)) continue;
-      const Vec3 a = face->corners[0]->position(), b = face->corners[1]->position(), c = face->corners[2]->position();
-      const auto normal = relative(unit(cross(b - a, c - a)), {});
-      const bool textured = has_coords(*face);
       const bool selected = face->corners[0]->selected && face->corners[1]->selected && face->corners[2]->selected;
+      kinds[(has_coords(*face) ? 2 : 0) + (selected ? 1 : 0)].push_back(face);
+    }
+    for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
+      if (kinds[kind].empty()) continue;
+      const bool textured = kind >= 2;
+      add_batch({material->face_colour, textured ? material->texture_image : nullptr, (kind & 1) != 0,
+                 static_cast<int>(scene_.face_indices.size()), 0},
+                kinds[kind], textured, mirror);
+    }
+  }
+
+  void add_batch(FaceBatch batch, const std::vector<const ModelFace*>& faces, bool textured, bool mirror) {
+    // A corner's vertex is shared by the batch's faces that have it with
+    // the same texture coordinates.
+    std::unordered_map<std::pair<const ModelPoint*, const TextureCoord*>, std::uint32_t, CornerHash> shared;
+    shared.reserve(faces.size());
+    for (const ModelFace* face : faces) {
       for (std::size_t i = 0; i < 3; ++i) {
-        const TextureCoord* t = face->texture_coords[i];
-        const std::array<float, 2> uv = textured
-                                            ? std::array<float, 2>{static_cast<float>(t->u), static_cast<float>(t->v)}
-                                            : std::array<float, 2>{0.0f, 0.0f};
-        scene_.faces.push_back({relative(face->corners[i]->position(), scene_.origin), normal, uv,
-                                textured ? 1.0f : 0.0f, selected ? 1.0f : 0.0f});
+        const ModelPoint* corner = face->corners[i];
+        const TextureCoord* t = textured ? face->texture_coords[i] : nullptr;
+        const auto [at, added] =
+            shared.try_emplace({corner, t}, static_cast<std::uint32_t>(scene_.face_vertices.size()));
+        if (added)
+          scene_.face_vertices.push_back({relative(corner->position(), scene_.origin),
+                                          t != nullptr
+                                              ? std::array<float, 2>{static_cast<float>(t->u), static_cast<float>(t->v)}
+                                              : std::array<float, 2>{0.0f, 0.0f}});
+        scene_.face_indices.push_back(at->second);
       }
       scene_.face_records.push_back(mirror ? nullptr : face);
     }
-    batch.count = static_cast<int>(scene_.faces.size()) - batch.first;
-    if (batch.count > 0) scene_.batches.push_back(batch);
-  }
-
-  void add_point(const ModelPoint& p, ModelPoint* record) {
-    const PointLook look = p.selected          ? PointLook::Selected
-                           : p.picked_for_face ? PointLook::PickedForFace
-                                               : PointLook::Plain;
-    const Colour colour = p.layer != nullptr ? p.layer->colour : 0;
-    scene_.points.push_back(
-        {relative(p.position(), scene_.origin), rgb(colour), static_cast<float>(static_cast<int>(look))});
-    scene_.point_records.push_back(record);
+    batch.count = static_cast<int>(scene_.face_indices.size()) - batch.first;
+    scene_.batches.push_back(batch);
   }
 
   const ModelData& model_;
@@ -209,7 +240,7 @@ ScenePick pick(const Model3dScene& scene, const OrbitCamera& camera, Point2 mous
   for (std::size_t i = 0; i < scene.face_records.size(); ++i) {
     const Vec3 origin = scene.origin;
     const auto at = [&](std::size_t k) {
-      const auto& p = scene.faces[i * 3 + k].position;
+      const auto& p = scene.face_vertices[scene.face_indices[i * 3 + k]].position;
       return Vec3{p[0] + origin.x, p[1] + origin.y, p[2] + origin.z};
     };
     const std::optional<double> t = ray_hits_triangle(ray, at(0), at(1), at(2));

@@ -7,9 +7,10 @@
 // Positions are model units (the stored, untransformed coordinates, as the
 // other views draw them), kept as floats relative to `origin` (the middle of
 // the model) so that models far from the world origin keep their precision.
-// Faces come flat-shaded, three vertices each with the face normal, grouped
-// into one batch per material and mirror side, in the materials' list
-// order. A face is drawn when it and its three corners are shown (the
+// Faces come as indexed triangles grouped into batches, in the materials'
+// list order, one batch per material, mirror side, texture use and
+// selection, whose faces share their corners' vertices (the renderer shades
+// them flat, from the triangle itself). A face is drawn when it and its three corners are shown (the
 // visibility refresh must have run: hidden layers and materials are left
 // out); its texture coordinates are the ones export writes (u right, v down
 // in the photograph, in 0..1 over the photograph), used when its material
@@ -22,6 +23,7 @@
 // units in front of it.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -33,12 +35,11 @@
 
 namespace plenvista {
 
+// A corner as the faces of one batch share it: its position and its
+// texture coordinates (0, 0 in a batch without texture).
 struct FaceVertex {
   std::array<float, 3> position;
-  std::array<float, 3> normal;
   std::array<float, 2> uv;
-  float textured;  // 1 with texture coordinates, else 0
-  float selected;  // 1 when all three corners of its face are selected
 };
 
 // What a point looks like: as in the other views, a selected point is a
@@ -49,7 +50,13 @@ enum class PointLook { Plain = 0, Selected = 1, PickedForFace = 2 };
 struct PointVertex {
   std::array<float, 3> position;
   std::array<float, 3> colour;  // 0..1
-  float look;                   // a PointLook
+};
+
+// Points of one look, drawn together.
+struct PointBatch {
+  PointLook look = PointLook::Plain;
+  int first = 0;  // first vertex
+  int count = 0;  // vertices
 };
 
 struct LineVertex {
@@ -59,9 +66,10 @@ struct LineVertex {
 
 struct FaceBatch {
   Colour colour = 0;                      // the material's face colour
-  const ProjectImage* texture = nullptr;  // its texture photograph, or null
-  int first = 0;                          // first vertex
-  int count = 0;                          // vertices
+  const ProjectImage* texture = nullptr;  // its texture photograph, or null for faces drawn in the colour
+  bool selected = false;                  // all three corners of each of its faces are selected
+  int first = 0;                          // first index
+  int count = 0;                          // indices
 };
 
 struct Frustum {
@@ -74,11 +82,13 @@ struct Model3dScene {
   Vec3 origin;
   Bounds model_bounds;  // the shown points and face corners
   Bounds all_bounds;    // with the frusta
-  std::vector<FaceVertex> faces;
+  std::vector<FaceVertex> face_vertices;
+  std::vector<std::uint32_t> face_indices;  // three a triangle, into face_vertices
   std::vector<FaceBatch> batches;
   std::vector<const ModelFace*> face_records;  // per triangle; null for a mirror copy
   std::vector<PointVertex> points;
   std::vector<ModelPoint*> point_records;  // per point vertex; null for a mirror copy
+  std::vector<PointBatch> point_batches;   // plain, picked for a face, selected, those present
   std::vector<LineVertex> lines;
   std::vector<Frustum> frusta;
 };

@@ -121,40 +121,56 @@ TEST(Model3dSceneTest, HoldsShownFacesWithTheirTextureCoordinatesAndSelection) {
   test_support::SquareScene s;
   s.corners[0]->selected = s.corners[1]->selected = s.corners[2]->selected = true;
   Model3dScene scene = build_scene(s.project.model, s.project.images());
-  ASSERT_EQ(scene.batches.size(), 1u);
+  ASSERT_EQ(scene.batches.size(), 2u);
   EXPECT_EQ(scene.batches[0].texture, s.a);
   EXPECT_EQ(scene.batches[0].colour, make_colour(200, 100, 50));
-  ASSERT_EQ(scene.faces.size(), 6u);
+  ASSERT_EQ(scene.face_indices.size(), 6u);
   EXPECT_EQ(scene.points.size(), 5u);
   // Relative to the middle of the model, with export's coordinates.
-  const FaceVertex& third = scene.faces[2];
+  const FaceVertex& third = scene.face_vertices[scene.face_indices[1]];  // (100, 100)
   EXPECT_FLOAT_EQ(third.position[0] + static_cast<float>(scene.origin.x), 100.0f);
   EXPECT_FLOAT_EQ(third.uv[0], 1.0f);
   EXPECT_FLOAT_EQ(third.uv[1], 0.0f);
-  EXPECT_EQ(third.textured, 1.0f);
-  EXPECT_NEAR(std::abs(third.normal[2]), 1.0f, 1e-6);
-  EXPECT_EQ(scene.faces[0].selected, 1.0f);
-  EXPECT_EQ(scene.faces[3].selected, 0.0f);
-  EXPECT_EQ(scene.points[0].look, static_cast<float>(PointLook::Selected));
-  EXPECT_EQ(scene.points[3].look, static_cast<float>(PointLook::Plain));
+  // The selected face and the other in batches of their own.
+  EXPECT_FALSE(scene.batches[0].selected);
+  EXPECT_TRUE(scene.batches[1].selected);
+  EXPECT_EQ(scene.face_records[0], s.faces[1]);
+  EXPECT_EQ(scene.face_vertices.size(), 6u);
+  ASSERT_EQ(scene.point_batches.size(), 2u);
+  EXPECT_EQ(scene.point_batches[0].look, PointLook::Plain);
+  EXPECT_EQ(scene.point_batches[0].count, 2);
+  EXPECT_EQ(scene.point_batches[1].look, PointLook::Selected);
+  EXPECT_EQ(scene.point_records[2], s.corners[0]);
+
+  // Faces of one batch share the vertices of their common corners.
+  s.project.clear_selection();
+  s.project.model.current_material->texture_image = nullptr;
+  scene = build_scene(s.project.model, s.project.images());
+  ASSERT_EQ(scene.batches.size(), 1u);
+  EXPECT_EQ(scene.face_vertices.size(), 4u);
+  EXPECT_EQ(scene.face_indices[3], scene.face_indices[0]);
+  s.project.model.current_material->texture_image = s.a;
 
   // Without coordinates a face keeps its material colour.
   s.faces[1]->texture_coords[2] = nullptr;
   scene = build_scene(s.project.model, s.project.images());
-  EXPECT_EQ(scene.faces[3].textured, 0.0f);
+  ASSERT_EQ(scene.batches.size(), 2u);
+  EXPECT_EQ(scene.batches[0].texture, nullptr);
+  EXPECT_EQ(scene.face_records[0], s.faces[1]);
+  EXPECT_EQ(scene.batches[1].texture, s.a);
 
   // A hidden material takes its faces (and the points only they use) away;
   // a hidden layer its points and their faces.
   ASSERT_NE(add_material(s.project, "other"), nullptr);
   ASSERT_TRUE(set_visible_materials(s.project, {false, true}));
   scene = build_scene(s.project.model, s.project.images());
-  EXPECT_TRUE(scene.faces.empty());
+  EXPECT_TRUE(scene.face_indices.empty());
   EXPECT_EQ(scene.points.size(), 1u);
   ASSERT_TRUE(set_visible_materials(s.project, {true, true}));
   ASSERT_NE(add_layer(s.project, "other", 0), nullptr);
   ASSERT_TRUE(set_visible_layers(s.project, {false, true}));
   scene = build_scene(s.project.model, s.project.images());
-  EXPECT_TRUE(scene.faces.empty());
+  EXPECT_TRUE(scene.face_indices.empty());
   EXPECT_TRUE(scene.points.empty());
   EXPECT_TRUE(scene.model_bounds.empty);
 }
@@ -164,11 +180,11 @@ TEST(Model3dSceneTest, MirrorHalfOnlyWhileMirrorPointsShow) {
   s.project.model.transform.mirror_plane = MirrorPlane::X;
   rebuild_mirror_lists(s.project.model);
   refresh_visibility(s.project.model);
-  EXPECT_EQ(build_scene(s.project.model, s.project.images()).faces.size(), 6u);
+  EXPECT_EQ(build_scene(s.project.model, s.project.images()).face_indices.size(), 6u);
   s.project.model.show_mirror_points = 1;
   refresh_visibility(s.project.model);
   const Model3dScene scene = build_scene(s.project.model, s.project.images());
-  EXPECT_EQ(scene.faces.size(), 12u);
+  EXPECT_EQ(scene.face_indices.size(), 12u);
   EXPECT_EQ(scene.face_records.size(), 4u);
   EXPECT_EQ(scene.face_records[3], nullptr);  // a mirror copy is never picked
   EXPECT_LT(scene.model_bounds.low.x, -99);

@@ -1,5 +1,7 @@
 #include "views/model_3d_view.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -9,10 +11,13 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <set>
 
 #include "model/edit_actions.h"
 #include "platform/photograph_reader.h"
+#include "views/opengl_check.h"
+#include "views/texture_levels.h"
 
 namespace plenvista {
 namespace {
@@ -27,27 +32,25 @@ constexpr float kSelectedTint = 0.45f;
 
 const char* const kFaceVertex = R"(
 layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in vec2 uv;
-layout(location = 3) in vec2 flags;
+layout(location = 1) in vec2 uv;
 uniform mat4 view_model;
 uniform mat4 projection;
-out vec3 eye_normal;
+out vec3 eye_position;
 out vec2 photo_uv;
-out vec2 face_flags;
 void main() {
-  gl_Position = projection * view_model * vec4(position, 1.0);
-  eye_normal = mat3(view_model) * normal;
+  vec4 eye = view_model * vec4(position, 1.0);
+  gl_Position = projection * eye;
+  eye_position = eye.xyz;
   photo_uv = uv;
-  face_flags = flags;
 }
 )";
 
-// The light stands at the eye: a face seen square on is lit fully.
+// The light stands at the eye: a face seen square on is lit fully. The
+// face's normal comes from how its position changes across the screen, so
+// that its corners can be shared with its neighbours.
 const char* const kFaceFragment = R"(
-in vec3 eye_normal;
+in vec3 eye_position;
 in vec2 photo_uv;
-in vec2 face_flags;
 uniform vec3 colour;
 uniform int use_photo;
 uniform sampler2D photo;
@@ -55,13 +58,11 @@ uniform vec3 highlight;
 uniform float tint;
 out vec4 fragment;
 void main() {
-  vec3 base = (use_photo == 1 && face_flags.x > 0.5) ? texture(photo, photo_uv).rgb : colour;
-  float facing = abs(normalize(eye_normal).z);
-  float light = 0.35 + 0.65 * facing;
-  if (!gl_FrontFacing) light *= 0.75;
-  vec3 shaded = base * light;
-  if (face_flags.y > 0.5) shaded = mix(shaded, highlight, tint);
-  fragment = vec4(shaded, 1.0);
+  vec3 base = use_photo == 1 ? texture(photo, photo_uv).rgb : colour;
+  vec3 normal = cross(dFdx(eye_position), dFdy(eye_position));
+  float facing = abs(normal.z) * inversesqrt(max(dot(normal, normal), 1e-30));
+  float light = (0.35 + 0.65 * facing) * (gl_FrontFacing ? 1.0 : 0.75);
+  fragment = vec4(mix(base * light, highlight, tint), 1.0);
 }
 )";
 
@@ -70,32 +71,32 @@ void main() {
 const char* const kPointVertex = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 colour;
-layout(location = 2) in float look;
 uniform mat4 view_model;
 uniform mat4 projection;
+uniform float point_size;
 out vec3 point_colour;
-flat out int point_look;
 void main() {
   gl_Position = projection * view_model * vec4(position, 1.0);
   gl_Position.z -= 0.002 * gl_Position.w;
   point_colour = colour;
-  point_look = int(look + 0.5);
-  gl_PointSize = point_look == 1 ? 12.0 : (point_look == 2 ? 10.0 : 6.0);
+  gl_PointSize = point_size;
 }
 )";
 
+// look: 0 a plain dot, 1 a white disc ringed in the colour, 2 a blue square.
 const char* const kPointFragment = R"(
 in vec3 point_colour;
-flat in int point_look;
+uniform int look;
 out vec4 fragment;
 void main() {
-  if (point_look == 2) {
+  if (look == 2) {
     fragment = vec4(0.0, 0.0, 1.0, 1.0);
     return;
   }
-  float r = length(gl_PointCoord - vec2(0.5)) * 2.0;
-  if (r > 1.0) discard;
-  fragment = vec4((point_look == 1 && r < 0.6) ? vec3(1.0) : point_colour, 1.0);
+  vec2 off_centre = gl_PointCoord - vec2(0.5);
+  float r2 = dot(off_centre, off_centre);
+  if (r2 > 0.25) discard;
+  fragment = vec4((look == 1 && r2 < 0.09) ? vec3(1.0) : point_colour, 1.0);
 }
 )";
 
@@ -127,6 +128,27 @@ Matrix4 translation(const Vec3& by) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0
 
 Point2 to_point(QPointF p) { return {p.x(), p.y()}; }
 
+// What tells a file's versions apart: its size and when it was last
+// written (both -1 while it is missing).
+std::pair<std::int64_t, std::int64_t> stamp_of(const std::string& path) {
+  const QFileInfo file(QString::fromUtf8(path.c_str()));
+  if (!file.exists()) return {-1, -1};
+  return {file.size(), file.lastModified().toMSecsSinceEpoch()};
+}
+
+// The side of a point's dot or square, in pixels.
+float point_size(PointLook look) {
+  switch (look) {
+    case PointLook::Selected:
+      return 12.0f;
+    case PointLook::PickedForFace:
+      return 10.0f;
+    case PointLook::Plain:
+      break;
+  }
+  return 6.0f;
+}
+
 // The largest power of two, up to 8, by which a photograph must be reduced
 // for its longer side to come near `limit`.
 int reduction_for(int width, int height, int limit) {
@@ -141,12 +163,7 @@ Model3dView::Model3dView(Project& project, QWidget* parent)
     : QOpenGLWidget(parent),
       project_(project),
       keys_({[this] { shift_alone_ = true; }, [this] { clear_selection(); }, [this] { delete_selection(); }}) {
-  QSurfaceFormat format;
-  format.setRenderableType(QSurfaceFormat::OpenGL);
-  format.setVersion(3, 3);
-  format.setProfile(QSurfaceFormat::CoreProfile);
-  format.setDepthBufferSize(24);
-  setFormat(format);
+  setFormat(model_3d_format());
   setFocusPolicy(Qt::ClickFocus);
   setMinimumSize(50, 50);
   camera_.yaw = 0.5;
@@ -199,9 +216,12 @@ void Model3dView::fit() {
 
 namespace {
 
-unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* fragment) {
+// The linked program, or 0 with the compiler's or linker's complaint
+// added to `log`.
+unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* fragment, QString& log) {
   const bool es = QOpenGLContext::currentContext()->isOpenGLES();
   const char* header = es ? "#version 300 es\nprecision highp float;\nprecision highp int;\n" : "#version 330 core\n";
+  std::array<char, 1024> complaint{};
   const auto stage = [&](GLenum kind, const char* body) {
     const unsigned shader = gl.glCreateShader(kind);
     const char* parts[] = {header, body};
@@ -209,16 +229,20 @@ unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* frag
     gl.glCompileShader(shader);
     GLint ok = 0;
     gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-      std::array<char, 1024> log{};
-      gl.glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-      qWarning("3D view: a shader did not compile: %s", log.data());
-    }
-    return shader;
+    if (ok) return shader;
+    gl.glGetShaderInfoLog(shader, static_cast<GLsizei>(complaint.size()), nullptr, complaint.data());
+    log += QString::fromUtf8(complaint.data()) + QLatin1Char('\n');
+    gl.glDeleteShader(shader);
+    return 0u;
   };
-  const unsigned program = gl.glCreateProgram();
   const unsigned v = stage(GL_VERTEX_SHADER, vertex);
   const unsigned f = stage(GL_FRAGMENT_SHADER, fragment);
+  if (v == 0 || f == 0) {
+    gl.glDeleteShader(v);
+    gl.glDeleteShader(f);
+    return 0;
+  }
+  const unsigned program = gl.glCreateProgram();
   gl.glAttachShader(program, v);
   gl.glAttachShader(program, f);
   gl.glLinkProgram(program);
@@ -226,8 +250,11 @@ unsigned compile(QOpenGLExtraFunctions& gl, const char* vertex, const char* frag
   gl.glDeleteShader(f);
   GLint linked = 0;
   gl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
-  if (!linked) qWarning("3D view: a shader program did not link");
-  return program;
+  if (linked) return program;
+  gl.glGetProgramInfoLog(program, static_cast<GLsizei>(complaint.size()), nullptr, complaint.data());
+  log += QString::fromUtf8(complaint.data()) + QLatin1Char('\n');
+  gl.glDeleteProgram(program);
+  return 0;
 }
 
 struct Attribute {
@@ -235,15 +262,24 @@ struct Attribute {
   std::size_t offset;
 };
 
+// Uploads `vertices` (and `indices`, when given) into the buffers of
+// `into`, made at the first call.
 template <class Vertex>
 void fill(QOpenGLExtraFunctions& gl, const std::vector<Vertex>& vertices, std::initializer_list<Attribute> attributes,
-          unsigned& array, unsigned& buffer) {
-  if (array == 0) gl.glGenVertexArrays(1, &array);
-  if (buffer == 0) gl.glGenBuffers(1, &buffer);
-  gl.glBindVertexArray(array);
-  gl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
+          GlBuffers& into, const std::vector<std::uint32_t>* indices = nullptr) {
+  if (into.array == 0) gl.glGenVertexArrays(1, &into.array);
+  if (into.vertices == 0) gl.glGenBuffers(1, &into.vertices);
+  gl.glBindVertexArray(into.array);
+  gl.glBindBuffer(GL_ARRAY_BUFFER, into.vertices);
   gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
                   GL_STATIC_DRAW);
+  if (indices != nullptr) {
+    if (into.indices == 0) gl.glGenBuffers(1, &into.indices);
+    // The vertex array keeps the index buffer bound.
+    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, into.indices);
+    gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices->size() * sizeof(std::uint32_t)),
+                    indices->data(), GL_STATIC_DRAW);
+  }
   GLuint location = 0;
   for (const Attribute& a : attributes) {
     gl.glEnableVertexAttribArray(location);
@@ -262,13 +298,21 @@ void Model3dView::initializeGL() {
   textures_.clear();
   faces_ = points_ = lines_ = {};
   uploaded_ = false;
-  face_program_ = compile(*this, kFaceVertex, kFaceFragment);
-  point_program_ = compile(*this, kPointVertex, kPointFragment);
-  line_program_ = compile(*this, kLineVertex, kLineFragment);
+  QString log;
+  face_program_ = compile(*this, kFaceVertex, kFaceFragment, log);
+  point_program_ = compile(*this, kPointVertex, kPointFragment, log);
+  line_program_ = compile(*this, kLineVertex, kLineFragment, log);
   GLint side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
   max_texture_side_ = side > 0 ? std::min(side, kMaxTextureSide) : kMaxTextureSide;
   gl_ready_ = true;
+  if (face_program_ == 0 || point_program_ == 0 || line_program_ == 0) {
+    release_gl();
+    const QSurfaceFormat got = context()->format();
+    failure_ = shader_failure_message({true, context()->isOpenGLES(), got.majorVersion(), got.minorVersion()}, log);
+    if (on_failure_) on_failure_(failure_);
+    return;
+  }
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
     makeCurrent();
     release_gl();
@@ -281,8 +325,9 @@ void Model3dView::release_gl() {
   for (auto& [image, texture] : textures_)
     if (texture.id != 0) glDeleteTextures(1, &texture.id);
   textures_.clear();
-  for (Buffers* b : {&faces_, &points_, &lines_}) {
+  for (GlBuffers* b : {&faces_, &points_, &lines_}) {
     if (b->vertices != 0) glDeleteBuffers(1, &b->vertices);
+    if (b->indices != 0) glDeleteBuffers(1, &b->indices);
     if (b->array != 0) glDeleteVertexArrays(1, &b->array);
     *b = {};
   }
@@ -296,17 +341,10 @@ void Model3dView::release_gl() {
 void Model3dView::resizeGL(int, int) {}
 
 void Model3dView::upload() {
-  fill(*this, scene_.faces,
-       {{3, offsetof(FaceVertex, position)},
-        {3, offsetof(FaceVertex, normal)},
-        {2, offsetof(FaceVertex, uv)},
-        {2, offsetof(FaceVertex, textured)}},
-       faces_.array, faces_.vertices);
-  fill(*this, scene_.points,
-       {{3, offsetof(PointVertex, position)}, {3, offsetof(PointVertex, colour)}, {1, offsetof(PointVertex, look)}},
-       points_.array, points_.vertices);
-  fill(*this, scene_.lines, {{3, offsetof(LineVertex, position)}, {3, offsetof(LineVertex, colour)}}, lines_.array,
-       lines_.vertices);
+  fill(*this, scene_.face_vertices, {{3, offsetof(FaceVertex, position)}, {2, offsetof(FaceVertex, uv)}}, faces_,
+       &scene_.face_indices);
+  fill(*this, scene_.points, {{3, offsetof(PointVertex, position)}, {3, offsetof(PointVertex, colour)}}, points_);
+  fill(*this, scene_.lines, {{3, offsetof(LineVertex, position)}, {3, offsetof(LineVertex, colour)}}, lines_);
   sync_textures();
   uploaded_ = true;
 }
@@ -317,7 +355,7 @@ void Model3dView::sync_textures() {
     if (batch.texture != nullptr) used.insert(batch.texture);
   for (auto it = textures_.begin(); it != textures_.end();) {
     const auto path = used.contains(it->first) ? it->first->resolved_path : std::nullopt;
-    if (path && *path == it->second.path) {
+    if (path && *path == it->second.path && stamp_of(*path) == it->second.stamp) {
       ++it;
       continue;
     }
@@ -326,7 +364,8 @@ void Model3dView::sync_textures() {
   }
   for (const ProjectImage* image : used) {
     if (textures_.contains(image) || !image->resolved_path) continue;
-    textures_[image] = {*image->resolved_path, load_texture(*image->resolved_path)};
+    const std::string& path = *image->resolved_path;
+    textures_[image] = {path, stamp_of(path), load_texture(path)};
   }
 }
 
@@ -339,15 +378,16 @@ unsigned Model3dView::load_texture(const std::string& path) {
   QImage pixels = std::move(photo.pixels);
   if (std::max(pixels.width(), pixels.height()) > max_texture_side_)
     pixels = pixels.scaled(max_texture_side_, max_texture_side_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  pixels.convertTo(QImage::Format_RGBA8888);
+  const std::vector<QImage> levels = texture_levels(pixels);
   unsigned id = 0;
   glGenTextures(1, &id);
   glBindTexture(GL_TEXTURE_2D, id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   // Row 0 is the photograph's top row, where texture coordinate v is 0.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pixels.width(), pixels.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               pixels.constBits());
-  glGenerateMipmap(GL_TEXTURE_2D);
+  for (std::size_t level = 0; level < levels.size(); ++level)
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, levels[level].width(), levels[level].height(), 0,
+                 GL_RGBA, GL_UNSIGNED_BYTE, levels[level].constBits());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -357,6 +397,12 @@ unsigned Model3dView::load_texture(const std::string& path) {
 
 void Model3dView::paintGL() {
   ++renders_;
+  if (!gl_ready_) {
+    // The shaders were refused: whoever shows the view shows failure().
+    glClearColor(kBackground, kBackground, kBackground, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
   ensure_scene();
   if (!uploaded_) upload();
   glClearColor(kBackground, kBackground, kBackground, 1.0f);
@@ -373,30 +419,6 @@ void Model3dView::paintGL() {
     glUniformMatrix4fv(glGetUniformLocation(program, "projection"), 1, GL_FALSE, projection.data());
   };
 
-  use(face_program_);
-  const Colour line = project_.model.face_line_colour;
-  glUniform3f(glGetUniformLocation(face_program_, "highlight"), red_of(line) / 255.0f, green_of(line) / 255.0f,
-              blue_of(line) / 255.0f);
-  glUniform1f(glGetUniformLocation(face_program_, "tint"), kSelectedTint);
-  glUniform1i(glGetUniformLocation(face_program_, "photo"), 0);
-  const GLint colour_at = glGetUniformLocation(face_program_, "colour");
-  const GLint use_photo_at = glGetUniformLocation(face_program_, "use_photo");
-  glActiveTexture(GL_TEXTURE0);
-  glBindVertexArray(faces_.array);
-  // Faces a hair behind the lines and points drawn on them.
-  glEnable(GL_POLYGON_OFFSET_FILL);
-  glPolygonOffset(1.0f, 1.0f);
-  for (const FaceBatch& batch : scene_.batches) {
-    glUniform3f(colour_at, red_of(batch.colour) / 255.0f, green_of(batch.colour) / 255.0f,
-                blue_of(batch.colour) / 255.0f);
-    const auto texture = batch.texture != nullptr ? textures_.find(batch.texture) : textures_.end();
-    const bool photo = texture != textures_.end() && texture->second.id != 0;
-    glUniform1i(use_photo_at, photo ? 1 : 0);
-    glBindTexture(GL_TEXTURE_2D, photo ? texture->second.id : 0);
-    glDrawArrays(GL_TRIANGLES, batch.first, batch.count);
-  }
-  glDisable(GL_POLYGON_OFFSET_FILL);
-
   if (!scene_.lines.empty()) {
     use(line_program_);
     glBindVertexArray(lines_.array);
@@ -406,8 +428,43 @@ void Model3dView::paintGL() {
     if (!context()->isOpenGLES()) glEnable(GL_PROGRAM_POINT_SIZE);
     use(point_program_);
     glBindVertexArray(points_.array);
-    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(scene_.points.size()));
+    const GLint size_at = glGetUniformLocation(point_program_, "point_size");
+    const GLint look_at = glGetUniformLocation(point_program_, "look");
+    // Selected points first: they win where dots touch at equal depth.
+    for (auto batch = scene_.point_batches.rbegin(); batch != scene_.point_batches.rend(); ++batch) {
+      glUniform1f(size_at, point_size(batch->look));
+      glUniform1i(look_at, static_cast<int>(batch->look));
+      glDrawArrays(GL_POINTS, batch->first, batch->count);
+    }
   }
+
+  use(face_program_);
+  const Colour line = project_.model.face_line_colour;
+  glUniform3f(glGetUniformLocation(face_program_, "highlight"), red_of(line) / 255.0f, green_of(line) / 255.0f,
+              blue_of(line) / 255.0f);
+  glUniform1i(glGetUniformLocation(face_program_, "photo"), 0);
+  const GLint colour_at = glGetUniformLocation(face_program_, "colour");
+  const GLint use_photo_at = glGetUniformLocation(face_program_, "use_photo");
+  const GLint tint_at = glGetUniformLocation(face_program_, "tint");
+  glActiveTexture(GL_TEXTURE0);
+  glBindVertexArray(faces_.array);
+  // Faces a hair behind the lines and points drawn on them, and drawn
+  // last: where a point covers a face, the face's pixels fail the depth
+  // test before they are shaded.
+  glEnable(GL_POLYGON_OFFSET_FILL);
+  glPolygonOffset(1.0f, 1.0f);
+  for (const FaceBatch& batch : scene_.batches) {
+    glUniform3f(colour_at, red_of(batch.colour) / 255.0f, green_of(batch.colour) / 255.0f,
+                blue_of(batch.colour) / 255.0f);
+    const auto texture = batch.texture != nullptr ? textures_.find(batch.texture) : textures_.end();
+    const bool photo = texture != textures_.end() && texture->second.id != 0;
+    glUniform1i(use_photo_at, photo ? 1 : 0);
+    glUniform1f(tint_at, batch.selected ? kSelectedTint : 0.0f);
+    glBindTexture(GL_TEXTURE_2D, photo ? texture->second.id : 0);
+    glDrawElements(GL_TRIANGLES, batch.count, GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<std::size_t>(batch.first) * sizeof(std::uint32_t)));
+  }
+  glDisable(GL_POLYGON_OFFSET_FILL);
   glBindVertexArray(0);
 }
 

@@ -21,15 +21,18 @@
 //
 // Texture photographs are decoded once, reduced to at most kMaxTextureSide
 // pixels a side (and what the renderer allows), and kept on the GPU until
-// no shown material uses them. A photograph that cannot be read leaves its
-// faces in their material colour. Nothing is drawn until refresh() (the
+// no shown material uses them or their file changes on disk (its size or
+// time of writing, looked at whenever the view is refreshed). A photograph
+// that cannot be read leaves its faces in their material colour. Nothing is drawn until refresh() (the
 // model, selection, textures or visibility changed) or the camera moves.
 
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "model/project.h"
 #include "views/model_3d_scene.h"
@@ -37,6 +40,13 @@
 #include "views/view_keys.h"
 
 namespace plenvista {
+
+// A vertex array and its buffers (0 while not made).
+struct GlBuffers {
+  unsigned array = 0;
+  unsigned vertices = 0;
+  unsigned indices = 0;
+};
 
 class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
  public:
@@ -51,6 +61,12 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   void fit();
   OrbitCamera& camera() { return camera_; }
   const Model3dScene& scene();
+
+  // Called (from initializeGL) with the message to show in the view's
+  // place when this system's OpenGL refuses the view's shaders; the view
+  // then draws nothing but its background.
+  void set_failure_handler(std::function<void(const QString&)> handler) { on_failure_ = std::move(handler); }
+  const QString& failure() const { return failure_; }
 
   // Called with the photograph whose camera was double-clicked.
   void set_image_chooser(std::function<void(ProjectImage&)> chooser) { choose_image_ = std::move(chooser); }
@@ -77,11 +93,8 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
  private:
   struct Texture {
     std::string path;
-    unsigned id = 0;  // 0: the photograph could not be read
-  };
-  struct Buffers {
-    unsigned array = 0;
-    unsigned vertices = 0;
+    std::pair<std::int64_t, std::int64_t> stamp;  // the file's size and time of writing when read
+    unsigned id = 0;                              // 0: the photograph could not be read
   };
 
   void ensure_scene();
@@ -107,7 +120,7 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   unsigned face_program_ = 0;
   unsigned point_program_ = 0;
   unsigned line_program_ = 0;
-  Buffers faces_, points_, lines_;
+  GlBuffers faces_, points_, lines_;
   std::map<const ProjectImage*, Texture> textures_;
   int max_texture_side_ = kMaxTextureSide;
   bool gl_ready_ = false;
@@ -121,6 +134,8 @@ class Model3dView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
   bool dragged_ = false;
   int renders_ = 0;
   std::function<void(ProjectImage&)> choose_image_;
+  std::function<void(const QString&)> on_failure_;
+  QString failure_;
 };
 
 }  // namespace plenvista

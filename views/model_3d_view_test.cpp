@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QImage>
 #include <QTest>
 #include <numbers>
@@ -77,6 +79,20 @@ TEST_F(Model3dViewTest, TexturedFacesShowTheirPhotographUprightAndNothingIsDrawn
   const QRgb back = pixel({25, 75, 0});
   EXPECT_LT(qRed(back), qRed(kQuarters[0]) - 20);
   EXPECT_GT(qRed(back), 3 * qGreen(back));
+
+  // A photograph changed on disk is read anew at the next refresh.
+  QImage plain(32, 24, QImage::Format_RGB32);
+  plain.fill(qRgb(20, 180, 200));
+  const QString path = QString::fromStdString(*scene.a->resolved_path);
+  ASSERT_TRUE(plain.save(path));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+  file.close();
+  view.camera().yaw = 0;
+  expect_near(pixel({75, 25, 0}), kQuarters[3]);  // nothing refreshed yet
+  view.refresh();
+  expect_near(pixel({75, 25, 0}), qRgb(20, 180, 200));
 
   // A photograph that cannot be read leaves the material colour.
   scene.a->resolved_path = (dir.path / "missing.png").string();
