@@ -133,7 +133,8 @@ class RelativeGeometry {
 
   // Gauss-Newton on the five angles, each match weighted by Cauchy's
   // function at `scale_px` so that wrong matches have little say; then
-  // kept when at least eight matches lie within `keep_px`.
+  // kept when at least eight matches lie within `keep_px`, and no fewer
+  // than before it (else the geometry as it was).
   std::optional<RelativeGeometry> refined(const std::vector<std::pair<Vec3, Vec3>>& rays, double scale_px,
                                           double keep_px) const {
     RelativeGeometry current = *this;
@@ -159,11 +160,15 @@ class RelativeGeometry {
       if (std::fabs(step(0)) + std::fabs(step(1)) + std::fabs(step(2)) + std::fabs(step(3)) + std::fabs(step(4)) < 1e-9)
         break;
     }
-    const auto kept = std::count_if(rays.begin(), rays.end(), [&](const std::pair<Vec3, Vec3>& r) {
-      return current.distance_px(r.first, r.second) <= keep_px;
-    });
-    if (kept < 8) return std::nullopt;
-    return current;
+    const auto kept = [&](const RelativeGeometry& geometry) {
+      return std::count_if(rays.begin(), rays.end(), [&](const std::pair<Vec3, Vec3>& r) {
+        return geometry.distance_px(r.first, r.second) <= keep_px;
+      });
+    };
+    const auto kept_before = kept(*this), kept_after = kept(current);
+    if (std::max(kept_before, kept_after) < 8) return std::nullopt;
+    // Wrong matches can pull the correction off where the poses were good.
+    return kept_after >= kept_before ? current : *this;
   }
 
  private:
