@@ -32,7 +32,7 @@ const char* datum_kind_text(DatumKind kind) {
 QJsonValue vec_or_null(bool known, const Vec3& v) { return known ? QJsonValue(json_array(v)) : QJsonValue(); }
 
 QJsonObject result_json(const Project& project, const OrientationResult& result,
-                        const std::vector<std::string>& removed) {
+                        const std::vector<std::string>& removed, int left_out) {
   std::map<int, std::string> files;
   for (const ProjectImage* image : project.images().images) files[image->id] = std::string(shown(image->file_name));
   QJsonArray images;
@@ -75,6 +75,7 @@ QJsonObject result_json(const Project& project, const OrientationResult& result,
   QJsonArray removed_labels;
   for (const std::string& label : removed) removed_labels.append(json_text(label));
   return {{"removed_automatic", removed_labels},
+          {"left_out_automatic_marks", left_out},
           {"images", images},
           {"points", points},
           {"outliers", outliers},
@@ -88,11 +89,12 @@ QJsonObject result_json(const Project& project, const OrientationResult& result,
 }
 
 void write_text(std::ostream& out, const Project& project, const OrientationResult& result,
-                const std::vector<std::string>& removed) {
+                const std::vector<std::string>& removed, const OrientOptions& options, int left_out) {
   int oriented = 0;
   for (const OrientedPhotograph& p : result.photographs) oriented += p.oriented ? 1 : 0;
   out << "Oriented " << oriented << " of " << result.photographs.size() << " photographs, RMS "
       << format_fixed(result.rms_px, 2) << " px; datum: " << result.datum_description << '\n';
+  if (options.without_auto) out << "Automatic tie points left out: " << left_out << " marks\n";
   for (const OrientedPhotograph& p : result.photographs) {
     const ProjectImage* image = project.images().images.find(p.id);
     out << "Image " << p.id << " (" << (image ? shown(image->file_name) : "") << "): ";
@@ -123,7 +125,7 @@ int run_orient(CliIo& io, const OrientOptions& options) {
   if (!session.open(options.project)) return kExitFailure;
   Project& project = session.project();
   OrientationInput input = orientation_input(project, options.distances, options.axes);
-  if (options.without_auto) leave_out_automatic_ties(input);
+  const int left_out = options.without_auto ? leave_out_automatic_ties(input) : 0;
   OrientationRun run(std::move(input));
   while (run.step()) {
     if (!io.progress) continue;
@@ -147,9 +149,9 @@ int run_orient(CliIo& io, const OrientOptions& options) {
   project.note_change();
   if (!session.save()) return kExitFailure;
   if (options.json)
-    io.out << json_document(result_json(project, result, removed));
+    io.out << json_document(result_json(project, result, removed, left_out));
   else
-    write_text(io.out, project, result, removed);
+    write_text(io.out, project, result, removed, options, left_out);
   return kExitSuccess;
 }
 

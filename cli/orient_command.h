@@ -5,8 +5,9 @@
 // project. Distances are model units (mm); labels name control or tie
 // points. A failed orientation tells why, exits 1 and leaves the file as it
 // was; photographs with too few marks are listed and keep their poses.
-// Automatic tie points ("auto-N") take part unless left out; afterwards
-// those with large residuals are removed and listed.
+// Automatic tie points ("auto-N") take part unless left out (the report
+// then says how many of their marks were); afterwards those with large
+// residuals are removed and listed.
 
 #include <optional>
 #include <string>

@@ -1,12 +1,14 @@
 // plenvista-cli orient on the sample house marked with tie points only:
 // the scale and axes from the command line, the result stored, and inputs
-// that cannot be oriented leaving the file as it was.
+// that cannot be oriented leaving the file as it was, automatic tie points
+// left out on request.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "cli/cli_test_support.h"
+#include "model/auto_ties.h"
 #include "model/image_management.h"
 #include "model/tie_points.h"
 #include "photogrammetry/projection.h"
@@ -117,6 +119,55 @@ TEST(CliOrient, TiePointsAloneWithADistanceAndAxesGiveTheSampleHouseBack) {
   ASSERT_EQ(run.status, 0) << run.err;
   OpenedProject opened((dir.path / "p.op2").string());
   EXPECT_EQ(opened.project.model.points.count(), static_cast<int>(sample::kHouseCorners.size()));
+}
+
+TEST(CliOrient, WithoutAutoLeavesTheAutomaticTiesOutAndKeepsThem) {
+  test_support::TempDir dir;
+  write_tie_project(dir, sample::kShots.size());
+  {
+    // Three automatic ties on corners 0-2, each forty pixels off in the
+    // last photograph: wrong matches an orientation with them would reject.
+    OpenedProject opened((dir.path / "p.op2").string());
+    std::vector<FoundTie> found(3);
+    for (const ProjectImage* image : opened.project.images().images)
+      for (std::size_t k = 0; k < found.size(); ++k) {
+        Point2 at =
+            mark_pixel(*image, *find_mark_of(*image, find_tie_point(opened.project.model, corner_label(k))->id));
+        if (image == opened.project.images().images.last()) at.x += 40;
+        found[k].push_back({image->id, at});
+      }
+    ASSERT_TRUE(add_automatic_ties(opened.project, found));
+    ASSERT_TRUE(save_project(opened.project));
+  }
+
+  auto run = test_support::run_cli(dir, "orient p.op2 --without-auto --distance T0 T1 600 --axes T0 T1 T4 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  QJsonObject result = parse_json(run.out);
+  EXPECT_EQ(result["left_out_automatic_marks"].toInt(), 12);
+  EXPECT_LT(result["rms_px"].toDouble(), 0.05);
+  EXPECT_TRUE(result["removed_automatic"].toArray().isEmpty());
+  EXPECT_EQ(result["points"].toArray().size(), static_cast<qsizetype>(sample::kHouseCorners.size()));
+  for (const QJsonValue& point : result["points"].toArray())
+    EXPECT_FALSE(point.toObject()["label"].toString().startsWith("auto-"));
+  {
+    OpenedProject opened((dir.path / "p.op2").string());
+    const TiePoint* kept = find_tie_point(opened.project.model, "auto-2");
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->position);
+    EXPECT_EQ(opened.project.images().images.first()->tie_marks.count(), 3);
+  }
+  run = test_support::run_cli(dir, "orient p.op2 --without-auto --distance T0 T1 600 --axes T0 T1 T4");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Automatic tie points left out: 12 marks\n"), std::string::npos) << run.out;
+
+  // With them, they take part and their wrong marks get them removed.
+  run = test_support::run_cli(dir, "orient p.op2 --distance T0 T1 600 --axes T0 T1 T4 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  result = parse_json(run.out);
+  EXPECT_EQ(result["left_out_automatic_marks"].toInt(), 0);
+  EXPECT_EQ(result["removed_automatic"].toArray().size(), 3);
+  OpenedProject opened((dir.path / "p.op2").string());
+  EXPECT_FALSE(find_tie_point(opened.project.model, "auto-1"));
 }
 
 TEST(CliOrient, OnePhotographHasNothingToOrientFrom) {

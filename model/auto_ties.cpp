@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 
+#include "model/marks_state.h"
 #include "model/project_edit.h"
 
 namespace plenvista {
@@ -69,6 +70,14 @@ std::optional<std::vector<std::string>> add_automatic_ties(Project& project, con
   }
   ProjectEdit::mark_changed(project);
   if (!labels.empty()) project.post(Notification::ImagesChanged);
+  return labels;
+}
+
+std::optional<std::vector<std::string>> add_automatic_ties_as_action(Project& project,
+                                                                     const std::vector<FoundTie>& ties) {
+  MarksState before = capture_marks_state(project);
+  auto labels = add_automatic_ties(project, ties);
+  if (labels && !labels->empty()) record_marks_action(project, "Find Tie Points", std::move(before));
   return labels;
 }
 

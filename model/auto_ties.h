@@ -7,11 +7,12 @@
 // control point list refuses labels that start so (tie_label_problems).
 //
 // Marks come in as photograph pixels (x right, y down from the top-left
-// corner) and are stored centre-relative like every other mark. Like all tie
-// points they are outside the undo history: each operation here is one
-// edit that sets `changed` (the caller then calls Note change) and posts
-// ImagesChanged when a mark came or went; the way back from adding them is
-// delete_automatic_ties.
+// corner) and are stored centre-relative like every other mark. Each
+// operation here is one edit that sets `changed` (the caller then calls
+// Note change) and posts ImagesChanged when a mark came or went. Like all
+// tie points they are outside the undo history, except when added through
+// add_automatic_ties_as_action (the window's way); otherwise the way back
+// from adding them is delete_automatic_ties.
 
 #include <optional>
 #include <string>
@@ -45,6 +46,12 @@ using FoundTie = std::vector<FoundTieMark>;
 // `tie_marks`. Returns the labels made, in order; none when the ids ran
 // out (nothing changed).
 std::optional<std::vector<std::string>> add_automatic_ties(Project& project, const std::vector<FoundTie>& ties);
+
+// The same as one undoable action "Find Tie Points" (model/marks_state.h):
+// Undo takes every tie point and mark it added back, Redo puts them back
+// with their labels. Nothing is recorded when none was added.
+std::optional<std::vector<std::string>> add_automatic_ties_as_action(Project& project,
+                                                                     const std::vector<FoundTie>& ties);
 
 // Removes the tie points whose labels are listed and every mark of them
 // (placed or not); a photograph that lost a reference point gets

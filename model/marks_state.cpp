@@ -1,6 +1,7 @@
 #include "model/marks_state.h"
 
 #include <memory>
+#include <set>
 
 #include "model/project_edit.h"
 
@@ -31,7 +32,7 @@ MarksState capture_marks_state(const Project& project) {
   return state;
 }
 
-void restore_marks_state(Project& project, const MarksState& state) {
+void restore_marks_state(Project& project, const MarksState& state, const MarksState& left) {
   for (const ImageMarksState& kept : state.images) {
     ProjectImage* image = project.images().images.find(kept.image_id);
     if (!image) continue;
@@ -42,6 +43,12 @@ void restore_marks_state(Project& project, const MarksState& state) {
     refill(image->reference_points, kept.reference_points);
     refill(image->tie_marks, kept.tie_marks);
   }
+  std::set<int> kept_ids;
+  for (const TiePoint& t : state.tie_points) kept_ids.insert(t.id);
+  for (const TiePoint& t : left.tie_points)
+    if (kept_ids.count(t.id) == 0)
+      if (const TiePoint* gone = project.model.tie_points.find(t.id))
+        project.model.tie_points.remove_at(project.model.tie_points.index_of(gone));
   for (TiePoint* t : project.model.tie_points) {
     t->position.reset();
     t->precision.reset();

@@ -9,7 +9,9 @@
 // The photographs' marks are otherwise outside the undo history, so undoing
 // such an action also takes back the marks made without one since it
 // (through the Reference Point dialog or an import). A photograph removed
-// since is skipped; a tie point made since is kept, without coordinates.
+// since is skipped; a tie point made since is kept, without coordinates,
+// unless the action stepped over made it (automatic ties found) or, on
+// Redo, removed it (automatic ties weeded out after an orientation).
 
 #include <string>
 #include <vector>
@@ -37,8 +39,10 @@ struct MarksState {
 
 MarksState capture_marks_state(const Project& project);
 
-// Puts the state back (posts ImagesChanged; `changed` is the caller's).
-void restore_marks_state(Project& project, const MarksState& state);
+// Puts `state` back, stepping over an action from `left`: tie points held
+// by `left` but not by `state` are removed (posts ImagesChanged; `changed`
+// is the caller's).
+void restore_marks_state(Project& project, const MarksState& state, const MarksState& left);
 
 // Records an undoable action `name` whose Undo puts `before` back and whose
 // Redo the state as it is now, and sets `changed`.

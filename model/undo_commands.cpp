@@ -14,15 +14,19 @@ void step(Project& project, int delta) {
   ProjectEdit::clear_changed(project);
   // The action stepped over, when it carries the photographs' marks.
   const MarksState* marks = nullptr;
+  const MarksState* left = nullptr;
   if (project.undo.can_move(delta)) {
     const UndoAction* crossed = project.undo.actions.at(project.undo.position + (delta < 0 ? -1 : 0));
-    if (crossed) marks = (delta < 0 ? crossed->marks_before : crossed->marks_after).get();
+    if (crossed) {
+      marks = (delta < 0 ? crossed->marks_before : crossed->marks_after).get();
+      left = (delta < 0 ? crossed->marks_after : crossed->marks_before).get();
+    }
     // Every point is about to be re-created: nothing may keep the old ones.
     forget_point_picks(project.images(), [](const ModelPoint&) { return true; });
     project.single_selected = nullptr;
   }
   project.undo.move(project.model, delta);
-  if (marks) restore_marks_state(project, *marks);
+  if (marks && left) restore_marks_state(project, *marks, *left);
   follow_control_points(project);
   rebuild_mirror_lists(project.model);
   ProjectEdit::mark_changed(project);

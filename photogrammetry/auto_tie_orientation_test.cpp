@@ -10,6 +10,7 @@
 #include "model/auto_ties.h"
 #include "model/image_management.h"
 #include "model/tie_points.h"
+#include "model/undo_commands.h"
 #include "photogrammetry/orientation_project.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
@@ -100,6 +101,43 @@ TEST_F(AutoTieOrientation, TheOnesWithLargeResidualsOrOutliersGoAfterAnOrientati
   }
   // Six pixels are too many for 2 px, not for 8.
   EXPECT_TRUE(remove_poor_automatic_ties(project, 8.0).empty());
+}
+
+TEST_F(AutoTieOrientation, FindingThemAndWeedingThemOutAreUndoneAndRedoneWhole) {
+  // The fixture's ties again, this time as the window adds them.
+  std::vector<FoundTie> found(2);
+  for (const ProjectImage* image : project.images().images)
+    for (std::size_t k = 0; k < 2; ++k)
+      found[k].push_back(
+          {image->id,
+           mark_pixel(*image,
+                      *find_mark_of(*image, find_tie_point(project.model, "auto-" + std::to_string(k + 1))->id))});
+  delete_automatic_ties(project);
+  EXPECT_EQ(*add_automatic_ties_as_action(project, found), (std::vector<std::string>{"auto-1", "auto-2"}));
+  const ProjectImage& first = *project.images().images.first();
+  EXPECT_EQ(first.tie_marks.count(), 8);
+  EXPECT_EQ(project.undo.actions.count(), 1);
+
+  undo_command(project);
+  EXPECT_FALSE(find_tie_point(project.model, "auto-1"));
+  EXPECT_EQ(project.model.tie_points.count(), 6);
+  EXPECT_EQ(first.tie_marks.count(), 6);
+  redo_command(project);
+  ASSERT_TRUE(find_tie_point(project.model, "auto-2"));
+  EXPECT_EQ(first.tie_marks.count(), 8);
+
+  // An orientation that weeds auto-2 out: Undo brings it back with its
+  // marks, Redo removes it again.
+  OrientationResult result = truth(true);
+  result.points.resize(8);
+  result.outliers.push_back({"auto-2", first.id, 9.0});
+  EXPECT_EQ(apply_orientation_as_action(project, result, true), (std::vector<std::string>{"auto-2"}));
+  undo_command(project);
+  ASSERT_TRUE(find_tie_point(project.model, "auto-2"));
+  EXPECT_EQ(first.tie_marks.count(), 8);
+  redo_command(project);
+  EXPECT_FALSE(find_tie_point(project.model, "auto-2"));
+  EXPECT_EQ(first.reference_points.count() + first.tie_marks.count(), 7);
 }
 
 }  // namespace

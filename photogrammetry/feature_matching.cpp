@@ -1,6 +1,7 @@
 #include "photogrammetry/feature_matching.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -15,6 +16,10 @@ namespace plenvista {
 namespace {
 
 constexpr std::size_t kMinVerified = 15;
+// The median angle at which a verified pair's rays meet: wrong matches that
+// an essential matrix happens to fit on smooth photographs meet at a few
+// tenths of a degree, as do matches on a distant background alone.
+constexpr double kMinParallaxDegrees = 2.0;
 
 cv::Mat descriptor_matrix(const ImageFeatures& features) {
   // A header over the features' own bytes; OpenCV only reads it.
@@ -66,14 +71,17 @@ class FeatureBins {
     }
   }
 
-  // Calls f for every feature in the bins around the pixel.
+  // Calls f for every feature in the bins within `reach` bins of the
+  // pixel's (at least the eight around it).
   template <typename F>
-  void around(Point2 p, F&& f) const {
-    if (!(p.x > -kBin && p.y > -kBin && p.x < (columns_ + 1) * kBin && p.y < (rows_ + 1) * kBin)) return;
+  void around(Point2 p, int reach, F&& f) const {
+    reach = std::max(1, reach);
+    const double margin = reach * kBin;
+    if (!(p.x > -margin && p.y > -margin && p.x < columns_ * kBin + margin && p.y < rows_ * kBin + margin)) return;
     const int cx = static_cast<int>(std::floor(p.x / kBin));
     const int cy = static_cast<int>(std::floor(p.y / kBin));
-    for (int y = std::max(0, cy - 1); y <= std::min(rows_ - 1, cy + 1); ++y)
-      for (int x = std::max(0, cx - 1); x <= std::min(columns_ - 1, cx + 1); ++x)
+    for (int y = std::max(0, cy - reach); y <= std::min(rows_ - 1, cy + reach); ++y)
+      for (int x = std::max(0, cx - reach); x <= std::min(columns_ - 1, cx + reach); ++x)
         for (int i : bins_[index(x, y)]) f(i);
   }
 
@@ -91,6 +99,132 @@ std::vector<std::optional<Vec3>> world_rays(const ImageFeatures& features, const
     if (auto d = rays.direction(features.positions[i])) out[i] = frame.to_world_direction(*d * (1 / length(*d)));
   return out;
 }
+
+// Pixels per unit of normalised image coordinates, for both photographs.
+double mean_focal(const CameraRays& rays_a, const CameraRays& rays_b) {
+  return 0.5 * (std::fabs(rays_a.focal_px()) + std::fabs(rays_b.focal_px()));
+}
+
+// The relative geometry of two oriented photographs as corrected from
+// their matches: B's rays turned by a small rotation about B's centre and
+// the baseline's direction turned, both in world axes.
+class RelativeGeometry {
+ public:
+  RelativeGeometry(const PoseFrame& a, const PoseFrame& b, double focal_px)
+      : baseline_(unit(a.centre - b.centre)), axis_a_(a.rows[2]), axis_b_(b.rows[2]), focal_(focal_px) {}
+
+  // How far two rays (world directions as the poses give them, unit
+  // length) are from one epipolar plane, as pixels on the photographs'
+  // image planes: A's feature from the line of B's, and B's from A's.
+  // Opposite signs; infinite where a ray runs along the baseline or away
+  // from its photograph.
+  std::pair<double, double> distances_px(const Vec3& da, const Vec3& db) const {
+    const Vec3 turned = turn(db);
+    return {off_plane_px(da, axis_a_, turned), off_plane_px(turned, turn(axis_b_), da)};
+  }
+  double residual_px(const Vec3& da, const Vec3& db) const {
+    const auto [in_a, in_b] = distances_px(da, db);
+    return 0.5 * (in_a - in_b);
+  }
+  double distance_px(const Vec3& da, const Vec3& db) const {
+    const auto [in_a, in_b] = distances_px(da, db);
+    return std::max(std::fabs(in_a), std::fabs(in_b));
+  }
+
+  // Gauss-Newton on the five angles, each match weighted by Cauchy's
+  // function at `scale_px` so that wrong matches have little say; then
+  // kept when at least eight matches lie within `keep_px`, and no fewer
+  // than before it (else the geometry as it was).
+  std::optional<RelativeGeometry> refined(const std::vector<std::pair<Vec3, Vec3>>& rays, double scale_px,
+                                          double keep_px) const {
+    RelativeGeometry current = *this;
+    for (int iteration = 0; iteration < 12; ++iteration) {
+      cv::Matx<double, 5, 5> normal = cv::Matx<double, 5, 5>::zeros();
+      cv::Matx<double, 5, 1> gradient = cv::Matx<double, 5, 1>::zeros();
+      constexpr double kStep = 1e-6;
+      std::array<RelativeGeometry, 5> nudged{current, current, current, current, current};
+      for (int k = 0; k < 5; ++k) nudged[static_cast<std::size_t>(k)] = current.moved(k, kStep);
+      for (const auto& [da, db] : rays) {
+        const double r = current.residual_px(da, db);
+        if (!std::isfinite(r)) continue;
+        const double weight = 1 / (1 + (r / scale_px) * (r / scale_px));
+        cv::Matx<double, 5, 1> jacobian;
+        for (int k = 0; k < 5; ++k) jacobian(k) = (nudged[static_cast<std::size_t>(k)].residual_px(da, db) - r) / kStep;
+        normal += weight * jacobian * jacobian.t();
+        gradient += weight * r * jacobian;
+      }
+      for (int k = 0; k < 5; ++k) normal(k, k) *= 1.0 + 1e-6;
+      cv::Matx<double, 5, 1> step;
+      if (!cv::solve(normal, -gradient, step, cv::DECOMP_CHOLESKY)) return std::nullopt;
+      for (int k = 0; k < 5; ++k) current = current.moved(k, step(k));
+      if (std::fabs(step(0)) + std::fabs(step(1)) + std::fabs(step(2)) + std::fabs(step(3)) + std::fabs(step(4)) < 1e-9)
+        break;
+    }
+    const auto kept = [&](const RelativeGeometry& geometry) {
+      return std::count_if(rays.begin(), rays.end(), [&](const std::pair<Vec3, Vec3>& r) {
+        return geometry.distance_px(r.first, r.second) <= keep_px;
+      });
+    };
+    const auto kept_before = kept(*this), kept_after = kept(current);
+    if (std::max(kept_before, kept_after) < 8) return std::nullopt;
+    // Wrong matches can pull the correction off where the poses were good.
+    return kept_after >= kept_before ? current : *this;
+  }
+
+ private:
+  static Vec3 unit(const Vec3& v) { return v * (1 / length(v)); }
+
+  // The distance of `ray` (seen along `axis`, a camera's -z) on its image
+  // plane from the epipolar plane through the baseline and `other`.
+  double off_plane_px(const Vec3& ray, const Vec3& axis, const Vec3& other) const {
+    const Vec3 across = cross(baseline_, other);
+    const double size = length(across);
+    const double depth = -dot(ray, axis);
+    if (!(size > 1e-9 && depth > 1e-9)) return INFINITY;
+    const Vec3 normal = across * (1 / size);
+    const double tilt = dot(normal, axis);
+    return focal_ * dot(normal, ray) / depth / std::sqrt(std::max(1e-12, 1 - tilt * tilt));
+  }
+
+  Vec3 turn(const Vec3& v) const {
+    return {rotation_(0, 0) * v.x + rotation_(0, 1) * v.y + rotation_(0, 2) * v.z,
+            rotation_(1, 0) * v.x + rotation_(1, 1) * v.y + rotation_(1, 2) * v.z,
+            rotation_(2, 0) * v.x + rotation_(2, 1) * v.y + rotation_(2, 2) * v.z};
+  }
+
+  // Parameters 0-2 turn B's rays about the world axes, 3-4 the baseline
+  // about two axes square to it.
+  RelativeGeometry moved(int k, double angle) const {
+    RelativeGeometry out = *this;
+    if (k < 3) {
+      cv::Vec3d axis(0, 0, 0);
+      axis[k] = angle;
+      cv::Matx33d turn;
+      cv::Rodrigues(axis, turn);
+      out.rotation_ = turn * rotation_;
+    } else {
+      const Vec3 helper = std::fabs(baseline_.x) < 0.9 ? Vec3{1, 0, 0} : Vec3{0, 1, 0};
+      const Vec3 side = unit(cross(baseline_, helper));
+      const Vec3 up = cross(baseline_, side);
+      out.baseline_ = unit(baseline_ + (k == 3 ? side : up) * angle);
+    }
+    return out;
+  }
+
+  cv::Matx33d rotation_ = cv::Matx33d::eye();
+  Vec3 baseline_;
+  Vec3 axis_a_, axis_b_;
+  double focal_;
+};
+
+// A feature of B that passed a pair's geometry as a candidate for a
+// feature of A: its descriptor distance and the reprojection error of
+// their triangulated point under the poses (pixels, the larger of the two).
+struct Candidate {
+  int b = 0;
+  int distance = 0;
+  float error_px = 0;
+};
 
 }  // namespace
 
@@ -135,9 +269,9 @@ std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageF
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
                                               double tolerance_px) {
+  if (!rays_a.usable() || !rays_b.usable()) return {};
   std::vector<FeatureMatch> usable;
   std::vector<cv::Point2d> points_a, points_b;
-  if (!rays_a.usable() || !rays_b.usable()) return {};
   for (const FeatureMatch& m : matches) {
     const auto da = rays_a.direction(a.positions[static_cast<std::size_t>(m.a)]);
     const auto db = rays_b.direction(b.positions[static_cast<std::size_t>(m.b)]);
@@ -146,27 +280,39 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
     points_a.push_back(normalised(*da));
     points_b.push_back(normalised(*db));
   }
-  if (usable.size() < 8) return {};
-  const double focal = 0.5 * (std::fabs(rays_a.focal_px()) + std::fabs(rays_b.focal_px()));
+  if (usable.size() < kMinVerified) return {};
   const cv::Mat identity = cv::Mat::eye(3, 3, CV_64F);
   cv::Mat mask;
+  cv::Matx33d rotation;
   // OpenCV reports input it cannot use by throwing: that pair verifies none.
   try {
-    const cv::Mat essential =
-        cv::findEssentialMat(points_a, points_b, identity, cv::USAC_ACCURATE, 0.9999, tolerance_px / focal, mask);
+    const cv::Mat essential = cv::findEssentialMat(points_a, points_b, identity, cv::USAC_ACCURATE, 0.9999,
+                                                   tolerance_px / mean_focal(rays_a, rays_b), mask);
     if (essential.rows != 3 || essential.cols != 3) return {};
-    cv::Mat rotation, translation;
-    cv::recoverPose(essential, points_a, points_b, identity, rotation, translation, mask);
+    cv::Mat turn, translation;
+    cv::recoverPose(essential, points_a, points_b, identity, turn, translation, mask);
+    rotation = cv::Matx33d(turn);
   } catch (const cv::Exception&) {
     return {};
   }
   if (mask.rows != static_cast<int>(usable.size()) && mask.cols != static_cast<int>(usable.size())) return {};
   std::vector<FeatureMatch> out;
-  for (std::size_t i = 0; i < usable.size(); ++i)
-    if (mask.at<std::uint8_t>(static_cast<int>(i))) out.push_back(usable[i]);
+  std::vector<double> parallax;
+  for (std::size_t i = 0; i < usable.size(); ++i) {
+    if (!mask.at<std::uint8_t>(static_cast<int>(i))) continue;
+    out.push_back(usable[i]);
+    // The angle between the two rays at their point: B's ray turned into A.
+    const cv::Vec3d ray_a(points_a[i].x, points_a[i].y, 1);
+    const cv::Vec3d ray_b = rotation.t() * cv::Vec3d(points_b[i].x, points_b[i].y, 1);
+    parallax.push_back(std::acos(std::clamp(ray_a.dot(ray_b) / (cv::norm(ray_a) * cv::norm(ray_b)), -1.0, 1.0)));
+  }
   // A handful of inliers is what chance gives on smooth photographs: the
-  // sample's renderings verify pairs of eight or nine wrong matches.
+  // sample's renderings verify pairs of eight or nine wrong matches. Rays
+  // that meet at a glancing angle say little about the geometry either.
   if (out.size() < kMinVerified) return {};
+  std::nth_element(parallax.begin(), parallax.begin() + static_cast<std::ptrdiff_t>(parallax.size() / 2),
+                   parallax.end());
+  if (!(parallax[parallax.size() / 2] >= kMinParallaxDegrees * kDegreesToRadians)) return {};
   return out;
 }
 
@@ -199,24 +345,18 @@ GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, 
   const auto directions_a = world_rays(a, rays_a, frame_a);
   const auto directions_b = world_rays(b, rays_b, frame_b);
   const FeatureBins bins(b);
-  const int max_distance = a.descriptor_bytes * 8 * 3 / 10;
+  const double band = std::max(options.tolerance_px, options.search_px);
 
-  // Each feature's two nearest in all of B: a match must also stand out
-  // from every feature off its epipolar line (a repeated pattern does not).
-  std::vector<std::vector<cv::DMatch>> nearest;
-  cv::BFMatcher(cv::NORM_HAMMING).knnMatch(descriptor_matrix(a), descriptor_matrix(b), nearest, 2);
-
-  struct Choice {
-    int b = -1;
-    int distance = std::numeric_limits<int>::max();
-  };
-  std::vector<Choice> chosen(a.size());
+  // Each feature of A's candidates in B: within the band of the poses'
+  // epipolar geometry, at a consistent depth.
+  std::vector<std::vector<Candidate>> candidates(a.size());
   std::vector<int> seen(b.size(), -1);
   for (int i = 0; i < static_cast<int>(a.size()); ++i) {
     const auto& da = directions_a[static_cast<std::size_t>(i)];
     if (!da) continue;
     // The epipolar curve: the ray sampled evenly in inverse depth, from
-    // the nearest allowed depth out to the farthest (or infinity).
+    // the nearest allowed depth out to the farthest (or infinity), the
+    // bins searched around each sample as wide as the band.
     const double inverse_near = 1 / near;
     const double inverse_far = std::isfinite(far) ? 1 / far : 0.0;
     auto point_at = [&](double inverse_depth) {
@@ -230,12 +370,12 @@ GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, 
     const double span = std::hypot(p_near.x - p_far.x, p_near.y - p_far.y);
     const int samples =
         std::isfinite(span) ? std::clamp(static_cast<int>(span / (FeatureBins::kBin * 0.5)), 2, 2000) : 2000;
-    int best = -1, best_distance = std::numeric_limits<int>::max(), second_distance = best_distance;
+    const int reach = static_cast<int>(std::ceil(band / FeatureBins::kBin));
     for (int k = 0; k <= samples; ++k) {
       const double inverse_depth = inverse_far + (inverse_near - inverse_far) * k / samples;
       const Vec3 world = point_at(inverse_depth);
       if (!(-frame_b.to_camera(world).z > 0)) continue;
-      bins.around(pose_b.project(world, true), [&](int j) {
+      bins.around(pose_b.project(world, true), reach, [&](int j) {
         if (seen[static_cast<std::size_t>(j)] == i) return;
         seen[static_cast<std::size_t>(j)] = i;
         const auto& db = directions_b[static_cast<std::size_t>(j)];
@@ -249,45 +389,99 @@ GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, 
         const Point2 in_b = pose_b.project(point, true);
         const Point2 fa = a.positions[static_cast<std::size_t>(i)];
         const Point2 fb = b.positions[static_cast<std::size_t>(j)];
-        if (!(std::hypot(in_a.x - fa.x, in_a.y - fa.y) <= options.tolerance_px &&
-              std::hypot(in_b.x - fb.x, in_b.y - fb.y) <= options.tolerance_px))
-          return;
-        ++result.candidates;
-        const int distance = hamming_distance(a.descriptor(static_cast<std::size_t>(i)),
-                                              b.descriptor(static_cast<std::size_t>(j)), a.descriptor_bytes);
-        if (distance < best_distance) {
-          second_distance = best_distance;
-          best_distance = distance;
-          best = j;
-        } else if (distance < second_distance) {
-          second_distance = distance;
-        }
+        const double error =
+            std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y), std::hypot(in_b.x - fb.x, in_b.y - fb.y));
+        if (!(error <= band)) return;
+        candidates[static_cast<std::size_t>(i)].push_back(
+            {j,
+             hamming_distance(a.descriptor(static_cast<std::size_t>(i)), b.descriptor(static_cast<std::size_t>(j)),
+                              a.descriptor_bytes),
+             static_cast<float>(error)});
       });
     }
-    if (best < 0 || best_distance > max_distance) continue;
-    if (second_distance != std::numeric_limits<int>::max() && !(best_distance < options.ratio * second_distance))
-      continue;
-    const auto& global = nearest[static_cast<std::size_t>(i)];
-    const double other = global.empty()               ? INFINITY
-                         : global[0].trainIdx != best ? global[0].distance
-                         : global.size() > 1          ? global[1].distance
-                                                      : INFINITY;
-    if (!(best_distance < options.distinct_ratio * other)) continue;
-    chosen[static_cast<std::size_t>(i)] = {best, best_distance};
   }
 
-  // Mutual: each feature of B keeps only its nearest feature of A.
-  std::vector<int> owner(b.size(), -1);
-  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-    const Choice& c = chosen[static_cast<std::size_t>(i)];
-    if (c.b < 0) continue;
-    int& o = owner[static_cast<std::size_t>(c.b)];
-    if (o < 0 || c.distance < chosen[static_cast<std::size_t>(o)].distance) o = i;
+  // Each feature's two nearest in all of B: a match must also stand out
+  // from every feature off its epipolar line (a repeated pattern does not).
+  std::vector<std::vector<cv::DMatch>> nearest;
+  cv::BFMatcher(cv::NORM_HAMMING).knnMatch(descriptor_matrix(a), descriptor_matrix(b), nearest, 2);
+  const int max_distance = a.descriptor_bytes * 8 * 3 / 10;
+  // The matches among the candidates `allowed` lets through: each feature
+  // of A its nearest candidate when that is clearly nearer than the second
+  // and stands out, if only slightly, from the nearest feature anywhere
+  // else in B; then mutual, each feature of B keeping its nearest of A.
+  const auto pick = [&](auto&& allowed) {
+    struct Choice {
+      int b = -1;
+      int distance = std::numeric_limits<int>::max();
+    };
+    std::vector<Choice> chosen(a.size());
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+      int best = -1, best_distance = std::numeric_limits<int>::max(), second_distance = best_distance;
+      for (const Candidate& c : candidates[static_cast<std::size_t>(i)]) {
+        if (!allowed(i, c)) continue;
+        if (c.distance < best_distance) {
+          second_distance = best_distance;
+          best_distance = c.distance;
+          best = c.b;
+        } else if (c.distance < second_distance) {
+          second_distance = c.distance;
+        }
+      }
+      if (best < 0 || best_distance > max_distance) continue;
+      if (second_distance != std::numeric_limits<int>::max() && !(best_distance < options.ratio * second_distance))
+        continue;
+      const auto& global = nearest[static_cast<std::size_t>(i)];
+      const double other = global.empty()               ? INFINITY
+                           : global[0].trainIdx != best ? global[0].distance
+                           : global.size() > 1          ? global[1].distance
+                                                        : INFINITY;
+      if (!(best_distance < options.distinct_ratio * other)) continue;
+      chosen[static_cast<std::size_t>(i)] = {best, best_distance};
+    }
+    std::vector<int> owner(b.size(), -1);
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+      const Choice& c = chosen[static_cast<std::size_t>(i)];
+      if (c.b < 0) continue;
+      int& o = owner[static_cast<std::size_t>(c.b)];
+      if (o < 0 || c.distance < chosen[static_cast<std::size_t>(o)].distance) o = i;
+    }
+    std::vector<FeatureMatch> out;
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+      const Choice& c = chosen[static_cast<std::size_t>(i)];
+      if (c.b >= 0 && owner[static_cast<std::size_t>(c.b)] == i) out.push_back({i, c.b});
+    }
+    return out;
+  };
+
+  // The wide band's matches correct the pair's relative geometry, free of
+  // the poses' errors; the candidates within a narrower band of it are
+  // matched again, and once more within `tolerance_px`. Too few to correct
+  // it: the candidates within `tolerance_px` of the poses' reprojection.
+  std::vector<FeatureMatch> matches = pick([](int, const Candidate&) { return true; });
+  RelativeGeometry geometry(frame_a, frame_b, mean_focal(rays_a, rays_b));
+  bool corrected = band > options.tolerance_px;
+  double wider = band;
+  for (const double narrower : {std::max(options.tolerance_px, band / 4), options.tolerance_px}) {
+    if (!corrected) break;
+    std::vector<std::pair<Vec3, Vec3>> rays;
+    for (const FeatureMatch& m : matches)
+      rays.emplace_back(*directions_a[static_cast<std::size_t>(m.a)], *directions_b[static_cast<std::size_t>(m.b)]);
+    const auto refined = geometry.refined(rays, wider, narrower);
+    if (!refined) {
+      corrected = false;
+      break;
+    }
+    geometry = *refined;
+    wider = narrower;
+    matches = pick([&](int i, const Candidate& c) {
+      return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
+                                  *directions_b[static_cast<std::size_t>(c.b)]) <= narrower;
+    });
   }
-  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-    const Choice& c = chosen[static_cast<std::size_t>(i)];
-    if (c.b >= 0 && owner[static_cast<std::size_t>(c.b)] == i) result.matches.push_back({i, c.b});
-  }
+  if (!corrected) matches = pick([&](int, const Candidate& c) { return c.error_px <= options.tolerance_px; });
+  result.matches = std::move(matches);
+  for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
   return result;
 }
 

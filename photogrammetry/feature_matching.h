@@ -11,21 +11,27 @@
 // distortion is already removed) give an essential matrix by the five-point
 // method with RANSAC; matches farther than `tolerance_px` from their
 // epipolar line, or triangulating behind either camera, are dropped. No
-// consistent essential matrix, or fewer than fifteen matches left on it,
-// verify none (fewer is what chance alone gives on smooth photographs).
+// consistent essential matrix, fewer than fifteen matches left on it (what
+// chance alone gives on smooth photographs), or rays meeting at a median
+// angle under two degrees verify none.
 //
 // guided_match: the matching of a pair whose poses are both known. A
 // feature of A is compared only with the features of B whose triangulated
-// point reprojects within `tolerance_px` of both features (so within
-// about twice that of the epipolar line), lies in
-// front of both cameras, at a depth in A consistent with the tie points
-// already there (half the nearest to twice the farthest), or anywhere
-// beyond a twentieth of the baseline when there are none. Because the
-// geometry has already removed most wrong candidates, the ratio test runs
-// among the remaining candidates only, with a looser ratio; a match must
-// still stand out, if only slightly, from the nearest feature anywhere else
-// in B (the dots of a repeated pattern all look alike), and be mutual. `candidates` counts the pairs of features that
-// passed the geometry.
+// point reprojects within `search_px` of both features, lies in front of
+// both cameras, at a depth in A consistent with the tie points already
+// there (half the nearest to twice the farthest), or anywhere beyond a
+// twentieth of the baseline when there are none. Because the geometry has
+// already removed most wrong candidates, the ratio test runs among the
+// remaining candidates only, with a looser ratio; a match must still stand
+// out, if only slightly, from the nearest feature anywhere else in B (the
+// dots of a repeated pattern all look alike), and be mutual. The band is
+// wide because poses oriented from a few hand-placed marks are off by a
+// few tenths of a degree, which is several pixels on the epipolar line:
+// the matches in it fit the pair's own essential matrix (RANSAC at
+// `tolerance_px`), and the candidates within `tolerance_px` of its
+// epipolar lines are matched again. When fewer than fifteen fit it, the
+// candidates within `tolerance_px` of the poses' reprojection are.
+// `candidates` counts the pairs of features within the wide band.
 //
 // Positions are absolute photograph pixels (x right, y down); world points
 // in model units. Feature indices refer to the ImageFeatures given.
@@ -53,9 +59,10 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
                                               double tolerance_px = 1.0);
 
 struct GuidedOptions {
-  double tolerance_px = 0.75;    // the reprojection error in each photograph
-  double ratio = 0.9;            // among the candidates on the epipolar line
-  double distinct_ratio = 0.85;  // against the nearest feature anywhere else
+  double tolerance_px = 0.75;   // the final band: distance from the epipolar line, pixels
+  double search_px = 12.0;      // the first band: the poses' reprojection error, pixels
+  double ratio = 0.9;           // among the candidates on the epipolar line
+  double distinct_ratio = 0.9;  // against the nearest feature anywhere else
   std::vector<Vec3> known_points;
 };
 

@@ -13,7 +13,7 @@
 //
 // Accuracy is frame-free: the angle between each pair's estimated and true
 // relative rotation, and between their baseline directions, in degrees.
-// Usage: plenvista-tie-targets [SAMPLE_DIR [GUIDED_TOLERANCE_PX]]
+// Usage: plenvista-tie-targets [SAMPLE_DIR [GUIDED_SEARCH_BAND_PX]]
 
 #include <algorithm>
 #include <cmath>
@@ -94,10 +94,10 @@ void print_accuracy(const Session& s, const char* what) {
               what, rot_sum / pairs, rot_max, base_sum / pairs, base_max);
 }
 
-TieFinderResult find(Session& s, bool guided, double guided_tolerance_px = GuidedOptions{}.tolerance_px) {
+TieFinderResult find(Session& s, bool guided, double guided_search_px = GuidedOptions{}.search_px) {
   TieFinderOptions options;
   options.guided = guided;
-  options.guided_matching.tolerance_px = guided_tolerance_px;
+  options.guided_matching.search_px = guided_search_px;
   options.guided_matching.known_points = known_points(s.project.model);
   const auto images = s.images();
   PhotographRead read = read_project_photograph;
@@ -202,7 +202,7 @@ void hand_ties(Session& s) {
 int main(int argc, char** argv) {
   using namespace plenvista;
   install_photograph_readers();
-  const double tolerance = argc > 2 ? std::atof(argv[2]) : GuidedOptions{}.tolerance_px;
+  const double band = argc > 2 ? std::atof(argv[2]) : GuidedOptions{}.search_px;
   {
     std::printf("Rendered, five views 40 degrees apart, unguided from nothing:\n");
     Session s;
@@ -213,16 +213,27 @@ int main(int argc, char** argv) {
     print_accuracy(s, "with automatic ties only");
   }
   {
-    std::printf("Rendered, guided (tolerance %.2f px) after orienting from ten hand-placed ties:\n", tolerance);
+    std::printf("Rendered, guided (search band %.2f px) after orienting from ten hand-placed ties:\n", band);
     Session s;
     rendered_views(s);
     hand_ties(s);
     orient(s, true);
     print_accuracy(s, "hand-placed ties alone");
-    find(s, true, tolerance);
+    find(s, true, band);
     print_share(s);
     orient(s, false);
     print_accuracy(s, "with automatic ties");
+  }
+  {
+    std::printf("Rendered, guided (search band %.2f px) at the true poses, the matching's ceiling:\n", band);
+    Session s;
+    rendered_views(s);
+    for (ProjectImage* image : s.project.images().images) {
+      image->pose = s.truth.at(image->id).pose;
+      image->pose_known = true;
+    }
+    find(s, true, band);  // no tie points: any depth beyond a twentieth of the baseline
+    print_share(s);
   }
   if (argc > 1) {
     std::printf("Sample photographs, unguided from nothing:\n");

@@ -111,7 +111,7 @@ void FindTiesDialog::tick() {
 void FindTiesDialog::finish() {
   const TieFinderResult& result = finder_->result();
   std::optional<std::vector<std::string>> labels;
-  run_edit(project_, [&] { labels = add_automatic_ties(project_, found_ties(images_, result)); });
+  run_edit(project_, [&] { labels = add_automatic_ties_as_action(project_, found_ties(images_, result)); });
   QStringList lines;
   for (const std::string& e : result.errors) lines << QString::fromStdString(e);
   for (const PairReport& p : result.pairs)

@@ -3,7 +3,7 @@
 // FindTiesDialog ("Find Tie Points"): finds tie points automatically
 // between the photographs checked in its list (every one at first, or the
 // ones named when it is made) and adds them as automatic ties "auto-N"
-// (model/auto_ties.h) in one edit. "Guided" matches the pairs whose poses
+// (model/auto_ties.h) as one undoable action. "Guided" matches the pairs whose poses
 // are both known along their epipolar lines.
 //
 // "Find" starts a TieFinder stepped by a timer (each step the features of

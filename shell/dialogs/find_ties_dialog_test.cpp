@@ -13,6 +13,7 @@
 #include "model/auto_ties.h"
 #include "model/image_management.h"
 #include "model/tie_points.h"
+#include "model/undo_commands.h"
 #include "shell/dialogs/dialog_test_support.h"
 #include "testing/textured_scene.h"
 
@@ -53,7 +54,7 @@ void toggle_row(FindTiesDialog& dialog, int row) {
   QTest::keyClick(dialog.photographs(), Qt::Key_Space);
 }
 
-TEST_F(FindTiesDialogTest, FindsTheCheckedPhotographsTiesAsOneEdit) {
+TEST_F(FindTiesDialogTest, FindsTheCheckedPhotographsTiesAsOneUndoableAction) {
   FindTiesDialog dialog(project, reader(), {}, nullptr, 1);
   dialog.show();
   ASSERT_EQ(dialog.photographs()->count(), 3);
@@ -78,6 +79,14 @@ TEST_F(FindTiesDialogTest, FindsTheCheckedPhotographsTiesAsOneEdit) {
   EXPECT_EQ(dialog.cancel_button()->text(), "Close");
   test_support::click(dialog.cancel_button());
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+  // Edit > Undo takes them all back at once; Redo puts them back.
+  undo_command(project);
+  EXPECT_EQ(project.model.tie_points.count(), 0);
+  EXPECT_TRUE(project.images().images.at(0)->tie_marks.empty());
+  redo_command(project);
+  EXPECT_EQ(project.model.tie_points.count(), added);
+  EXPECT_FALSE(project.images().images.at(0)->tie_marks.empty());
 }
 
 TEST_F(FindTiesDialogTest, CancelStopsTheSearchAndAddsNothing) {
