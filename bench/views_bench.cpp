@@ -92,6 +92,8 @@ void BM_CadViewPaint(benchmark::State& state) {
   BigScene& big = big_scene();
   CadViewState& settings = big.scene.project.cad_views[0];
   settings.sub_views[0].zoom = 0.33;
+  settings.sub_views[0].scroll_x = -(kWidth / 2);  // the origin in the middle, as a fresh view puts it
+  settings.sub_views[0].scroll_y = -(kHeight / 2);
   CadView view(big.scene.project, settings, nullptr);
   view.resize(kWidth, kHeight);
   QImage frame(kWidth, kHeight, QImage::Format_RGB32);

@@ -51,23 +51,11 @@ ModelPoint* insert_point(ModelData& model, const Vec3& at, Layer* layer) {
 
 }  // namespace
 
-void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPoint&)>& doomed) {
-  for (ProjectImage* image : images.images) {
-    ImagePicking& picks = image->picking;
-    if (picks.pressed_point && doomed(*picks.pressed_point)) picks.pressed_point = nullptr;
-    bool holds_doomed = false;
-    for (int k = 0; k < picks.face_corner_count; ++k) {
-      const ModelPoint* c = picks.face_corners[static_cast<std::size_t>(k)];
-      if (c && doomed(*c)) holds_doomed = true;
-    }
-    if (!holds_doomed) continue;
-    for (int k = 0; k < picks.face_corner_count; ++k) {
-      ModelPoint* c = picks.face_corners[static_cast<std::size_t>(k)];
-      if (c && !doomed(*c)) c->picked_for_face = false;
-    }
-    picks.face_corners = {};
-    picks.face_corner_count = 0;
-  }
+void forget_point_picks(ModelData& model, const std::function<bool(const ModelPoint&)>& doomed) {
+  bool picked_doomed = false;
+  for (const ModelPoint* p : model.points) picked_doomed = picked_doomed || (p->picked_for_face && doomed(*p));
+  if (!picked_doomed) return;
+  for (ModelPoint* p : model.points) p->picked_for_face = false;
 }
 
 ModelPoint* add_point(Project& project, double x, double y, double z) {
@@ -120,7 +108,7 @@ void delete_points(Project& project) {
       if (c && c->selected) f->delete_mark = true;
   }
   for (TextureCoord* t : model.texture_coords) t->delete_mark = t->point && t->point->selected;
-  forget_point_picks(project.images(), [](const ModelPoint& p) { return p.selected; });
+  forget_point_picks(project.model, [](const ModelPoint& p) { return p.selected; });
   if (project.single_selected && project.single_selected->selected) project.single_selected = nullptr;
 
   bool removed = false;

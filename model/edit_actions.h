@@ -84,9 +84,9 @@ void delete_selected(Project& project, ProjectImage* marks_image);
 // in calibration mode.
 void delete_command(Project& project);
 
-// Forgets the image view's picks (pressed point, face pick list) that refer
-// to points for which `doomed` is true, before those points are freed. A
-// face pick list holding one is emptied and its points lose picked-for-face.
-void forget_point_picks(ImageSet& images, const std::function<bool(const ModelPoint&)>& doomed);
+// Before points for which `doomed` is true are freed: when one of them is
+// picked for a face, every point loses picked-for-face, which ends the face
+// pick lists the image view holds (model/face_picks.h).
+void forget_point_picks(ModelData& model, const std::function<bool(const ModelPoint&)>& doomed);
 
 }  // namespace plenvista

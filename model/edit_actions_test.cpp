@@ -65,10 +65,9 @@ TEST_F(DeletePoints, RecordsFacesThenThePointAndUndoRestoresBoth) {
 TEST_F(DeletePoints, RemovesTheTextureCoordinatesOfThePointAndForgetsItsPicks) {
   ModelPoint* a = add_point(project, 0, 0, 0);
   ModelPoint* b = add_point(project, 1, 0, 0);
-  ProjectImage* image = project.images().images.insert(std::make_unique<ProjectImage>());
-  image->picking.face_corners = {b, a, nullptr};
-  image->picking.face_corner_count = 2;
-  b->picked_for_face = true;
+  FacePicks picks;  // the image view's
+  pick_face_corner(project, picks, *b);
+  pick_face_corner(project, picks, *a);
   project.undo.begin_action("Apply Texture");
   TextureSink sink(project);
   sink.create(*a, 0.1, 0.2);
@@ -79,7 +78,7 @@ TEST_F(DeletePoints, RemovesTheTextureCoordinatesOfThePointAndForgetsItsPicks) {
   delete_points(project);
   ASSERT_EQ(model.texture_coords.count(), 1);
   EXPECT_EQ(model.texture_coords.first(), kept);
-  EXPECT_EQ(image->picking.face_corner_count, 0);
+  EXPECT_EQ(held_face_picks(model, picks), 0);
   EXPECT_FALSE(b->picked_for_face);
   EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::SelectionChanged, 0}));
 }

@@ -120,8 +120,6 @@ void clear_picks_and_selections(Project& project, ProjectImage& image) {
     point->selected = 0;
     point->picked_for_face = 0;
   }
-  image.picking.face_corners = {};
-  image.picking.face_corner_count = 0;
 }
 
 void select_reference_point(Project& project, ProjectImage& image, ReferencePoint* mark) {
@@ -136,18 +134,19 @@ void cancel_picks(Project& project, ProjectImage* image) {
   ProjectEdit::mark_changed(project);
 }
 
-void pick_face_corner(Project& project, ProjectImage& image, ModelPoint& point) {
-  ImagePicking& picking = image.picking;
-  if (picking.face_corner_count >= 3) return;
-  picking.face_corners[static_cast<std::size_t>(picking.face_corner_count++)] = &point;
+void pick_face_corner(Project& project, FacePicks& picks, ModelPoint& point) {
+  if (held_face_picks(project.model, picks) >= 3) return;
+  picks.corners[static_cast<std::size_t>(picks.count++)] = point.id;
   point.picked_for_face = true;
   ProjectEdit::mark_changed(project);
 }
 
-ModelFace* add_picked_face(Project& project, ProjectImage& image) {
-  const ImagePicking& picking = image.picking;
-  if (picking.face_corner_count != 3) return nullptr;
-  ModelFace* face = add_face(project, *picking.face_corners[0], *picking.face_corners[1], *picking.face_corners[2]);
+ModelFace* add_picked_face(Project& project, ProjectImage& image, FacePicks& picks) {
+  if (held_face_picks(project.model, picks) != 3) return nullptr;
+  const IdList<ModelPoint>& points = project.model.points;
+  ModelFace* face =
+      add_face(project, *points.find(picks.corners[0]), *points.find(picks.corners[1]), *points.find(picks.corners[2]));
+  picks = {};
   clear_picks_and_selections(project, image);
   ProjectEdit::mark_changed(project);
   return face;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "model/face_picks.h"
 #include "model/project.h"
 
 namespace plenvista {
@@ -80,9 +81,9 @@ void record_search_results(Project& project);
 ProjectImage* displayed_image(const ImageSet& images);
 
 // Clears an image's picks and selections: its reference points are
-// deselected, every model point loses its selected and picked-for-face flags
-// and the image's face pick list empties. Nothing saved changes, so the
-// project is not marked changed.
+// deselected and every model point loses its selected and picked-for-face
+// flags, which ends every face pick list (model/face_picks.h). Nothing saved
+// changes, so the project is not marked changed.
 void clear_picks_and_selections(Project& project, ProjectImage& image);
 
 // The image view's clicks in calibration mode, each counted as an edit
@@ -92,13 +93,14 @@ void clear_picks_and_selections(Project& project, ProjectImage& image);
 void select_reference_point(Project& project, ProjectImage& image, ReferencePoint* mark);
 void cancel_picks(Project& project, ProjectImage* image);
 
-// Picking a face in the image view: pick_face_corner adds a point to the
-// image's face pick list (at most three; it becomes picked for face);
-// add_picked_face makes the face of three picked corners (add_face, so null
-// when the ids ran out or fewer than three are picked) and clears the picks
-// and selections. Both set `changed`.
-void pick_face_corner(Project& project, ProjectImage& image, ModelPoint& point);
-ModelFace* add_picked_face(Project& project, ProjectImage& image);
+// Picking a face in the image view, the view holding the list of `image`:
+// pick_face_corner adds a point to it (at most three, after dropping picks
+// that no longer count; the point becomes picked for face); add_picked_face
+// makes the face of three picked corners (add_face, so null when the ids
+// ran out or fewer than three picks count) and clears the picks and
+// selections of `image`. Both set `changed`.
+void pick_face_corner(Project& project, FacePicks& picks, ModelPoint& point);
+ModelFace* add_picked_face(Project& project, ProjectImage& image, FacePicks& picks);
 
 // Gives every image the camera and its image centre.
 void attach_camera_to_images(ImageSet& images);

@@ -126,20 +126,29 @@ TEST_F(Images, DetailsAndClicksAreEditsThroughOperations) {
   ModelPoint* b = add_point(project, 1, 0, 0);
   ModelPoint* c = add_point(project, 0, 1, 0);
   project.note_change();
-  EXPECT_EQ(add_picked_face(project, *image), nullptr);  // nothing picked
+  FacePicks picks;
+  EXPECT_EQ(add_picked_face(project, *image, picks), nullptr);  // nothing picked
   for (ModelPoint* corner : {a, b, c}) {
-    pick_face_corner(project, *image, *corner);
+    pick_face_corner(project, picks, *corner);
     EXPECT_TRUE(project.changed());
     EXPECT_TRUE(corner->picked_for_face);
     project.note_change();
   }
-  pick_face_corner(project, *image, *a);  // a fourth pick is ignored
-  EXPECT_EQ(image->picking.face_corner_count, 3);
-  const ModelFace* face = add_picked_face(project, *image);
+  pick_face_corner(project, picks, *a);  // a fourth pick is ignored
+  EXPECT_EQ(held_face_picks(project.model, picks), 3);
+  const ModelFace* face = add_picked_face(project, *image, picks);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(face->corners[2], c);
-  EXPECT_EQ(image->picking.face_corner_count, 0);
+  EXPECT_EQ(held_face_picks(project.model, picks), 0);
   EXPECT_FALSE(a->picked_for_face);
+  // Clearing the selection ends a pick under way: the next pick starts anew,
+  // so no face is made of an old corner and new ones.
+  pick_face_corner(project, picks, *a);
+  pick_face_corner(project, picks, *b);
+  project.clear_selection();
+  pick_face_corner(project, picks, *c);
+  EXPECT_EQ(held_face_picks(project.model, picks), 1);
+  EXPECT_EQ(picks.corners[0], c->id);
 
   ReferencePoint* mark = add_reference_point(project, *image, {1, 1, 1}, {0, 0});
   ASSERT_NE(mark, nullptr);

@@ -33,15 +33,6 @@ struct ReferencePoint {
   bool orientation_outlier = false;
 };
 
-// Picking state of the image view for one photograph, never saved.
-struct ImagePicking {
-  ModelPoint* pressed_point = nullptr;
-  Point2 last_press;
-  Point2 last_release;
-  std::array<ModelPoint*, 3> face_corners{};
-  int face_corner_count = 0;
-};
-
 // One photograph.
 struct ProjectImage {
   int id = 0;
@@ -57,10 +48,9 @@ struct ProjectImage {
   double centre_y = 0.0;
   StoredText file_name = "";                 // without directory
   std::optional<std::string> resolved_path;  // where the file was found
-  ZoomPanState view;
-  ImagePicking picking;
-  bool marks_changed = false;  // reference points changed since the last search
-  double search_score = 0.0;   // percent
+  ZoomPanState view;                         // the image view's zoom and scroll for this photograph
+  bool marks_changed = false;                // reference points changed since the last search
+  double search_score = 0.0;                 // percent
   bool pose_known = false;
   int pixel_width = 0;
   int pixel_height = 0;

@@ -21,8 +21,8 @@ void step(Project& project, int delta) {
       marks = (delta < 0 ? crossed->marks_before : crossed->marks_after).get();
       left = (delta < 0 ? crossed->marks_after : crossed->marks_before).get();
     }
-    // Every point is about to be re-created: nothing may keep the old ones.
-    forget_point_picks(project.images(), [](const ModelPoint&) { return true; });
+    // Every point is about to be re-created: no face pick holds on to one.
+    forget_point_picks(project.model, [](const ModelPoint&) { return true; });
     project.single_selected = nullptr;
   }
   project.undo.move(project.model, delta);

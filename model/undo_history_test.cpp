@@ -4,6 +4,7 @@
 
 #include "model/edit_actions.h"
 #include "model/edit_test_support.h"
+#include "model/image_management.h"
 #include "model/layers_materials.h"
 #include "model/undo_commands.h"
 
@@ -84,10 +85,8 @@ TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   add_point(project, 1, 0, 0);
   project.point_mode = PointMode::Faces;
   a->selected = true;
-  ProjectImage* listed = project.images().images.insert(std::make_unique<ProjectImage>());
-  listed->picking.pressed_point = a;
-  listed->picking.face_corners = {a, nullptr, nullptr};
-  listed->picking.face_corner_count = 1;
+  FacePicks picks;  // the image view's
+  pick_face_corner(project, picks, *a);
   project.refresh_single_selection();
   ASSERT_EQ(project.single_selected, a);
   project.modified = false;
@@ -97,8 +96,7 @@ TEST_F(UndoCommand, ClearsTheSelectionPicksAndMarksModified) {
   EXPECT_EQ(model.points.count(), 1);
   EXPECT_FALSE(model.points.first()->selected);
   EXPECT_EQ(project.single_selected, nullptr);
-  EXPECT_EQ(listed->picking.pressed_point, nullptr);
-  EXPECT_EQ(listed->picking.face_corner_count, 0);
+  EXPECT_EQ(held_face_picks(model, picks), 0);
   EXPECT_TRUE(project.modified);
   EXPECT_FALSE(project.changed());
   EXPECT_EQ(notifier.posted.back(), (test_support::Posted{Notification::ModelChanged, 0}));

@@ -39,7 +39,7 @@ std::string diagnostic_dump_text(const Project& project) {
     out += "\r\n";
     int number = 0;
     for (const ReferencePoint* ref : image->reference_points) {
-      const Point2 projected = project_to_image(ref->world_position, *image, false, false);
+      const Point2 projected = project_to_image(ref->world_position, *image, false);
       const double error = normalised_error(projected, ref->image_position, *image);
       out += "  " + std::to_string(number++) + ": ";
       tuple(out, {ref->image_position.x, ref->image_position.y}, 2);

@@ -323,7 +323,6 @@ class Decoder {
       sub.scroll_x = f64();
       sub.scroll_y = f64();
       sub.zoom = f64();
-      sub.centred = 1;
     }
     v.current_axis = i32();
     if (v.current_axis < 0 || v.current_axis > 2) invalid();
@@ -609,7 +608,6 @@ OpenResult open_project_bytes(Project& project, std::span<const std::uint8_t> by
   project.model = std::move(contents.model);
   project.export_settings = contents.export_settings;
   project.cad_views = contents.cad_views;
-  for (CadViewState& v : project.cad_views) v.pressed_point = nullptr;
 
   const std::string_view dirs = shown(project.model.image_directories);
   for (ProjectImage* image : set.images)

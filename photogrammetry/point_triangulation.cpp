@@ -1,7 +1,6 @@
 #include "photogrammetry/point_triangulation.h"
 
 #include "model/edit_actions.h"
-#include "model/zoom_pan.h"
 #include "photogrammetry/projection.h"
 
 namespace plenvista {
@@ -43,13 +42,11 @@ Vec3 point_triangulation(Point2 click_a, Point2 click_b, const ProjectImage& a, 
   }
 }
 
-ModelPoint* add_point_from_partner_clicks(Project& project) {
+ModelPoint* add_point_from_partner_clicks(Project& project, Point2 click_current, Point2 click_partner) {
   const ProjectImage* a = project.images().current;
   const ProjectImage* b = a ? a->partner : nullptr;
   if (!a || !b || !a->pose_known || !b->pose_known) return nullptr;
-  const Point2 click_a = client_to_image(a->view, a->picking.last_release);
-  const Point2 click_b = client_to_image(b->view, b->picking.last_release);
-  const Vec3 p = point_triangulation(click_a, click_b, *a, *b);
+  const Vec3 p = point_triangulation(click_current, click_partner, *a, *b);
   ModelPoint* point = add_point(project, p.x, p.y, p.z);
   project.note_change();
   return point;

@@ -21,11 +21,10 @@ Vec3 point_triangulation(Point2 click_a, Point2 click_b, const ProjectImage& a, 
 
 // The image view's point creation once its own checks have passed (Create
 // mode, the "Vertex" tab, partner mode on, calibration mode off): the
-// current image and its partner, each click being the last release in that
-// image's view converted to photograph pixels through its own zoom and
-// scroll. Nothing happens (null) without a current image or partner, or
-// when either pose is unknown; otherwise "Add Point" at the result, then
-// Note change.
-ModelPoint* add_point_from_partner_clicks(Project& project);
+// current image and its partner, `click_current` and `click_partner` being
+// the last release in each (photograph pixels). Nothing happens (null)
+// without a current image or partner, or when either pose is unknown;
+// otherwise "Add Point" at the result, then Note change.
+ModelPoint* add_point_from_partner_clicks(Project& project, Point2 click_current, Point2 click_partner);
 
 }  // namespace plenvista

@@ -97,6 +97,7 @@ struct PartnerClicks : ::testing::Test {
   ProjectImage* a = nullptr;
   ProjectImage* b = nullptr;
   const Vec3 truth{120, -40, 60};
+  Point2 click_a, click_b;  // where each photograph shows it, photograph pixels
 
   void SetUp() override {
     project.images().camera = test_support::pinhole_camera();
@@ -109,19 +110,14 @@ struct PartnerClicks : ::testing::Test {
       added->camera = &project.images().camera;
       added->centre_x = 1136;
       added->centre_y = 852;
-      // Views at half size, b's scrolled: clicks are view pixels.
-      added->view.zoom = 0.5;
-      added->view.view_width = 1136;
-      added->view.view_height = 852;
       *image = project.images().images.insert(std::move(added));
     }
-    b->view.scroll_x = 100;
     a->pose = {{-100, -50, -2000}, {0, 0, 0}};
     b->pose = {{-1300, -50, -1700}, {0, -37, 2}};
     a->partner = b;
     project.images().current = a;
-    a->picking.last_release = project_to_image(truth, *a, true, true);
-    b->picking.last_release = project_to_image(truth, *b, true, true);
+    click_a = project_to_image(truth, *a, true);
+    click_b = project_to_image(truth, *b, true);
   }
 };
 
@@ -129,7 +125,7 @@ using AddPointFromPartnerClicks = PartnerClicks;
 
 TEST_F(AddPointFromPartnerClicks, AddsTheTriangulatedPointUndoably) {
   notifier.posted.clear();
-  ModelPoint* point = add_point_from_partner_clicks(project);
+  ModelPoint* point = add_point_from_partner_clicks(project, click_a, click_b);
   ASSERT_NE(point, nullptr);
   EXPECT_NEAR(point->x, truth.x, 0.2);
   EXPECT_NEAR(point->y, truth.y, 0.2);
@@ -145,10 +141,10 @@ TEST_F(AddPointFromPartnerClicks, AddsTheTriangulatedPointUndoably) {
 
 TEST_F(AddPointFromPartnerClicks, NeedsAPartnerAndTwoKnownPoses) {
   b->pose_known = 0;
-  EXPECT_EQ(add_point_from_partner_clicks(project), nullptr);
+  EXPECT_EQ(add_point_from_partner_clicks(project, click_a, click_b), nullptr);
   b->pose_known = 1;
   a->partner = nullptr;
-  EXPECT_EQ(add_point_from_partner_clicks(project), nullptr);
+  EXPECT_EQ(add_point_from_partner_clicks(project, click_a, click_b), nullptr);
   EXPECT_EQ(project.model.points.count(), 0);
   EXPECT_FALSE(project.modified);
 }

@@ -24,8 +24,8 @@ PreparedPose::PreparedPose(const ProjectImage& image, const Vec3& offset, AngleT
   if (image.camera && !image.camera->cells_ready) derive_cells(*image.camera);
 }
 
-Point2 project_to_image(const Vec3& world, const ProjectImage& image, bool absolute, bool to_view) {
-  return PreparedPose(image).project(world, absolute, to_view);
+Point2 project_to_image(const Vec3& world, const ProjectImage& image, bool absolute) {
+  return PreparedPose(image).project(world, absolute);
 }
 
 }  // namespace plenvista

@@ -10,9 +10,9 @@
 // approximate centre. Results:
 //   relative  pixels from the image centre, y down, like stored image
 //             positions (absolute false);
-//   absolute  photograph pixels (absolute true);
-//   view      client pixels of the image's view through its zoom and scroll
-//             (absolute and to_view true).
+//   absolute  photograph pixels (absolute true); a view shows them through
+//             the image's zoom and scroll with image_to_client
+//             (model/zoom_pan.h).
 // Projection never fails: a point behind the camera is mirrored through the
 // centre, a point at depth 0 gives values that are not finite, and an image
 // without a camera, or a camera without grid tables, gives NaN.
@@ -23,13 +23,12 @@
 #include "base/vec3.h"
 #include "model/camera_pose.h"
 #include "model/image_records.h"
-#include "model/zoom_pan.h"
 
 namespace plenvista {
 
 // A pose with its sines and cosines taken once, for projecting many points
 // through it; each projection is bit-identical to project_to_image. The
-// image (its camera, centre, size mapping and view) must outlive it. Making
+// image (its camera, centre and size mapping) must outlive it. Making
 // one derives the camera's cell table when it is not ready.
 // Cosine and sine of one angle in degrees, taken as the projection takes
 // them; searches that try few angle values compute them once.
@@ -49,7 +48,7 @@ class PreparedPose {
 
   // The point in the camera frame (x right, y up, looking along -z).
   Vec3 to_camera_frame(const Vec3& world) const;
-  Point2 project(const Vec3& world, bool absolute, bool to_view = false) const;
+  Point2 project(const Vec3& world, bool absolute) const;
 
  private:
   const ProjectImage* image_;
@@ -57,7 +56,7 @@ class PreparedPose {
   double cos_x_, sin_x_, cos_y_, sin_y_, cos_z_, sin_z_;
 };
 
-Point2 project_to_image(const Vec3& world, const ProjectImage& image, bool absolute, bool to_view = false);
+Point2 project_to_image(const Vec3& world, const ProjectImage& image, bool absolute);
 
 // Reprojection errors are measured in pixels of a photograph of this size,
 // whatever the size of the image's own photograph, so that one threshold
@@ -85,7 +84,7 @@ inline Vec3 PreparedPose::to_camera_frame(const Vec3& world) const {
   return {cos_y_ * x2 + sin_y_ * z2, y2, cos_y_ * z2 - sin_y_ * x2};
 }
 
-inline Point2 PreparedPose::project(const Vec3& world, bool absolute, bool to_view) const {
+inline Point2 PreparedPose::project(const Vec3& world, bool absolute) const {
   const ProjectImage& image = *image_;
   if (!image.camera) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -102,7 +101,7 @@ inline Point2 PreparedPose::project(const Vec3& world, bool absolute, bool to_vi
     p.x += image.centre_x;
     p.y += image.centre_y;
   }
-  return to_view ? image_to_client(image.view, p) : p;
+  return p;
 }
 
 inline double normalised_error(Point2 projected, Point2 stored, const ProjectImage& image) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/zoom_pan.h"
 #include "testing/cameras.h"
 
 namespace plenvista {
@@ -83,14 +84,12 @@ TEST_F(ProjectToImage, PhotographOfAnotherSizeUsesScaleAndApproximateCentre) {
   EXPECT_NEAR(relative.y, 320 - image.centre_y, 1e-9);
 }
 
-TEST_F(ProjectToImage, ToViewGoesThroughTheImagesZoomAndScroll) {
-  image.view.view_width = 100;
-  image.view.view_height = 80;
-  image.view.zoom = 0.3;  // spans 333 x 266
+TEST_F(ProjectToImage, AViewShowsItThroughTheImagesZoomAndScroll) {
+  image.view.zoom = 0.3;  // a 100 x 80 view spans 333 x 266
   image.view.scroll_x = 10.7;
   image.view.scroll_y = -5.2;
   const Point2 absolute = project_to_image({1, 2, -150}, image, true);
-  const Point2 view = project_to_image({1, 2, -150}, image, true, true);
+  const Point2 view = image_to_client(image.view, {100, 80}, absolute);
   EXPECT_DOUBLE_EQ(view.x, (absolute.x - 10) / 333 * 100);
   EXPECT_DOUBLE_EQ(view.y, (absolute.y + 5) / 266 * 80);
 }

@@ -412,14 +412,15 @@ TEST_F(Layout, HomeFitsEachViewWithoutMarkingTheProject) {
 
   const auto fits_photo = [&] {
     ImageView& view = window->image_view();
-    const Point2 a = image_to_client(image->view, {0, 0});
-    const Point2 b = image_to_client(image->view, {2272, 1704});
+    const Point2 a = image_to_client(image->view, view.view_size(), {0, 0});
+    const Point2 b = image_to_client(image->view, view.view_size(), {2272, 1704});
     return a.x >= 0 && a.y >= 0 && b.x <= view.width() && b.y <= view.height() &&
            (b.x - a.x > 0.8 * view.width() || b.y - a.y > 0.8 * view.height());
   };
   const auto fits_model = [&](CadView& view) {
     for (const Vec3& p : points) {
-      const Point2 c = image_to_client(view.state().current(), axis_projection(view.current_axis(), p));
+      const Point2 c =
+          image_to_client(view.state().current(), view.view_size(), axis_projection(view.current_axis(), p));
       if (!view.rect().contains(QPoint(int(c.x), int(c.y)))) return false;
     }
     return true;

@@ -137,13 +137,11 @@ struct Workflow : ::testing::Test {
   QPoint zoom_onto(const Vec3& world) {
     ProjectImage& image = *view().displayed_image();
     const Photograph& photo = kPhotographs[project().images().images.index_of(&image)];
-    image.view.view_width = view().width();
-    image.view.view_height = view().height();
     image.view.zoom = 0.9 * std::min(double(view().width()) / photo.width, double(view().height()) / photo.height);
     image.view.scroll_x = image.view.scroll_y = 0;
     const Point2 feature = absolute(image, seen(image, photo, world));
     const auto client = [&] {
-      const Point2 c = image_to_client(image.view, feature);
+      const Point2 c = image_to_client(image.view, view().view_size(), feature);
       return QPoint(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y)));
     };
     QTest::mouseMove(&view(), client());

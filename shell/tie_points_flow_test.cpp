@@ -99,14 +99,12 @@ struct TiePointsFlow : ::testing::Test {
   // in its middle, as a user zooms in to mark; the client pixel nearest to it.
   QPoint zoom_onto(Point2 pixel) {
     ProjectImage& image = *view().displayed_image();
-    image.view.view_width = view().width();
-    image.view.view_height = view().height();
     image.view.zoom = 4.0;
     image.view.scroll_x = std::floor(pixel.x - view().width() / 8.0);
     image.view.scroll_y = std::floor(pixel.y - view().height() / 8.0);
     view().update();
     QApplication::processEvents();
-    const Point2 c = image_to_client(image.view, pixel);
+    const Point2 c = image_to_client(image.view, view().view_size(), pixel);
     const QPoint at(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y)));
     QTest::mouseMove(&view(), at);
     return at;

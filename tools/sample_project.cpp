@@ -423,7 +423,6 @@ void frame_views(Project& project) {
       sub.zoom = zooms[v];
       sub.scroll_x = middles[axis].x - sizes[v].x / 2 / zooms[v];
       sub.scroll_y = middles[axis].y - sizes[v].y / 2 / zooms[v];
-      sub.centred = 1;
     }
   }
   project.cad_views[1].current_axis = 1;

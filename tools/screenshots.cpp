@@ -89,7 +89,7 @@ class FixedFile : public FileChooser {
 };
 
 void click(CalibrationView& view, Point2 image) {
-  const Point2 c = image_to_client(view.zoom_pan(), image);
+  const Point2 c = image_to_client(view.zoom_pan(), view.view_size(), image);
   QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier,
                     QPoint(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y))));
 }

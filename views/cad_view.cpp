@@ -41,18 +41,20 @@ CadView::CadView(Project& project, CadViewState& state, QWidget* parent)
 
 void CadView::set_current_axis(int axis) {
   if (axis < 0 || axis > 2 || axis == state_.current_axis) return;
+  switch_axis(axis);
+}
+
+void CadView::switch_axis(int axis) {
   state_.current_axis = axis;
+  mouse_.dragging = false;
   refresh();
 }
 
 void CadView::centre_sub_views() {
   for (ZoomPanState& sub : state_.sub_views) {
-    if (sub.zoom == 1.0 && sub.scroll_x == 0.0 && sub.scroll_y == 0.0) sub.centred = 0;
-    if (sub.centred) continue;
+    if (!sub.untouched()) continue;
     sub.scroll_x = -(width() / 2);
     sub.scroll_y = -(height() / 2);
-    sub.centred = 1;
-    sub.mouse_image = client_to_image(sub, sub.mouse_client);
   }
 }
 
@@ -71,26 +73,23 @@ void CadView::fit_to_window() {
   }
   if (low.x > high.x) low = high = Point2{};
   const double margin = 0.1 * std::max(high.x - low.x, high.y - low.y);
-  ZoomPanState& view = state_.current();
-  view.view_width = width();
-  view.view_height = height();
-  if (!fit_box(view, {low.x - margin, low.y - margin}, {high.x + margin, high.y + margin})) return;
-  view.centred = 1;
+  if (!fit_box(state_.current(), view_size(), {low.x - margin, low.y - margin}, {high.x + margin, high.y + margin}))
+    return;
   refresh();
 }
 
 ProjectedPoints CadView::project_points(const IdList<ModelPoint>& list) {
   const ZoomPanState& view = state_.current();
+  const ViewSize size = view_size();
   const int axis = state_.current_axis;
   ProjectedPoints points;
-  points.build(list, [&view, axis](const Vec3& p) { return image_to_client(view, axis_projection(axis, p)); });
+  points.build(list,
+               [&view, size, axis](const Vec3& p) { return image_to_client(view, size, axis_projection(axis, p)); });
   return points;
 }
 
 void CadView::render(QImage& frame) {
   ++renders_;
-  state_.current().view_width = width();
-  state_.current().view_height = height();
   centre_sub_views();
   frame.fill(QColor(160, 160, 160));
   ModelData& model = project_.model;
@@ -111,8 +110,8 @@ void CadView::paintEvent(QPaintEvent* event) {
   // The crosshair and the band are drawn over the model each time: what
   // they covered before has just been copied back from the frame.
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-  for (const QRect& r : crosshair_pixels(state_.crosshair_mouse)) painter.fillRect(r, QColor(100, 100, 100));
-  state_.crosshair_drawn = state_.crosshair_mouse;
+  for (const QRect& r : crosshair_pixels(crosshair_mouse_)) painter.fillRect(r, QColor(100, 100, 100));
+  crosshair_drawn_ = crosshair_mouse_;
   paint_band(painter);
 }
 
@@ -120,42 +119,39 @@ void CadView::paintEvent(QPaintEvent* event) {
 
 void CadView::wheelEvent(QWheelEvent* event) {
   event->accept();
-  if (wheel_zoom(state_.current(), event->angleDelta().y(), isVisible())) refresh();
+  if (wheel_zoom(state_.current(), view_size(), mouse_, event->angleDelta().y(), isVisible())) refresh();
 }
 
 void CadView::mouseMoveEvent(QMouseEvent* event) {
   setFocus();
   if (band_.active) update(band_.follow(event->position().toPoint()));
   ZoomPanState& view = state_.current();
-  view.view_width = width();
-  view.view_height = height();
   const Point2 client = to_point(event->position());
-  const bool panned = mouse_move_pan(view, event->modifiers() & Qt::ControlModifier, client);
-  project_.cursor = {view.mouse_image.x, view.mouse_image.y, client.x, client.y};
+  const bool panned = mouse_move_pan(view, view_size(), mouse_, event->modifiers() & Qt::ControlModifier, client);
+  const Point2 at = client_to_image(view, view_size(), client);
+  project_.cursor = {at.x, at.y, client.x, client.y};
   project_.post(Notification::CursorMoved);
-  update(crosshair_pixels(state_.crosshair_drawn) + crosshair_pixels(client));
-  state_.crosshair_mouse = client;
+  update(crosshair_pixels(crosshair_drawn_) + crosshair_pixels(client));
+  crosshair_mouse_ = client;
   if (panned) refresh();
 }
 
 void CadView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  ZoomPanState& view = state_.current();
   const Point2 mouse = to_point(event->position());
-  view.mouse_client = mouse;
-  view.mouse_image = client_to_image(view, mouse);
-  state_.press_position = view.mouse_image;
+  mouse_.client = mouse;
+  press_position_ = client_to_image(state_.current(), view_size(), mouse);
   refresh_visibility(project_.model);
-  state_.pressed_point = first_under_mouse(project_, project_points(project_.model.points), mouse);
+  const ModelPoint* pressed = first_under_mouse(project_, project_points(project_.model.points), mouse);
+  pressed_point_ = pressed != nullptr ? pressed->id : 0;
   band_.start(event->position().toPoint());
   update(band_.rect.outline());
 }
 
 void CadView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  ZoomPanState& view = state_.current();
   const Point2 mouse = to_point(event->position());
-  ModelPoint* const pressed = std::exchange(state_.pressed_point, nullptr);
+  const ModelPoint* const pressed = project_.model.points.find(std::exchange(pressed_point_, 0));
   if (band_.active) {
     update(band_.rect.outline());
     band_.active = false;
@@ -164,10 +160,10 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
       select_in_rectangle(project_, project_points(project_.model.points), band_.rect);
     }
   }
-  view.mouse_client = mouse;
-  view.mouse_image = client_to_image(view, mouse);
-  const double du = view.mouse_image.x - state_.press_position.x;
-  const double dv = view.mouse_image.y - state_.press_position.y;
+  mouse_.client = mouse;
+  const Point2 at = client_to_image(state_.current(), view_size(), mouse);
+  const double du = at.x - press_position_.x;
+  const double dv = at.y - press_position_.y;
   if (pressed != nullptr && (du != 0.0 || dv != 0.0)) {
     switch (state_.current_axis) {
       case 1:
@@ -190,10 +186,7 @@ void CadView::mouseReleaseEvent(QMouseEvent* event) {
 
 // -------------------------------------------------------------------- keys
 
-void CadView::cycle_axis() {
-  state_.current_axis = (state_.current_axis + 1) % 3;
-  refresh();
-}
+void CadView::cycle_axis() { switch_axis((state_.current_axis + 1) % 3); }
 
 void CadView::clear_selection() {
   project_.clear_selection();

@@ -8,14 +8,19 @@
 // moves without redrawing the model. It selects points by click and rubber
 // band, moves the selected points by dragging one of them ("Edit Points"),
 // deletes with DELETE, clears the selection with ESC and cycles its axis
-// with SHIFT. Each new or reset sub-view is centred at the next paint, so
-// the model origin starts in the middle of the window. fit_to_window()
+// with SHIFT. A sub-view whose zoom and scroll are the untouched 1 and
+// (0, 0) (a new one, or one reset to them) is centred at the next paint, so
+// the model origin starts in the middle of the window; any other is left
+// where the user or the project file put it. fit_to_window()
 // brings every shown point (mirror points included) into view along the
 // current axis with a margin of a tenth of the model's size each side; a
 // model without points is centred on its origin.
 //
 // The main window places it (client pixels), shows or hides it and chooses
-// its axis; it calls refresh() after changes of the model.
+// its axis; it calls refresh() after changes of the model. The record keeps
+// what the project file stores; the mouse, the crosshair and a press are
+// the view's, and a press names its point by id, so a point deleted before
+// the release is simply no longer there.
 
 #include "model/cad_view_state.h"
 #include "model/project.h"
@@ -41,6 +46,8 @@ class CadView : public ModelView {
   void fit_to_window() override;
   // How many times the model was drawn: a mouse move must not add one.
   int renders() const { return renders_; }
+  // Where the crosshair is to be drawn, client pixels; (0, 0): none.
+  Point2 crosshair() const { return crosshair_mouse_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -51,6 +58,8 @@ class CadView : public ModelView {
 
  private:
   void centre_sub_views();
+  // Makes `axis` current; a CTRL-drag ends with the axis it held on to.
+  void switch_axis(int axis);
   ProjectedPoints project_points(const IdList<ModelPoint>& list);
   QRegion crosshair_pixels(Point2 at) const;
   void cycle_axis();
@@ -60,6 +69,10 @@ class CadView : public ModelView {
   Project& project_;
   CadViewState& state_;
   int renders_ = 0;
+  Point2 crosshair_mouse_;  // client pixels
+  Point2 crosshair_drawn_;  // (0, 0): none drawn
+  int pressed_point_ = 0;   // id of the point the last press landed on; 0: none
+  Point2 press_position_;   // that press, in the current axis's view units
 };
 
 }  // namespace plenvista

@@ -24,7 +24,7 @@ class CadViewTest : public ::testing::Test {
     view.render(frame);
   }
   QPoint at(const ModelPoint* p) const {
-    const Point2 c = image_to_client(state.sub_views[static_cast<std::size_t>(state.current_axis)],
+    const Point2 c = image_to_client(state.sub_views[static_cast<std::size_t>(state.current_axis)], view.view_size(),
                                      axis_projection(state.current_axis, p->position()));
     return {static_cast<int>(c.x), static_cast<int>(c.y)};
   }
@@ -44,7 +44,6 @@ TEST_F(CadViewTest, FreshViewsPutTheOriginAtTheCentre) {
   for (const ZoomPanState& sub : state.sub_views) {
     EXPECT_EQ(sub.scroll_x, -150);  // 301 div 2
     EXPECT_EQ(sub.scroll_y, -100);
-    EXPECT_EQ(sub.centred, 1);
   }
   ModelPoint* origin = scene.point(0, 0, 0);
   for (int axis : {0, 1, 2}) {
@@ -61,6 +60,17 @@ TEST_F(CadViewTest, FreshViewsPutTheOriginAtTheCentre) {
   paint();
   EXPECT_EQ(state.sub_views[1].scroll_x, 0);
   EXPECT_EQ(state.sub_views[2].scroll_x, -150);
+
+  // A view made over settings the project file brought, zoomed but not
+  // scrolled, leaves them as they are at its first paint.
+  CadViewState& opened = project.cad_views[1];
+  opened.sub_views[0].zoom = 3.0;
+  CadView second(project, opened, nullptr);
+  second.resize(301, 200);
+  QImage frame(second.size(), QImage::Format_RGB32);
+  second.render(frame);
+  EXPECT_EQ(opened.sub_views[0].scroll_x, 0);
+  EXPECT_EQ(opened.sub_views[1].scroll_x, -150);
 }
 
 TEST_F(CadViewTest, DraggingAPointMovesTheSelectedPointsAlongTheAxis) {
@@ -145,7 +155,7 @@ TEST_F(CadViewTest, MouseMovesReportTheCursorWithoutRedrawingTheModel) {
   EXPECT_EQ(project.cursor.image_x, 118 - 150);
   EXPECT_EQ(project.cursor.image_y, 80 - 100);
   EXPECT_EQ(scene.notifier.posted.back().notification, Notification::CursorMoved);
-  EXPECT_EQ(state.crosshair_mouse, (Point2{118, 80}));
+  EXPECT_EQ(view.crosshair(), (Point2{118, 80}));
 }
 
 }  // namespace

@@ -45,16 +45,12 @@ bool CalibrationView::ensure_photograph() {
 
 void CalibrationView::fit_to_window() {
   if (!ensure_photograph()) return;
-  view_.view_width = width();
-  view_.view_height = height();
-  fit_box(view_, {0.0, 0.0}, {double(picture_.width), double(picture_.height)});
+  fit_box(view_, view_size(), {0.0, 0.0}, {double(picture_.width), double(picture_.height)});
   update();
 }
 
 void CalibrationView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  view_.view_width = width();
-  view_.view_height = height();
   if (!ensure_photograph()) {
     painter.fillRect(rect(), Qt::black);
     return;
@@ -69,7 +65,7 @@ void CalibrationView::paintEvent(QPaintEvent*) {
   painter.setBrush(Qt::white);
   for (int i = 0; i <= camera_.rows; ++i) {
     for (int j = 0; j <= camera_.columns; ++j) {
-      const Point2 c = image_to_client(view_, camera_.corner(i, j));
+      const Point2 c = image_to_client(view_, view_size(), camera_.corner(i, j));
       if (!std::isfinite(c.x) || !std::isfinite(c.y) || std::abs(c.x) > 1e6 || std::abs(c.y) > 1e6) continue;
       const QPoint centre(static_cast<int>(c.x), static_cast<int>(c.y));
       painter.drawEllipse(
@@ -78,36 +74,27 @@ void CalibrationView::paintEvent(QPaintEvent*) {
   }
 }
 
-void CalibrationView::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  view_.view_width = width();
-  view_.view_height = height();
-}
-
-void CalibrationView::record_mouse(QPointF client) {
-  view_.mouse_client = {client.x(), client.y()};
-  view_.mouse_image = client_to_image(view_, view_.mouse_client);
-}
-
 void CalibrationView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  record_mouse(event->position());
+  mouse_.client = {event->position().x(), event->position().y()};
+  const Point2 at = client_to_image(view_, view_size(), mouse_.client);
   ensure_photograph();
-  if (pressed) pressed(view_.mouse_image);
+  if (pressed) pressed(at);
 }
 
 void CalibrationView::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) record_mouse(event->position());
+  if (event->button() == Qt::LeftButton) mouse_.client = {event->position().x(), event->position().y()};
 }
 
 void CalibrationView::mouseMoveEvent(QMouseEvent* event) {
   setFocus();
   const QPointF p = event->position();
-  if (mouse_move_pan(view_, event->modifiers().testFlag(Qt::ControlModifier), {p.x(), p.y()})) update();
+  if (mouse_move_pan(view_, view_size(), mouse_, event->modifiers().testFlag(Qt::ControlModifier), {p.x(), p.y()}))
+    update();
 }
 
 void CalibrationView::wheelEvent(QWheelEvent* event) {
-  if (wheel_zoom(view_, event->angleDelta().y(), isVisible())) update();
+  if (wheel_zoom(view_, view_size(), mouse_, event->angleDelta().y(), isVisible())) update();
 }
 
 void CalibrationView::keyPressEvent(QKeyEvent* event) {

@@ -22,9 +22,11 @@
 
 #include "base/vec3.h"
 #include "model/camera_model.h"
+#include "model/zoom_pan.h"
 #include "model/zoom_pan_state.h"
 #include "photogrammetry/grid_photo.h"
 #include "platform/photograph_reader.h"
+#include "views/zoom_pan_mouse.h"
 
 namespace plenvista {
 
@@ -46,13 +48,14 @@ class CalibrationView : public QWidget {
 
   GridPhoto& grid_photo() { return photo_; }
   ZoomPanState& zoom_pan() { return view_; }
+  // The client area the zoom and scroll are applied to.
+  ViewSize view_size() const { return {width(), height()}; }
 
   // Called with the photograph position of each left press.
   std::function<void(Point2)> pressed;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -60,13 +63,12 @@ class CalibrationView : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void record_mouse(QPointF client);
-
   CameraModel& camera_;
   std::optional<std::string> path_;
   DrawnPhotograph picture_;  // null pixels until the photograph is loaded
   GridPhoto photo_;
   ZoomPanState view_;
+  ZoomPanMouse mouse_;
 };
 
 }  // namespace plenvista

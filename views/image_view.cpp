@@ -78,9 +78,10 @@ ImageView::ImageView(Project& project, QWidget* parent)
 
 ProjectImage* ImageView::displayed_image() const { return plenvista::displayed_image(project_.images()); }
 
-void ImageView::sync_view_size(ProjectImage& image) const {
-  image.view.view_width = width();
-  image.view.view_height = height();
+int ImageView::face_picks(const ProjectImage& image) { return held_face_picks(project_.model, picking_of(image).face); }
+
+void ImageView::forget_vanished_picking() {
+  std::erase_if(picking_, [this](const auto& entry) { return project_.images().images.find(entry.first) == nullptr; });
 }
 
 bool ImageView::model_drawn(const ProjectImage& image) const {
@@ -117,7 +118,10 @@ const DrawnPhotograph* ImageView::photo_for(ProjectImage& image, std::string& pr
 ProjectedPoints ImageView::project_points(ProjectImage& image) const {
   const PreparedPose pose(image);
   ProjectedPoints points;
-  points.build(project_.model.points, [&pose](const Vec3& world) { return pose.project(world, true, true); });
+  const ViewSize size = view_size();
+  points.build(project_.model.points, [&pose, &image, size](const Vec3& world) {
+    return image_to_client(image.view, size, pose.project(world, true));
+  });
   return points;
 }
 
@@ -128,8 +132,7 @@ bool ImageView::fit_photograph(ProjectImage& image) {
     image.pixel_width = size->width;
     image.pixel_height = size->height;
   }
-  sync_view_size(image);
-  return fit_box(image.view, {0.0, 0.0}, {double(image.pixel_width), double(image.pixel_height)});
+  return fit_box(image.view, view_size(), {0.0, 0.0}, {double(image.pixel_width), double(image.pixel_height)});
 }
 
 void ImageView::fit_to_window() {
@@ -140,6 +143,7 @@ void ImageView::fit_to_window() {
 void ImageView::render(QImage& frame) {
   frame.fill(Qt::black);
   message_.clear();
+  forget_vanished_picking();
   const ImageSet& images = project_.images();
   ProjectImage* image = displayed_image();
   if (image == nullptr && images.partner_mode && images.current != nullptr) message_ = kNoPartnerHint;
@@ -149,10 +153,7 @@ void ImageView::render(QImage& frame) {
     if (!message_.isEmpty()) draw_centred_message(frame, message_);
     return;
   }
-  const ZoomPanState& state = image->view;
-  if (shown_.insert({image->id, *image->resolved_path}).second && state.zoom == 1.0 && state.scroll_x == 0.0 &&
-      state.scroll_y == 0.0)
-    fit_photograph(*image);
+  if (shown_.insert({image->id, *image->resolved_path}).second && image->view.untouched()) fit_photograph(*image);
   std::string problem;
   const DrawnPhotograph* photo = photo_for(*image, problem);
   if (photo == nullptr) {
@@ -160,7 +161,6 @@ void ImageView::render(QImage& frame) {
     draw_centred_message(frame, message_);
     return;
   }
-  sync_view_size(*image);
   stretch_photo(*photo, image->view, frame);
 
   if (project_.images().calibration_mode) {
@@ -172,7 +172,10 @@ void ImageView::render(QImage& frame) {
     ModelData& model = project_.model;
     refresh_visibility(model);
     const PreparedPose pose(*image);
-    const auto project = [&pose](const Vec3& world) { return pose.project(world, true, true); };
+    const ViewSize size = view_size();
+    const auto project = [&pose, image, size](const Vec3& world) {
+      return image_to_client(image->view, size, pose.project(world, true));
+    };
     ProjectedPoints points, mirror_points;
     points.build(model.points, project);
     mirror_points.build(model.mirror_points, project);
@@ -183,8 +186,8 @@ void ImageView::render(QImage& frame) {
 void ImageView::draw_reference_points(QPainter& painter, const ProjectImage& image) const {
   const Colour c = project_.model.reference_point_colour;
   const QColor reference_colour(red_of(c), green_of(c), blue_of(c));
-  const auto client_of = [&image](const ReferencePoint& mark) -> std::optional<QPoint> {
-    const Point2 p = image_to_client(image.view, mark_pixel(image, mark));
+  const auto client_of = [&image, size = view_size()](const ReferencePoint& mark) -> std::optional<QPoint> {
+    const Point2 p = image_to_client(image.view, size, mark_pixel(image, mark));
     if (!is_finite(p) || std::abs(p.x) > 1e6 || std::abs(p.y) > 1e6) return std::nullopt;
     return QPoint(static_cast<int>(p.x), static_cast<int>(p.y));
   };
@@ -231,9 +234,9 @@ void ImageView::draw_residuals(QPainter& painter, const ProjectImage& image) con
   painter.setRenderHint(QPainter::Antialiasing);
   for (const ReferenceResidual& r : image_residuals(image).points) {
     const Point2 mark{r.point->image_position.x + image.centre_x, r.point->image_position.y + image.centre_y};
-    const Point2 from = image_to_client(image.view, mark);
-    const Point2 to =
-        image_to_client(image.view, {mark.x + r.delta.x * residual_scale_, mark.y + r.delta.y * residual_scale_});
+    const Point2 from = image_to_client(image.view, view_size(), mark);
+    const Point2 to = image_to_client(image.view, view_size(),
+                                      {mark.x + r.delta.x * residual_scale_, mark.y + r.delta.y * residual_scale_});
     if (!is_finite(from) || !is_finite(to) || std::abs(from.x) > 1e6 || std::abs(from.y) > 1e6 ||
         std::abs(to.x) > 1e6 || std::abs(to.y) > 1e6)
       continue;
@@ -257,8 +260,7 @@ void ImageView::wheelEvent(QWheelEvent* event) {
   event->accept();
   ProjectImage* image = displayed_image();
   if (image == nullptr) return;
-  sync_view_size(*image);
-  if (wheel_zoom(image->view, event->angleDelta().y(), isVisible())) refresh();
+  if (wheel_zoom(image->view, view_size(), mouse_, event->angleDelta().y(), isVisible())) refresh();
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
@@ -267,10 +269,10 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
   if (band_.active) update(band_.follow(event->position().toPoint()));
   ProjectImage* image = displayed_image();
   if (image == nullptr) return;
-  sync_view_size(*image);
   const Point2 client = to_point(event->position());
-  if (mouse_move_pan(image->view, event->modifiers() & Qt::ControlModifier, client)) refresh();
-  project_.cursor = {image->view.mouse_image.x, image->view.mouse_image.y, client.x, client.y};
+  if (mouse_move_pan(image->view, view_size(), mouse_, event->modifiers() & Qt::ControlModifier, client)) refresh();
+  const Point2 at = client_to_image(image->view, view_size(), client);
+  project_.cursor = {at.x, at.y, client.x, client.y};
   project_.post(Notification::CursorMoved);
 }
 
@@ -278,16 +280,16 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   ProjectImage* image = displayed_image();
   if (image == nullptr) return;
-  sync_view_size(*image);
   const Point2 mouse = to_point(event->position());
-  image->view.mouse_client = mouse;
-  image->view.mouse_image = client_to_image(image->view, mouse);
+  mouse_.client = mouse;
   if (project_.images().calibration_mode) {
-    image->picking.last_press = image->view.mouse_image;
-    image->picking.pressed_point = nullptr;
+    ImagePicking& picking = picking_of(*image);
+    picking.last_press = client_to_image(image->view, view_size(), mouse);
+    picking.pressed_point = 0;
     if (model_drawn(*image)) {
       refresh_visibility(project_.model);
-      image->picking.pressed_point = first_under_mouse(project_, project_points(*image), mouse);
+      if (const ModelPoint* pressed = first_under_mouse(project_, project_points(*image), mouse))
+        picking.pressed_point = pressed->id;
     }
     return;
   }
@@ -300,14 +302,14 @@ void ImageView::pick_face_corners(ProjectImage& image, Point2 mouse) {
   if (!model_drawn(image)) return;
   refresh_visibility(project_.model);
   const ProjectedPoints points = project_points(image);
-  ImagePicking& picking = image.picking;
+  FacePicks& picks = picking_of(image).face;
   for (int i = 0; i < points.count(); ++i) {
     ModelPoint* point = points.list().at(i);
     if (!point->shown || !under_mouse(points.at(i), mouse, pixels(project_.model.selection_size))) continue;
-    pick_face_corner(project_, image, *point);
+    pick_face_corner(project_, picks, *point);
     project_.note_change();
-    if (picking.face_corner_count == 3) {
-      add_picked_face(project_, image);
+    if (picks.count == 3) {
+      add_picked_face(project_, image, picks);
       project_.note_change();
     }
   }
@@ -318,7 +320,6 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   ProjectImage* image = displayed_image();
   if (image == nullptr) return;
-  sync_view_size(*image);
   const Point2 mouse = to_point(event->position());
   if (band_.active) {
     update(band_.rect.outline());
@@ -328,15 +329,14 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
       select_in_rectangle(project_, project_points(*image), band_.rect);
     }
   }
-  image->view.mouse_client = mouse;
-  image->view.mouse_image = client_to_image(image->view, mouse);
-  const Point2 marked =
-      snapper_.mark_at(project_, *image, image->view.mouse_image, event->modifiers() & Qt::AltModifier);
-  image->picking.last_release = marked == image->view.mouse_image ? mouse : image_to_client(image->view, marked);
+  mouse_.client = mouse;
+  const Point2 at = client_to_image(image->view, view_size(), mouse);
+  const Point2 marked = snapper_.mark_at(project_, *image, at, event->modifiers() & Qt::AltModifier);
+  picking_of(*image).last_release = marked;
   refresh_visibility(project_.model);
   const ImageSet& images = project_.images();
   if (images.calibration_mode) {
-    calibration_release(*image, mouse, marked);
+    calibration_release(*image, mouse, at, marked);
   } else {
     if (model_drawn(*image) && project_.select_mode == SelectMode::Select && project_.point_mode == PointMode::Points)
       toggle_under_mouse(project_, project_points(*image), mouse);
@@ -347,21 +347,24 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ImageView::add_point_from_clicks() {
-  const ModelPoint* point = add_point_from_partner_clicks(project_);
+  const ProjectImage* a = project_.images().current;
+  if (a == nullptr || a->partner == nullptr) return;
+  const ProjectImage& b = *a->partner;
+  const Point2 click_a = picking_of(*a).last_release;
+  const Point2 click_b = picking_of(b).last_release;
+  const ModelPoint* point = add_point_from_partner_clicks(project_, click_a, click_b);
   if (point == nullptr || !point_made_) return;
-  const ProjectImage& a = *project_.images().current;
-  const ProjectImage& b = *a.partner;
-  point_made_(*point, point_fit(point->position(), client_to_image(a.view, a.picking.last_release),
-                                client_to_image(b.view, b.picking.last_release), a, b));
+  point_made_(*point, point_fit(point->position(), click_a, click_b, *a, b));
 }
 
-void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 marked) {
+void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 at, Point2 marked) {
   ImageSet& images = project_.images();
-  ImagePicking& picking = image.picking;
+  const ImagePicking& picking = picking_of(image);
   // A drag from a model point marks that point's position here.
-  if (picking.pressed_point != nullptr && !(image.view.mouse_image == picking.last_press)) {
+  const ModelPoint* pressed = project_.model.points.find(picking.pressed_point);
+  if (pressed != nullptr && !(at == picking.last_press)) {
     images.last_clicked = marked;
-    add_reference_at_last_click(image, picking.pressed_point->position());
+    add_reference_at_last_click(image, pressed->position());
     return;
   }
   if (marking_point_ != 0) {
@@ -387,8 +390,8 @@ void ImageView::calibration_release(ProjectImage& image, Point2 mouse, Point2 ma
   }
   ReferencePoint* hit = nullptr;
   for (ReferencePoint* mark : image.reference_points) {
-    const Point2 p =
-        image_to_client(image.view, {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
+    const Point2 p = image_to_client(
+        image.view, view_size(), {mark->image_position.x + image.centre_x, mark->image_position.y + image.centre_y});
     if (under_mouse(p, mouse, pixels(project_.model.selection_size))) {
       hit = mark;
       break;
@@ -467,6 +470,7 @@ void ImageView::shift_down() {
     clear_picks(*images.current);
   }
   images.partner_mode = 1;
+  mouse_.dragging = false;  // another photograph shows: a CTRL-drag starts anew
   QCoreApplication::instance()->installEventFilter(this);
   update_cursor();
   refresh();
@@ -478,6 +482,7 @@ void ImageView::shift_up() {
   if (images.calibration_mode)
     if (ProjectImage* image = displayed_image()) clear_picks(*image);
   images.partner_mode = 0;
+  mouse_.dragging = false;
   QCoreApplication::instance()->removeEventFilter(this);
   refresh();
 }

@@ -16,7 +16,10 @@
 // down) of the displayed image, or model units. The view holds no model
 // data: only the decoded photographs (the last few shown, reloaded when an
 // image's path changes or when zooming in needs a finer decoding than the
-// reduced one of a zoomed-out view), the drawn frame, the rubber band and the last key.
+// reduced one of a zoomed-out view), the drawn frame, the rubber band, the
+// last key, the mouse and each photograph's picking state (ImagePicking:
+// never saved, naming points by id, so a point deleted or re-created by
+// undo is never reached through it).
 // A photograph shown for the first time since the view was made, whose
 // zoom and scroll are still the untouched 1 and (0, 0), is fitted to the
 // view first (fit_to_window); a view state the user set is left alone.
@@ -44,12 +47,14 @@
 #include <QCursor>
 #include <QImage>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "model/face_picks.h"
 #include "model/project.h"
 #include "photogrammetry/residuals.h"
 #include "platform/photograph_reader.h"
@@ -67,6 +72,14 @@ struct ReferenceChoice {
   Vec3 world;
   int control_point_id = 0;
   std::string tie_label;
+};
+
+// The image view's clicks in one photograph.
+struct ImagePicking {
+  int pressed_point = 0;  // the model point a calibration-mode press landed on (id; 0: none)
+  Point2 last_press;      // photograph pixels
+  Point2 last_release;    // photograph pixels, where the release marks (snapped)
+  FacePicks face;         // corners picked for a new face
 };
 
 // What the view shows in partner mode while the current image has no partner.
@@ -105,6 +118,8 @@ class ImageView : public ModelView {
   // The message the view shows instead of a photograph; empty when it
   // shows one.
   const QString& message() const { return message_; }
+  // How many face corners picked in `image` still count (model/face_picks.h).
+  int face_picks(const ProjectImage& image);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -128,7 +143,9 @@ class ImageView : public ModelView {
   const DrawnPhotograph* photo_for(ProjectImage& image, std::string& problem);
   // Fits from the photograph's size (from its headers when not yet known).
   bool fit_photograph(ProjectImage& image);
-  void sync_view_size(ProjectImage& image) const;
+  ImagePicking& picking_of(const ProjectImage& image) { return picking_[image.id]; }
+  // Forgets the picking of photographs no longer in the project.
+  void forget_vanished_picking();
   bool model_drawn(const ProjectImage& image) const;
   ProjectedPoints project_points(ProjectImage& image) const;
   void draw_reference_points(QPainter& painter, const ProjectImage& image) const;
@@ -137,8 +154,9 @@ class ImageView : public ModelView {
 
   void pick_face_corners(ProjectImage& image, Point2 mouse);
   void clear_picks(ProjectImage& image);
-  // `marked`: the photograph position a new mark takes.
-  void calibration_release(ProjectImage& image, Point2 mouse, Point2 marked);
+  // `at`: the photograph position under the mouse; `marked`: the one a new
+  // mark takes.
+  void calibration_release(ProjectImage& image, Point2 mouse, Point2 at, Point2 marked);
   void add_reference_at_last_click(ProjectImage& image, const Vec3& world, int control_point_id = 0);
   void shift_down();
   void shift_up();
@@ -155,6 +173,7 @@ class ImageView : public ModelView {
   std::vector<LoadedPhoto> photos_;  // most recently loaded last
   // The images (id and file) shown since the view was made.
   std::set<std::pair<int, std::string>> shown_;
+  std::map<int, ImagePicking> picking_;  // by image id
   QString message_;
   QCursor small_selection_;
   QCursor large_selection_;

@@ -28,7 +28,7 @@ class ImageViewTest : public ::testing::Test {
   }
   // Where the view draws a point of the displayed image.
   QPoint at(const Vec3& world) const {
-    const Point2 p = test_support::ViewScene::client_of(world, *view.displayed_image());
+    const Point2 p = scene.client_of(world, *view.displayed_image());
     return {static_cast<int>(p.x), static_cast<int>(p.y)};
   }
   QPoint at(const ModelPoint* p) const { return at(p->position()); }
@@ -80,12 +80,12 @@ class ImageViewTest : public ::testing::Test {
 TEST_F(ImageViewTest, WheelZoomsAboutTheMouseAndADeltaOfZeroZoomsOut) {
   QTest::mouseMove(&view, QPoint(300, 200));
   const ZoomPanState& state = scene.a->view;
-  const Point2 under = client_to_image(state, {300, 200});
+  const Point2 under = client_to_image(state, scene.size, {300, 200});
   wheel(0);
   EXPECT_DOUBLE_EQ(state.zoom, 0.35 / 1.1);
   for (int delta : {120, 120, 120, -120, 240, 1}) {
     wheel(delta);
-    const Point2 now = client_to_image(state, {300, 200});
+    const Point2 now = client_to_image(state, scene.size, {300, 200});
     EXPECT_NEAR(now.x, under.x, 1.0);
     EXPECT_NEAR(now.y, under.y, 1.0);
   }
@@ -149,21 +149,21 @@ TEST_F(ImageViewTest, ThreePressesOnTheFaceTabMakeAFaceAndAFourthStartsAnew) {
   click(at(p1));
   click(at(p2));
   EXPECT_EQ(p2->picked_for_face, 1);
-  EXPECT_EQ(scene.a->picking.face_corner_count, 2);
+  EXPECT_EQ(view.face_picks(*scene.a), 2);
   click(at(p3));
   ASSERT_EQ(project.model.faces.count(), 1);
   const ModelFace* face = project.model.faces.first();
   EXPECT_EQ(face->corners[0], p1);
   EXPECT_EQ(face->corners[1], p2);
   EXPECT_EQ(face->corners[2], p3);
-  EXPECT_EQ(scene.a->picking.face_corner_count, 0);
+  EXPECT_EQ(view.face_picks(*scene.a), 0);
   EXPECT_EQ(p1->picked_for_face + p2->picked_for_face + p3->picked_for_face, 0);
 
   click(at(p3));
-  EXPECT_EQ(scene.a->picking.face_corner_count, 1);
+  EXPECT_EQ(view.face_picks(*scene.a), 1);
   EXPECT_EQ(p3->picked_for_face, 1);
   QTest::keyClick(&view, Qt::Key_Escape);
-  EXPECT_EQ(scene.a->picking.face_corner_count, 0);
+  EXPECT_EQ(view.face_picks(*scene.a), 0);
   EXPECT_EQ(p3->picked_for_face, 0);
   EXPECT_EQ(project.model.faces.count(), 1);
 }
@@ -184,8 +184,8 @@ TEST_F(ImageViewTest, PointFromTwoPhotographsWithShiftAndUndo) {
 
   ASSERT_EQ(project.model.points.count(), 1);
   const ModelPoint* made = project.model.points.first();
-  const auto photo = [](const ProjectImage* image, QPoint p) {
-    return client_to_image(image->view, {double(p.x()), double(p.y())});
+  const auto photo = [this](const ProjectImage* image, QPoint p) {
+    return client_to_image(image->view, scene.size, {double(p.x()), double(p.y())});
   };
   EXPECT_EQ(made->position(), point_triangulation(photo(scene.a, in_a), photo(scene.b, in_b), *scene.a, *scene.b));
   // The listener hears how well the point fits the two clicks.
@@ -216,7 +216,7 @@ TEST_F(ImageViewTest, ReferencePointsOnlyHidesTheModelAndClicksReachTheMarks) {
   project.model.layers.first()->colour = make_colour(255, 0, 0);
   ModelPoint* p = scene.point(0, 0, 0);
   const QPoint mark = at(p);
-  const Point2 photo = client_to_image(scene.a->view, {double(mark.x()), double(mark.y())});
+  const Point2 photo = client_to_image(scene.a->view, scene.size, {double(mark.x()), double(mark.y())});
   auto* ref = add_reference_point(project, *scene.a, {1, 2, 3}, {photo.x - 1136, photo.y - 852});
   EXPECT_EQ(frame().pixel(mark + QPoint(3, 0)), qRgb(255, 0, 0));
 
@@ -239,7 +239,7 @@ TEST_F(ImageViewTest, ResidualLinesRunFromTheMarkTowardsTheProjectionScaled) {
   const Vec3 world{30, 20, 10};
   const Point2 projected = project_to_image(world, *scene.a, false);
   add_reference_point(project, *scene.a, world, {projected.x - 6, projected.y});
-  const Point2 mark = image_to_client(scene.a->view, {projected.x - 6 + 1136, projected.y + 852});
+  const Point2 mark = image_to_client(scene.a->view, scene.size, {projected.x - 6 + 1136, projected.y + 852});
   const QPoint beyond_cross(static_cast<int>(std::lround(mark.x)) + 12, static_cast<int>(std::lround(mark.y)));
   // Red over the grey photograph, however the smoothed line falls on the pixel rows.
   const auto reddish = [](QRgb c) { return qRed(c) > qGreen(c) + 50 && qRed(c) > qBlue(c) + 50; };
@@ -266,7 +266,7 @@ TEST_F(ImageViewTest, CalibrationClicksMarkReferencePoints) {
   click(empty);
   ASSERT_EQ(scene.a->reference_points.count(), 1);
   const ReferencePoint* typed = scene.a->reference_points.first();
-  const Point2 photo = client_to_image(scene.a->view, {400, 300});
+  const Point2 photo = client_to_image(scene.a->view, scene.size, {400, 300});
   EXPECT_EQ(typed->world_position, (Vec3{10, 20, 30}));
   EXPECT_EQ(typed->image_position, (Point2{photo.x - 1136, photo.y - 852}));
   EXPECT_EQ(scene.a->marks_changed, 1);
@@ -297,6 +297,16 @@ TEST_F(ImageViewTest, CalibrationClicksMarkReferencePoints) {
   QTest::keyClick(&view, Qt::Key_Delete);
   EXPECT_EQ(scene.a->reference_points.count(), 1);
   EXPECT_EQ(asked, 2);
+
+  // A point deleted between the press and the release is not marked: the
+  // release is a plain click (asked, cancelled).
+  ModelPoint* gone = scene.point(-50, 60, 70, true);
+  const QPoint from = at(gone);
+  QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, from);
+  delete_points(project);
+  QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, from + QPoint(20, 5));
+  EXPECT_EQ(scene.a->reference_points.count(), 1);
+  EXPECT_EQ(asked, 3);
 }
 
 TEST_F(ImageViewTest, DeleteRemovesSelectedPointsOrFacesByTab) {
@@ -319,7 +329,7 @@ TEST_F(ImageViewTest, MouseMovesReportTheCursor) {
   QTest::mouseMove(&view, QPoint(123, 45));
   EXPECT_EQ(project.cursor.window_x, 123);
   EXPECT_EQ(project.cursor.window_y, 45);
-  const Point2 photo = client_to_image(scene.a->view, {123, 45});
+  const Point2 photo = client_to_image(scene.a->view, scene.size, {123, 45});
   EXPECT_EQ(project.cursor.image_x, photo.x);
   EXPECT_EQ(project.cursor.image_y, photo.y);
   ASSERT_FALSE(scene.notifier.posted.empty());
@@ -327,14 +337,14 @@ TEST_F(ImageViewTest, MouseMovesReportTheCursor) {
 }
 
 TEST_F(ImageViewTest, CtrlDragPansTheGrabbedPointWithTheMouse) {
-  const Point2 grabbed = client_to_image(scene.a->view, {120, 100});
+  const Point2 grabbed = client_to_image(scene.a->view, scene.size, {120, 100});
   QMouseEvent move(QEvent::MouseMove, QPointF(120, 100), view.mapToGlobal(QPointF(120, 100)), Qt::NoButton,
                    Qt::NoButton, Qt::ControlModifier);
   QApplication::sendEvent(&view, &move);
   QMouseEvent on(QEvent::MouseMove, QPointF(220, 160), view.mapToGlobal(QPointF(220, 160)), Qt::NoButton, Qt::NoButton,
                  Qt::ControlModifier);
   QApplication::sendEvent(&view, &on);
-  const Point2 now = client_to_image(scene.a->view, {220, 160});
+  const Point2 now = client_to_image(scene.a->view, scene.size, {220, 160});
   EXPECT_NEAR(now.x, grabbed.x, 1.0 / 0.35 + 1);
   EXPECT_NEAR(now.y, grabbed.y, 1.0 / 0.35 + 1);
 }
@@ -435,14 +445,14 @@ TEST_F(ImageViewTest, MarksSnapOntoTheTargetUnlessAltIsHeld) {
     state.zoom = zoom;
     state.scroll_x = target.x() - 300.0 / zoom;
     state.scroll_y = target.y() - 200.0 / zoom;
-    const Point2 c = image_to_client(state, {target.x(), target.y()});
+    const Point2 c = image_to_client(state, scene.size, {target.x(), target.y()});
     const QPoint where(static_cast<int>(std::lround(c.x)) + 2, static_cast<int>(std::lround(c.y)));
     const int before = scene.a->reference_points.count();
     click(where, keys);
     EXPECT_EQ(scene.a->reference_points.count(), before + 1);
     const Point2 mark = scene.a->reference_points.last()->image_position;
     return std::pair{Point2{mark.x + 1136, mark.y + 852},
-                     client_to_image(state, {double(where.x()), double(where.y())})};
+                     client_to_image(state, scene.size, {double(where.x()), double(where.y())})};
   };
   for (const auto& [target, zoom] : {std::pair{targets[0], 1.0}, std::pair{targets[1], 0.5}}) {
     const auto [mark, clicked] = mark_beside(target, zoom, Qt::NoModifier);
@@ -468,8 +478,8 @@ TEST_F(ImageViewTest, FirstShowingFitsAnUntouchedPhotographOnly) {
   const ZoomPanState& fitted = scene.a->view;
   EXPECT_LT(fitted.zoom, 0.36);
   EXPECT_GT(fitted.zoom, 0.3);
-  const Point2 top_left = image_to_client(fitted, {0, 0});
-  const Point2 bottom_right = image_to_client(fitted, {2272, 1704});
+  const Point2 top_left = image_to_client(fitted, scene.size, {0, 0});
+  const Point2 bottom_right = image_to_client(fitted, scene.size, {2272, 1704});
   EXPECT_GE(top_left.x, 0);
   EXPECT_GE(top_left.y, 0);
   EXPECT_LE(bottom_right.x, 800);

@@ -9,12 +9,16 @@
 // inverted over the frame. SHIFT, ESC, DELETE and ENTER go to the view's
 // own actions (views/view_keys.h); other keys go on. The view takes the
 // keyboard focus when clicked and follows the mouse without a button held.
+// The view's size and the mouse (its position, a CTRL-drag) are the view's
+// own; the records hold only the zoom and scroll the project file keeps.
 
 #include <QImage>
 #include <QWidget>
 
+#include "model/zoom_pan.h"
 #include "views/view_keys.h"
 #include "views/view_picking.h"
+#include "views/zoom_pan_mouse.h"
 
 class QPainter;
 class QPaintEvent;
@@ -32,6 +36,8 @@ class ModelView : public QWidget {
   // the model) is in view, and redraws. A change of view only: the project
   // is not marked modified.
   virtual void fit_to_window() = 0;
+  // The client area the zoom and scroll are applied to.
+  ViewSize view_size() const { return {width(), height()}; }
 
  protected:
   ModelView(ViewKeys::Actions keys, QWidget* parent);
@@ -48,6 +54,7 @@ class ModelView : public QWidget {
   void key_released_elsewhere(const QKeyEvent& event) { keys_.release(event); }
 
   RubberBand band_;
+  ZoomPanMouse mouse_;
 
  private:
   QImage frame_;

@@ -29,8 +29,7 @@ QImage to_qimage(const RgbImage& photograph);
 int reduction_for_zoom(double zoom);
 
 // Fills `target` (Format_RGB32 or Format_ARGB32_Premultiplied, the client
-// size) from `photo`; the state's view size is not read, the target's size
-// is the client size.
+// size) from `photo`; the target's size is the view's size.
 void stretch_photo(const DrawnPhotograph& photo, const ZoomPanState& view, QImage& target);
 
 }  // namespace plenvista

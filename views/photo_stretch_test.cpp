@@ -21,8 +21,7 @@ RgbImage numbered(int width, int height) {
 TEST(StretchPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
   const DrawnPhotograph photo{to_qimage(numbered(60, 40)), 1, 60, 40};
   ZoomPanState view;
-  view.view_width = 90;
-  view.view_height = 70;
+  const ViewSize size{90, 70};
   view.zoom = 2.5;
   view.scroll_x = -5.7;  // the picture starts inside the view: black to its left
   view.scroll_y = 12.3;
@@ -35,7 +34,7 @@ TEST(StretchPhoto, EachClientPixelShowsThePhotographPixelItMapsTo) {
     for (int x = 0; x < 90; ++x) {
       // The centre of the client pixel, in photograph pixels; a centre that
       // falls on the border of two photograph pixels may show either.
-      const Point2 at = client_to_image(view, {x + 0.5, y + 0.5});
+      const Point2 at = client_to_image(view, size, {x + 0.5, y + 0.5});
       const auto on_border = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
       if (on_border(at.x) || on_border(at.y)) continue;
       const int px = static_cast<int>(std::floor(at.x));

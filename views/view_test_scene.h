@@ -12,6 +12,7 @@
 #include "base/settings_store.h"
 #include "model/edit_actions.h"
 #include "model/project.h"
+#include "model/zoom_pan.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/recorders.h"
@@ -25,8 +26,9 @@ struct ViewScene {
   Project project{store, notifier, messages};
   ProjectImage* a = nullptr;
   ProjectImage* b = nullptr;
+  ViewSize size;  // the size the views are given, client pixels
 
-  explicit ViewScene(int view_width = 800, int view_height = 600, double zoom = 0.35) {
+  explicit ViewScene(int view_width = 800, int view_height = 600, double zoom = 0.35) : size{view_width, view_height} {
     project.images().camera = pinhole_camera();
     for (ProjectImage** image : {&a, &b}) {
       auto added = std::make_unique<ProjectImage>();
@@ -36,8 +38,6 @@ struct ViewScene {
       added->centre_x = 1136;
       added->centre_y = 852;
       added->view.zoom = zoom;
-      added->view.view_width = view_width;
-      added->view.view_height = view_height;
       *image = project.images().images.insert(std::move(added));
     }
     a->pose = {{-100, -50, -2000}, {0, 0, 0}};
@@ -53,9 +53,9 @@ struct ViewScene {
     project.note_change();
     return p;
   }
-  // Where `image`'s view shows a model position, in client pixels.
-  static Point2 client_of(const Vec3& world, const ProjectImage& image) {
-    return project_to_image(world, image, true, true);
+  // Where a view of `size` shows a model position through `image`, in client pixels.
+  Point2 client_of(const Vec3& world, const ProjectImage& image) const {
+    return image_to_client(image.view, size, project_to_image(world, image, true));
   }
 };
 

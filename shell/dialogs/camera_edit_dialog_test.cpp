@@ -105,11 +105,12 @@ struct Editor {
   // Clicks the view where the photograph position `image` shows and
   // returns the photograph position that click stands for.
   Point2 click(Point2 image) {
-    const Point2 c = image_to_client(view().zoom_pan(), image);
+    const Point2 c = image_to_client(view().zoom_pan(), view().view_size(), image);
     const QPoint at(static_cast<int>(std::lround(c.x)), static_cast<int>(std::lround(c.y)));
     EXPECT_TRUE(view().rect().contains(at)) << c.x << ", " << c.y;
     QTest::mouseClick(&view(), Qt::LeftButton, Qt::NoModifier, at);
-    return client_to_image(view().zoom_pan(), {static_cast<double>(at.x()), static_cast<double>(at.y())});
+    return client_to_image(view().zoom_pan(), view().view_size(),
+                           {static_cast<double>(at.x()), static_cast<double>(at.y())});
   }
   Point2 near_intersection(int row, int column) {
     const Point2 p = test_support::true_intersection(grid, row, column);
@@ -370,7 +371,7 @@ TEST(CameraEditDialog, OpeningACameraShowsItsFieldsAndItsGrid) {
   std::vector<QPoint> centres;
   for (int i = 0; i <= 14; ++i)
     for (int j = 0; j <= 20; ++j) {
-      const Point2 c = image_to_client(e.view().zoom_pan(), expected.corner(i, j));
+      const Point2 c = image_to_client(e.view().zoom_pan(), e.view().view_size(), expected.corner(i, j));
       centres.emplace_back(static_cast<int>(c.x), static_cast<int>(c.y));
     }
   EXPECT_EQ(centres.size(), 315u);
@@ -447,9 +448,9 @@ TEST(CameraEditDialog, HomeInTheViewFitsTheWholePhotograph) {
   state.scroll_x = 300;
   e.view().setFocus();
   QTest::keyClick(&e.view(), Qt::Key_Home);
-  const Point2 top_left = image_to_client(state, {0, 0});
-  const Point2 bottom_right =
-      image_to_client(state, {double(e.view().grid_photo().width), double(e.view().grid_photo().height)});
+  const Point2 top_left = image_to_client(state, e.view().view_size(), {0, 0});
+  const Point2 bottom_right = image_to_client(
+      state, e.view().view_size(), {double(e.view().grid_photo().width), double(e.view().grid_photo().height)});
   EXPECT_GE(top_left.x, 0);
   EXPECT_GE(top_left.y, 0);
   EXPECT_LE(bottom_right.x, e.view().width());

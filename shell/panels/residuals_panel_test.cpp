@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "model/image_management.h"
+#include "model/zoom_pan.h"
 #include "photogrammetry/projection.h"
 #include "shell/gui_test_support.h"
 #include "shell/main_window.h"
@@ -144,7 +145,8 @@ TEST_F(ResidualsDock, ListsSortsSelectsAndScales) {
 TEST_F(ResidualsDock, StatusBarTellsTheFitOfANewPointAndWarnsOfCloseRays) {
   ImageView& view = window->image_view();
   const auto at = [&](const Vec3& world) {
-    const Point2 p = project_to_image(world, *view.displayed_image(), true, true);
+    const ProjectImage& image = *view.displayed_image();
+    const Point2 p = image_to_client(image.view, view.view_size(), project_to_image(world, image, true));
     return QPoint(static_cast<int>(p.x), static_cast<int>(p.y));
   };
   const auto make_point = [&](const Vec3& world) {
