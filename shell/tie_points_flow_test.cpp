@@ -92,8 +92,7 @@ struct TiePointsFlow : ::testing::Test {
 
   // The photograph's pixel where the sample's camera saw `world`.
   static Point2 seen(const ProjectImage& image, const sample::Shot& shot, const Vec3& world) {
-    const Point2 p = PreparedPose(image, sample::true_pose(shot)).project(world, false);
-    return {p.x + image.centre_x, p.y + image.centre_y};
+    return PreparedPose(image, sample::true_pose(shot)).project(world, true);
   }
   // The view zoomed to four screen pixels a photograph pixel with the pixel
   // in its middle, as a user zooms in to mark; the client pixel nearest to it.

@@ -168,9 +168,9 @@ bool tie_points(const std::string& sample_project, const QString& output) {
     const PreparedPose pose(image, sample::true_pose(sample::kShots[shot]));
     for (std::size_t corner = 0; corner < sample::kHouseCorners.size(); ++corner) {
       const bool wrong = shot == 1 && corner == 2;
-      const Point2 at = pose.project(sample::kHouseCorners[wrong ? 8 : corner], false);
+      const Point2 at = pose.project(sample::kHouseCorners[wrong ? 8 : corner], true);
       marks.push_back({"T" + std::to_string(corner + 1),
-                       {at.x + image.centre_x + noise(rng), at.y + image.centre_y + noise(rng)},
+                       {at.x + noise(rng), at.y + noise(rng)},
                        std::string(shown(image.file_name)),
                        0});
     }

@@ -41,11 +41,8 @@ struct OrientDialogTest : ::testing::Test, test_support::RecordedProject {
       const ProjectImage& image = *project.images().images.at(static_cast<int>(shot));
       const PreparedPose pose(image, sample::true_pose(sample::kShots[shot]));
       for (std::size_t corner = 0; corner < sample::kHouseCorners.size(); ++corner) {
-        const Point2 at = pose.project(sample::kHouseCorners[corner], false);
-        marks.push_back({"T" + std::to_string(corner + 1),
-                         {at.x + image.centre_x, at.y + image.centre_y},
-                         std::string(shown(image.file_name)),
-                         0});
+        marks.push_back({"T" + std::to_string(corner + 1), pose.project(sample::kHouseCorners[corner], true),
+                         std::string(shown(image.file_name)), 0});
       }
     }
     run_edit(project, [&] { ASSERT_TRUE(import_labelled_marks(project, marks)); });
