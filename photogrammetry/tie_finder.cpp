@@ -7,19 +7,6 @@
 
 namespace plenvista {
 
-namespace {
-
-// Runs work(0..count-1) on up to `threads` threads, this one included.
-template <typename F>
-void run_side_by_side(std::size_t count, int threads, F&& work) {
-  std::vector<std::jthread> helpers;
-  const std::size_t extra = std::min(count, static_cast<std::size_t>(std::max(1, threads))) - (count > 0 ? 1 : 0);
-  for (std::size_t k = 1; k <= extra; ++k) helpers.emplace_back([&work, k] { work(k); });
-  if (count > 0) work(0);
-}
-
-}  // namespace
-
 bool may_overlap(const ProjectImage& a, const ProjectImage& b) {
   if (!a.pose_known || !b.pose_known) return true;
   const Vec3 axis_a = PoseFrame::of(a).rows[2];
@@ -29,35 +16,32 @@ bool may_overlap(const ProjectImage& a, const ProjectImage& b) {
 
 TieFinder::TieFinder(std::vector<const ProjectImage*> images, PhotographRead read, TieFinderOptions options)
     : images_(std::move(images)), read_(std::move(read)), options_(std::move(options)) {
-  threads_ =
-      options_.threads > 0 ? options_.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  threads_ = static_cast<std::size_t>(
+      options_.threads > 0 ? options_.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
   features_.resize(images_.size());
+  errors_.resize(images_.size());
+  features_state_.assign(images_.size(), State::Waiting);
   result_.features.assign(images_.size(), 0);
-  if (images_.size() < 2) stage_ = Stage::Done;
+  if (images_.size() < 2) {
+    done_ = true;
+    return;
+  }
+  plan_pairs();
+  // Features of one photograph cost about as much as the matches of two pairs.
+  work_ = 2.0 * static_cast<double>(images_.size()) + static_cast<double>(pairs_.size());
 }
 
-double TieFinder::progress() const {
-  // Features of one photograph cost about as much as the matches of two pairs.
-  const double feature_work = 2.0 * static_cast<double>(images_.size());
-  const double pair_work = static_cast<double>(images_.size() * (images_.size() - 1) / 2);
-  switch (stage_) {
-    case Stage::Features:
-      return 2.0 * static_cast<double>(next_) / (feature_work + pair_work);
-    case Stage::Matches:
-      return (feature_work +
-              static_cast<double>(next_) * pair_work / std::max(1.0, static_cast<double>(result_.pairs.size()))) /
-             (feature_work + pair_work);
-    case Stage::Done:
-      break;
-  }
-  return 1.0;
+TieFinder::~TieFinder() {
+  // The tasks signal through members declared after running_: wait for
+  // them before those go.
+  running_.clear();
 }
+
+double TieFinder::progress() const { return done_ ? 1.0 : work_done_ / work_; }
 
 void TieFinder::plan_pairs() {
   for (int i = 0; i < static_cast<int>(images_.size()); ++i)
     for (int j = i + 1; j < static_cast<int>(images_.size()); ++j) {
-      if (features_[static_cast<std::size_t>(i)].size() == 0 || features_[static_cast<std::size_t>(j)].size() == 0)
-        continue;
       const ProjectImage& a = *images_[static_cast<std::size_t>(i)];
       const ProjectImage& b = *images_[static_cast<std::size_t>(j)];
       if (!may_overlap(a, b)) continue;
@@ -65,11 +49,112 @@ void TieFinder::plan_pairs() {
       pair.image_a = i;
       pair.image_b = j;
       pair.guided = options_.guided && a.pose_known && b.pose_known;
-      pair.features_a = result_.features[static_cast<std::size_t>(i)];
-      pair.features_b = result_.features[static_cast<std::size_t>(j)];
-      result_.pairs.push_back(pair);
+      pairs_.push_back(pair);
     }
-  matches_.resize(result_.pairs.size());
+  matches_.resize(pairs_.size());
+  pair_state_.assign(pairs_.size(), State::Waiting);
+  pair_skipped_.assign(pairs_.size(), false);
+}
+
+// Photographs first, in order, then the pairs whose photographs are done;
+// a pair with a photograph that gave no features is passed over.
+std::optional<TieFinder::Task> TieFinder::next_task() {
+  for (std::size_t i = 0; i < images_.size(); ++i)
+    if (features_state_[i] == State::Waiting) return Task{true, i};
+  for (std::size_t p = 0; p < pairs_.size(); ++p) {
+    if (pair_state_[p] != State::Waiting) continue;
+    const auto a = static_cast<std::size_t>(pairs_[p].image_a), b = static_cast<std::size_t>(pairs_[p].image_b);
+    if (features_state_[a] != State::Done || features_state_[b] != State::Done) continue;
+    if (features_[a].size() == 0 || features_[b].size() == 0) {
+      pair_state_[p] = State::Done;
+      pair_skipped_[p] = true;
+      work_done_ += 1;
+      continue;
+    }
+    pairs_[p].features_a = result_.features[a];
+    pairs_[p].features_b = result_.features[b];
+    return Task{false, p};
+  }
+  return std::nullopt;
+}
+
+void TieFinder::run(Task task) {
+  if (task.features) {
+    const ProjectImage& image = *images_[task.index];
+    if (std::optional<RgbImage> photograph = read_(image, errors_[task.index]))
+      features_[task.index] = detect_features(*photograph, options_.features);
+  } else {
+    matches_[task.index] = match_pair(pairs_[task.index]);
+  }
+  const std::lock_guard lock(finished_mutex_);
+  finished_.push_back(task);
+  finished_signal_.notify_one();
+}
+
+void TieFinder::start_ready_tasks() {
+  while (running_.size() < threads_) {
+    const std::optional<Task> task = next_task();
+    if (!task) return;
+    (task->features ? features_state_[task->index] : pair_state_[task->index]) = State::Started;
+    Running& slot = running_.emplace_back();
+    slot.task = *task;
+    slot.thread = std::jthread([this, t = *task] { run(t); });
+  }
+}
+
+bool TieFinder::step() {
+  if (done_) return false;
+  start_ready_tasks();
+  if (!running_.empty()) {
+    std::vector<Task> finished;
+    {
+      std::unique_lock lock(finished_mutex_);
+      finished_signal_.wait(lock, [&] { return !finished_.empty(); });
+      finished.swap(finished_);
+    }
+    for (const Task& task : finished) {
+      running_.remove_if(
+          [&](const Running& r) { return r.task.features == task.features && r.task.index == task.index; });
+      if (task.features) {
+        features_state_[task.index] = State::Done;
+        result_.features[task.index] = static_cast<int>(features_[task.index].size());
+        work_done_ += 2;
+      } else {
+        pair_state_[task.index] = State::Done;
+        work_done_ += 1;
+      }
+    }
+    // Keep the cores busy while the caller shows the progress.
+    start_ready_tasks();
+  }
+  if (running_.empty()) finish();
+  return !done_;
+}
+
+// Every task has run: the pairs' reports and the tracks across them.
+void TieFinder::finish() {
+  std::vector<PairMatches> matches;
+  for (std::size_t p = 0; p < pairs_.size(); ++p) {
+    if (pair_skipped_[p]) continue;
+    result_.pairs.push_back(pairs_[p]);
+    matches.push_back(std::move(matches_[p]));
+  }
+  for (const std::string& error : errors_)
+    if (!error.empty()) result_.errors.push_back(error);
+  std::vector<std::size_t> counts;
+  for (const ImageFeatures& f : features_) counts.push_back(f.size());
+  JoinedTracks joined = join_tracks(counts, matches);
+  result_.conflicts = joined.conflicts;
+  for (const FeatureTrack& track : joined.tracks) {
+    TiePointMarks tie;
+    for (const TrackMark& mark : track) {
+      tie.images.push_back(mark.image);
+      tie.positions.push_back(
+          features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)]);
+    }
+    result_.ties.push_back(std::move(tie));
+  }
+  done_ = true;
 }
 
 PairMatches TieFinder::match_pair(PairReport& pair) const {
@@ -89,50 +174,6 @@ PairMatches TieFinder::match_pair(PairReport& pair) const {
   }
   pair.verified = static_cast<int>(out.matches.size());
   return out;
-}
-
-bool TieFinder::step() {
-  if (stage_ == Stage::Features) {
-    const std::size_t count = std::min(images_.size() - next_, static_cast<std::size_t>(threads_));
-    std::vector<std::string> errors(count);
-    run_side_by_side(count, threads_, [&](std::size_t k) {
-      const ProjectImage& image = *images_[next_ + k];
-      if (std::optional<RgbImage> photograph = read_(image, errors[k]))
-        features_[next_ + k] = detect_features(*photograph, options_.features);
-    });
-    for (std::size_t k = 0; k < count; ++k) {
-      result_.features[next_ + k] = static_cast<int>(features_[next_ + k].size());
-      if (!errors[k].empty()) result_.errors.push_back(errors[k]);
-    }
-    next_ += count;
-    if (next_ == images_.size()) {
-      plan_pairs();
-      stage_ = Stage::Matches;
-      next_ = 0;
-    }
-  } else if (stage_ == Stage::Matches) {
-    const std::size_t count = std::min(result_.pairs.size() - next_, static_cast<std::size_t>(threads_));
-    run_side_by_side(count, threads_,
-                     [&](std::size_t k) { matches_[next_ + k] = match_pair(result_.pairs[next_ + k]); });
-    next_ += count;
-    if (next_ == result_.pairs.size()) {
-      std::vector<std::size_t> counts;
-      for (const ImageFeatures& f : features_) counts.push_back(f.size());
-      JoinedTracks joined = join_tracks(counts, matches_);
-      result_.conflicts = joined.conflicts;
-      for (const FeatureTrack& track : joined.tracks) {
-        TiePointMarks tie;
-        for (const TrackMark& mark : track) {
-          tie.images.push_back(mark.image);
-          tie.positions.push_back(
-              features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)]);
-        }
-        result_.ties.push_back(std::move(tie));
-      }
-      stage_ = Stage::Done;
-    }
-  }
-  return stage_ != Stage::Done;
 }
 
 }  // namespace plenvista

@@ -3,10 +3,15 @@
 // Finding tie points automatically: features in each photograph, matches
 // between every pair of photographs that can overlap, tracks across them.
 //
-// Long work stepped by its caller: each step() does one batch (the features
-// of as many photographs, or the matches of as many pairs, as the machine
-// has cores, run side by side) and returns whether work remains; progress()
-// is the share done, 0..1. A caller cancels by no longer stepping.
+// Long work stepped by its caller. The work is a task per photograph (its
+// features) and a task per pair (its matches, ready once both photographs'
+// features are); as many tasks run side by side on their own threads as the
+// machine has cores. Each step() waits until at least one task has
+// finished, starts what has become ready in its place (so the cores keep
+// working while the caller draws its progress) and returns whether work
+// remains; progress() is the share done, 0..1. A caller cancels by no
+// longer stepping and destroying the finder, which waits for the tasks
+// running then (the features of one photograph at most).
 //
 // Pairs: with both poses known (and `guided` set) a pair is matched along
 // its epipolar lines (guided_match); otherwise by descriptors and checked
@@ -19,9 +24,13 @@
 // and takes part no further. Positions in the result are absolute
 // photograph pixels (x right, y down).
 
+#include <condition_variable>
 #include <functional>
+#include <list>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/image_records.h"
@@ -68,28 +77,56 @@ struct TieFinderResult {
 class TieFinder {
  public:
   TieFinder(std::vector<const ProjectImage*> images, PhotographRead read, TieFinderOptions options);
+  TieFinder(const TieFinder&) = delete;  // the running tasks hold `this`
+  TieFinder& operator=(const TieFinder&) = delete;
+  ~TieFinder();
 
   bool step();
   double progress() const;
-  bool done() const { return stage_ == Stage::Done; }
+  bool done() const { return done_; }
   const TieFinderResult& result() const { return result_; }
 
  private:
-  enum class Stage { Features, Matches, Done };
+  // A photograph's features (index into images_) or a pair's matches
+  // (index into pairs_).
+  struct Task {
+    bool features = true;
+    std::size_t index = 0;
+  };
+  struct Running {
+    Task task;
+    std::jthread thread;
+  };
+  enum class State { Waiting, Started, Done };
 
   void plan_pairs();
+  std::optional<Task> next_task();
+  void start_ready_tasks();
+  void run(Task task);
+  void finish();
   // Matches one planned pair and fills in its counts.
   PairMatches match_pair(PairReport& pair) const;
 
   std::vector<const ProjectImage*> images_;
   PhotographRead read_;
   TieFinderOptions options_;
-  int threads_ = 1;
-  Stage stage_ = Stage::Features;
-  std::size_t next_ = 0;
+  std::size_t threads_ = 1;
+  bool done_ = false;
+  double work_ = 1;       // features count 2, a pair 1
+  double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
+  std::vector<std::string> errors_;  // per photograph
+  std::vector<State> features_state_;
+  std::vector<PairReport> pairs_;  // every pair that may overlap
   std::vector<PairMatches> matches_;
+  std::vector<State> pair_state_;
+  std::vector<bool> pair_skipped_;  // a photograph of the pair gave no features
   TieFinderResult result_;
+
+  std::list<Running> running_;
+  std::mutex finished_mutex_;
+  std::condition_variable finished_signal_;
+  std::vector<Task> finished_;  // by the task threads, taken by step()
 };
 
 // Two oriented photographs whose optical axes are within 90 degrees.
