@@ -9,8 +9,12 @@
 // is the share done, 0..1. A caller cancels by no longer stepping.
 //
 // Pairs: with both poses known (and `guided` set) a pair is matched along
-// its epipolar lines (guided_match); otherwise by descriptors and checked
-// through an essential matrix (verify_by_essential). Two oriented
+// its epipolar lines by correlation (guided_match: the grey levels of the
+// oriented photographs are kept for it, 1 byte a pixel, until the tracks
+// are made); otherwise by descriptors and checked through an essential
+// matrix (verify_by_essential). A track's marks in oriented photographs
+// are placed by correlation with its first mark (where that point
+// appears), and left out where that correlation is poor. Two oriented
 // photographs whose optical axes are more than 90 degrees apart cannot show
 // the same side of anything and are not matched.
 //
@@ -27,6 +31,7 @@
 #include "model/image_records.h"
 #include "photogrammetry/feature_matching.h"
 #include "photogrammetry/feature_tracks.h"
+#include "photogrammetry/grey_image.h"
 #include "photogrammetry/image_features.h"
 #include "photogrammetry/pixel_source.h"
 
@@ -80,6 +85,8 @@ class TieFinder {
   void plan_pairs();
   // Matches one planned pair and fills in its counts.
   PairMatches match_pair(PairReport& pair) const;
+  // A track's marks; none when fewer than two are left.
+  std::optional<TiePointMarks> place_marks(const FeatureTrack& track) const;
 
   std::vector<const ProjectImage*> images_;
   PhotographRead read_;
@@ -88,6 +95,7 @@ class TieFinder {
   Stage stage_ = Stage::Features;
   std::size_t next_ = 0;
   std::vector<ImageFeatures> features_;
+  std::vector<GreyImage> greys_;  // guided: of the oriented photographs, until the tracks are placed
   std::vector<PairMatches> matches_;
   TieFinderResult result_;
 };
