@@ -29,8 +29,12 @@
 // above the second (so the dots of a repeated pattern, all on one epipolar
 // line and all alike, give no match), and mutually; B's position is then
 // moved to the correlation's peak, to a fraction of a pixel, which must
-// score at least `min_refined_score`: the marks are where A's feature's
-// surface point appears in B, not where B's detector put its feature.
+// score at least `min_refined_score` and `score_margin` above any other
+// place along the epipolar line, features or not; and a match whose patch
+// in A or B correlates at 0.9 with its own surroundings (a repeated
+// pattern whose rival may lie outside B) is left out. The marks are where
+// A's feature's surface point appears in B, not where B's detector put
+// its feature.
 // The band is wide because poses oriented from a few hand-placed marks
 // are off by a few tenths of a degree, which is several pixels on the
 // epipolar line: the matches in it correct the pair's relative geometry

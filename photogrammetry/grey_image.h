@@ -5,7 +5,8 @@
 //
 // Pixels as in the pixel source: x right, y down, (0, 0) the top-left
 // pixel's centre. sample() interpolates bilinearly between the four pixels
-// around a position and gives NaN where they are not all inside.
+// around a position and gives NaN where they are not all inside;
+// sample_inside() leaves that check to its caller.
 
 #include <cmath>
 #include <cstdint>
@@ -22,6 +23,10 @@ struct GreyImage {
 
   float sample(double x, double y) const {
     if (!(x >= 0 && y >= 0 && x < width - 1 && y < height - 1)) return NAN;
+    return sample_inside(x, y);
+  }
+  // The same where the caller knows the four pixels are inside.
+  float sample_inside(double x, double y) const {
     const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
     const float fx = static_cast<float>(x - x0), fy = static_cast<float>(y - y0);
     const std::uint8_t* p = pixels.data() + static_cast<std::size_t>(y0) * static_cast<std::size_t>(width) + x0;

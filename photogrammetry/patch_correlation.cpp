@@ -18,7 +18,8 @@ constexpr double kMinGrazing = 0.1;
 // How far around itself, along how many rays, a patch is compared with
 // its own photograph (pixels of a photograph up to 1200 px wide).
 constexpr double kSelfReachOnAxesPx = 40;
-constexpr int kSelfRays = 32;
+constexpr int kSelfRays = 24;
+constexpr double kSelfStep = 1.5;
 // Photographs up to this wide are compared on whole pixels; wider ones on
 // samples as much farther apart, so that a patch covers as much of the
 // scene whatever the resolution.
@@ -92,21 +93,27 @@ double PatchCorrelator::correlate_in(const GreyImage& grey, const Patch<Radius>&
   if (!(patch.norm > 0)) return -1;
   constexpr int kSide = Patch<Radius>::kSide;
   const double s = patch.step;
-  double sum = 0, squares = 0, cross = 0;
+  // The patch's corners in the image: inside, every sample is.
+  const double reach = Radius * s;
+  for (const double cu : {-reach, reach})
+    for (const double cv : {-reach, reach}) {
+      const double x = pb.x + map[0] * cu + map[1] * cv, y = pb.y + map[2] * cu + map[3] * cv;
+      if (!(x >= 0 && y >= 0 && x < grey.width - 1 && y < grey.height - 1)) return -1;
+    }
+  float sum = 0, squares = 0, cross = 0;
   std::size_t k = 0;
   for (int v = -Radius; v <= Radius; ++v) {
     // B's position of A's (u, v), stepping along u.
-    double x = pb.x + map[0] * (-Radius * s) + map[1] * (v * s);
-    double y = pb.y + map[2] * (-Radius * s) + map[3] * (v * s);
+    double x = pb.x + map[0] * (-reach) + map[1] * (v * s);
+    double y = pb.y + map[2] * (-reach) + map[3] * (v * s);
     for (int u = 0; u < kSide; ++u, x += map[0] * s, y += map[2] * s) {
-      const float value = grey.sample(x, y);
-      if (std::isnan(value)) return -1;
+      const float value = grey.sample_inside(x, y);
       sum += value;
-      squares += double{value} * value;
-      cross += double{value} * patch.values[k++];
+      squares += value * value;
+      cross += value * patch.values[k++];
     }
   }
-  const double spread = squares - sum * sum / (kSide * kSide);
+  const double spread = double{squares} - double{sum} * sum / (kSide * kSide);
   if (!(spread > 1e-9)) return -1;
   return cross / (patch.norm * std::sqrt(spread));
 }
@@ -139,12 +146,22 @@ std::array<Vec3, PatchCorrelator::kSurfaces> PatchCorrelator::surfaces(const Vec
 std::optional<PatchCorrelator::Affine> PatchCorrelator::affine(Point2 pa, const Vec3& point, const Vec3& normal) const {
   constexpr double kStep = 2.0;  // pixels of A
   if (dot(normal, unit(frame_b_.centre - point)) < kMinGrazing) return std::nullopt;
+  // A's rays through the pixel and its two neighbours, kept for the next
+  // call: the candidates of one feature are compared one after another.
+  if (!(footprint_.pixel.x == pa.x && footprint_.pixel.y == pa.y)) {
+    footprint_.pixel = pa;
+    footprint_.usable = true;
+    const std::array<Point2, 3> in_a{pa, Point2{pa.x + kStep, pa.y}, Point2{pa.x, pa.y + kStep}};
+    for (std::size_t k = 0; k < 3; ++k) {
+      const auto direction = rays_a_.direction(in_a[k]);
+      footprint_.usable = footprint_.usable && direction.has_value();
+      if (direction) footprint_.rays[k] = unit(frame_a_.to_world_direction(*direction));
+    }
+  }
+  if (!footprint_.usable) return std::nullopt;
   std::array<Point2, 3> in_b;
-  const std::array<Point2, 3> in_a{pa, Point2{pa.x + kStep, pa.y}, Point2{pa.x, pa.y + kStep}};
   for (std::size_t k = 0; k < 3; ++k) {
-    const auto direction = rays_a_.direction(in_a[k]);
-    if (!direction) return std::nullopt;
-    const Vec3 d = unit(frame_a_.to_world_direction(*direction));
+    const Vec3& d = footprint_.rays[k];
     const double facing = -dot(normal, d);
     if (facing < kMinGrazing) return std::nullopt;
     const Vec3 on_plane = frame_a_.centre + d * (dot(normal, frame_a_.centre - point) / facing);
@@ -185,14 +202,14 @@ double PatchCorrelator::score(const CoarsePatch& patch, const Vec3& point, Point
 
 std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, Point2 pb, double reach_px) const {
   const FinePatch patch = sample<8>(grey_a_, pa, spacing_);
-  if (!(patch.norm > 0)) return std::nullopt;
-  const auto normals = surfaces(point);
+  const CoarsePatch coarse = coarse_patch(pa);
+  if (!(patch.norm > 0 && coarse.norm > 0)) return std::nullopt;
   std::optional<Affine> map;
   Vec3 normal;
   double best = -1;
-  for (const Vec3& n : normals)
+  for (const Vec3& n : surfaces(point))
     if (const auto m = affine(pa, point, n)) {
-      const double s = correlate(patch, *m, pb);
+      const double s = correlate(coarse, *m, pb);
       if (s > best) {
         best = s;
         map = m;
@@ -201,15 +218,17 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
     }
   if (!map) return std::nullopt;
   // The correlation on whole-pixel steps around a place, then its peak to
-  // a fraction of a pixel; none on the search's edge.
-  const auto peak_near = [&](const Affine& m, Point2 around, int reach) -> std::optional<PatchMatch> {
+  // a fraction of a pixel; none on the search's edge. The coarse patch
+  // finds the peak, the fine one places it.
+  const auto peak_near = [&](const auto& compared, const Affine& m, Point2 around,
+                             int reach) -> std::optional<PatchMatch> {
     const int side = 2 * reach + 1;
     std::vector<double> scores(static_cast<std::size_t>(side * side));
     int peak = -1;
     for (int dy = -reach; dy <= reach; ++dy)
       for (int dx = -reach; dx <= reach; ++dx) {
         const int k = (dy + reach) * side + dx + reach;
-        scores[static_cast<std::size_t>(k)] = correlate(patch, m, {around.x + dx, around.y + dy});
+        scores[static_cast<std::size_t>(k)] = correlate(compared, m, {around.x + dx, around.y + dy});
         if (peak < 0 || scores[static_cast<std::size_t>(k)] > scores[static_cast<std::size_t>(peak)]) peak = k;
       }
     const int px = peak % side, py = peak / side;
@@ -223,7 +242,10 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
     const double oy = vertex(at(px, py - 1), at(px, py), at(px, py + 1));
     return PatchMatch{{around.x + px - reach + ox, around.y + py - reach + oy}, at(px, py)};
   };
-  const auto first = peak_near(*map, pb, std::max(1, static_cast<int>(std::ceil(reach_px))));
+  const auto rough = peak_near(coarse, *map, pb, std::max(1, static_cast<int>(std::ceil(reach_px))));
+  if (!rough) return std::nullopt;
+  const auto whole = [&](Point2 p) { return Point2{std::round(p.x - pb.x) + pb.x, std::round(p.y - pb.y) + pb.y}; };
+  const auto first = peak_near(patch, *map, whole(rough->position), 2);
   if (!first) return std::nullopt;
   // The surface's orientation refined at the peak, by tilting it a little
   // at a time each way while the correlation improves: a wrong orientation
@@ -233,7 +255,7 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
   const Vec3 side = unit(cross(facing, normal + facing * 1e-3 + to_a * 1e-6));
   const Vec3 up = cross(normal, side);
   double score = correlate(patch, *map, first->position);
-  for (const double degrees : {8.0, 4.0, 2.0}) {
+  for (const double degrees : {6.0, 2.0}) {
     const double t = std::tan(degrees * kDegreesToRadians);
     for (bool improved = true; improved;) {
       improved = false;
@@ -252,7 +274,7 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
       }
     }
   }
-  return peak_near(*map, {std::round(first->position.x - pb.x) + pb.x, std::round(first->position.y - pb.y) + pb.y}, 2);
+  return peak_near(patch, *map, whole(first->position), 2);
 }
 
 double PatchCorrelator::lead_on_line(Point2 pa, const Vec3& point, Point2 pb, double near, double far) const {
@@ -287,9 +309,9 @@ double PatchCorrelator::lead_on_line(Point2 pa, const Vec3& point, Point2 pb, do
   const Point2 first = at_inverse(inverse_near), last = at_inverse(inverse_far);
   const double span = std::hypot(first.x - last.x, first.y - last.y);
   if (!std::isfinite(span)) return -1;
-  // The quick patch about a pixel apart along the line; the coarse one at
-  // the few best places off the peak's own slopes.
-  const int samples = std::clamp(static_cast<int>(1.5 * span), 2, 6000);
+  // The quick patch a fine patch's sample spacing apart along the line;
+  // the coarse one at the few best places off the peak's own slopes.
+  const int samples = std::clamp(static_cast<int>(span / spacing_), 2, 6000);
   std::vector<double> scores;
   std::vector<Point2> places;
   std::size_t nearest = 0;
@@ -332,7 +354,7 @@ double PatchCorrelator::self_rival(Point2 p, bool in_b) const {
     const double dx = std::cos(angle), dy = std::sin(angle);
     double previous = 1;
     bool on_slope = true;
-    for (double r = 1; r <= reach; r += 1) {
+    for (double r = kSelfStep * spacing_; r <= reach; r += kSelfStep * spacing_) {
       const Point2 q{p.x + r * dx, p.y + r * dy};
       const double score = correlate_in(grey, quick, kSame, q);
       on_slope = on_slope && score <= previous;

@@ -21,9 +21,11 @@
 // neighbours; none when the peak lies on the edge of the search.
 //
 // Positions are absolute photograph pixels (x right, y down); points in
-// model units. Both images must have `pose_known` set.
+// model units. Both images must have `pose_known` set. A correlator keeps
+// the rays of the pixel it last compared: one thread uses it at a time.
 
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "model/image_records.h"
@@ -110,6 +112,15 @@ class PatchCorrelator {
   double spacing_;  // pixels between a fine patch's samples
   PreparedPose pose_b_;
   bool usable_ = false;
+  // The world directions of A's rays through the pixel last compared and
+  // its neighbours to the right and below (so one correlator serves one
+  // thread).
+  struct Footprint {
+    Point2 pixel{NAN, NAN};
+    std::array<Vec3, 3> rays;
+    bool usable = false;
+  };
+  mutable Footprint footprint_;
 };
 
 }  // namespace plenvista
