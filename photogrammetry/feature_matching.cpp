@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <optional>
 
 #include <opencv2/calib3d.hpp>
 #include <opencv2/features2d.hpp>
+
+#include "photogrammetry/patch_correlation.h"
 
 namespace plenvista {
 
@@ -218,28 +218,28 @@ class RelativeGeometry {
 };
 
 // A feature of B that passed a pair's geometry as a candidate for a
-// feature of A: its descriptor distance and the reprojection error of
-// their triangulated point under the poses (pixels, the larger of the two).
+// feature of A: the point in space their rays meet at, the reprojection
+// error of that point under the poses (pixels, the larger of the two), and
+// how well the photographs' patches around them correlate (-1 untried).
 struct Candidate {
   int b = 0;
-  int distance = 0;
   float error_px = 0;
+  float score = -1;
+  Vec3 point;
 };
 
-}  // namespace
+// Candidates of one feature of A compared by the quick correlation; only
+// this many of the best are compared by the full one.
+constexpr std::size_t kCompared = 4;
+// How far a feature's position may lie from where its surface point
+// appears (features found at coarse scales are placed less exactly), and
+// so how far refinement searches, pixels.
+constexpr double kFeatureSlack = 3.0;
+// A patch correlating this well with A itself nearby is of a repeated
+// pattern: its match cannot be told from its neighbours'.
+constexpr double kMostSelfLike = 0.9;
 
-int hamming_distance(const std::uint8_t* a, const std::uint8_t* b, int bytes) {
-  int distance = 0;
-  int i = 0;
-  for (; i + 8 <= bytes; i += 8) {
-    std::uint64_t x, y;
-    std::memcpy(&x, a + i, 8);
-    std::memcpy(&y, b + i, 8);
-    distance += std::popcount(x ^ y);
-  }
-  for (; i < bytes; ++i) distance += std::popcount(static_cast<unsigned>(a[i] ^ b[i]));
-  return distance;
-}
+}  // namespace
 
 std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageFeatures& b, double ratio) {
   std::vector<FeatureMatch> out;
@@ -316,16 +316,19 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
   return out;
 }
 
-GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, const ImageFeatures& b,
-                           const ProjectImage& image_b, const GuidedOptions& options) {
+GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& pb, const GuidedOptions& options) {
   GuidedMatches result;
-  if (!image_a.pose_known || !image_b.pose_known || !matchable(a, b)) return result;
+  const ImageFeatures& a = pa.features;
+  const ImageFeatures& b = pb.features;
+  const ProjectImage& image_a = pa.image;
+  const ProjectImage& image_b = pb.image;
+  if (!image_a.pose_known || !image_b.pose_known || a.size() == 0 || b.size() == 0) return result;
   const CameraRays rays_a(image_a), rays_b(image_b);
-  if (!rays_a.usable() || !rays_b.usable()) return result;
+  const PatchCorrelator correlator(pa.grey, image_a, pb.grey, image_b);
+  if (!correlator.usable()) return result;
   const PoseFrame frame_a = PoseFrame::of(image_a), frame_b = PoseFrame::of(image_b);
   const PreparedPose pose_a(image_a), pose_b(image_b);
   const double baseline = length(frame_a.centre - frame_b.centre);
-  if (!(baseline > 0)) return result;
 
   double near = 0.05 * baseline, far = std::numeric_limits<double>::infinity();
   {
@@ -392,81 +395,122 @@ GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, 
         const double error =
             std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y), std::hypot(in_b.x - fb.x, in_b.y - fb.y));
         if (!(error <= band)) return;
-        candidates[static_cast<std::size_t>(i)].push_back(
-            {j,
-             hamming_distance(a.descriptor(static_cast<std::size_t>(i)), b.descriptor(static_cast<std::size_t>(j)),
-                              a.descriptor_bytes),
-             static_cast<float>(error)});
+        candidates[static_cast<std::size_t>(i)].push_back({j, static_cast<float>(error), -1, point});
       });
     }
   }
+  for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
 
-  // Each feature's two nearest in all of B: a match must also stand out
-  // from every feature off its epipolar line (a repeated pattern does not).
-  std::vector<std::vector<cv::DMatch>> nearest;
-  cv::BFMatcher(cv::NORM_HAMMING).knnMatch(descriptor_matrix(a), descriptor_matrix(b), nearest, 2);
-  const int max_distance = a.descriptor_bytes * 8 * 3 / 10;
+  // Each feature's candidates by correlation: all by the quick score, the
+  // best few of them by the full one.
+  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+    auto& list = candidates[static_cast<std::size_t>(i)];
+    if (list.empty()) continue;
+    const Point2 at = a.positions[static_cast<std::size_t>(i)];
+    const auto quick = correlator.quick_patch(at);
+    for (Candidate& c : list)
+      c.score = static_cast<float>(correlator.quick_score(quick, c.point, b.positions[static_cast<std::size_t>(c.b)]));
+    const std::size_t compared = std::min(kCompared, list.size());
+    std::partial_sort(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(compared), list.end(),
+                      [](const Candidate& x, const Candidate& y) { return x.score > y.score; });
+    const auto coarse = correlator.coarse_patch(at);
+    for (std::size_t k = 0; k < compared; ++k)
+      list[k].score =
+          static_cast<float>(correlator.score(coarse, list[k].point, b.positions[static_cast<std::size_t>(list[k].b)]));
+  }
+
   // The matches among the candidates `allowed` lets through: each feature
-  // of A its nearest candidate when that is clearly nearer than the second
-  // and stands out, if only slightly, from the nearest feature anywhere
-  // else in B; then mutual, each feature of B keeping its nearest of A.
-  const auto pick = [&](auto&& allowed) {
+  // of A its best candidate when that correlates well and clearly better
+  // than the second (the dots of a repeated pattern all correlate alike);
+  // then mutual, each feature of B keeping its best of A; then each moved
+  // to its correlation's peak near B's feature and kept when that is high,
+  // `fits` the geometry, stands out along the epipolar line, and neither
+  // patch looks like its own surroundings. What does not depend on the
+  // geometry is worked out once for each pair of features.
+  struct Verdict {
+    int b = -1;
+    std::optional<Point2> position;  // in B; none when the match fails
+  };
+  std::vector<Verdict> verdicts(a.size());
+  std::vector<float> self_rivals_b(b.size(), NAN);
+  const auto judged = [&](int i, const Candidate& c) {
+    Verdict& v = verdicts[static_cast<std::size_t>(i)];
+    if (v.b == c.b) return v.position;
+    v = {c.b, std::nullopt};
+    const Point2 at = a.positions[static_cast<std::size_t>(i)];
+    const auto moved = correlator.refine(at, c.point, b.positions[static_cast<std::size_t>(c.b)], kFeatureSlack);
+    if (!moved || moved->score < options.min_refined_score) return v.position;
+    if (correlator.lead_on_line(at, c.point, moved->position, near, far) < options.score_margin) return v.position;
+    if (correlator.self_rival(at, false) >= kMostSelfLike) return v.position;
+    float& rival_b = self_rivals_b[static_cast<std::size_t>(c.b)];
+    if (std::isnan(rival_b)) rival_b = static_cast<float>(correlator.self_rival(moved->position, true));
+    if (rival_b >= kMostSelfLike) return v.position;
+    v.position = moved->position;
+    return v.position;
+  };
+  struct Refined {
+    FeatureMatch match;
+    Point2 position;  // in B
+  };
+  const auto pick = [&](auto&& allowed, auto&& fits) {
     struct Choice {
-      int b = -1;
-      int distance = std::numeric_limits<int>::max();
+      const Candidate* c = nullptr;
     };
     std::vector<Choice> chosen(a.size());
     for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-      int best = -1, best_distance = std::numeric_limits<int>::max(), second_distance = best_distance;
-      for (const Candidate& c : candidates[static_cast<std::size_t>(i)]) {
-        if (!allowed(i, c)) continue;
-        if (c.distance < best_distance) {
-          second_distance = best_distance;
-          best_distance = c.distance;
-          best = c.b;
-        } else if (c.distance < second_distance) {
-          second_distance = c.distance;
-        }
+      const auto& list = candidates[static_cast<std::size_t>(i)];
+      const Candidate* best = nullptr;
+      for (const Candidate& c : list)
+        if (allowed(i, c) && (!best || c.score > best->score)) best = &c;
+      if (!best || best->score < options.min_score) continue;
+      // The second best elsewhere: features of B a few pixels apart are
+      // one surface point found twice (at two scales), not a rival.
+      const Point2 at = b.positions[static_cast<std::size_t>(best->b)];
+      double second = -1;
+      for (const Candidate& c : list) {
+        const Point2 p = b.positions[static_cast<std::size_t>(c.b)];
+        if (&c != best && allowed(i, c) && std::hypot(p.x - at.x, p.y - at.y) > 2 * kFeatureSlack)
+          second = std::max(second, double{c.score});
       }
-      if (best < 0 || best_distance > max_distance) continue;
-      if (second_distance != std::numeric_limits<int>::max() && !(best_distance < options.ratio * second_distance))
-        continue;
-      const auto& global = nearest[static_cast<std::size_t>(i)];
-      const double other = global.empty()               ? INFINITY
-                           : global[0].trainIdx != best ? global[0].distance
-                           : global.size() > 1          ? global[1].distance
-                                                        : INFINITY;
-      if (!(best_distance < options.distinct_ratio * other)) continue;
-      chosen[static_cast<std::size_t>(i)] = {best, best_distance};
+      if (best->score - second >= options.score_margin) chosen[static_cast<std::size_t>(i)].c = best;
     }
     std::vector<int> owner(b.size(), -1);
     for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-      const Choice& c = chosen[static_cast<std::size_t>(i)];
-      if (c.b < 0) continue;
-      int& o = owner[static_cast<std::size_t>(c.b)];
-      if (o < 0 || c.distance < chosen[static_cast<std::size_t>(o)].distance) o = i;
+      const Candidate* c = chosen[static_cast<std::size_t>(i)].c;
+      if (!c) continue;
+      int& o = owner[static_cast<std::size_t>(c->b)];
+      if (o < 0 || c->score > chosen[static_cast<std::size_t>(o)].c->score) o = i;
     }
-    std::vector<FeatureMatch> out;
+    std::vector<Refined> out;
     for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-      const Choice& c = chosen[static_cast<std::size_t>(i)];
-      if (c.b >= 0 && owner[static_cast<std::size_t>(c.b)] == i) out.push_back({i, c.b});
+      const Candidate* c = chosen[static_cast<std::size_t>(i)].c;
+      if (!c || owner[static_cast<std::size_t>(c->b)] != i) continue;
+      const auto position = judged(i, *c);
+      if (position && fits(i, *position)) out.push_back({{i, c->b}, *position});
     }
     return out;
+  };
+  const auto direction_b = [&](Point2 p) -> std::optional<Vec3> {
+    const auto d = rays_b.direction(p);
+    if (!d) return std::nullopt;
+    return frame_b.to_world_direction(*d * (1 / length(*d)));
   };
 
   // The wide band's matches correct the pair's relative geometry, free of
   // the poses' errors; the candidates within a narrower band of it are
-  // matched again, and once more within `tolerance_px`. Too few to correct
-  // it: the candidates within `tolerance_px` of the poses' reprojection.
-  std::vector<FeatureMatch> matches = pick([](int, const Candidate&) { return true; });
+  // matched again, and once more within `tolerance_px` (the features
+  // within that and their own slack; the refined positions within it).
+  // Too few to correct it: the same about the poses' reprojection.
+  std::vector<Refined> matches = pick([](int, const Candidate&) { return true; }, [](int, Point2) { return true; });
   RelativeGeometry geometry(frame_a, frame_b, mean_focal(rays_a, rays_b));
   bool corrected = band > options.tolerance_px;
   double wider = band;
   for (const double narrower : {std::max(options.tolerance_px, band / 4), options.tolerance_px}) {
     if (!corrected) break;
     std::vector<std::pair<Vec3, Vec3>> rays;
-    for (const FeatureMatch& m : matches)
-      rays.emplace_back(*directions_a[static_cast<std::size_t>(m.a)], *directions_b[static_cast<std::size_t>(m.b)]);
+    for (const Refined& m : matches)
+      if (const auto db = direction_b(m.position))
+        rays.emplace_back(*directions_a[static_cast<std::size_t>(m.match.a)], *db);
     const auto refined = geometry.refined(rays, wider, narrower);
     if (!refined) {
       corrected = false;
@@ -474,14 +518,30 @@ GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, 
     }
     geometry = *refined;
     wider = narrower;
-    matches = pick([&](int i, const Candidate& c) {
-      return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
-                                  *directions_b[static_cast<std::size_t>(c.b)]) <= narrower;
-    });
+    matches = pick(
+        [&](int i, const Candidate& c) {
+          return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
+                                      *directions_b[static_cast<std::size_t>(c.b)]) <= narrower + kFeatureSlack;
+        },
+        [&](int i, Point2 position) {
+          const auto db = direction_b(position);
+          return db && geometry.distance_px(*directions_a[static_cast<std::size_t>(i)], *db) <= narrower;
+        });
   }
-  if (!corrected) matches = pick([&](int, const Candidate& c) { return c.error_px <= options.tolerance_px; });
-  result.matches = std::move(matches);
-  for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
+  if (!corrected)
+    matches = pick([&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; },
+                   [&](int i, Point2 position) {
+                     const auto point = correlator.triangulate(a.positions[static_cast<std::size_t>(i)], position);
+                     if (!point) return false;
+                     const Point2 in_a = pose_a.project(*point, true), in_b = pose_b.project(*point, true);
+                     const Point2 fa = a.positions[static_cast<std::size_t>(i)];
+                     return std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y),
+                                     std::hypot(in_b.x - position.x, in_b.y - position.y)) <= options.tolerance_px;
+                   });
+  for (const Refined& m : matches) {
+    result.matches.push_back(m.match);
+    result.positions_b.push_back(m.position);
+  }
   return result;
 }
 

@@ -20,17 +20,29 @@
 // point reprojects within `search_px` of both features, lies in front of
 // both cameras, at a depth in A consistent with the tie points already
 // there (half the nearest to twice the farthest), or anywhere beyond a
-// twentieth of the baseline when there are none. Because the geometry has
-// already removed most wrong candidates, the ratio test runs among the
-// remaining candidates only, with a looser ratio; a match must still stand
-// out, if only slightly, from the nearest feature anywhere else in B (the
-// dots of a repeated pattern all look alike), and be mutual. The band is
-// wide because poses oriented from a few hand-placed marks are off by a
-// few tenths of a degree, which is several pixels on the epipolar line:
-// the matches in it fit the pair's own essential matrix (RANSAC at
-// `tolerance_px`), and the candidates within `tolerance_px` of its
-// epipolar lines are matched again. When fewer than fifteen fit it, the
-// candidates within `tolerance_px` of the poses' reprojection are.
+// twentieth of the baseline when there are none. The candidates are
+// compared not by descriptor (which changes too much between views 40
+// degrees apart) but by correlating the photographs' grey levels: A's
+// patch carried into B through the surface through the candidate's point
+// (PatchCorrelator, a few surface orientations tried). A feature's best
+// candidate is taken when it scores at least `min_score` and `score_margin`
+// above the second (so the dots of a repeated pattern, all on one epipolar
+// line and all alike, give no match), and mutually; B's position is then
+// moved to the correlation's peak, to a fraction of a pixel, which must
+// score at least `min_refined_score` and `score_margin` above any other
+// place along the epipolar line, features or not; and a match whose patch
+// in A or B correlates at 0.9 with its own surroundings (a repeated
+// pattern whose rival may lie outside B) is left out. The marks are where
+// A's feature's surface point appears in B, not where B's detector put
+// its feature.
+// The band is wide because poses oriented from a few hand-placed marks
+// are off by a few tenths of a degree, which is several pixels on the
+// epipolar line: the matches in it correct the pair's relative geometry
+// (robustly, at `tolerance_px`), and the candidates near its epipolar
+// lines are matched again, keeping the refined positions within
+// `tolerance_px` of them. When fewer than eight fit it, the refined
+// positions within `tolerance_px` of the poses' reprojection are kept.
+// Photographs without texture (a plain wall, the sky) give no matches.
 // `candidates` counts the pairs of features within the wide band.
 //
 // Positions are absolute photograph pixels (x right, y down); world points
@@ -40,6 +52,7 @@
 
 #include "model/image_records.h"
 #include "photogrammetry/camera_rays.h"
+#include "photogrammetry/grey_image.h"
 #include "photogrammetry/image_features.h"
 
 namespace plenvista {
@@ -50,8 +63,6 @@ struct FeatureMatch {
   friend bool operator==(const FeatureMatch&, const FeatureMatch&) = default;
 };
 
-int hamming_distance(const std::uint8_t* a, const std::uint8_t* b, int bytes);
-
 std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageFeatures& b, double ratio = 0.8);
 
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
@@ -59,20 +70,29 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
                                               double tolerance_px = 1.0);
 
 struct GuidedOptions {
-  double tolerance_px = 0.75;   // the final band: distance from the epipolar line, pixels
-  double search_px = 12.0;      // the first band: the poses' reprojection error, pixels
-  double ratio = 0.9;           // among the candidates on the epipolar line
-  double distinct_ratio = 0.9;  // against the nearest feature anywhere else
+  double tolerance_px = 0.75;      // the final band: distance from the epipolar line, pixels
+  double search_px = 12.0;         // the first band: the poses' reprojection error, pixels
+  double min_score = 0.6;          // a feature's best candidate's correlation, -1..1
+  double score_margin = 0.1;       // ... above its second's
+  double min_refined_score = 0.8;  // the correlation at the refined position
   std::vector<Vec3> known_points;
+};
+
+// A photograph as guided matching reads it: its features, its pose and
+// camera, and its grey levels.
+struct GuidedPhotograph {
+  const ImageFeatures& features;
+  const ProjectImage& image;
+  const GreyImage& grey;
 };
 
 struct GuidedMatches {
   std::vector<FeatureMatch> matches;
+  std::vector<Point2> positions_b;  // per match: where A's feature's point appears in B
   int candidates = 0;
 };
 
 // Both images must have `pose_known` set and usable rays; otherwise none.
-GuidedMatches guided_match(const ImageFeatures& a, const ProjectImage& image_a, const ImageFeatures& b,
-                           const ProjectImage& image_b, const GuidedOptions& options = {});
+GuidedMatches guided_match(const GuidedPhotograph& a, const GuidedPhotograph& b, const GuidedOptions& options = {});
 
 }  // namespace plenvista

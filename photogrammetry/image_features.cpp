@@ -4,27 +4,15 @@
 
 #include <opencv2/features2d.hpp>
 
+#include "photogrammetry/grey_image.h"
+
 namespace plenvista {
-
-namespace {
-
-cv::Mat grey_of(const RgbImage& photograph) {
-  cv::Mat grey(photograph.height(), photograph.width(), CV_8U);
-  for (int y = 0; y < photograph.height(); ++y) {
-    const std::uint8_t* in = photograph.row(y);
-    std::uint8_t* out = grey.ptr<std::uint8_t>(y);
-    for (int x = 0; x < photograph.width(); ++x, in += 3)
-      out[x] = static_cast<std::uint8_t>((77 * in[0] + 150 * in[1] + 29 * in[2] + 128) >> 8);
-  }
-  return grey;
-}
-
-}  // namespace
 
 ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options) {
   ImageFeatures features;
   if (photograph.width() < 16 || photograph.height() < 16 || options.max_features <= 0) return features;
-  const cv::Mat grey = grey_of(photograph);
+  GreyImage brightness = grey_image(photograph);
+  const cv::Mat grey(brightness.height, brightness.width, CV_8U, brightness.pixels.data());
   // A threshold well below the detector's default of 0.001: smooth
   // renderings give few responses above it, and the tiles cap the rest.
   auto detector = cv::AKAZE::create(cv::AKAZE::DESCRIPTOR_MLDB, 0, 3, 0.0001f, 4, 4, cv::KAZE::DIFF_PM_G2);

@@ -4,8 +4,17 @@
 #include <thread>
 
 #include "photogrammetry/camera_rays.h"
+#include "photogrammetry/patch_correlation.h"
 
 namespace plenvista {
+
+namespace {
+
+// How far a track's mark may lie from where its first mark's point appears
+// (features found at coarse scales are placed less exactly), pixels.
+constexpr double kMarkReachPx = 3.0;
+
+}  // namespace
 
 bool may_overlap(const ProjectImage& a, const ProjectImage& b) {
   if (!a.pose_known || !b.pose_known) return true;
@@ -19,6 +28,7 @@ TieFinder::TieFinder(std::vector<const ProjectImage*> images, PhotographRead rea
   threads_ = static_cast<std::size_t>(
       options_.threads > 0 ? options_.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
   features_.resize(images_.size());
+  greys_.resize(images_.size());
   errors_.resize(images_.size());
   features_state_.assign(images_.size(), State::Waiting);
   result_.features.assign(images_.size(), 0);
@@ -81,8 +91,10 @@ std::optional<TieFinder::Task> TieFinder::next_task() {
 void TieFinder::run(Task task) {
   if (task.features) {
     const ProjectImage& image = *images_[task.index];
-    if (std::optional<RgbImage> photograph = read_(image, errors_[task.index]))
+    if (std::optional<RgbImage> photograph = read_(image, errors_[task.index])) {
       features_[task.index] = detect_features(*photograph, options_.features);
+      if (options_.guided && image.pose_known) greys_[task.index] = grey_image(*photograph);
+    }
   } else {
     matches_[task.index] = match_pair(pairs_[task.index]);
   }
@@ -131,6 +143,34 @@ bool TieFinder::step() {
   return !done_;
 }
 
+std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track) const {
+  const auto position = [&](const TrackMark& mark) {
+    return features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
+  };
+  TiePointMarks tie;
+  const TrackMark& first = track.front();
+  const ProjectImage& anchor = *images_[static_cast<std::size_t>(first.image)];
+  const GreyImage& anchor_grey = greys_[static_cast<std::size_t>(first.image)];
+  for (const TrackMark& mark : track) {
+    Point2 at = position(mark);
+    const ProjectImage& image = *images_[static_cast<std::size_t>(mark.image)];
+    const GreyImage& grey = greys_[static_cast<std::size_t>(mark.image)];
+    // Guided pairs each placed B's mark where A's feature's point appears;
+    // across a track the marks are placed from its first alike, or left out.
+    if (&mark != &first && anchor_grey.width > 0 && grey.width > 0) {
+      const PatchCorrelator correlator(anchor_grey, anchor, grey, image);
+      const auto point = correlator.usable() ? correlator.triangulate(position(first), at) : std::nullopt;
+      const auto moved = point ? correlator.refine(position(first), *point, at, kMarkReachPx) : std::nullopt;
+      if (!moved || moved->score < options_.guided_matching.min_refined_score) continue;
+      at = moved->position;
+    }
+    tie.images.push_back(mark.image);
+    tie.positions.push_back(at);
+  }
+  if (tie.images.size() < 2) return std::nullopt;
+  return tie;
+}
+
 // Every task has run: the pairs' reports and the tracks across them.
 void TieFinder::finish() {
   std::vector<PairMatches> matches;
@@ -145,15 +185,9 @@ void TieFinder::finish() {
   for (const ImageFeatures& f : features_) counts.push_back(f.size());
   JoinedTracks joined = join_tracks(counts, matches);
   result_.conflicts = joined.conflicts;
-  for (const FeatureTrack& track : joined.tracks) {
-    TiePointMarks tie;
-    for (const TrackMark& mark : track) {
-      tie.images.push_back(mark.image);
-      tie.positions.push_back(
-          features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)]);
-    }
-    result_.ties.push_back(std::move(tie));
-  }
+  for (const FeatureTrack& track : joined.tracks)
+    if (std::optional<TiePointMarks> tie = place_marks(track)) result_.ties.push_back(std::move(*tie));
+  greys_.clear();
   done_ = true;
 }
 
@@ -164,7 +198,9 @@ PairMatches TieFinder::match_pair(PairReport& pair) const {
   const ProjectImage& b = *images_[static_cast<std::size_t>(pair.image_b)];
   PairMatches out{pair.image_a, pair.image_b, {}};
   if (pair.guided) {
-    GuidedMatches guided = guided_match(fa, a, fb, b, options_.guided_matching);
+    GuidedMatches guided =
+        guided_match({fa, a, greys_[static_cast<std::size_t>(pair.image_a)]},
+                     {fb, b, greys_[static_cast<std::size_t>(pair.image_b)]}, options_.guided_matching);
     pair.candidates = guided.candidates;
     out.matches = std::move(guided.matches);
   } else {

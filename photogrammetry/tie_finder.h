@@ -14,8 +14,12 @@
 // running then (the features of one photograph at most).
 //
 // Pairs: with both poses known (and `guided` set) a pair is matched along
-// its epipolar lines (guided_match); otherwise by descriptors and checked
-// through an essential matrix (verify_by_essential). Two oriented
+// its epipolar lines by correlation (guided_match: the grey levels of the
+// oriented photographs are kept for it, 1 byte a pixel, until the tracks
+// are made); otherwise by descriptors and checked through an essential
+// matrix (verify_by_essential). A track's marks in oriented photographs
+// are placed by correlation with its first mark (where that point
+// appears), and left out where that correlation is poor. Two oriented
 // photographs whose optical axes are more than 90 degrees apart cannot show
 // the same side of anything and are not matched.
 //
@@ -36,6 +40,7 @@
 #include "model/image_records.h"
 #include "photogrammetry/feature_matching.h"
 #include "photogrammetry/feature_tracks.h"
+#include "photogrammetry/grey_image.h"
 #include "photogrammetry/image_features.h"
 #include "photogrammetry/pixel_source.h"
 
@@ -106,6 +111,8 @@ class TieFinder {
   void finish();
   // Matches one planned pair and fills in its counts.
   PairMatches match_pair(PairReport& pair) const;
+  // A track's marks; none when fewer than two are left.
+  std::optional<TiePointMarks> place_marks(const FeatureTrack& track) const;
 
   std::vector<const ProjectImage*> images_;
   PhotographRead read_;
@@ -115,6 +122,7 @@ class TieFinder {
   double work_ = 1;       // features count 2, a pair 1
   double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
+  std::vector<GreyImage> greys_;     // guided: of the oriented photographs, until the tracks are placed
   std::vector<std::string> errors_;  // per photograph
   std::vector<State> features_state_;
   std::vector<PairReport> pairs_;  // every pair that may overlap
