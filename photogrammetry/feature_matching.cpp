@@ -15,12 +15,6 @@ namespace plenvista {
 
 namespace {
 
-constexpr std::size_t kMinVerified = 15;
-// The median angle at which a verified pair's rays meet: wrong matches that
-// an essential matrix happens to fit on smooth photographs meet at a few
-// tenths of a degree, as do matches on a distant background alone.
-constexpr double kMinParallaxDegrees = 2.0;
-
 cv::Mat descriptor_matrix(const ImageFeatures& features) {
   // A header over the features' own bytes; OpenCV only reads it.
   return cv::Mat(static_cast<int>(features.size()), features.descriptor_bytes, CV_8U,
@@ -268,7 +262,8 @@ std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageF
 
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
-                                              double tolerance_px) {
+                                              double tolerance_px, int min_verified, double min_parallax_degrees) {
+  const std::size_t enough = static_cast<std::size_t>(std::max(5, min_verified));
   if (!rays_a.usable() || !rays_b.usable()) return {};
   std::vector<FeatureMatch> usable;
   std::vector<cv::Point2d> points_a, points_b;
@@ -280,7 +275,7 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
     points_a.push_back(normalised(*da));
     points_b.push_back(normalised(*db));
   }
-  if (usable.size() < kMinVerified) return {};
+  if (usable.size() < enough) return {};
   const cv::Mat identity = cv::Mat::eye(3, 3, CV_64F);
   cv::Mat mask;
   cv::Matx33d rotation;
@@ -308,11 +303,14 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
   }
   // A handful of inliers is what chance gives on smooth photographs: the
   // sample's renderings verify pairs of eight or nine wrong matches. Rays
-  // that meet at a glancing angle say little about the geometry either.
-  if (out.size() < kMinVerified) return {};
+  // that meet at a glancing angle say little about the geometry either:
+  // wrong matches that an essential matrix happens to fit on smooth
+  // photographs meet at a few tenths of a degree, as do matches on a
+  // distant background alone.
+  if (out.size() < enough) return {};
   std::nth_element(parallax.begin(), parallax.begin() + static_cast<std::ptrdiff_t>(parallax.size() / 2),
                    parallax.end());
-  if (!(parallax[parallax.size() / 2] >= kMinParallaxDegrees * kDegreesToRadians)) return {};
+  if (!(parallax[parallax.size() / 2] >= min_parallax_degrees * kDegreesToRadians)) return {};
   return out;
 }
 

@@ -11,9 +11,9 @@
 // distortion is already removed) give an essential matrix by the five-point
 // method with RANSAC; matches farther than `tolerance_px` from their
 // epipolar line, or triangulating behind either camera, are dropped. No
-// consistent essential matrix, fewer than fifteen matches left on it (what
-// chance alone gives on smooth photographs), or rays meeting at a median
-// angle under two degrees verify none.
+// consistent essential matrix, fewer than `min_verified` matches left on it
+// (fifteen: what chance alone gives on smooth photographs), or rays meeting
+// at a median angle under `min_parallax_degrees` (two) verify none.
 //
 // guided_match: the matching of a pair whose poses are both known. A
 // feature of A is compared only with the features of B whose triangulated
@@ -54,9 +54,13 @@ int hamming_distance(const std::uint8_t* a, const std::uint8_t* b, int bytes);
 
 std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageFeatures& b, double ratio = 0.8);
 
+inline constexpr int kMinVerifiedMatches = 15;
+inline constexpr double kMinParallaxDegrees = 2.0;
+
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
-                                              double tolerance_px = 1.0);
+                                              double tolerance_px = 1.0, int min_verified = kMinVerifiedMatches,
+                                              double min_parallax_degrees = kMinParallaxDegrees);
 
 struct GuidedOptions {
   double tolerance_px = 0.75;   // the final band: distance from the epipolar line, pixels

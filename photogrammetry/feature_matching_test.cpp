@@ -161,5 +161,68 @@ TEST(TieFinder, StepsThroughPhotographsToTracks) {
   EXPECT_GT(threefold, 20);
 }
 
+// Four photographs 40 degrees apart around the scene: plain features do not
+// join them all, the second pass's squeezed views join every neighbour,
+// and the marks still lie on the true epipolar lines.
+TEST(TieFinder, SecondPassJoinsPhotographsFortyDegreesApart) {
+  CameraModel camera = test_support::scene_camera(kPitch);
+  const TexturedScene scene;
+  std::vector<ProjectImage> images;
+  for (int k = 0; k < 4; ++k) {
+    const double angle = (k - 1.5) * 40 * kDegreesToRadians;
+    images.push_back(
+        test_support::scene_image(camera, {900 * std::sin(angle), 520, 900 * std::cos(angle)}, {0, 60, 0}));
+  }
+  std::vector<RgbImage> pictures;
+  std::vector<const ProjectImage*> given;
+  for (const ProjectImage& image : images) {
+    pictures.push_back(scene.render(image, kPitch));
+    given.push_back(&image);
+  }
+  const auto run = [&](int squeezed_views) {
+    TieFinderOptions options;
+    options.second_pass_squeezed_views = squeezed_views;
+    TieFinder finder(
+        given,
+        [&](const ProjectImage& image, std::string&) {
+          return std::optional<RgbImage>(pictures[static_cast<std::size_t>(&image - images.data())]);
+        },
+        options);
+    double progress = 0;
+    while (finder.step()) {
+      EXPECT_GE(finder.progress(), progress);
+      progress = finder.progress();
+    }
+    return finder.result();
+  };
+  const auto neighbours_verified = [](const TieFinderResult& result) {
+    int joined = 0;
+    for (const PairReport& pair : result.pairs) joined += pair.image_b == pair.image_a + 1 && pair.verified > 0;
+    return joined;
+  };
+
+  const TieFinderResult plain = run(0);
+  EXPECT_FALSE(plain.second_pass);
+  EXPECT_LT(neighbours_verified(plain), 3);
+
+  const TieFinderResult result = run(2);
+  EXPECT_TRUE(result.second_pass);
+  EXPECT_EQ(neighbours_verified(result), 3);
+  int marks = 0, on_lines = 0;
+  for (const TiePointMarks& tie : result.ties)
+    for (std::size_t i = 0; i < tie.images.size(); ++i) {
+      bool on = true;
+      for (std::size_t j = 0; j < tie.images.size(); ++j)
+        if (j != i && !(test_support::epipolar_distance(
+                            images[static_cast<std::size_t>(tie.images[j])], tie.positions[j],
+                            images[static_cast<std::size_t>(tie.images[i])], tie.positions[i]) <= 1.5))
+          on = false;
+      ++marks;
+      on_lines += on;
+    }
+  ASSERT_GT(marks, 200);
+  EXPECT_GE(static_cast<double>(on_lines) / marks, 0.98);
+}
+
 }  // namespace
 }  // namespace plenvista

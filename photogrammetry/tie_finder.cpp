@@ -9,6 +9,10 @@ namespace plenvista {
 
 namespace {
 
+// What a pair that only the second pass verifies must show.
+constexpr int kSecondPassMinVerified = 30;
+constexpr double kSecondPassMinParallaxDegrees = 10.0;
+
 // Runs work(0..count-1) on up to `threads` threads, this one included.
 template <typename F>
 void run_side_by_side(std::size_t count, int threads, F&& work) {
@@ -37,20 +41,57 @@ TieFinder::TieFinder(std::vector<const ProjectImage*> images, PhotographRead rea
 }
 
 double TieFinder::progress() const {
-  // Features of one photograph cost about as much as the matches of two pairs.
+  // Features of one photograph cost about as much as the matches of two
+  // pairs. The second pass, when it runs, costs about twice the first: the
+  // first fills the first third.
   const double feature_work = 2.0 * static_cast<double>(images_.size());
   const double pair_work = static_cast<double>(images_.size() * (images_.size() - 1) / 2);
+  double share = 1.0;
   switch (stage_) {
     case Stage::Features:
-      return 2.0 * static_cast<double>(next_) / (feature_work + pair_work);
-    case Stage::Matches:
-      return (feature_work +
-              static_cast<double>(next_) * pair_work / std::max(1.0, static_cast<double>(result_.pairs.size()))) /
-             (feature_work + pair_work);
-    case Stage::Done:
+      share = 2.0 * static_cast<double>(next_) / (feature_work + pair_work);
       break;
+    case Stage::Matches:
+      share = (feature_work +
+               static_cast<double>(next_) * pair_work / std::max(1.0, static_cast<double>(result_.pairs.size()))) /
+              (feature_work + pair_work);
+      break;
+    case Stage::Done:
+      return 1.0;
   }
-  return 1.0;
+  return result_.second_pass ? (1 + 2 * share) / 3 : share / 3;
+}
+
+bool TieFinder::all_connected() const {
+  // Union-find over the photographs with features, joined by verified pairs.
+  std::vector<int> parent(images_.size());
+  for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = static_cast<int>(i);
+  const auto root = [&](int i) {
+    while (parent[static_cast<std::size_t>(i)] != i) i = parent[static_cast<std::size_t>(i)];
+    return i;
+  };
+  for (const PairReport& pair : result_.pairs)
+    if (pair.verified > 0) parent[static_cast<std::size_t>(root(pair.image_a))] = root(pair.image_b);
+  int groups = 0;
+  for (std::size_t i = 0; i < images_.size(); ++i)
+    if (features_[i].size() > 0 && root(static_cast<int>(i)) == static_cast<int>(i)) ++groups;
+  return groups <= 1;
+}
+
+bool TieFinder::start_second_pass() {
+  if (result_.second_pass || options_.second_pass_squeezed_views <= 0 || all_connected()) return false;
+  // Guided pairs are matched along known epipolar lines: nothing to gain.
+  if (std::any_of(result_.pairs.begin(), result_.pairs.end(), [](const PairReport& p) { return p.guided; }))
+    return false;
+  for (const PairReport& pair : result_.pairs)
+    if (pair.verified > 0) first_verified_.emplace_back(pair.image_a, pair.image_b);
+  result_.second_pass = true;
+  result_.pairs.clear();
+  matches_.clear();
+  for (ImageFeatures& f : features_) f = {};
+  stage_ = Stage::Features;
+  next_ = 0;
+  return true;
 }
 
 void TieFinder::plan_pairs() {
@@ -85,7 +126,16 @@ PairMatches TieFinder::match_pair(PairReport& pair) const {
   } else {
     const std::vector<FeatureMatch> candidates = match_descriptors(fa, fb);
     pair.candidates = static_cast<int>(candidates.size());
-    out.matches = verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), candidates, options_.verify_tolerance_px);
+    // A pair that only the squeezed views verify must show more: the sides
+    // of a symmetric building that look alike, photographed from places
+    // that look alike, give consistent wrong matches meeting at a few
+    // degrees, and pairs that close verify in the first pass.
+    const bool vetted =
+        !result_.second_pass || std::find(first_verified_.begin(), first_verified_.end(),
+                                          std::pair{pair.image_a, pair.image_b}) != first_verified_.end();
+    out.matches = verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), candidates, options_.verify_tolerance_px,
+                                      vetted ? kMinVerifiedMatches : kSecondPassMinVerified,
+                                      vetted ? kMinParallaxDegrees : kSecondPassMinParallaxDegrees);
   }
   pair.verified = static_cast<int>(out.matches.size());
   return out;
@@ -95,10 +145,15 @@ bool TieFinder::step() {
   if (stage_ == Stage::Features) {
     const std::size_t count = std::min(images_.size() - next_, static_cast<std::size_t>(threads_));
     std::vector<std::string> errors(count);
+    FeatureOptions feature_options = options_.features;
+    if (result_.second_pass) feature_options.squeezed_views = options_.second_pass_squeezed_views;
     run_side_by_side(count, threads_, [&](std::size_t k) {
+      // The second pass skips what the first could not read (its count
+      // still holds until this batch is done).
+      if (result_.second_pass && result_.features[next_ + k] == 0) return;
       const ProjectImage& image = *images_[next_ + k];
       if (std::optional<RgbImage> photograph = read_(image, errors[k]))
-        features_[next_ + k] = detect_features(*photograph, options_.features);
+        features_[next_ + k] = detect_features(*photograph, feature_options);
     });
     for (std::size_t k = 0; k < count; ++k) {
       result_.features[next_ + k] = static_cast<int>(features_[next_ + k].size());
@@ -116,8 +171,17 @@ bool TieFinder::step() {
                      [&](std::size_t k) { matches_[next_ + k] = match_pair(result_.pairs[next_ + k]); });
     next_ += count;
     if (next_ == result_.pairs.size()) {
+      if (start_second_pass()) return true;
       std::vector<std::size_t> counts;
       for (const ImageFeatures& f : features_) counts.push_back(f.size());
+      // One place found in several views is one feature for the tracks.
+      for (PairMatches& pair : matches_)
+        for (FeatureMatch& m : pair.matches) {
+          const ImageFeatures& fa = features_[static_cast<std::size_t>(pair.image_a)];
+          const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
+          if (!fa.same_place.empty()) m.a = fa.same_place[static_cast<std::size_t>(m.a)];
+          if (!fb.same_place.empty()) m.b = fb.same_place[static_cast<std::size_t>(m.b)];
+        }
       JoinedTracks joined = join_tracks(counts, matches_);
       result_.conflicts = joined.conflicts;
       for (const FeatureTrack& track : joined.tracks) {

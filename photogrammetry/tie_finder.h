@@ -6,13 +6,31 @@
 // Long work stepped by its caller: each step() does one batch (the features
 // of as many photographs, or the matches of as many pairs, as the machine
 // has cores, run side by side) and returns whether work remains; progress()
-// is the share done, 0..1. A caller cancels by no longer stepping.
+// is the share done, 0..1 (the first pass fills a third; a second pass, when
+// one runs, the rest). A caller cancels by no longer stepping.
 //
 // Pairs: with both poses known (and `guided` set) a pair is matched along
 // its epipolar lines (guided_match); otherwise by descriptors and checked
 // through an essential matrix (verify_by_essential). Two oriented
 // photographs whose optical axes are more than 90 degrees apart cannot show
 // the same side of anything and are not matched.
+//
+// Second pass: when no pair is guided and the verified pairs leave the
+// photographs with features in more than one group (photographs 40 degrees
+// apart around an object: their plain descriptors no longer match), the
+// features of every photograph are found again with
+// `second_pass_squeezed_views` squeezed views (image_features.h) and every
+// pair is matched again; the result is the second pass's alone
+// (`second_pass`). A pair that verified in the first pass verifies as
+// before; one that only the second pass verifies needs at least 30
+// matches meeting at a median angle of at least 10 degrees, because the
+// extra views also make look-alike sides of a symmetric building match
+// consistently, and those wrong pairs meet at a few degrees. Matches of
+// one place found in several views join one track. The second pass costs
+// about three times the first (4-megapixel photographs: some 4 CPU seconds
+// a photograph). When the photographs stay apart even so, the tracks are
+// what the second pass found; the orientation then leaves out the
+// photographs it cannot join.
 //
 // Photographs are read through `read`, called from the worker threads;
 // one that cannot be read is reported in `errors` (by the reader's message)
@@ -22,6 +40,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/image_records.h"
@@ -40,6 +59,9 @@ struct TieFinderOptions {
   double verify_tolerance_px = 1.0;
   GuidedOptions guided_matching;  // known_points: the tie points already placed
   int threads = 0;                // 0: one per core
+  // The second pass's views squeezed horizontally (FeatureOptions); 0: no
+  // second pass.
+  int second_pass_squeezed_views = 2;
 };
 
 struct PairReport {
@@ -63,6 +85,7 @@ struct TieFinderResult {
   std::vector<TiePointMarks> ties;
   int conflicts = 0;  // tracks dropped for holding two features of one photograph
   std::vector<std::string> errors;
+  bool second_pass = false;  // features, pairs and ties are the second pass's
 };
 
 class TieFinder {
@@ -78,6 +101,10 @@ class TieFinder {
   enum class Stage { Features, Matches, Done };
 
   void plan_pairs();
+  // Whether the verified pairs join every photograph with features.
+  bool all_connected() const;
+  // Starts the second pass when it is wanted; false when it is not.
+  bool start_second_pass();
   // Matches one planned pair and fills in its counts.
   PairMatches match_pair(PairReport& pair) const;
 
@@ -89,6 +116,7 @@ class TieFinder {
   std::size_t next_ = 0;
   std::vector<ImageFeatures> features_;
   std::vector<PairMatches> matches_;
+  std::vector<std::pair<int, int>> first_verified_;  // the first pass's verified pairs
   TieFinderResult result_;
 };
 
