@@ -36,6 +36,7 @@
 // Positions are absolute photograph pixels (x right, y down); world points
 // in model units. Feature indices refer to the ImageFeatures given.
 
+#include <array>
 #include <vector>
 
 #include "model/image_records.h"
@@ -57,10 +58,23 @@ std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageF
 inline constexpr int kMinVerifiedMatches = 15;
 inline constexpr double kMinParallaxDegrees = 2.0;
 
+// The essential matrix of a verified pair, row by row, on the viewing
+// directions as OpenCV's normalised image points (x right, y down, the
+// camera looking along +z): b^T E a = 0.
+using EssentialMatrix = std::array<double, 9>;
+
+// When the pair verifies and `essential` is given, sets it.
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
                                               double tolerance_px = 1.0, int min_verified = kMinVerifiedMatches,
-                                              double min_parallax_degrees = kMinParallaxDegrees);
+                                              double min_parallax_degrees = kMinParallaxDegrees,
+                                              EssentialMatrix* essential = nullptr);
+
+// How far two viewing directions (camera frames, as CameraRays gives them)
+// are from fitting `essential`: the larger distance of either from the
+// other's epipolar line, in pixels at `focal_px`; infinite for a direction
+// behind its camera.
+double essential_distance_px(const EssentialMatrix& essential, const Vec3& da, const Vec3& db, double focal_px);
 
 struct GuidedOptions {
   double tolerance_px = 0.75;   // the final band: distance from the epipolar line, pixels

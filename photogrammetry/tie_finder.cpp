@@ -1,6 +1,7 @@
 #include "photogrammetry/tie_finder.h"
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 #include "photogrammetry/camera_rays.h"
@@ -8,6 +9,11 @@
 namespace plenvista {
 
 namespace {
+
+// A track's marks in two photographs whose pair verified lie within this
+// many times the check's tolerance of that pair's epipolar lines, or the
+// track joined different points through other photographs.
+constexpr double kTrackToleranceFactor = 2.0;
 
 // What a pair that only the second pass verifies must show.
 constexpr int kSecondPassMinVerified = 30;
@@ -88,6 +94,7 @@ bool TieFinder::start_second_pass() {
   result_.second_pass = true;
   result_.pairs.clear();
   matches_.clear();
+  essentials_.clear();
   for (ImageFeatures& f : features_) f = {};
   stage_ = Stage::Features;
   next_ = 0;
@@ -111,9 +118,10 @@ void TieFinder::plan_pairs() {
       result_.pairs.push_back(pair);
     }
   matches_.resize(result_.pairs.size());
+  essentials_.assign(result_.pairs.size(), std::nullopt);
 }
 
-PairMatches TieFinder::match_pair(PairReport& pair) const {
+PairMatches TieFinder::match_pair(PairReport& pair, std::optional<EssentialMatrix>& essential) const {
   const ImageFeatures& fa = features_[static_cast<std::size_t>(pair.image_a)];
   const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
   const ProjectImage& a = *images_[static_cast<std::size_t>(pair.image_a)];
@@ -130,15 +138,42 @@ PairMatches TieFinder::match_pair(PairReport& pair) const {
     // of a symmetric building that look alike, photographed from places
     // that look alike, give consistent wrong matches meeting at a few
     // degrees, and pairs that close verify in the first pass.
+    EssentialMatrix found{};
     const bool vetted =
         !result_.second_pass || std::find(first_verified_.begin(), first_verified_.end(),
                                           std::pair{pair.image_a, pair.image_b}) != first_verified_.end();
     out.matches = verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), candidates, options_.verify_tolerance_px,
                                       vetted ? kMinVerifiedMatches : kSecondPassMinVerified,
-                                      vetted ? kMinParallaxDegrees : kSecondPassMinParallaxDegrees);
+                                      vetted ? kMinParallaxDegrees : kSecondPassMinParallaxDegrees, &found);
+    if (!out.matches.empty()) essential = found;
   }
   pair.verified = static_cast<int>(out.matches.size());
   return out;
+}
+
+void TieFinder::drop_inconsistent(std::vector<FeatureTrack>& tracks) {
+  std::vector<CameraRays> rays;
+  for (const ProjectImage* image : images_) rays.emplace_back(*image);
+  std::map<std::pair<int, int>, const EssentialMatrix*> essentials;
+  for (std::size_t k = 0; k < result_.pairs.size(); ++k)
+    if (essentials_[k]) essentials[{result_.pairs[k].image_a, result_.pairs[k].image_b}] = &*essentials_[k];
+  const auto direction = [&](const TrackMark& mark) {
+    const Point2 p = features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
+    return rays[static_cast<std::size_t>(mark.image)].direction(p);
+  };
+  const double tolerance = kTrackToleranceFactor * options_.verify_tolerance_px;
+  result_.inconsistent = static_cast<int>(std::erase_if(tracks, [&](const FeatureTrack& track) {
+    if (track.size() < 3) return false;  // its one pair verified it
+    for (std::size_t i = 0; i < track.size(); ++i)
+      for (std::size_t j = i + 1; j < track.size(); ++j) {
+        const auto found = essentials.find({track[i].image, track[j].image});
+        if (found == essentials.end()) continue;
+        const auto da = direction(track[i]), db = direction(track[j]);
+        const double focal = rays[static_cast<std::size_t>(track[i].image)].focal_px();
+        if (!da || !db || !(essential_distance_px(*found->second, *da, *db, focal) <= tolerance)) return true;
+      }
+    return false;
+  }));
 }
 
 bool TieFinder::step() {
@@ -167,8 +202,9 @@ bool TieFinder::step() {
     }
   } else if (stage_ == Stage::Matches) {
     const std::size_t count = std::min(result_.pairs.size() - next_, static_cast<std::size_t>(threads_));
-    run_side_by_side(count, threads_,
-                     [&](std::size_t k) { matches_[next_ + k] = match_pair(result_.pairs[next_ + k]); });
+    run_side_by_side(count, threads_, [&](std::size_t k) {
+      matches_[next_ + k] = match_pair(result_.pairs[next_ + k], essentials_[next_ + k]);
+    });
     next_ += count;
     if (next_ == result_.pairs.size()) {
       if (start_second_pass()) return true;
@@ -184,6 +220,7 @@ bool TieFinder::step() {
         }
       JoinedTracks joined = join_tracks(counts, matches_);
       result_.conflicts = joined.conflicts;
+      drop_inconsistent(joined.tracks);
       for (const FeatureTrack& track : joined.tracks) {
         TiePointMarks tie;
         for (const TrackMark& mark : track) {

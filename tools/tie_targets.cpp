@@ -113,8 +113,8 @@ TieFinderResult find(Session& s, bool guided, double guided_search_px = GuidedOp
                 p.guided ? " guided" : "", p.features_a, p.features_b, p.candidates, p.verified);
   if (result.second_pass) std::printf("  (second pass, with squeezed views)\n");
   const auto labels = add_automatic_ties(s.project, found_ties(images, result));
-  std::printf("  tracks %zu (conflicts dropped %d), ties added %zu\n", result.ties.size(), result.conflicts,
-              labels ? labels->size() : 0);
+  std::printf("  tracks %zu (conflicts dropped %d, inconsistent dropped %d), ties added %zu\n", result.ties.size(),
+              result.conflicts, result.inconsistent, labels ? labels->size() : 0);
   return result;
 }
 
