@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "photogrammetry/orientation.h"
 #include "photogrammetry/tie_finder.h"
 #include "testing/textured_scene.h"
 
@@ -222,6 +224,42 @@ TEST(TieFinder, SecondPassJoinsPhotographsFortyDegreesApart) {
     }
   ASSERT_GT(marks, 200);
   EXPECT_GE(static_cast<double>(on_lines) / marks, 0.98);
+
+  // The ties alone orient every photograph, each at its true angle to the
+  // others (a pose from a few located points in one patch of the ground
+  // can fit them and be far off).
+  OrientationInput input;
+  input.camera = camera;
+  for (std::size_t k = 0; k < images.size(); ++k)
+    input.photographs.push_back(
+        {static_cast<int>(k), images[k].centre_x, images[k].centre_y, camera.native_width, camera.native_height});
+  for (std::size_t t = 0; t < result.ties.size(); ++t)
+    for (std::size_t i = 0; i < result.ties[t].images.size(); ++i) {
+      const ProjectImage& image = images[static_cast<std::size_t>(result.ties[t].images[i])];
+      input.marks.push_back(
+          {result.ties[t].images[i],
+           "auto-" + std::to_string(t + 1),
+           {result.ties[t].positions[i].x - image.centre_x, result.ties[t].positions[i].y - image.centre_y}});
+    }
+  const OrientationResult oriented = orient_photographs(std::move(input));
+  ASSERT_TRUE(oriented.ok()) << oriented.message;
+  ASSERT_EQ(oriented.photographs.size(), images.size());
+  const auto axis = [&](const CameraPose& pose) {
+    ProjectImage image;
+    image.camera = &camera;
+    image.pose = pose;
+    return PoseFrame::of(image).rows[2];
+  };
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    ASSERT_TRUE(oriented.photographs[i].oriented) << i;
+    for (std::size_t j = 0; j < i; ++j) {
+      const double found =
+          std::acos(std::clamp(dot(axis(oriented.photographs[i].pose), axis(oriented.photographs[j].pose)), -1.0, 1.0));
+      const double truth =
+          std::acos(std::clamp(dot(PoseFrame::of(images[i]).rows[2], PoseFrame::of(images[j]).rows[2]), -1.0, 1.0));
+      EXPECT_NEAR(found / kDegreesToRadians, truth / kDegreesToRadians, 1.0) << i << "-" << j;
+    }
+  }
 }
 
 }  // namespace
