@@ -15,12 +15,6 @@ namespace plenvista {
 
 namespace {
 
-constexpr std::size_t kMinVerified = 15;
-// The median angle at which a verified pair's rays meet: wrong matches that
-// an essential matrix happens to fit on smooth photographs meet at a few
-// tenths of a degree, as do matches on a distant background alone.
-constexpr double kMinParallaxDegrees = 2.0;
-
 cv::Mat descriptor_matrix(const ImageFeatures& features) {
   // A header over the features' own bytes; OpenCV only reads it.
   return cv::Mat(static_cast<int>(features.size()), features.descriptor_bytes, CV_8U,
@@ -268,7 +262,9 @@ std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageF
 
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
-                                              double tolerance_px) {
+                                              double tolerance_px, int min_verified, double min_parallax_degrees,
+                                              EssentialMatrix* essential_out) {
+  const std::size_t enough = static_cast<std::size_t>(std::max(5, min_verified));
   if (!rays_a.usable() || !rays_b.usable()) return {};
   std::vector<FeatureMatch> usable;
   std::vector<cv::Point2d> points_a, points_b;
@@ -280,15 +276,17 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
     points_a.push_back(normalised(*da));
     points_b.push_back(normalised(*db));
   }
-  if (usable.size() < kMinVerified) return {};
+  if (usable.size() < enough) return {};
   const cv::Mat identity = cv::Mat::eye(3, 3, CV_64F);
   cv::Mat mask;
   cv::Matx33d rotation;
+  cv::Matx33d found;
   // OpenCV reports input it cannot use by throwing: that pair verifies none.
   try {
     const cv::Mat essential = cv::findEssentialMat(points_a, points_b, identity, cv::USAC_ACCURATE, 0.9999,
                                                    tolerance_px / mean_focal(rays_a, rays_b), mask);
     if (essential.rows != 3 || essential.cols != 3) return {};
+    found = cv::Matx33d(essential);
     cv::Mat turn, translation;
     cv::recoverPose(essential, points_a, points_b, identity, turn, translation, mask);
     rotation = cv::Matx33d(turn);
@@ -308,12 +306,30 @@ std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const Came
   }
   // A handful of inliers is what chance gives on smooth photographs: the
   // sample's renderings verify pairs of eight or nine wrong matches. Rays
-  // that meet at a glancing angle say little about the geometry either.
-  if (out.size() < kMinVerified) return {};
+  // that meet at a glancing angle say little about the geometry either:
+  // wrong matches that an essential matrix happens to fit on smooth
+  // photographs meet at a few tenths of a degree, as do matches on a
+  // distant background alone.
+  if (out.size() < enough) return {};
   std::nth_element(parallax.begin(), parallax.begin() + static_cast<std::ptrdiff_t>(parallax.size() / 2),
                    parallax.end());
-  if (!(parallax[parallax.size() / 2] >= kMinParallaxDegrees * kDegreesToRadians)) return {};
+  if (!(parallax[parallax.size() / 2] >= min_parallax_degrees * kDegreesToRadians)) return {};
+  if (essential_out)
+    for (int k = 0; k < 9; ++k) (*essential_out)[static_cast<std::size_t>(k)] = found(k / 3, k % 3);
   return out;
+}
+
+double essential_distance_px(const EssentialMatrix& e, const Vec3& da, const Vec3& db, double focal_px) {
+  if (!(da.z < 0) || !(db.z < 0)) return INFINITY;
+  const cv::Point2d pa = normalised(da), pb = normalised(db);
+  const cv::Matx33d m(e.data());
+  const cv::Vec3d a(pa.x, pa.y, 1), b(pb.x, pb.y, 1);
+  const cv::Vec3d line_b = m * a;      // B's epipolar line of A's point
+  const cv::Vec3d line_a = m.t() * b;  // A's epipolar line of B's point
+  const double in_b = std::fabs(b.dot(line_b)) / std::hypot(line_b[0], line_b[1]);
+  const double in_a = std::fabs(a.dot(line_a)) / std::hypot(line_a[0], line_a[1]);
+  const double distance = std::fabs(focal_px) * std::max(in_a, in_b);
+  return std::isfinite(distance) ? distance : INFINITY;
 }
 
 GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& pb, const GuidedOptions& options) {

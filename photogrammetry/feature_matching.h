@@ -11,9 +11,9 @@
 // distortion is already removed) give an essential matrix by the five-point
 // method with RANSAC; matches farther than `tolerance_px` from their
 // epipolar line, or triangulating behind either camera, are dropped. No
-// consistent essential matrix, fewer than fifteen matches left on it (what
-// chance alone gives on smooth photographs), or rays meeting at a median
-// angle under two degrees verify none.
+// consistent essential matrix, fewer than `min_verified` matches left on it
+// (fifteen: what chance alone gives on smooth photographs), or rays meeting
+// at a median angle under `min_parallax_degrees` (two) verify none.
 //
 // guided_match: the matching of a pair whose poses are both known. A
 // feature of A is compared only with the features of B whose triangulated
@@ -48,6 +48,7 @@
 // Positions are absolute photograph pixels (x right, y down); world points
 // in model units. Feature indices refer to the ImageFeatures given.
 
+#include <array>
 #include <vector>
 
 #include "model/image_records.h"
@@ -65,9 +66,26 @@ struct FeatureMatch {
 
 std::vector<FeatureMatch> match_descriptors(const ImageFeatures& a, const ImageFeatures& b, double ratio = 0.8);
 
+inline constexpr int kMinVerifiedMatches = 15;
+inline constexpr double kMinParallaxDegrees = 2.0;
+
+// The essential matrix of a verified pair, row by row, on the viewing
+// directions as OpenCV's normalised image points (x right, y down, the
+// camera looking along +z): b^T E a = 0.
+using EssentialMatrix = std::array<double, 9>;
+
+// When the pair verifies and `essential` is given, sets it.
 std::vector<FeatureMatch> verify_by_essential(const ImageFeatures& a, const CameraRays& rays_a, const ImageFeatures& b,
                                               const CameraRays& rays_b, const std::vector<FeatureMatch>& matches,
-                                              double tolerance_px = 1.0);
+                                              double tolerance_px = 1.0, int min_verified = kMinVerifiedMatches,
+                                              double min_parallax_degrees = kMinParallaxDegrees,
+                                              EssentialMatrix* essential = nullptr);
+
+// How far two viewing directions (camera frames, as CameraRays gives them)
+// are from fitting `essential`: the larger distance of either from the
+// other's epipolar line, in pixels at `focal_px`; infinite for a direction
+// behind its camera.
+double essential_distance_px(const EssentialMatrix& essential, const Vec3& da, const Vec3& db, double focal_px);
 
 struct GuidedOptions {
   double tolerance_px = 0.75;      // the final band: distance from the epipolar line, pixels

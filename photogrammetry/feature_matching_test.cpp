@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "photogrammetry/orientation.h"
 #include "photogrammetry/tie_finder.h"
 #include "testing/textured_scene.h"
 
@@ -244,6 +246,105 @@ TEST(TieFinder, GuidedTracksLieOnTrueEpipolarLines) {
     }
   EXPECT_GT(marks, 300);
   EXPECT_GE(on_lines, 0.98 * marks);
+}
+
+// Four photographs 40 degrees apart around the scene: plain features do not
+// join them all, the second pass's squeezed views join every neighbour,
+// and the marks still lie on the true epipolar lines.
+TEST(TieFinder, SecondPassJoinsPhotographsFortyDegreesApart) {
+  CameraModel camera = test_support::scene_camera(kPitch);
+  const TexturedScene scene;
+  std::vector<ProjectImage> images;
+  for (int k = 0; k < 4; ++k) {
+    const double angle = (k - 1.5) * 40 * kDegreesToRadians;
+    images.push_back(
+        test_support::scene_image(camera, {900 * std::sin(angle), 520, 900 * std::cos(angle)}, {0, 60, 0}));
+  }
+  std::vector<RgbImage> pictures;
+  std::vector<const ProjectImage*> given;
+  for (const ProjectImage& image : images) {
+    pictures.push_back(scene.render(image, kPitch));
+    given.push_back(&image);
+  }
+  const auto run = [&](int squeezed_views) {
+    TieFinderOptions options;
+    options.second_pass_squeezed_views = squeezed_views;
+    TieFinder finder(
+        given,
+        [&](const ProjectImage& image, std::string&) {
+          return std::optional<RgbImage>(pictures[static_cast<std::size_t>(&image - images.data())]);
+        },
+        options);
+    double progress = 0;
+    while (finder.step()) {
+      EXPECT_GE(finder.progress(), progress);
+      progress = finder.progress();
+    }
+    return finder.result();
+  };
+  const auto neighbours_verified = [](const TieFinderResult& result) {
+    int joined = 0;
+    for (const PairReport& pair : result.pairs) joined += pair.image_b == pair.image_a + 1 && pair.verified > 0;
+    return joined;
+  };
+
+  const TieFinderResult plain = run(0);
+  EXPECT_FALSE(plain.second_pass);
+  EXPECT_LT(neighbours_verified(plain), 3);
+
+  const TieFinderResult result = run(2);
+  EXPECT_TRUE(result.second_pass);
+  EXPECT_EQ(neighbours_verified(result), 3);
+  int marks = 0, on_lines = 0;
+  for (const TiePointMarks& tie : result.ties)
+    for (std::size_t i = 0; i < tie.images.size(); ++i) {
+      bool on = true;
+      for (std::size_t j = 0; j < tie.images.size(); ++j)
+        if (j != i && !(test_support::epipolar_distance(
+                            images[static_cast<std::size_t>(tie.images[j])], tie.positions[j],
+                            images[static_cast<std::size_t>(tie.images[i])], tie.positions[i]) <= 1.5))
+          on = false;
+      ++marks;
+      on_lines += on;
+    }
+  ASSERT_GT(marks, 200);
+  EXPECT_GE(static_cast<double>(on_lines) / marks, 0.98);
+
+  // The ties alone orient every photograph, each at its true angle to the
+  // others (a pose from a few located points in one patch of the ground
+  // can fit them and be far off).
+  OrientationInput input;
+  input.camera = camera;
+  for (std::size_t k = 0; k < images.size(); ++k)
+    input.photographs.push_back(
+        {static_cast<int>(k), images[k].centre_x, images[k].centre_y, camera.native_width, camera.native_height});
+  for (std::size_t t = 0; t < result.ties.size(); ++t)
+    for (std::size_t i = 0; i < result.ties[t].images.size(); ++i) {
+      const ProjectImage& image = images[static_cast<std::size_t>(result.ties[t].images[i])];
+      input.marks.push_back(
+          {result.ties[t].images[i],
+           "auto-" + std::to_string(t + 1),
+           {result.ties[t].positions[i].x - image.centre_x, result.ties[t].positions[i].y - image.centre_y}});
+    }
+  const OrientationResult oriented = orient_photographs(std::move(input));
+  ASSERT_TRUE(oriented.ok()) << oriented.message;
+  ASSERT_EQ(oriented.photographs.size(), images.size());
+  const auto axis = [&](const CameraPose& pose) {
+    ProjectImage image;
+    image.camera = &camera;
+    image.pose = pose;
+    return PoseFrame::of(image).rows[2];
+  };
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    ASSERT_TRUE(oriented.photographs[i].oriented) << i;
+    for (std::size_t j = 0; j < i; ++j) {
+      const double found =
+          std::acos(std::clamp(dot(axis(oriented.photographs[i].pose), axis(oriented.photographs[j].pose)), -1.0, 1.0));
+      const double truth =
+          std::acos(std::clamp(dot(PoseFrame::of(images[i]).rows[2], PoseFrame::of(images[j]).rows[2]), -1.0, 1.0));
+      EXPECT_NEAR(found / kDegreesToRadians, truth / kDegreesToRadians, 1.0) << i << "-" << j;
+    }
+  }
 }
 
 }  // namespace

@@ -37,6 +37,10 @@ constexpr int kIntermediateIterations = 4;
 // of the last one are oriented.
 constexpr double kAdjustGrowth = 2.0;
 constexpr int kOutlierRounds = 3;
+// A new photograph's pose must fit at least this share of its marks shared
+// with oriented photographs, when it shares at least so many.
+constexpr double kMinFittingShare = 0.5;
+constexpr int kMinSharedForCheck = 10;
 // Below this ratio of the second to the widest spread the points lie on a line.
 constexpr double kLineSpread = 1e-3;
 // Axes whose plane point is seen from the origin within this sine of the
@@ -190,6 +194,10 @@ struct OrientationRun::State {
   std::vector<PoseParameters> poses;
   std::vector<bool> oriented;
   std::vector<bool> given_up;  // photographs that failed to orient
+  // Per photograph whose pose from the located points disagreed with its
+  // marks shared with oriented photographs: how many photographs were
+  // oriented then (it is tried again once more are); -1 when none.
+  std::vector<int> deferred_at;
   std::vector<PointParameters> points;
   std::vector<bool> located;
   double focal = 1.0;
@@ -220,6 +228,15 @@ struct OrientationRun::State {
   void start_adjustment(int limit, Stage next);
   void adjust_step();
   void add_photograph();
+  // Whether a pose found from the located points also fits the photograph's
+  // marks shared with oriented photographs (most of them, when there are
+  // enough to tell): located points that all lie in one small patch of a
+  // plane can give a pose far off that fits them alone.
+  bool fits_shared_marks(int photo, const Pose& pose) const;
+  // The pose from the relative orientation with the oriented photograph
+  // sharing the most marks, its baseline's length from the located points
+  // this one sees; none when that too misfits its shared marks.
+  std::optional<Pose> pose_from_shared_pair(int photo) const;
   void locate_points();
   void find_outliers();
   void compute_precision();
@@ -270,6 +287,7 @@ void OrientationRun::State::prepare() {
   poses.assign(n_photos, {});
   oriented.assign(n_photos, false);
   given_up.assign(n_photos, false);
+  deferred_at.assign(n_photos, -1);
   points.assign(labels.size(), {});
   located.assign(labels.size(), false);
   progress.photographs = static_cast<int>(n_photos);
@@ -444,7 +462,7 @@ void OrientationRun::State::add_photograph() {
   int best = -1;
   int best_count = 0;
   for (std::size_t photo = 0; photo < input.photographs.size(); ++photo) {
-    if (oriented[photo] || given_up[photo]) continue;
+    if (oriented[photo] || given_up[photo] || deferred_at[photo] == progress.oriented) continue;
     int count = 0;
     for (int k : photo_marks[photo]) {
       const Mark& m = marks[static_cast<std::size_t>(k)];
@@ -480,12 +498,104 @@ void OrientationRun::State::add_photograph() {
     given_up[static_cast<std::size_t>(best)] = true;
     return;
   }
-  poses[static_cast<std::size_t>(best)] = parameters_of(*pose);
+  std::optional<Pose> chosen = pose;
+  if (!fits_shared_marks(best, *pose)) chosen = pose_from_shared_pair(best);
+  if (!chosen) {
+    deferred_at[static_cast<std::size_t>(best)] = progress.oriented;
+    return;
+  }
+  poses[static_cast<std::size_t>(best)] = parameters_of(*chosen);
   oriented[static_cast<std::size_t>(best)] = true;
   ++progress.oriented;
   locate_points();
   if (progress.oriented >= kAdjustGrowth * oriented_at_last_adjustment)
     start_adjustment(kIntermediateIterations, Stage::Add);
+}
+
+bool OrientationRun::State::fits_shared_marks(int photo, const Pose& pose) const {
+  // Each mark of the photograph on a point not located yet (the located
+  // ones gave the pose) against the epipolar plane of each mark of the
+  // same point in an oriented photograph: the angle of its ray out of that
+  // plane, as pixels.
+  int shared = 0, fitting = 0;
+  for (int k : photo_marks[static_cast<std::size_t>(photo)]) {
+    const Mark& m = marks[static_cast<std::size_t>(k)];
+    if (!m.direction || located[static_cast<std::size_t>(m.point)]) continue;
+    const Ray ray = world_ray(pose, *m.direction);
+    for (int other : point_marks[static_cast<std::size_t>(m.point)]) {
+      const Mark& o = marks[static_cast<std::size_t>(other)];
+      if (o.photo == photo || !o.direction || o.outlier || !oriented[static_cast<std::size_t>(o.photo)]) continue;
+      const Ray seen = world_ray(pose_of(poses[static_cast<std::size_t>(o.photo)]), *o.direction);
+      const Vec3 across = cross(ray.origin - seen.origin, seen.direction);
+      const double size = length(across);
+      if (!(size > 1e-12)) continue;
+      ++shared;
+      if (std::fabs(dot(across, ray.direction)) / size * focal <= input.settings.outlier_threshold_px) ++fitting;
+    }
+  }
+  return shared < kMinSharedForCheck || fitting >= kMinFittingShare * shared;
+}
+
+std::optional<Pose> OrientationRun::State::pose_from_shared_pair(int photo) const {
+  // The oriented photograph sharing the most points with this one.
+  std::vector<int> shared(input.photographs.size(), 0);
+  for (int k : photo_marks[static_cast<std::size_t>(photo)]) {
+    if (!marks[static_cast<std::size_t>(k)].direction) continue;
+    for (int other : point_marks[static_cast<std::size_t>(marks[static_cast<std::size_t>(k)].point)]) {
+      const Mark& o = marks[static_cast<std::size_t>(other)];
+      if (o.photo != photo && o.direction && !o.outlier && oriented[static_cast<std::size_t>(o.photo)])
+        ++shared[static_cast<std::size_t>(o.photo)];
+    }
+  }
+  const int partner = static_cast<int>(std::max_element(shared.begin(), shared.end()) - shared.begin());
+  if (shared[static_cast<std::size_t>(partner)] < kMinSharedForCheck) return std::nullopt;
+  std::vector<Point2> first, second;
+  for (int k : photo_marks[static_cast<std::size_t>(photo)]) {
+    const Mark& m = marks[static_cast<std::size_t>(k)];
+    if (!m.direction) continue;
+    for (int other : point_marks[static_cast<std::size_t>(m.point)]) {
+      const Mark& o = marks[static_cast<std::size_t>(other)];
+      if (o.photo != partner || !o.direction || o.outlier) continue;
+      first.push_back(*o.direction);
+      second.push_back(*m.direction);
+    }
+  }
+  const double threshold = input.settings.outlier_threshold_px / focal;
+  if (rotation_explains(first, second, threshold)) return std::nullopt;
+  const std::optional<RelativePose> relative =
+      relative_pose(first, second, threshold, std::max(1, input.settings.ransac_iterations));
+  if (!relative) return std::nullopt;
+  // The pair's pose in the world: turned and placed by the partner's.
+  const Pose known = pose_of(poses[static_cast<std::size_t>(partner)]);
+  Pose out;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      double v = 0;
+      for (int k = 0; k < 3; ++k)
+        v += relative->second.rotation[static_cast<std::size_t>(r * 3 + k)] *
+             known.rotation[static_cast<std::size_t>(k * 3 + c)];
+      out.rotation[static_cast<std::size_t>(r * 3 + c)] = v;
+    }
+  const Vec3 baseline = rotate_back(known.rotation, relative->second.centre);
+  // The baseline's length from the located points this photograph sees:
+  // the median of the lengths that put each point on its ray.
+  std::vector<double> lengths;
+  for (int k : photo_marks[static_cast<std::size_t>(photo)]) {
+    const Mark& m = marks[static_cast<std::size_t>(k)];
+    if (!m.direction || !located[static_cast<std::size_t>(m.point)]) continue;
+    const Vec3 d = world_ray(out, *m.direction).direction;
+    const Vec3 across = cross(baseline, d);
+    const double size = dot(across, across);
+    if (!(size > 1e-12)) continue;
+    lengths.push_back(dot(cross(vec_of(points[static_cast<std::size_t>(m.point)]) - known.centre, d), across) / size);
+  }
+  if (lengths.size() < 3) return std::nullopt;
+  std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2), lengths.end());
+  const double length = lengths[lengths.size() / 2];
+  if (!(length > 0)) return std::nullopt;
+  out.centre = known.centre + baseline * (length / std::sqrt(dot(baseline, baseline)));
+  if (!fits_shared_marks(photo, out)) return std::nullopt;
+  return out;
 }
 
 double OrientationRun::State::residual_length(const Mark& m) const {

@@ -25,7 +25,15 @@
 // is triangulated from all its rays, and a bundle adjustment with a robust
 // loss refines every pose and point through the grid camera's projection.
 // Marks whose residual stays far beyond the rest are reported as outliers
-// and left out of the final adjustment.
+// and left out of the final adjustment. A photograph's pose from the
+// located points must also put most of its marks on points not located
+// yet on the epipolar planes of their marks in oriented photographs (within
+// the outlier threshold): a few located points in one small patch of a
+// plane can give a pose far off that fits them alone. When it does not,
+// the pose comes from the relative orientation with the oriented
+// photograph sharing the most marks, the baseline's length from the
+// located points, under the same check; a photograph that fits neither is
+// tried again once more photographs are oriented.
 //
 // Datum, in this order of preference: three or more located points with
 // surveyed coordinates (a similarity fit; each one's residual reported);

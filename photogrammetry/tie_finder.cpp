@@ -1,6 +1,7 @@
 #include "photogrammetry/tie_finder.h"
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 #include "photogrammetry/camera_rays.h"
@@ -13,6 +14,15 @@ namespace {
 // How far a track's mark may lie from where its first mark's point appears
 // (features found at coarse scales are placed less exactly), pixels.
 constexpr double kMarkReachPx = 3.0;
+
+// A track's marks in two photographs whose pair verified lie within this
+// many times the check's tolerance of that pair's epipolar lines, or the
+// track joined different points through other photographs.
+constexpr double kTrackToleranceFactor = 2.0;
+
+// What a pair that only the second pass verifies must show.
+constexpr int kSecondPassMinVerified = 30;
+constexpr double kSecondPassMinParallaxDegrees = 10.0;
 
 }  // namespace
 
@@ -47,7 +57,11 @@ TieFinder::~TieFinder() {
   running_.clear();
 }
 
-double TieFinder::progress() const { return done_ ? 1.0 : work_done_ / work_; }
+double TieFinder::progress() const {
+  if (done_) return 1.0;
+  const double share = work_done_ / work_;
+  return result_.second_pass ? (1 + 2 * share) / 3 : share / 3;
+}
 
 void TieFinder::plan_pairs() {
   for (int i = 0; i < static_cast<int>(images_.size()); ++i)
@@ -62,6 +76,7 @@ void TieFinder::plan_pairs() {
       pairs_.push_back(pair);
     }
   matches_.resize(pairs_.size());
+  essentials_.assign(pairs_.size(), std::nullopt);
   pair_state_.assign(pairs_.size(), State::Waiting);
   pair_skipped_.assign(pairs_.size(), false);
 }
@@ -91,12 +106,14 @@ std::optional<TieFinder::Task> TieFinder::next_task() {
 void TieFinder::run(Task task) {
   if (task.features) {
     const ProjectImage& image = *images_[task.index];
+    FeatureOptions feature_options = options_.features;
+    if (result_.second_pass) feature_options.squeezed_views = options_.second_pass_squeezed_views;
     if (std::optional<RgbImage> photograph = read_(image, errors_[task.index])) {
-      features_[task.index] = detect_features(*photograph, options_.features);
+      features_[task.index] = detect_features(*photograph, feature_options);
       if (options_.guided && image.pose_known) greys_[task.index] = grey_image(*photograph);
     }
   } else {
-    matches_[task.index] = match_pair(pairs_[task.index]);
+    matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);
   }
   const std::lock_guard lock(finished_mutex_);
   finished_.push_back(task);
@@ -139,8 +156,43 @@ bool TieFinder::step() {
     // Keep the cores busy while the caller shows the progress.
     start_ready_tasks();
   }
-  if (running_.empty()) finish();
+  if (running_.empty() && !start_second_pass()) finish();
   return !done_;
+}
+
+bool TieFinder::all_connected() const {
+  // Union-find over the photographs with features, joined by verified pairs.
+  std::vector<int> parent(images_.size());
+  for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = static_cast<int>(i);
+  const auto root = [&](int i) {
+    while (parent[static_cast<std::size_t>(i)] != i) i = parent[static_cast<std::size_t>(i)];
+    return i;
+  };
+  for (const PairReport& pair : pairs_)
+    if (pair.verified > 0) parent[static_cast<std::size_t>(root(pair.image_a))] = root(pair.image_b);
+  int groups = 0;
+  for (std::size_t i = 0; i < images_.size(); ++i)
+    if (features_[i].size() > 0 && root(static_cast<int>(i)) == static_cast<int>(i)) ++groups;
+  return groups <= 1;
+}
+
+bool TieFinder::start_second_pass() {
+  if (result_.second_pass || options_.second_pass_squeezed_views <= 0 || all_connected()) return false;
+  // Guided pairs are matched along known epipolar lines: nothing to gain.
+  if (std::any_of(pairs_.begin(), pairs_.end(), [](const PairReport& p) { return p.guided; })) return false;
+  for (const PairReport& pair : pairs_)
+    if (pair.verified > 0) first_verified_.emplace_back(pair.image_a, pair.image_b);
+  result_.second_pass = true;
+  pairs_.clear();
+  matches_.clear();
+  plan_pairs();
+  // What the first pass could not read is not read again.
+  for (std::size_t i = 0; i < images_.size(); ++i) {
+    features_state_[i] = result_.features[i] > 0 ? State::Waiting : State::Done;
+    features_[i] = {};
+  }
+  work_done_ = 0;
+  return true;
 }
 
 std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track) const {
@@ -183,15 +235,24 @@ void TieFinder::finish() {
     if (!error.empty()) result_.errors.push_back(error);
   std::vector<std::size_t> counts;
   for (const ImageFeatures& f : features_) counts.push_back(f.size());
+  // One place found in several views is one feature for the tracks.
+  for (PairMatches& pair : matches)
+    for (FeatureMatch& m : pair.matches) {
+      const ImageFeatures& fa = features_[static_cast<std::size_t>(pair.image_a)];
+      const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
+      if (!fa.same_place.empty()) m.a = fa.same_place[static_cast<std::size_t>(m.a)];
+      if (!fb.same_place.empty()) m.b = fb.same_place[static_cast<std::size_t>(m.b)];
+    }
   JoinedTracks joined = join_tracks(counts, matches);
   result_.conflicts = joined.conflicts;
+  drop_inconsistent(joined.tracks);
   for (const FeatureTrack& track : joined.tracks)
     if (std::optional<TiePointMarks> tie = place_marks(track)) result_.ties.push_back(std::move(*tie));
   greys_.clear();
   done_ = true;
 }
 
-PairMatches TieFinder::match_pair(PairReport& pair) const {
+PairMatches TieFinder::match_pair(PairReport& pair, std::optional<EssentialMatrix>& essential) const {
   const ImageFeatures& fa = features_[static_cast<std::size_t>(pair.image_a)];
   const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
   const ProjectImage& a = *images_[static_cast<std::size_t>(pair.image_a)];
@@ -206,10 +267,46 @@ PairMatches TieFinder::match_pair(PairReport& pair) const {
   } else {
     const std::vector<FeatureMatch> candidates = match_descriptors(fa, fb);
     pair.candidates = static_cast<int>(candidates.size());
-    out.matches = verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), candidates, options_.verify_tolerance_px);
+    // A pair that only the squeezed views verify must show more: the sides
+    // of a symmetric building that look alike, photographed from places
+    // that look alike, give consistent wrong matches meeting at a few
+    // degrees, and pairs that close verify in the first pass.
+    EssentialMatrix found{};
+    const bool vetted =
+        !result_.second_pass || std::find(first_verified_.begin(), first_verified_.end(),
+                                          std::pair{pair.image_a, pair.image_b}) != first_verified_.end();
+    out.matches = verify_by_essential(fa, CameraRays(a), fb, CameraRays(b), candidates, options_.verify_tolerance_px,
+                                      vetted ? kMinVerifiedMatches : kSecondPassMinVerified,
+                                      vetted ? kMinParallaxDegrees : kSecondPassMinParallaxDegrees, &found);
+    if (!out.matches.empty()) essential = found;
   }
   pair.verified = static_cast<int>(out.matches.size());
   return out;
+}
+
+void TieFinder::drop_inconsistent(std::vector<FeatureTrack>& tracks) {
+  std::vector<CameraRays> rays;
+  for (const ProjectImage* image : images_) rays.emplace_back(*image);
+  std::map<std::pair<int, int>, const EssentialMatrix*> essentials;
+  for (std::size_t k = 0; k < pairs_.size(); ++k)
+    if (essentials_[k]) essentials[{pairs_[k].image_a, pairs_[k].image_b}] = &*essentials_[k];
+  const auto direction = [&](const TrackMark& mark) {
+    const Point2 p = features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
+    return rays[static_cast<std::size_t>(mark.image)].direction(p);
+  };
+  const double tolerance = kTrackToleranceFactor * options_.verify_tolerance_px;
+  result_.inconsistent = static_cast<int>(std::erase_if(tracks, [&](const FeatureTrack& track) {
+    if (track.size() < 3) return false;  // its one pair verified it
+    for (std::size_t i = 0; i < track.size(); ++i)
+      for (std::size_t j = i + 1; j < track.size(); ++j) {
+        const auto found = essentials.find({track[i].image, track[j].image});
+        if (found == essentials.end()) continue;
+        const auto da = direction(track[i]), db = direction(track[j]);
+        const double focal = rays[static_cast<std::size_t>(track[i].image)].focal_px();
+        if (!da || !db || !(essential_distance_px(*found->second, *da, *db, focal) <= tolerance)) return true;
+      }
+    return false;
+  }));
 }
 
 }  // namespace plenvista

@@ -13,7 +13,8 @@
 //
 // Accuracy is frame-free: the angle between each pair's estimated and true
 // relative rotation, and between their baseline directions, in degrees.
-// Usage: plenvista-tie-targets [SAMPLE_DIR [GUIDED_SEARCH_BAND_PX]]
+// Usage: plenvista-tie-targets [SAMPLE_DIR [GUIDED_SEARCH_BAND_PX]]; with
+// PLENVISTA_UNGUIDED_ONLY set in the environment, the unguided runs alone.
 
 #include <algorithm>
 #include <cmath>
@@ -110,9 +111,10 @@ TieFinderResult find(Session& s, bool guided, double guided_search_px = GuidedOp
     std::printf("  pair %d-%d%s: features %d/%d, candidates %d, verified %d\n",
                 images[static_cast<std::size_t>(p.image_a)]->id, images[static_cast<std::size_t>(p.image_b)]->id,
                 p.guided ? " guided" : "", p.features_a, p.features_b, p.candidates, p.verified);
+  if (result.second_pass) std::printf("  (second pass, with squeezed views)\n");
   const auto labels = add_automatic_ties(s.project, found_ties(images, result));
-  std::printf("  tracks %zu (conflicts dropped %d), ties added %zu\n", result.ties.size(), result.conflicts,
-              labels ? labels->size() : 0);
+  std::printf("  tracks %zu (conflicts dropped %d, inconsistent dropped %d), ties added %zu\n", result.ties.size(),
+              result.conflicts, result.inconsistent, labels ? labels->size() : 0);
   return result;
 }
 
@@ -212,7 +214,8 @@ int main(int argc, char** argv) {
     orient(s, false);
     print_accuracy(s, "with automatic ties only");
   }
-  {
+  const bool guided = std::getenv("PLENVISTA_UNGUIDED_ONLY") == nullptr;
+  if (guided) {
     std::printf("Rendered, guided (search band %.2f px) after orienting from ten hand-placed ties:\n", band);
     Session s;
     rendered_views(s);
@@ -224,7 +227,7 @@ int main(int argc, char** argv) {
     orient(s, false);
     print_accuracy(s, "with automatic ties");
   }
-  {
+  if (guided) {
     std::printf("Rendered, guided (search band %.2f px) at the true poses, the matching's ceiling:\n", band);
     Session s;
     rendered_views(s);
