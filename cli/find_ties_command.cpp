@@ -35,8 +35,14 @@ QJsonObject report_json(const std::vector<const ProjectImage*>& images, const Ti
   for (const std::string& label : labels) added.append(json_text(label));
   QJsonArray errors;
   for (const std::string& e : result.errors) errors.append(json_text(e));
-  return {{"images", photographs},         {"pairs", pairs}, {"tracks", static_cast<int>(result.ties.size())},
-          {"conflicts", result.conflicts}, {"added", added}, {"deleted", deleted},
+  return {{"images", photographs},
+          {"pairs", pairs},
+          {"second_pass", result.second_pass},
+          {"tracks", static_cast<int>(result.ties.size())},
+          {"conflicts", result.conflicts},
+          {"inconsistent", result.inconsistent},
+          {"added", added},
+          {"deleted", deleted},
           {"unreadable", errors}};
 }
 
@@ -49,7 +55,9 @@ void write_text(std::ostream& out, const std::vector<const ProjectImage*>& image
         << " and " << p.features_b << " features, " << p.candidates << " candidates, " << p.verified << " verified"
         << (p.guided ? " (guided)" : "") << '\n';
   }
-  out << "Tracks: " << result.ties.size() << " made, " << result.conflicts << " conflicting dropped\n";
+  if (result.second_pass) out << "Second search, with squeezed views: the first left photographs apart\n";
+  out << "Tracks: " << result.ties.size() << " made, " << result.conflicts << " conflicting dropped, "
+      << result.inconsistent << " inconsistent dropped\n";
   if (deleted > 0) out << "Deleted " << deleted << " automatic tie points found before\n";
   if (labels.empty())
     out << "No tie points added\n";

@@ -123,7 +123,12 @@ void FindTiesDialog::finish() {
                  .arg(p.candidates)
                  .arg(p.verified)
                  .arg(p.guided ? QStringLiteral(" (guided)") : QString());
-  lines << QStringLiteral("Tracks: %1 made, %2 conflicting dropped").arg(result.ties.size()).arg(result.conflicts);
+  if (result.second_pass)
+    lines << QStringLiteral("Second search, with squeezed views: the first left photographs apart");
+  lines << QStringLiteral("Tracks: %1 made, %2 conflicting dropped, %3 inconsistent dropped")
+               .arg(result.ties.size())
+               .arg(result.conflicts)
+               .arg(result.inconsistent);
   if (!labels)
     lines << QStringLiteral("No tie points added: the project has run out of ids.");
   else if (labels->empty())
