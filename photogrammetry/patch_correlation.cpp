@@ -192,30 +192,26 @@ double PatchCorrelator::quick_score(const QuickPatch& patch, const Vec3& point, 
   return best;
 }
 
+PatchCorrelator::Surface PatchCorrelator::best_surface(const CoarsePatch& patch, const Vec3& point, Point2 pb) const {
+  Surface best;
+  for (const Vec3& normal : surfaces(point))
+    if (const auto map = affine(patch.centre, point, normal)) {
+      const double s = correlate(patch, *map, pb);
+      if (s > best.score) best = {s, map, normal};
+    }
+  return best;
+}
+
 double PatchCorrelator::score(const CoarsePatch& patch, const Vec3& point, Point2 pb) const {
   if (!(patch.norm > 0)) return -1;
-  double best = -1;
-  for (const Vec3& normal : surfaces(point))
-    if (const auto map = affine(patch.centre, point, normal)) best = std::max(best, correlate(patch, *map, pb));
-  return best;
+  return best_surface(patch, point, pb).score;
 }
 
 std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, Point2 pb, double reach_px) const {
   const FinePatch patch = sample<8>(grey_a_, pa, spacing_);
   const CoarsePatch coarse = coarse_patch(pa);
   if (!(patch.norm > 0 && coarse.norm > 0)) return std::nullopt;
-  std::optional<Affine> map;
-  Vec3 normal;
-  double best = -1;
-  for (const Vec3& n : surfaces(point))
-    if (const auto m = affine(pa, point, n)) {
-      const double s = correlate(coarse, *m, pb);
-      if (s > best) {
-        best = s;
-        map = m;
-        normal = n;
-      }
-    }
+  auto [best, map, normal] = best_surface(coarse, point, pb);
   if (!map) return std::nullopt;
   // The correlation on whole-pixel steps around a place, then its peak to
   // a fraction of a pixel; none on the search's edge. The coarse patch
@@ -280,16 +276,7 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
 double PatchCorrelator::lead_on_line(Point2 pa, const Vec3& point, Point2 pb, double near, double far) const {
   const QuickPatch quick = quick_patch(pa);
   const CoarsePatch coarse = coarse_patch(pa);
-  std::optional<Affine> map;
-  double best = -1;
-  for (const Vec3& normal : surfaces(point))
-    if (const auto m = affine(pa, point, normal)) {
-      const double s = correlate(coarse, *m, pb);
-      if (s > best) {
-        best = s;
-        map = m;
-      }
-    }
+  const auto [best, map, normal] = best_surface(coarse, point, pb);
   const auto ray = rays_a_.direction(pa);
   if (!map || !ray || !(quick.norm > 0)) return -1;
   const Vec3 d = unit(frame_a_.to_world_direction(*ray));

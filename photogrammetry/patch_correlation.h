@@ -101,6 +101,14 @@ class PatchCorrelator {
   double correlate(const Patch<Radius>& patch, const Affine& map, Point2 pb) const;
   template <int Radius>
   static double correlate_in(const GreyImage& grey, const Patch<Radius>& patch, const Affine& map, Point2 pb);
+  // The trial surface whose map correlates best at pb: no map when none
+  // scores above -1.
+  struct Surface {
+    double score = -1;
+    std::optional<Affine> map;
+    Vec3 normal;
+  };
+  Surface best_surface(const CoarsePatch& patch, const Vec3& point, Point2 pb) const;
   std::array<Vec3, kSurfaces> surfaces(const Vec3& point) const;
   std::optional<Affine> affine(Point2 pa, const Vec3& point, const Vec3& normal) const;
 
