@@ -211,7 +211,9 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
   const FinePatch patch = sample<8>(grey_a_, pa, spacing_);
   const CoarsePatch coarse = coarse_patch(pa);
   if (!(patch.norm > 0 && coarse.norm > 0)) return std::nullopt;
-  auto [best, map, normal] = best_surface(coarse, point, pb);
+  Surface fit = best_surface(coarse, point, pb);
+  std::optional<Affine>& map = fit.map;
+  Vec3& normal = fit.normal;
   if (!map) return std::nullopt;
   // The correlation on whole-pixel steps around a place, then its peak to
   // a fraction of a pixel; none on the search's edge. The coarse patch
@@ -276,7 +278,9 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
 double PatchCorrelator::lead_on_line(Point2 pa, const Vec3& point, Point2 pb, double near, double far) const {
   const QuickPatch quick = quick_patch(pa);
   const CoarsePatch coarse = coarse_patch(pa);
-  const auto [best, map, normal] = best_surface(coarse, point, pb);
+  const Surface fit = best_surface(coarse, point, pb);
+  const double best = fit.score;
+  const std::optional<Affine>& map = fit.map;
   const auto ray = rays_a_.direction(pa);
   if (!map || !ray || !(quick.norm > 0)) return -1;
   const Vec3 d = unit(frame_a_.to_world_direction(*ray));
