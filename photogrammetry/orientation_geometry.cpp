@@ -218,10 +218,51 @@ std::optional<Pose> absolute_pose(const std::vector<Vec3>& world, const std::vec
   try {
     cv::theRNG().state = kRansacSeed;
     cv::Mat rvec, tvec;
-    std::vector<int> inliers;
+    std::vector<int> ransac_inliers;
     if (!cv::solvePnPRansac(object, image, identity, cv::noArray(), rvec, tvec, false, iterations,
-                            static_cast<float>(threshold), 0.999, inliers, cv::SOLVEPNP_EPNP))
+                            static_cast<float>(threshold), 0.999, ransac_inliers, cv::SOLVEPNP_SQPNP))
       return std::nullopt;
+    // The points that fit a pose: in front of it (the solvers fit lines of
+    // sight, not rays) and within the threshold of their directions.
+    const auto fitting = [&](std::vector<bool>& fits) {
+      cv::Mat r;
+      cv::Rodrigues(rvec, r);
+      const Matrix3 rc = from_cv(r);
+      const Vec3 t{tvec.at<double>(0), tvec.at<double>(1), tvec.at<double>(2)};
+      fits.assign(world.size(), false);
+      for (std::size_t i = 0; i < world.size(); ++i) {
+        const Vec3 c = rotate(rc, world[i]) + t;
+        fits[i] = c.z > 0 && std::hypot(c.x / c.z - image[i].x, c.y / c.z - image[i].y) <= threshold;
+      }
+      return std::count(fits.begin(), fits.end(), true);
+    };
+    // RANSAC counts the points of its best sample's pose; the pose refined
+    // on them fits more, often all (and more exactly) where the points lie
+    // on one plane seen nearly face on.
+    long count = fitting(inlier);
+    while (count >= 4) {
+      std::vector<cv::Point3d> kept_object;
+      std::vector<cv::Point2d> kept_image;
+      for (std::size_t i = 0; i < world.size(); ++i)
+        if (inlier[i]) {
+          kept_object.push_back(object[i]);
+          kept_image.push_back(image[i]);
+        }
+      const cv::Mat last_r = rvec.clone(), last_t = tvec.clone();
+      std::vector<bool> fits;
+      long refined = -1;
+      if (cv::solvePnP(kept_object, kept_image, identity, cv::noArray(), rvec, tvec, true, cv::SOLVEPNP_ITERATIVE))
+        refined = fitting(fits);
+      if (refined < count) {
+        rvec = last_r;
+        tvec = last_t;
+        break;
+      }
+      inlier = fits;
+      if (refined == count) break;
+      count = refined;
+    }
+    if (count < 4) return std::nullopt;
     cv::Mat r;
     cv::Rodrigues(rvec, r);
     const Matrix3 rc = from_cv(r);
@@ -235,9 +276,6 @@ std::optional<Pose> absolute_pose(const std::vector<Vec3>& world, const std::vec
     const Vec3 t{tvec.at<double>(0), tvec.at<double>(1), tvec.at<double>(2)};
     pose.centre = rotate_back(rc, t) * -1.0;
     if (!std::isfinite(pose.centre.x + pose.centre.y + pose.centre.z)) return std::nullopt;
-    inlier.assign(world.size(), false);
-    for (int i : inliers)
-      if (i >= 0 && static_cast<std::size_t>(i) < world.size()) inlier[static_cast<std::size_t>(i)] = true;
     return pose;
   } catch (const cv::Exception&) {
     return std::nullopt;

@@ -68,8 +68,10 @@ std::optional<RelativePose> relative_pose(const std::vector<Point2>& first, cons
                                           double threshold, int iterations);
 
 // A photograph's pose from located points and their viewing directions
-// (perspective-n-point with RANSAC). nullopt with fewer than four points or
-// no consistent solution.
+// (perspective-n-point with RANSAC; OpenCV's SQPnP, which holds where the
+// points lie on one plane, as the first tie points on a floor or a wall
+// do). Only points in front of the pose count as inliers. nullopt with
+// fewer than four points or no consistent solution.
 std::optional<Pose> absolute_pose(const std::vector<Vec3>& world, const std::vector<Point2>& directions,
                                   double threshold, int iterations, std::vector<bool>& inlier);
 
