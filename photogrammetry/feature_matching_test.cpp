@@ -295,20 +295,25 @@ TEST(TieFinder, SecondPassJoinsPhotographsFortyDegreesApart) {
   const TieFinderResult result = run(2);
   EXPECT_TRUE(result.second_pass);
   EXPECT_EQ(neighbours_verified(result), 3);
-  int marks = 0, on_lines = 0;
-  for (const TiePointMarks& tie : result.ties)
-    for (std::size_t i = 0; i < tie.images.size(); ++i) {
-      bool on = true;
-      for (std::size_t j = 0; j < tie.images.size(); ++j)
-        if (j != i && !(test_support::epipolar_distance(
-                            images[static_cast<std::size_t>(tie.images[j])], tie.positions[j],
-                            images[static_cast<std::size_t>(tie.images[i])], tie.positions[i]) <= 1.5))
-          on = false;
-      ++marks;
-      on_lines += on;
-    }
-  ASSERT_GT(marks, 200);
-  EXPECT_GE(static_cast<double>(on_lines) / marks, 0.98);
+  // Least-squares matching places the marks far closer than the features'
+  // own positions.
+  const auto share_on_lines = [&](double tolerance) {
+    int marks = 0, on_lines = 0;
+    for (const TiePointMarks& tie : result.ties)
+      for (std::size_t i = 0; i < tie.images.size(); ++i) {
+        bool on = true;
+        for (std::size_t j = 0; j < tie.images.size(); ++j)
+          if (j != i && !(test_support::epipolar_distance(
+                              images[static_cast<std::size_t>(tie.images[j])], tie.positions[j],
+                              images[static_cast<std::size_t>(tie.images[i])], tie.positions[i]) <= tolerance))
+            on = false;
+        ++marks;
+        on_lines += on;
+      }
+    return marks > 200 ? static_cast<double>(on_lines) / marks : 0.0;
+  };
+  EXPECT_GE(share_on_lines(1.5), 0.98);
+  EXPECT_GE(share_on_lines(0.5), 0.95);
 
   // The ties alone orient every photograph, each at its true angle to the
   // others (a pose from a few located points in one patch of the ground

@@ -8,6 +8,7 @@
 // around a position and gives NaN where they are not all inside;
 // sample_inside() leaves that check to its caller.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -35,6 +36,14 @@ struct GreyImage {
     return top + fy * (bottom - top);
   }
 };
+
+// How far apart a patch's samples lie when two photographs are compared,
+// pixels: whole pixels for photographs up to 1200 px wide, as much farther
+// apart on wider ones, so that a patch covers as much of the scene
+// whatever the resolution.
+inline double patch_spacing(const GreyImage& a, const GreyImage& b) {
+  return std::max(1.0, std::max(a.width, b.width) / 1200.0);
+}
 
 // Luma of the red, green and blue (weights 0.30, 0.59, 0.11).
 GreyImage grey_image(const RgbImage& photograph);

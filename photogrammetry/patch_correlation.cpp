@@ -20,10 +20,6 @@ constexpr double kMinGrazing = 0.1;
 constexpr double kSelfReachOnAxesPx = 40;
 constexpr int kSelfRays = 24;
 constexpr double kSelfStep = 1.5;
-// Photographs up to this wide are compared on whole pixels; wider ones on
-// samples as much farther apart, so that a patch covers as much of the
-// scene whatever the resolution.
-constexpr double kWholePixelWidth = 1200;
 
 // The places of the three highest scores of a scan apart from its peak at
 // `centre`: the slopes falling away from the centre on either side belong
@@ -54,7 +50,7 @@ PatchCorrelator::PatchCorrelator(const GreyImage& grey_a, const ProjectImage& im
       frame_a_(PoseFrame::of(image_a)),
       frame_b_(PoseFrame::of(image_b)),
       pose_a_(image_a),
-      spacing_(std::max(1.0, std::max(grey_a.width, grey_b.width) / kWholePixelWidth)),
+      spacing_(patch_spacing(grey_a, grey_b)),
       pose_b_(image_b),
       usable_(image_a.pose_known && image_b.pose_known && rays_a_.usable() && rays_b_.usable() && grey_a.width > 1 &&
               grey_b.width > 1 && length(frame_a_.centre - frame_b_.centre) > 0) {}

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "photogrammetry/camera_rays.h"
+#include "photogrammetry/least_squares_matching.h"
 #include "photogrammetry/patch_correlation.h"
 
 namespace plenvista {
@@ -14,6 +15,9 @@ namespace {
 // How far a track's mark may lie from where its first mark's point appears
 // (features found at coarse scales are placed less exactly), pixels.
 constexpr double kMarkReachPx = 3.0;
+// How far around a mark the features whose matches give its patch's map
+// may lie (pixels of a photograph up to 1200 px wide).
+constexpr double kMapRadiusPx = 150.0;
 
 // A track's marks in two photographs whose pair verified lie within this
 // many times the check's tolerance of that pair's epipolar lines, or the
@@ -110,7 +114,7 @@ void TieFinder::run(Task task) {
     if (result_.second_pass) feature_options.squeezed_views = options_.second_pass_squeezed_views;
     if (std::optional<RgbImage> photograph = read_(image, errors_[task.index])) {
       features_[task.index] = detect_features(*photograph, feature_options);
-      if (options_.guided && image.pose_known) greys_[task.index] = grey_image(*photograph);
+      greys_[task.index] = grey_image(*photograph);
     }
   } else {
     matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);
@@ -195,7 +199,7 @@ bool TieFinder::start_second_pass() {
   return true;
 }
 
-std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track) const {
+std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, const Correspondences& nearby) const {
   const auto position = [&](const TrackMark& mark) {
     return features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
   };
@@ -207,14 +211,29 @@ std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track) c
     Point2 at = position(mark);
     const ProjectImage& image = *images_[static_cast<std::size_t>(mark.image)];
     const GreyImage& grey = greys_[static_cast<std::size_t>(mark.image)];
-    // Guided pairs each placed B's mark where A's feature's point appears;
-    // across a track the marks are placed from its first alike, or left out.
-    if (&mark != &first && anchor_grey.width > 0 && grey.width > 0) {
-      const PatchCorrelator correlator(anchor_grey, anchor, grey, image);
-      const auto point = correlator.usable() ? correlator.triangulate(position(first), at) : std::nullopt;
-      const auto moved = point ? correlator.refine(position(first), *point, at, kMarkReachPx) : std::nullopt;
-      if (!moved || moved->score < options_.guided_matching.min_refined_score) continue;
-      at = moved->position;
+    // The marks are placed where the first mark's point appears, or left
+    // out: guided pairs by correlation along the epipolar line, others by
+    // least-squares matching from the map of the features around it.
+    if (&mark != &first) {
+      std::optional<Point2> moved;
+      if (options_.guided && anchor.pose_known && image.pose_known) {
+        const PatchCorrelator correlator(anchor_grey, anchor, grey, image);
+        const auto point = correlator.usable() ? correlator.triangulate(position(first), at) : std::nullopt;
+        const auto match = point ? correlator.refine(position(first), *point, at, kMarkReachPx) : std::nullopt;
+        if (match && match->score >= options_.guided_matching.min_refined_score) moved = match->position;
+      } else {
+        const double spacing = patch_spacing(anchor_grey, grey);
+        const auto found = nearby.find({first.image, mark.image});
+        const auto map =
+            found == nearby.end() ? std::nullopt : local_affine(found->second, position(first), kMapRadiusPx * spacing);
+        LeastSquaresOptions lsm;
+        lsm.spacing = spacing;
+        lsm.reach_px = kMarkReachPx;
+        const auto match = map ? match_least_squares(anchor_grey, position(first), grey, at, *map, lsm) : std::nullopt;
+        if (match) moved = match->position;
+      }
+      if (!moved) continue;
+      at = *moved;
     }
     tie.images.push_back(mark.image);
     tie.positions.push_back(at);
@@ -246,8 +265,17 @@ void TieFinder::finish() {
   JoinedTracks joined = join_tracks(counts, matches);
   result_.conflicts = joined.conflicts;
   drop_inconsistent(joined.tracks);
+  // Where the tracks put each photograph's features in every other.
+  Correspondences nearby;
   for (const FeatureTrack& track : joined.tracks)
-    if (std::optional<TiePointMarks> tie = place_marks(track)) result_.ties.push_back(std::move(*tie));
+    for (const TrackMark& from : track)
+      for (const TrackMark& to : track)
+        if (from.image != to.image)
+          nearby[{from.image, to.image}].emplace_back(
+              features_[static_cast<std::size_t>(from.image)].positions[static_cast<std::size_t>(from.feature)],
+              features_[static_cast<std::size_t>(to.image)].positions[static_cast<std::size_t>(to.feature)]);
+  for (const FeatureTrack& track : joined.tracks)
+    if (std::optional<TiePointMarks> tie = place_marks(track, nearby)) result_.ties.push_back(std::move(*tie));
   greys_.clear();
   done_ = true;
 }

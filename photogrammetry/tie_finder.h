@@ -15,14 +15,18 @@
 // running then (the features of one photograph at most).
 //
 // Pairs: with both poses known (and `guided` set) a pair is matched along
-// its epipolar lines by correlation (guided_match: the grey levels of the
-// oriented photographs are kept for it, 1 byte a pixel, until the tracks
-// are made); otherwise by descriptors and checked through an essential
-// matrix (verify_by_essential). A track's marks in oriented photographs
-// are placed by correlation with its first mark (where that point
-// appears), and left out where that correlation is poor. Two oriented
-// photographs whose optical axes are more than 90 degrees apart cannot show
-// the same side of anything and are not matched.
+// its epipolar lines by correlation (guided_match); otherwise by
+// descriptors and checked through an essential matrix
+// (verify_by_essential). Each photograph's grey levels are kept, 1 byte a
+// pixel, until the tracks are made. A track's marks are placed where its
+// first mark's point appears: in two oriented photographs of a guided
+// search by correlation along the epipolar line, otherwise by
+// least-squares matching (least_squares_matching.h) from the map that the
+// tracks around it give; a mark is left out where that fails (a detector's
+// position is a pixel or two off on a surface seen obliquely, which
+// least-squares matching brings within a tenth). Two oriented photographs
+// whose optical axes are more than 90 degrees apart cannot show the same
+// side of anything and are not matched.
 //
 // Second pass: when no pair is guided and the verified pairs leave the
 // photographs with features in more than one group (photographs 40 degrees
@@ -53,6 +57,7 @@
 #include <condition_variable>
 #include <functional>
 #include <list>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -146,8 +151,11 @@ class TieFinder {
   // Drops the tracks of three or more marks two of which miss the
   // epipolar lines of their pair's essential matrix.
   void drop_inconsistent(std::vector<FeatureTrack>& tracks);
+  // Per ordered pair of photographs: the positions of the tracks' features
+  // in the first and in the second.
+  using Correspondences = std::map<std::pair<int, int>, std::vector<std::pair<Point2, Point2>>>;
   // A track's marks; none when fewer than two are left.
-  std::optional<TiePointMarks> place_marks(const FeatureTrack& track) const;
+  std::optional<TiePointMarks> place_marks(const FeatureTrack& track, const Correspondences& nearby) const;
 
   std::vector<const ProjectImage*> images_;
   PhotographRead read_;
@@ -157,7 +165,7 @@ class TieFinder {
   double work_ = 1;       // features count 2, a pair 1
   double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
-  std::vector<GreyImage> greys_;     // guided: of the oriented photographs, until the tracks are placed
+  std::vector<GreyImage> greys_;     // until the tracks are placed
   std::vector<std::string> errors_;  // per photograph
   std::vector<State> features_state_;
   std::vector<PairReport> pairs_;  // every pair that may overlap
