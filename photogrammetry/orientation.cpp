@@ -591,10 +591,22 @@ std::optional<Pose> OrientationRun::State::pose_from_shared_pair(int photo) cons
   }
   if (lengths.size() < 3) return std::nullopt;
   std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2), lengths.end());
-  const double length = lengths[lengths.size() / 2];
-  if (!(length > 0)) return std::nullopt;
-  out.centre = known.centre + baseline * (length / std::sqrt(dot(baseline, baseline)));
-  if (!fits_shared_marks(photo, out)) return std::nullopt;
+  const double baseline_length = lengths[lengths.size() / 2];
+  if (!(baseline_length > 0)) return std::nullopt;
+  out.centre = known.centre + baseline * (baseline_length / std::sqrt(dot(baseline, baseline)));
+  // The pair's marks alone cannot tell a pose from its twin where they lie
+  // on one plane: the located points this photograph sees must fit too.
+  std::size_t fitting = 0;
+  for (int k : photo_marks[static_cast<std::size_t>(photo)]) {
+    const Mark& m = marks[static_cast<std::size_t>(k)];
+    if (!m.direction || !located[static_cast<std::size_t>(m.point)]) continue;
+    const Ray ray = world_ray(out, *m.direction);
+    const Vec3 to = vec_of(points[static_cast<std::size_t>(m.point)]) - ray.origin;
+    if (dot(to, ray.direction) > 0 &&
+        length(cross(to, ray.direction)) / length(to) * focal <= input.settings.outlier_threshold_px)
+      ++fitting;
+  }
+  if (2 * fitting < lengths.size() || !fits_shared_marks(photo, out)) return std::nullopt;
   return out;
 }
 
