@@ -30,7 +30,8 @@
 // positions are mapped back onto the photograph as it is, each view's
 // features compete in the same tiles, and one place found in several views
 // is recorded in `same_place`. Each view costs about what its share of the
-// photograph's width costs the plain detection (two views: about twice).
+// photograph's width costs the plain detection (two views: some 1.6 times
+// the plain detection alone, measured on 4-megapixel renderings).
 //
 // Positions are absolute photograph pixels, x right, y down, with the
 // centre of the top-left pixel at (0, 0) as in the pixel source. A
@@ -40,6 +41,7 @@
 #include <vector>
 
 #include "base/vec3.h"
+#include "photogrammetry/grey_image.h"
 #include "photogrammetry/pixel_source.h"
 
 namespace plenvista {
@@ -65,5 +67,22 @@ struct ImageFeatures {
 };
 
 ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options = {});
+
+// The same in two steps, so that a later search with squeezed views need
+// not detect the photograph as it is again: what the detector finds on
+// views `first_view` to `last_view` (0: the photograph as it is; k: squeezed
+// by the square root of two to the k), then the tiles' choice among them.
+struct DetectedFeatures {
+  std::vector<Point2> positions;
+  std::vector<float> responses;
+  std::vector<std::uint8_t> squeezed;  // per feature: 1 when found on a squeezed view
+  int descriptor_bytes = 0;
+  std::vector<std::uint8_t> descriptors;
+};
+DetectedFeatures detect_views(const GreyImage& grey, int first_view, int last_view);
+void append_features(DetectedFeatures& to, const DetectedFeatures& more);
+// `width` and `height` are the photograph's; `options.squeezed_views` > 0
+// finds the same places among the views.
+ImageFeatures choose_features(const DetectedFeatures& detected, int width, int height, const FeatureOptions& options);
 
 }  // namespace plenvista

@@ -43,6 +43,7 @@ TieFinder::TieFinder(std::vector<const ProjectImage*> images, PhotographRead rea
       options_.threads > 0 ? options_.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
   features_.resize(images_.size());
   greys_.resize(images_.size());
+  first_detected_.resize(images_.size());
   errors_.resize(images_.size());
   features_state_.assign(images_.size(), State::Waiting);
   result_.features.assign(images_.size(), 0);
@@ -109,12 +110,21 @@ std::optional<TieFinder::Task> TieFinder::next_task() {
 
 void TieFinder::run(Task task) {
   if (task.features) {
-    const ProjectImage& image = *images_[task.index];
-    FeatureOptions feature_options = options_.features;
-    if (result_.second_pass) feature_options.squeezed_views = options_.second_pass_squeezed_views;
-    if (std::optional<RgbImage> photograph = read_(image, errors_[task.index])) {
-      features_[task.index] = detect_features(*photograph, feature_options);
+    const GreyImage& grey = greys_[task.index];
+    if (result_.second_pass) {
+      // Only the squeezed views the first pass did not look at are new.
+      FeatureOptions second = options_.features;
+      second.squeezed_views = options_.second_pass_squeezed_views;
+      DetectedFeatures detected = std::move(first_detected_[task.index]);
+      const int from = detected.positions.empty() ? 0 : options_.features.squeezed_views + 1;
+      append_features(detected, detect_views(grey, from, second.squeezed_views));
+      features_[task.index] = choose_features(detected, grey.width, grey.height, second);
+    } else if (std::optional<RgbImage> photograph = read_(*images_[task.index], errors_[task.index])) {
       greys_[task.index] = grey_image(*photograph);
+      DetectedFeatures detected = detect_views(grey, 0, options_.features.squeezed_views);
+      features_[task.index] = choose_features(detected, grey.width, grey.height, options_.features);
+      if (!options_.guided && options_.second_pass_squeezed_views > options_.features.squeezed_views)
+        first_detected_[task.index] = std::move(detected);
     }
   } else {
     matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);
@@ -277,6 +287,7 @@ void TieFinder::finish() {
   for (const FeatureTrack& track : joined.tracks)
     if (std::optional<TiePointMarks> tie = place_marks(track, nearby)) result_.ties.push_back(std::move(*tie));
   greys_.clear();
+  first_detected_.clear();
   done_ = true;
 }
 

@@ -31,9 +31,11 @@
 // Second pass: when no pair is guided and the verified pairs leave the
 // photographs with features in more than one group (photographs 40 degrees
 // apart around an object: their plain descriptors no longer match), the
-// features of every photograph are found again with
-// `second_pass_squeezed_views` squeezed views (image_features.h) and every
-// pair is matched again; the result is the second pass's alone
+// features of every photograph are also looked for on
+// `second_pass_squeezed_views` squeezed views (image_features.h; the first
+// pass's detection and grey levels are kept for it, so the photograph is
+// neither read nor detected as it is again) and every pair is matched
+// again; the result is the second pass's alone
 // (`second_pass`). A pair that verified in the first pass verifies as
 // before; one that only the second pass verifies needs at least 30
 // matches meeting at a median angle of at least 10 degrees, because the
@@ -43,11 +45,11 @@
 // track of three or more marks two of which lie more than twice the
 // check's tolerance off the epipolar lines of their own verified pair
 // joined different points through other photographs and is dropped
-// (`inconsistent`). The second pass costs about twice the first
-// (4-megapixel photographs: some 3.5 CPU seconds a photograph for the
-// features, 0.3 a pair for the matches). When the photographs stay apart
-// even so, the tracks are what the second pass found; the orientation
-// then leaves out the photographs it cannot join.
+// (`inconsistent`). Measured on 4-megapixel renderings, in CPU seconds:
+// the first pass 1.6 a photograph and 0.35 a pair, the second 1.0 a
+// photograph (only the narrower squeezed views) and 0.25 a pair. When the
+// photographs stay apart even so, the tracks are what the second pass
+// found; the orientation then leaves out the photographs it cannot join.
 //
 // Photographs are read through `read`, called from the worker threads;
 // one that cannot be read is reported in `errors` (by the reader's message)
@@ -165,7 +167,9 @@ class TieFinder {
   double work_ = 1;       // features count 2, a pair 1
   double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
-  std::vector<GreyImage> greys_;     // until the tracks are placed
+  std::vector<GreyImage> greys_;  // until the tracks are placed
+  // The first pass's detections, unguided, until a second pass takes them.
+  std::vector<DetectedFeatures> first_detected_;
   std::vector<std::string> errors_;  // per photograph
   std::vector<State> features_state_;
   std::vector<PairReport> pairs_;  // every pair that may overlap
