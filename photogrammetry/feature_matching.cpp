@@ -225,6 +225,9 @@ struct Candidate {
 // Candidates of one feature of A compared by the quick correlation; only
 // this many of the best are compared by the full one.
 constexpr std::size_t kCompared = 4;
+// Every this many features of A are matched in the wide band to correct a
+// pair's relative geometry.
+constexpr int kWideShare = 4;
 // How far a feature's position may lie from where its surface point
 // appears (features found at coarse scales are placed less exactly), and
 // so how far refinement searches, pixels.
@@ -417,23 +420,30 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   }
   for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
 
-  // Each feature's candidates by correlation: all by the quick score, the
-  // best few of them by the full one.
-  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+  // A feature's candidates that `allowed` lets through by correlation: all
+  // by the quick score, the best few of them by the full one. Those left
+  // out keep -1 (untried), below any a match needs; a feature scored whole
+  // is not scored again.
+  std::vector<bool> scored_whole(a.size(), false);
+  const auto score = [&](int i, auto&& allowed) {
     auto& list = candidates[static_cast<std::size_t>(i)];
-    if (list.empty()) continue;
+    if (list.empty() || scored_whole[static_cast<std::size_t>(i)]) return;
+    const auto end = std::partition(list.begin(), list.end(), [&](const Candidate& c) { return allowed(i, c); });
+    if (end == list.begin()) return;
+    scored_whole[static_cast<std::size_t>(i)] = end == list.end();
     const Point2 at = a.positions[static_cast<std::size_t>(i)];
     const auto quick = correlator.quick_patch(at);
-    for (Candidate& c : list)
-      c.score = static_cast<float>(correlator.quick_score(quick, c.point, b.positions[static_cast<std::size_t>(c.b)]));
-    const std::size_t compared = std::min(kCompared, list.size());
-    std::partial_sort(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(compared), list.end(),
+    for (auto c = list.begin(); c != end; ++c)
+      c->score =
+          static_cast<float>(correlator.quick_score(quick, c->point, b.positions[static_cast<std::size_t>(c->b)]));
+    const auto compared = std::min<std::ptrdiff_t>(kCompared, end - list.begin());
+    std::partial_sort(list.begin(), list.begin() + compared, end,
                       [](const Candidate& x, const Candidate& y) { return x.score > y.score; });
     const auto coarse = correlator.coarse_patch(at);
-    for (std::size_t k = 0; k < compared; ++k)
-      list[k].score =
-          static_cast<float>(correlator.score(coarse, list[k].point, b.positions[static_cast<std::size_t>(list[k].b)]));
-  }
+    for (auto c = list.begin(); c != list.begin() + compared; ++c)
+      c->score = static_cast<float>(correlator.score(coarse, c->point, b.positions[static_cast<std::size_t>(c->b)]));
+  };
+  const auto everything = [](int, const Candidate&) { return true; };
 
   // The matches among the candidates `allowed` lets through: each feature
   // of A its best candidate when that correlates well and clearly better
@@ -448,7 +458,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
     std::optional<Point2> position;  // in B; none when the match fails
   };
   std::vector<Verdict> verdicts(a.size());
-  std::vector<float> self_rivals_b(b.size(), NAN);
+  std::vector<float> self_rivals_a(a.size(), NAN), self_rivals_b(b.size(), NAN);
   const auto judged = [&](int i, const Candidate& c) {
     Verdict& v = verdicts[static_cast<std::size_t>(i)];
     if (v.b == c.b) return v.position;
@@ -457,7 +467,9 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
     const auto moved = correlator.refine(at, c.point, b.positions[static_cast<std::size_t>(c.b)], kFeatureSlack);
     if (!moved || moved->score < options.min_refined_score) return v.position;
     if (correlator.lead_on_line(at, c.point, moved->position, near, far) < options.score_margin) return v.position;
-    if (correlator.self_rival(at, false) >= kMostSelfLike) return v.position;
+    float& rival_a = self_rivals_a[static_cast<std::size_t>(i)];
+    if (std::isnan(rival_a)) rival_a = static_cast<float>(correlator.self_rival(at, false));
+    if (rival_a >= kMostSelfLike) return v.position;
     float& rival_b = self_rivals_b[static_cast<std::size_t>(c.b)];
     if (std::isnan(rival_b)) rival_b = static_cast<float>(correlator.self_rival(moved->position, true));
     if (rival_b >= kMostSelfLike) return v.position;
@@ -516,44 +528,68 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   // the poses' errors; the candidates within a narrower band of it are
   // matched again, and once more within `tolerance_px` (the features
   // within that and their own slack; the refined positions within it).
-  // Too few to correct it: the same about the poses' reprojection.
-  std::vector<Refined> matches = pick([](int, const Candidate&) { return true; }, [](int, Point2) { return true; });
+  // The correction needs only a share of the features (every
+  // kWideShare-th, spread over the photograph as the detector's tiles
+  // are): the rest are scored in the narrower band alone, a fraction of
+  // the wide one's candidates. When the share cannot correct the geometry,
+  // every feature is tried in the wide band; too few even so, the matches
+  // are those about the poses' reprojection.
   RelativeGeometry geometry(frame_a, frame_b, mean_focal(rays_a, rays_b));
-  bool corrected = band > options.tolerance_px;
-  double wider = band;
-  for (const double narrower : {std::max(options.tolerance_px, band / 4), options.tolerance_px}) {
-    if (!corrected) break;
+  const auto rays_of = [&](const std::vector<Refined>& found) {
     std::vector<std::pair<Vec3, Vec3>> rays;
-    for (const Refined& m : matches)
+    for (const Refined& m : found)
       if (const auto db = direction_b(m.position))
         rays.emplace_back(*directions_a[static_cast<std::size_t>(m.match.a)], *db);
-    const auto refined = geometry.refined(rays, wider, narrower);
+    return rays;
+  };
+  const auto within = [&](double px) {
+    return [&, px](int i, const Candidate& c) {
+      return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
+                                  *directions_b[static_cast<std::size_t>(c.b)]) <= px + kFeatureSlack;
+    };
+  };
+  const auto fits_within = [&](double px) {
+    return [&, px](int i, Point2 position) {
+      const auto db = direction_b(position);
+      return db && geometry.distance_px(*directions_a[static_cast<std::size_t>(i)], *db) <= px;
+    };
+  };
+  const auto anywhere = [](int, Point2) { return true; };
+  std::vector<Refined> matches;
+  bool corrected = band > options.tolerance_px;
+  if (corrected) {
+    const double narrower = std::max(options.tolerance_px, band / 4);
+    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) score(i, everything);
+    auto refined = geometry.refined(rays_of(pick(everything, anywhere)), band, narrower);
     if (!refined) {
-      corrected = false;
-      break;
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, everything);
+      refined = geometry.refined(rays_of(pick(everything, anywhere)), band, narrower);
     }
-    geometry = *refined;
-    wider = narrower;
-    matches = pick(
-        [&](int i, const Candidate& c) {
-          return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
-                                      *directions_b[static_cast<std::size_t>(c.b)]) <= narrower + kFeatureSlack;
-        },
-        [&](int i, Point2 position) {
-          const auto db = direction_b(position);
-          return db && geometry.distance_px(*directions_a[static_cast<std::size_t>(i)], *db) <= narrower;
-        });
+    corrected = refined.has_value();
+    if (corrected) {
+      geometry = *refined;
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, within(narrower));
+      matches = pick(within(narrower), fits_within(narrower));
+      refined = geometry.refined(rays_of(matches), narrower, options.tolerance_px);
+      corrected = refined.has_value();
+      if (corrected) {
+        geometry = *refined;
+        matches = pick(within(options.tolerance_px), fits_within(options.tolerance_px));
+      }
+    }
   }
-  if (!corrected)
-    matches = pick([&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; },
-                   [&](int i, Point2 position) {
-                     const auto point = correlator.triangulate(a.positions[static_cast<std::size_t>(i)], position);
-                     if (!point) return false;
-                     const Point2 in_a = pose_a.project(*point, true), in_b = pose_b.project(*point, true);
-                     const Point2 fa = a.positions[static_cast<std::size_t>(i)];
-                     return std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y),
-                                     std::hypot(in_b.x - position.x, in_b.y - position.y)) <= options.tolerance_px;
-                   });
+  if (!corrected) {
+    const auto near_poses = [&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; };
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, near_poses);
+    matches = pick(near_poses, [&](int i, Point2 position) {
+      const auto point = correlator.triangulate(a.positions[static_cast<std::size_t>(i)], position);
+      if (!point) return false;
+      const Point2 in_a = pose_a.project(*point, true), in_b = pose_b.project(*point, true);
+      const Point2 fa = a.positions[static_cast<std::size_t>(i)];
+      return std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y), std::hypot(in_b.x - position.x, in_b.y - position.y)) <=
+             options.tolerance_px;
+    });
+  }
   for (const Refined& m : matches) {
     result.matches.push_back(m.match);
     result.positions_b.push_back(m.position);

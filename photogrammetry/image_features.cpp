@@ -16,6 +16,18 @@ namespace {
 // Features of two views this close are taken for one place.
 constexpr double kSamePlacePx = 0.7;
 
+// Corners: photographs up to this wide are searched on whole pixels, wider
+// ones reduced to it first (twice the width at which guided matching
+// compares patches on whole pixels: on 2272-pixel renderings whole-pixel
+// corners verified a third more matches than corners at that width); the
+// structure tensor summed over this many pixels square; one corner kept
+// in this many pixels square; a corner weaker than this share of the
+// photograph's strongest is noise.
+constexpr double kCornerWidth = 2400;
+constexpr int kCornerBlock = 5;
+constexpr int kCornerApart = 7;
+constexpr float kCornerFloor = 1e-4f;
+
 // Detects and describes the features of the photograph squeezed
 // horizontally by `squeeze` (1: as it is) and appends them with their
 // positions on the photograph as it is.
@@ -77,24 +89,11 @@ std::vector<int> same_places(const std::vector<Point2>& positions, const std::ve
   return out;
 }
 
-}  // namespace
-
-ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options) {
-  ImageFeatures features;
-  if (photograph.width() < 16 || photograph.height() < 16 || options.max_features <= 0) return features;
-  GreyImage brightness = grey_image(photograph);
-  const cv::Mat grey(brightness.height, brightness.width, CV_8U, brightness.pixels.data());
-  std::vector<cv::KeyPoint> keypoints;
-  cv::Mat descriptors;
-  try {
-    detect_in(grey, 1.0, keypoints, descriptors);
-    for (int k = 1; k <= options.squeezed_views; ++k)
-      detect_in(grey, std::pow(std::sqrt(2.0), k), keypoints, descriptors);
-  } catch (const cv::Exception&) {
-    return features;  // OpenCV could not work on this picture: no features
-  }
-  if (keypoints.empty() || descriptors.rows != static_cast<int>(keypoints.size())) return features;
-
+// The indices of the keypoints kept: each tile its strongest share of
+// `max_features`; what empty tiles (sky, a plain wall) leave unused goes to
+// the strongest of the rest, wherever they are.
+std::vector<int> spread_strongest(const std::vector<cv::KeyPoint>& keypoints, int width, int height,
+                                  const FeatureOptions& options) {
   const int tiles_x = std::max(1, options.tiles_x);
   const int tiles_y = std::max(1, options.tiles_y);
   const std::size_t share =
@@ -102,12 +101,10 @@ ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& 
   std::vector<std::vector<int>> tiles(static_cast<std::size_t>(tiles_x * tiles_y));
   for (int i = 0; i < static_cast<int>(keypoints.size()); ++i) {
     const cv::Point2f p = keypoints[i].pt;
-    const int tx = std::clamp(static_cast<int>(double{p.x} * tiles_x / photograph.width()), 0, tiles_x - 1);
-    const int ty = std::clamp(static_cast<int>(double{p.y} * tiles_y / photograph.height()), 0, tiles_y - 1);
+    const int tx = std::clamp(static_cast<int>(double{p.x} * tiles_x / width), 0, tiles_x - 1);
+    const int ty = std::clamp(static_cast<int>(double{p.y} * tiles_y / height), 0, tiles_y - 1);
     tiles[static_cast<std::size_t>(ty * tiles_x + tx)].push_back(i);
   }
-  // Each tile keeps its strongest share; what empty tiles (sky, a plain
-  // wall) leave unused goes to the strongest of the rest, wherever they are.
   std::vector<int> kept, rest;
   for (auto& tile : tiles) {
     const std::size_t keep = std::min(share, tile.size());
@@ -122,6 +119,31 @@ ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& 
   std::partial_sort(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more), rest.end(),
                     [&](int a, int b) { return keypoints[a].response > keypoints[b].response; });
   kept.insert(kept.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more));
+  return kept;
+}
+
+}  // namespace
+
+ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options) {
+  return detect_features(grey_image(photograph), options);
+}
+
+ImageFeatures detect_features(const GreyImage& brightness, const FeatureOptions& options) {
+  ImageFeatures features;
+  if (brightness.width < 16 || brightness.height < 16 || options.max_features <= 0) return features;
+  // A header over the image's own bytes; OpenCV only reads it.
+  const cv::Mat grey(brightness.height, brightness.width, CV_8U, const_cast<std::uint8_t*>(brightness.pixels.data()));
+  std::vector<cv::KeyPoint> keypoints;
+  cv::Mat descriptors;
+  try {
+    detect_in(grey, 1.0, keypoints, descriptors);
+    for (int k = 1; k <= options.squeezed_views; ++k)
+      detect_in(grey, std::pow(std::sqrt(2.0), k), keypoints, descriptors);
+  } catch (const cv::Exception&) {
+    return features;  // OpenCV could not work on this picture: no features
+  }
+  if (keypoints.empty() || descriptors.rows != static_cast<int>(keypoints.size())) return features;
+  const std::vector<int> kept = spread_strongest(keypoints, brightness.width, brightness.height, options);
 
   features.descriptor_bytes = descriptors.cols;
   for (int i : kept) {
@@ -132,8 +154,57 @@ ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& 
   if (options.squeezed_views > 0) {
     std::vector<bool> squeezed;
     for (int i : kept) squeezed.push_back(keypoints[i].class_id != 0);
-    features.same_place = same_places(features.positions, squeezed, photograph.width(), kSamePlacePx);
+    features.same_place = same_places(features.positions, squeezed, brightness.width, kSamePlacePx);
   }
+  return features;
+}
+
+ImageFeatures detect_corners(const GreyImage& brightness, const FeatureOptions& options) {
+  ImageFeatures features;
+  if (brightness.width < 16 || brightness.height < 16 || options.max_features <= 0) return features;
+  const cv::Mat grey(brightness.height, brightness.width, CV_8U, const_cast<std::uint8_t*>(brightness.pixels.data()));
+  std::vector<cv::KeyPoint> keypoints;
+  try {
+    cv::Mat view = grey;
+    if (brightness.width > kCornerWidth) {
+      const double reduce = brightness.width / kCornerWidth;
+      cv::resize(grey, view,
+                 cv::Size(static_cast<int>(std::lround(brightness.width / reduce)),
+                          std::max(1, static_cast<int>(std::lround(brightness.height / reduce)))),
+                 0, 0, cv::INTER_AREA);
+    }
+    cv::Mat strength, peaks;
+    cv::cornerMinEigenVal(view, strength, kCornerBlock, 3);
+    cv::dilate(strength, peaks, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(kCornerApart, kCornerApart)));
+    double strongest = 0;
+    cv::minMaxLoc(strength, nullptr, &strongest);
+    const float floor = std::max(kCornerFloor * static_cast<float>(strongest), 1e-12f);
+    const double sx = static_cast<double>(grey.cols) / view.cols, sy = static_cast<double>(grey.rows) / view.rows;
+    // A local maximum to a fraction of a pixel by a parabola each way.
+    const auto vertex = [](float low, float middle, float high) {
+      const float curve = low - 2 * middle + high;
+      return curve < 0 ? std::clamp(0.5f * (low - high) / curve, -0.5f, 0.5f) : 0.0f;
+    };
+    const int margin = kCornerBlock;
+    for (int y = margin; y < view.rows - margin; ++y) {
+      const float* row = strength.ptr<float>(y);
+      const float* above = strength.ptr<float>(y - 1);
+      const float* below = strength.ptr<float>(y + 1);
+      const float* peak = peaks.ptr<float>(y);
+      for (int x = margin; x < view.cols - margin; ++x) {
+        if (!(row[x] > floor && row[x] >= peak[x])) continue;
+        const double ux = x + double{vertex(row[x - 1], row[x], row[x + 1])};
+        const double uy = y + double{vertex(above[x], row[x], below[x])};
+        keypoints.emplace_back(static_cast<float>((ux + 0.5) * sx - 0.5), static_cast<float>((uy + 0.5) * sy - 0.5),
+                               static_cast<float>(kCornerBlock * sx), -1.0f, row[x]);
+      }
+    }
+  } catch (const cv::Exception&) {
+    return features;
+  }
+  for (int i : spread_strongest(keypoints, brightness.width, brightness.height, options))
+    features.positions.push_back(
+        {keypoints[static_cast<std::size_t>(i)].pt.x, keypoints[static_cast<std::size_t>(i)].pt.y});
   return features;
 }
 

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "base/vec3.h"
+#include "photogrammetry/grey_image.h"
 #include "photogrammetry/pixel_source.h"
 
 namespace plenvista {
@@ -65,5 +66,16 @@ struct ImageFeatures {
 };
 
 ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options = {});
+ImageFeatures detect_features(const GreyImage& photograph, const FeatureOptions& options = {});
+
+// Places for guided matching alone, which compares grey levels and needs
+// no descriptors: corners (local maxima of the smaller eigenvalue of the
+// grey levels' structure tensor) on the photograph reduced to at most 1200
+// pixels wide, the scale at which guided matching compares patches, kept
+// through the same tiles and `max_features` (`squeezed_views` unused).
+// About a twentieth of detect_features' time (4-megapixel photograph:
+// some 0.05 against 1.6 CPU seconds). No descriptors: such features cannot
+// be matched by match_descriptors.
+ImageFeatures detect_corners(const GreyImage& photograph, const FeatureOptions& options = {});
 
 }  // namespace plenvista

@@ -75,6 +75,15 @@ void TieFinder::plan_pairs() {
       pair.guided = options_.guided && a.pose_known && b.pose_known;
       pairs_.push_back(pair);
     }
+  // Guided pairs compare grey levels alone: a photograph that takes part
+  // in no other kind needs no descriptors.
+  corners_only_.assign(images_.size(), false);
+  for (std::size_t i = 0; i < images_.size(); ++i)
+    corners_only_[i] =
+        options_.guided && images_[i]->pose_known &&
+        std::all_of(pairs_.begin(), pairs_.end(), [&](const PairReport& pair) {
+          return pair.guided || (pair.image_a != static_cast<int>(i) && pair.image_b != static_cast<int>(i));
+        });
   matches_.resize(pairs_.size());
   essentials_.assign(pairs_.size(), std::nullopt);
   pair_state_.assign(pairs_.size(), State::Waiting);
@@ -109,8 +118,11 @@ void TieFinder::run(Task task) {
     FeatureOptions feature_options = options_.features;
     if (result_.second_pass) feature_options.squeezed_views = options_.second_pass_squeezed_views;
     if (std::optional<RgbImage> photograph = read_(image, errors_[task.index])) {
-      features_[task.index] = detect_features(*photograph, feature_options);
-      if (options_.guided && image.pose_known) greys_[task.index] = grey_image(*photograph);
+      GreyImage grey = grey_image(*photograph);
+      photograph.reset();
+      features_[task.index] =
+          corners_only_[task.index] ? detect_corners(grey, feature_options) : detect_features(grey, feature_options);
+      if (options_.guided && image.pose_known) greys_[task.index] = std::move(grey);
     }
   } else {
     matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);

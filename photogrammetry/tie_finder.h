@@ -18,9 +18,11 @@
 // its epipolar lines by correlation (guided_match: the grey levels of the
 // oriented photographs are kept for it, 1 byte a pixel, until the tracks
 // are made); otherwise by descriptors and checked through an essential
-// matrix (verify_by_essential). A track's marks in oriented photographs
-// are placed by correlation with its first mark (where that point
-// appears), and left out where that correlation is poor. Two oriented
+// matrix (verify_by_essential). A photograph whose pairs are all guided
+// needs no descriptors and takes corners (detect_corners, a small
+// fraction of detect_features' time). A track's marks in oriented
+// photographs are placed by correlation with its first mark (where that
+// point appears), and left out where that correlation is poor. Two oriented
 // photographs whose optical axes are more than 90 degrees apart cannot show
 // the same side of anything and are not matched.
 //
@@ -157,6 +159,7 @@ class TieFinder {
   double work_ = 1;       // features count 2, a pair 1
   double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
+  std::vector<bool> corners_only_;   // per photograph: all its pairs guided (detect_corners)
   std::vector<GreyImage> greys_;     // guided: of the oriented photographs, until the tracks are placed
   std::vector<std::string> errors_;  // per photograph
   std::vector<State> features_state_;
