@@ -59,6 +59,7 @@ class FeatureBins {
     columns_ = static_cast<int>(max_x / kBin) + 1;
     rows_ = static_cast<int>(max_y / kBin) + 1;
     bins_.resize(static_cast<std::size_t>(columns_ * rows_));
+    searched_.assign(bins_.size(), -1);
     for (int i = 0; i < static_cast<int>(features.size()); ++i) {
       const Point2 p = features.positions[static_cast<std::size_t>(i)];
       if (p.x >= 0 && p.y >= 0) bins_[index(static_cast<int>(p.x / kBin), static_cast<int>(p.y / kBin))].push_back(i);
@@ -66,9 +67,10 @@ class FeatureBins {
   }
 
   // Calls f for every feature in the bins within `reach` bins of the
-  // pixel's (at least the eight around it).
+  // pixel's (at least the eight around it), passing over the bins already
+  // searched for the same `search` (a number other than -1).
   template <typename F>
-  void around(Point2 p, int reach, F&& f) const {
+  void around(Point2 p, int reach, int search, F&& f) {
     reach = std::max(1, reach);
     const double margin = reach * kBin;
     if (!(p.x > -margin && p.y > -margin && p.x < columns_ * kBin + margin && p.y < rows_ * kBin + margin)) return;
@@ -76,7 +78,10 @@ class FeatureBins {
     const int cy = static_cast<int>(std::floor(p.y / kBin));
     for (int y = std::max(0, cy - reach); y <= std::min(rows_ - 1, cy + reach); ++y)
       for (int x = std::max(0, cx - reach); x <= std::min(columns_ - 1, cx + reach); ++x)
-        for (int i : bins_[index(x, y)]) f(i);
+        if (int& last = searched_[index(x, y)]; last != search) {
+          last = search;
+          for (int i : bins_[index(x, y)]) f(i);
+        }
   }
 
  private:
@@ -84,6 +89,7 @@ class FeatureBins {
   int columns_ = 0;
   int rows_ = 0;
   std::vector<std::vector<int>> bins_;
+  std::vector<int> searched_;
 };
 
 std::vector<std::optional<Vec3>> world_rays(const ImageFeatures& features, const CameraRays& rays,
@@ -225,6 +231,9 @@ struct Candidate {
 // Candidates of one feature of A compared by the quick correlation; only
 // this many of the best are compared by the full one.
 constexpr std::size_t kCompared = 4;
+// Every this many features of A are matched in the wide band to correct a
+// pair's relative geometry.
+constexpr int kWideShare = 4;
 // How far a feature's position may lie from where its surface point
 // appears (features found at coarse scales are placed less exactly), and
 // so how far refinement searches, pixels.
@@ -363,7 +372,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
 
   const auto directions_a = world_rays(a, rays_a, frame_a);
   const auto directions_b = world_rays(b, rays_b, frame_b);
-  const FeatureBins bins(b);
+  FeatureBins bins(b);
   const double band = std::max(options.tolerance_px, options.search_px);
 
   // Each feature of A's candidates in B: within the band of the poses'
@@ -390,15 +399,22 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
     const int samples =
         std::isfinite(span) ? std::clamp(static_cast<int>(span / (FeatureBins::kBin * 0.5)), 2, 2000) : 2000;
     const int reach = static_cast<int>(std::ceil(band / FeatureBins::kBin));
+    // A ray of B this far off the epipolar plane of A's ray misses it by
+    // far more than the band (its point's reprojection in B is off by at
+    // least half the angle's share of the focal length): passed over
+    // before the exact test.
+    const Vec3 plane = cross(frame_a.centre - frame_b.centre, *da);
+    const double plane_size = length(plane);
+    const double off_plane = 4 * band / std::fabs(rays_b.focal_px());
     for (int k = 0; k <= samples; ++k) {
       const double inverse_depth = inverse_far + (inverse_near - inverse_far) * k / samples;
       const Vec3 world = point_at(inverse_depth);
       if (!(-frame_b.to_camera(world).z > 0)) continue;
-      bins.around(pose_b.project(world, true), reach, [&](int j) {
+      bins.around(pose_b.project(world, true), reach, i, [&](int j) {
         if (seen[static_cast<std::size_t>(j)] == i) return;
         seen[static_cast<std::size_t>(j)] = i;
         const auto& db = directions_b[static_cast<std::size_t>(j)];
-        if (!db) return;
+        if (!db || std::fabs(dot(plane, *db)) > off_plane * plane_size) return;
         const auto meet = approach(frame_a.centre, *da, frame_b.centre, *db);
         if (!meet || meet->s <= 0 || meet->t <= 0) return;
         const Vec3 point = (frame_a.centre + *da * meet->s + frame_b.centre + *db * meet->t) * 0.5;
@@ -417,58 +433,80 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   }
   for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
 
-  // Each feature's candidates by correlation: all by the quick score, the
-  // best few of them by the full one.
-  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+  // A feature's candidates that `allowed` lets through by correlation: all
+  // by the quick score, the best few of them by the full one. Those left
+  // out keep -1 (untried), below any a match needs; a feature scored whole
+  // is not scored again.
+  std::vector<bool> scored_whole(a.size(), false);
+  const auto score = [&](int i, auto&& allowed) {
     auto& list = candidates[static_cast<std::size_t>(i)];
-    if (list.empty()) continue;
+    if (list.empty() || scored_whole[static_cast<std::size_t>(i)]) return;
+    const auto end = std::partition(list.begin(), list.end(), [&](const Candidate& c) { return allowed(i, c); });
+    if (end == list.begin()) return;
+    scored_whole[static_cast<std::size_t>(i)] = end == list.end();
     const Point2 at = a.positions[static_cast<std::size_t>(i)];
     const auto quick = correlator.quick_patch(at);
-    for (Candidate& c : list)
-      c.score = static_cast<float>(correlator.quick_score(quick, c.point, b.positions[static_cast<std::size_t>(c.b)]));
-    const std::size_t compared = std::min(kCompared, list.size());
-    std::partial_sort(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(compared), list.end(),
+    for (auto c = list.begin(); c != end; ++c)
+      c->score =
+          static_cast<float>(correlator.quick_score(quick, c->point, b.positions[static_cast<std::size_t>(c->b)]));
+    const auto compared = std::min<std::ptrdiff_t>(kCompared, end - list.begin());
+    std::partial_sort(list.begin(), list.begin() + compared, end,
                       [](const Candidate& x, const Candidate& y) { return x.score > y.score; });
     const auto coarse = correlator.coarse_patch(at);
-    for (std::size_t k = 0; k < compared; ++k)
-      list[k].score =
-          static_cast<float>(correlator.score(coarse, list[k].point, b.positions[static_cast<std::size_t>(list[k].b)]));
-  }
+    for (auto c = list.begin(); c != list.begin() + compared; ++c)
+      c->score = static_cast<float>(correlator.score(coarse, c->point, b.positions[static_cast<std::size_t>(c->b)]));
+  };
+  const auto everything = [](int, const Candidate&) { return true; };
 
   // The matches among the candidates `allowed` lets through: each feature
   // of A its best candidate when that correlates well and clearly better
   // than the second (the dots of a repeated pattern all correlate alike);
   // then mutual, each feature of B keeping its best of A; then each moved
   // to its correlation's peak near B's feature and kept when that is high,
-  // `fits` the geometry, stands out along the epipolar line, and neither
-  // patch looks like its own surroundings. What does not depend on the
-  // geometry is worked out once for each pair of features.
+  // `fits` the geometry, and, when `strict`, stands out along the
+  // epipolar line with neither patch like its own surroundings (checked
+  // last, the most costly). What does not depend on the geometry is
+  // worked out once for each pair of features.
   struct Verdict {
     int b = -1;
     std::optional<Point2> position;  // in B; none when the match fails
+    std::optional<bool> distinct;    // not yet checked: none
   };
   std::vector<Verdict> verdicts(a.size());
-  std::vector<float> self_rivals_b(b.size(), NAN);
+  std::vector<float> self_rivals_a(a.size(), NAN), self_rivals_b(b.size(), NAN);
   const auto judged = [&](int i, const Candidate& c) {
     Verdict& v = verdicts[static_cast<std::size_t>(i)];
     if (v.b == c.b) return v.position;
-    v = {c.b, std::nullopt};
+    v = {c.b, std::nullopt, std::nullopt};
     const Point2 at = a.positions[static_cast<std::size_t>(i)];
     const auto moved = correlator.refine(at, c.point, b.positions[static_cast<std::size_t>(c.b)], kFeatureSlack);
     if (!moved || moved->score < options.min_refined_score) return v.position;
-    if (correlator.lead_on_line(at, c.point, moved->position, near, far) < options.score_margin) return v.position;
-    if (correlator.self_rival(at, false) >= kMostSelfLike) return v.position;
-    float& rival_b = self_rivals_b[static_cast<std::size_t>(c.b)];
-    if (std::isnan(rival_b)) rival_b = static_cast<float>(correlator.self_rival(moved->position, true));
-    if (rival_b >= kMostSelfLike) return v.position;
     v.position = moved->position;
     return v.position;
+  };
+  // Whether a match judged good stands out: along the epipolar line, and
+  // neither patch like its own surroundings.
+  const auto distinct = [&](int i, const Candidate& c) {
+    Verdict& v = verdicts[static_cast<std::size_t>(i)];
+    if (!v.distinct)
+      v.distinct = [&] {
+        const Point2 at = a.positions[static_cast<std::size_t>(i)];
+        if (correlator.lead_on_line(at, c.point, *v.position, near, far) < options.score_margin) return false;
+        float& rival_a = self_rivals_a[static_cast<std::size_t>(i)];
+        if (std::isnan(rival_a)) rival_a = static_cast<float>(correlator.self_rival(at, false));
+        if (rival_a >= kMostSelfLike) return false;
+        float& rival_b = self_rivals_b[static_cast<std::size_t>(c.b)];
+        if (std::isnan(rival_b)) rival_b = static_cast<float>(correlator.self_rival(*v.position, true));
+        if (rival_b >= kMostSelfLike) return false;
+        return true;
+      }();
+    return *v.distinct;
   };
   struct Refined {
     FeatureMatch match;
     Point2 position;  // in B
   };
-  const auto pick = [&](auto&& allowed, auto&& fits) {
+  const auto pick = [&](auto&& allowed, auto&& fits, bool strict) {
     struct Choice {
       const Candidate* c = nullptr;
     };
@@ -502,7 +540,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
       const Candidate* c = chosen[static_cast<std::size_t>(i)].c;
       if (!c || owner[static_cast<std::size_t>(c->b)] != i) continue;
       const auto position = judged(i, *c);
-      if (position && fits(i, *position)) out.push_back({{i, c->b}, *position});
+      if (position && fits(i, *position) && (!strict || distinct(i, *c))) out.push_back({{i, c->b}, *position});
     }
     return out;
   };
@@ -513,47 +551,78 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   };
 
   // The wide band's matches correct the pair's relative geometry, free of
-  // the poses' errors; the candidates within a narrower band of it are
-  // matched again, and once more within `tolerance_px` (the features
-  // within that and their own slack; the refined positions within it).
-  // Too few to correct it: the same about the poses' reprojection.
-  std::vector<Refined> matches = pick([](int, const Candidate&) { return true; }, [](int, Point2) { return true; });
+  // the poses' errors; their candidates within a narrower band of it are
+  // matched again and correct it once more; then every feature is matched
+  // within `tolerance_px` of it (the features within that and their own
+  // slack; the refined positions within it). The correction needs only a
+  // share of the features (every kWideShare-th, spread over the
+  // photograph as the detector's tiles are), and the rest are scored near
+  // the corrected lines alone, a small part of the wide band's
+  // candidates. When the share cannot correct the geometry, every feature
+  // is tried in the wide band; too few even so, the matches are those
+  // about the poses' reprojection. The matches that only correct the
+  // geometry are not checked for standing out (`strict`): wrong ones have
+  // little say in the correction.
   RelativeGeometry geometry(frame_a, frame_b, mean_focal(rays_a, rays_b));
-  bool corrected = band > options.tolerance_px;
-  double wider = band;
-  for (const double narrower : {std::max(options.tolerance_px, band / 4), options.tolerance_px}) {
-    if (!corrected) break;
+  const auto rays_of = [&](const std::vector<Refined>& found) {
     std::vector<std::pair<Vec3, Vec3>> rays;
-    for (const Refined& m : matches)
+    for (const Refined& m : found)
       if (const auto db = direction_b(m.position))
         rays.emplace_back(*directions_a[static_cast<std::size_t>(m.match.a)], *db);
-    const auto refined = geometry.refined(rays, wider, narrower);
+    return rays;
+  };
+  const auto within = [&](double px) {
+    return [&, px](int i, const Candidate& c) {
+      return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
+                                  *directions_b[static_cast<std::size_t>(c.b)]) <= px + kFeatureSlack;
+    };
+  };
+  const auto fits_within = [&](double px) {
+    return [&, px](int i, Point2 position) {
+      const auto db = direction_b(position);
+      return db && geometry.distance_px(*directions_a[static_cast<std::size_t>(i)], *db) <= px;
+    };
+  };
+  const auto anywhere = [](int, Point2) { return true; };
+  std::vector<Refined> matches;
+  bool corrected = band > options.tolerance_px;
+  if (corrected) {
+    const double narrower = std::max(options.tolerance_px, band / 4);
+    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) score(i, everything);
+    auto refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     if (!refined) {
-      corrected = false;
-      break;
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, everything);
+      refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     }
-    geometry = *refined;
-    wider = narrower;
-    matches = pick(
-        [&](int i, const Candidate& c) {
-          return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
-                                      *directions_b[static_cast<std::size_t>(c.b)]) <= narrower + kFeatureSlack;
-        },
-        [&](int i, Point2 position) {
-          const auto db = direction_b(position);
-          return db && geometry.distance_px(*directions_a[static_cast<std::size_t>(i)], *db) <= narrower;
-        });
+    // The features scored whole correct it once more, then every feature
+    // is matched near its corrected lines.
+    if (refined) {
+      geometry = *refined;
+      refined = geometry.refined(rays_of(pick(within(narrower), fits_within(narrower), false)), narrower,
+                                 options.tolerance_px);
+    }
+    corrected = refined.has_value();
+    if (corrected) {
+      geometry = *refined;
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, within(options.tolerance_px));
+      matches = pick(within(options.tolerance_px), fits_within(options.tolerance_px), true);
+    }
   }
-  if (!corrected)
-    matches = pick([&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; },
-                   [&](int i, Point2 position) {
-                     const auto point = correlator.triangulate(a.positions[static_cast<std::size_t>(i)], position);
-                     if (!point) return false;
-                     const Point2 in_a = pose_a.project(*point, true), in_b = pose_b.project(*point, true);
-                     const Point2 fa = a.positions[static_cast<std::size_t>(i)];
-                     return std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y),
-                                     std::hypot(in_b.x - position.x, in_b.y - position.y)) <= options.tolerance_px;
-                   });
+  if (!corrected) {
+    const auto near_poses = [&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; };
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, near_poses);
+    matches = pick(
+        near_poses,
+        [&](int i, Point2 position) {
+          const auto point = correlator.triangulate(a.positions[static_cast<std::size_t>(i)], position);
+          if (!point) return false;
+          const Point2 in_a = pose_a.project(*point, true), in_b = pose_b.project(*point, true);
+          const Point2 fa = a.positions[static_cast<std::size_t>(i)];
+          return std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y),
+                          std::hypot(in_b.x - position.x, in_b.y - position.y)) <= options.tolerance_px;
+        },
+        true);
+  }
   for (const Refined& m : matches) {
     result.matches.push_back(m.match);
     result.positions_b.push_back(m.position);

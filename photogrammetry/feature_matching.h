@@ -40,8 +40,14 @@
 // epipolar line: the matches in it correct the pair's relative geometry
 // (robustly, at `tolerance_px`), and the candidates near its epipolar
 // lines are matched again, keeping the refined positions within
-// `tolerance_px` of them. When fewer than eight fit it, the refined
-// positions within `tolerance_px` of the poses' reprojection are kept.
+// `tolerance_px` of them. Only every fourth feature of A is matched in
+// the wide band and the narrower one (enough to correct the geometry, and
+// most of the cost); every feature is then compared with its candidates
+// near the corrected lines alone. When that share cannot correct it,
+// every feature is tried in the wide band; when fewer than eight fit even
+// so, the refined positions within `tolerance_px` of the poses'
+// reprojection are kept.
+// Features need no descriptors here (detect_corners serves).
 // Photographs without texture (a plain wall, the sky) give no matches.
 // `candidates` counts the pairs of features within the wide band.
 //

@@ -133,7 +133,7 @@ TEST(FeatureMatching, TexturedSceneUnguidedThenGuided) {
 TEST(FeatureMatching, GuidedAcrossFortyDegrees) {
   const double angle = 40 * kDegreesToRadians;
   const Vec3 eye_b{900 * std::sin(angle), 520, 900 * std::cos(angle)};
-  const ScenePair pair(Paint::Noise, {0, 520, 900}, eye_b);
+  ScenePair pair(Paint::Noise, {0, 520, 900}, eye_b);
   CameraModel camera = test_support::scene_camera(kPitch);
   ProjectImage off = test_support::scene_image(camera, eye_b, {0, 60, 0});
   off.pose.rotation.x += 0.3;
@@ -144,6 +144,14 @@ TEST(FeatureMatching, GuidedAcrossFortyDegrees) {
   const GuidedMatches guided = pair.guided(pair.a, off, options);
   EXPECT_GT(guided.matches.size(), 150u);
   EXPECT_GE(share_within(pair, guided, 1.5), 0.98);
+
+  // Corners without descriptors serve guided matching as well.
+  pair.fa = detect_corners(pair.grey_a);
+  pair.fb = detect_corners(pair.grey_b);
+  EXPECT_TRUE(match_descriptors(pair.fa, pair.fb).empty());
+  const GuidedMatches from_corners = pair.guided(pair.a, off, options);
+  EXPECT_GT(from_corners.matches.size(), 150u);
+  EXPECT_GE(share_within(pair, from_corners, 1.5), 0.98);
 }
 
 // A repeated pattern of dots: the ratio tests and the geometric check leave
@@ -161,25 +169,30 @@ TEST(FeatureMatching, RepeatedPatternGivesNoWrongMatches) {
 
 // Three photographs through the stepped finder: every pair is matched and
 // the tracks join marks of all three; an unreadable photograph is reported.
+// Guided matching is asked for, but one oriented photograph alone pairs
+// only unguided: it keeps the descriptors those need.
 TEST(TieFinder, StepsThroughPhotographsToTracks) {
   CameraModel camera = test_support::scene_camera(kPitch);
   const TexturedScene scene;
   std::vector<ProjectImage> images;
   for (const Vec3& eye : {Vec3{-250, 900, 650}, Vec3{0, 950, 700}, Vec3{230, 920, 650}, Vec3{0, 950, -700}})
     images.push_back(test_support::scene_image(camera, eye, {0, 60, 0}));
-  for (ProjectImage& image : images) image.pose_known = 0;
+  for (ProjectImage& image : images) image.pose_known = &image == &images[0];
   images[3].file_name = "missing.jpg";
   std::vector<const ProjectImage*> given;
   for (const ProjectImage& image : images) given.push_back(&image);
-  TieFinder finder(given,
-                   [&](const ProjectImage& image, std::string& error) -> std::optional<RgbImage> {
-                     if (&image == &images[3]) {
-                       error = "Cannot read the photograph missing.jpg";
-                       return std::nullopt;
-                     }
-                     return scene.render(image, kPitch);
-                   },
-                   {});
+  TieFinderOptions options;
+  options.guided = true;
+  TieFinder finder(
+      given,
+      [&](const ProjectImage& image, std::string& error) -> std::optional<RgbImage> {
+        if (&image == &images[3]) {
+          error = "Cannot read the photograph missing.jpg";
+          return std::nullopt;
+        }
+        return scene.render(image, kPitch);
+      },
+      options);
   double progress = 0;
   int steps = 0;
   while (finder.step()) {

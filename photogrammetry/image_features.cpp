@@ -16,6 +16,18 @@ namespace {
 // Features of two views this close are taken for one place.
 constexpr double kSamePlacePx = 0.7;
 
+// Corners: photographs up to this wide are searched on whole pixels, wider
+// ones reduced to it first (twice the width at which guided matching
+// compares patches on whole pixels: on 2272-pixel renderings whole-pixel
+// corners verified a third more matches than corners at that width); the
+// structure tensor summed over this many pixels square; one corner kept
+// in this many pixels square; a corner weaker than this share of the
+// photograph's strongest is noise.
+constexpr double kCornerWidth = 2400;
+constexpr int kCornerBlock = 5;
+constexpr int kCornerApart = 7;
+constexpr float kCornerFloor = 1e-4f;
+
 // Detects and describes the features of the photograph squeezed
 // horizontally by `squeeze` (1: as it is) and appends them with their
 // positions on the photograph as it is.
@@ -80,6 +92,40 @@ std::vector<int> same_places(const std::vector<Point2>& positions, const std::ve
   return out;
 }
 
+// The indices of the features kept: each tile its strongest share of
+// `max_features`; what empty tiles (sky, a plain wall) leave unused goes to
+// the strongest of the rest, wherever they are.
+std::vector<int> spread_strongest(const std::vector<Point2>& positions, const std::vector<float>& responses, int width,
+                                  int height, const FeatureOptions& options) {
+  const int tiles_x = std::max(1, options.tiles_x);
+  const int tiles_y = std::max(1, options.tiles_y);
+  const std::size_t share =
+      std::max<std::size_t>(1, static_cast<std::size_t>(options.max_features) / (tiles_x * tiles_y));
+  std::vector<std::vector<int>> tiles(static_cast<std::size_t>(tiles_x * tiles_y));
+  for (int i = 0; i < static_cast<int>(positions.size()); ++i) {
+    const Point2 p = positions[static_cast<std::size_t>(i)];
+    const int tx = std::clamp(static_cast<int>(p.x * tiles_x / width), 0, tiles_x - 1);
+    const int ty = std::clamp(static_cast<int>(p.y * tiles_y / height), 0, tiles_y - 1);
+    tiles[static_cast<std::size_t>(ty * tiles_x + tx)].push_back(i);
+  }
+  const auto stronger = [&](int a, int b) {
+    return responses[static_cast<std::size_t>(a)] > responses[static_cast<std::size_t>(b)];
+  };
+  std::vector<int> kept, rest;
+  for (auto& tile : tiles) {
+    const std::size_t keep = std::min(share, tile.size());
+    std::partial_sort(tile.begin(), tile.begin() + static_cast<std::ptrdiff_t>(keep), tile.end(), stronger);
+    kept.insert(kept.end(), tile.begin(), tile.begin() + static_cast<std::ptrdiff_t>(keep));
+    rest.insert(rest.end(), tile.begin() + static_cast<std::ptrdiff_t>(keep), tile.end());
+  }
+  const std::size_t more =
+      std::min(rest.size(), static_cast<std::size_t>(options.max_features) -
+                                std::min(kept.size(), static_cast<std::size_t>(options.max_features)));
+  std::partial_sort(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more), rest.end(), stronger);
+  kept.insert(kept.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more));
+  return kept;
+}
+
 }  // namespace
 
 DetectedFeatures detect_views(const GreyImage& brightness, int first_view, int last_view) {
@@ -114,36 +160,7 @@ ImageFeatures choose_features(const DetectedFeatures& detected, int width, int h
   if (width < 16 || height < 16 || options.max_features <= 0 || count == 0 || detected.responses.size() != count ||
       detected.squeezed.size() != count || detected.descriptors.size() != count * detected.descriptor_bytes)
     return features;
-
-  const int tiles_x = std::max(1, options.tiles_x);
-  const int tiles_y = std::max(1, options.tiles_y);
-  const std::size_t share =
-      std::max<std::size_t>(1, static_cast<std::size_t>(options.max_features) / (tiles_x * tiles_y));
-  std::vector<std::vector<int>> tiles(static_cast<std::size_t>(tiles_x * tiles_y));
-  for (int i = 0; i < static_cast<int>(count); ++i) {
-    const Point2 p = detected.positions[static_cast<std::size_t>(i)];
-    const int tx = std::clamp(static_cast<int>(p.x * tiles_x / width), 0, tiles_x - 1);
-    const int ty = std::clamp(static_cast<int>(p.y * tiles_y / height), 0, tiles_y - 1);
-    tiles[static_cast<std::size_t>(ty * tiles_x + tx)].push_back(i);
-  }
-  const auto stronger = [&](int a, int b) {
-    return detected.responses[static_cast<std::size_t>(a)] > detected.responses[static_cast<std::size_t>(b)];
-  };
-  // Each tile keeps its strongest share; what empty tiles (sky, a plain
-  // wall) leave unused goes to the strongest of the rest, wherever they are.
-  std::vector<int> kept, rest;
-  for (auto& tile : tiles) {
-    const std::size_t keep = std::min(share, tile.size());
-    std::partial_sort(tile.begin(), tile.begin() + static_cast<std::ptrdiff_t>(keep), tile.end(), stronger);
-    kept.insert(kept.end(), tile.begin(), tile.begin() + static_cast<std::ptrdiff_t>(keep));
-    rest.insert(rest.end(), tile.begin() + static_cast<std::ptrdiff_t>(keep), tile.end());
-  }
-  const std::size_t more =
-      std::min(rest.size(), static_cast<std::size_t>(options.max_features) -
-                                std::min(kept.size(), static_cast<std::size_t>(options.max_features)));
-  std::partial_sort(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more), rest.end(), stronger);
-  kept.insert(kept.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(more));
-
+  const std::vector<int> kept = spread_strongest(detected.positions, detected.responses, width, height, options);
   features.descriptor_bytes = detected.descriptor_bytes;
   for (int i : kept) {
     features.positions.push_back(detected.positions[static_cast<std::size_t>(i)]);
@@ -159,9 +176,61 @@ ImageFeatures choose_features(const DetectedFeatures& detected, int width, int h
 }
 
 ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options) {
-  if (photograph.width() < 16 || photograph.height() < 16 || options.max_features <= 0) return {};
-  return choose_features(detect_views(grey_image(photograph), 0, options.squeezed_views), photograph.width(),
-                         photograph.height(), options);
+  return detect_features(grey_image(photograph), options);
+}
+
+ImageFeatures detect_features(const GreyImage& grey, const FeatureOptions& options) {
+  if (grey.width < 16 || grey.height < 16 || options.max_features <= 0) return {};
+  return choose_features(detect_views(grey, 0, options.squeezed_views), grey.width, grey.height, options);
+}
+
+ImageFeatures detect_corners(const GreyImage& brightness, const FeatureOptions& options) {
+  ImageFeatures features;
+  if (brightness.width < 16 || brightness.height < 16 || options.max_features <= 0) return features;
+  const cv::Mat grey(brightness.height, brightness.width, CV_8U, const_cast<std::uint8_t*>(brightness.pixels.data()));
+  std::vector<Point2> positions;
+  std::vector<float> responses;
+  try {
+    cv::Mat view = grey;
+    if (brightness.width > kCornerWidth) {
+      const double reduce = brightness.width / kCornerWidth;
+      cv::resize(grey, view,
+                 cv::Size(static_cast<int>(std::lround(brightness.width / reduce)),
+                          std::max(1, static_cast<int>(std::lround(brightness.height / reduce)))),
+                 0, 0, cv::INTER_AREA);
+    }
+    cv::Mat strength, peaks;
+    cv::cornerMinEigenVal(view, strength, kCornerBlock, 3);
+    cv::dilate(strength, peaks, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(kCornerApart, kCornerApart)));
+    double strongest = 0;
+    cv::minMaxLoc(strength, nullptr, &strongest);
+    const float floor = std::max(kCornerFloor * static_cast<float>(strongest), 1e-12f);
+    const double sx = static_cast<double>(grey.cols) / view.cols, sy = static_cast<double>(grey.rows) / view.rows;
+    // A local maximum to a fraction of a pixel by a parabola each way.
+    const auto vertex = [](float low, float middle, float high) {
+      const float curve = low - 2 * middle + high;
+      return curve < 0 ? std::clamp(0.5f * (low - high) / curve, -0.5f, 0.5f) : 0.0f;
+    };
+    const int margin = kCornerBlock;
+    for (int y = margin; y < view.rows - margin; ++y) {
+      const float* row = strength.ptr<float>(y);
+      const float* above = strength.ptr<float>(y - 1);
+      const float* below = strength.ptr<float>(y + 1);
+      const float* peak = peaks.ptr<float>(y);
+      for (int x = margin; x < view.cols - margin; ++x) {
+        if (!(row[x] > floor && row[x] >= peak[x])) continue;
+        const double ux = x + double{vertex(row[x - 1], row[x], row[x + 1])};
+        const double uy = y + double{vertex(above[x], row[x], below[x])};
+        positions.push_back({static_cast<float>((ux + 0.5) * sx - 0.5), static_cast<float>((uy + 0.5) * sy - 0.5)});
+        responses.push_back(row[x]);
+      }
+    }
+  } catch (const cv::Exception&) {
+    return features;
+  }
+  for (int i : spread_strongest(positions, responses, brightness.width, brightness.height, options))
+    features.positions.push_back(positions[static_cast<std::size_t>(i)]);
+  return features;
 }
 
 }  // namespace plenvista

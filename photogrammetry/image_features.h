@@ -67,6 +67,7 @@ struct ImageFeatures {
 };
 
 ImageFeatures detect_features(const RgbImage& photograph, const FeatureOptions& options = {});
+ImageFeatures detect_features(const GreyImage& photograph, const FeatureOptions& options = {});
 
 // The same in two steps, so that a later search with squeezed views need
 // not detect the photograph as it is again: what the detector finds on
@@ -84,5 +85,16 @@ void append_features(DetectedFeatures& to, const DetectedFeatures& more);
 // `width` and `height` are the photograph's; `options.squeezed_views` > 0
 // finds the same places among the views.
 ImageFeatures choose_features(const DetectedFeatures& detected, int width, int height, const FeatureOptions& options);
+
+// Places for guided matching alone, which compares grey levels and needs
+// no descriptors: corners (local maxima of the smaller eigenvalue of the
+// grey levels' structure tensor, at least 4 pixels apart) on the
+// photograph's whole pixels, a photograph wider than 2400 pixels reduced
+// to that first, kept through the same tiles and `max_features`
+// (`squeezed_views` unused).
+// About a tenth of detect_features' time (4-megapixel photograph: some
+// 0.15 against 1.6 CPU seconds). No descriptors: such features cannot be
+// matched by match_descriptors.
+ImageFeatures detect_corners(const GreyImage& photograph, const FeatureOptions& options = {});
 
 }  // namespace plenvista

@@ -89,21 +89,32 @@ double PatchCorrelator::correlate_in(const GreyImage& grey, const Patch<Radius>&
   if (!(patch.norm > 0)) return -1;
   constexpr int kSide = Patch<Radius>::kSide;
   const double s = patch.step;
-  // The patch's corners in the image: inside, every sample is.
+  // The patch's corners in the image: inside, every sample is (with a
+  // margin for the samples' positions in single precision).
   const double reach = Radius * s;
   for (const double cu : {-reach, reach})
     for (const double cv : {-reach, reach}) {
       const double x = pb.x + map[0] * cu + map[1] * cv, y = pb.y + map[2] * cu + map[3] * cv;
-      if (!(x >= 0 && y >= 0 && x < grey.width - 1 && y < grey.height - 1)) return -1;
+      if (!(x >= 0 && y >= 0 && x < grey.width - 1.01 && y < grey.height - 1.01)) return -1;
     }
+  const std::uint8_t* pixels = grey.pixels.data();
+  const std::ptrdiff_t width = grey.width;
+  const auto step_x = static_cast<float>(map[0] * s), step_y = static_cast<float>(map[2] * s);
   float sum = 0, squares = 0, cross = 0;
   std::size_t k = 0;
   for (int v = -Radius; v <= Radius; ++v) {
-    // B's position of A's (u, v), stepping along u.
-    double x = pb.x + map[0] * (-reach) + map[1] * (v * s);
-    double y = pb.y + map[2] * (-reach) + map[3] * (v * s);
-    for (int u = 0; u < kSide; ++u, x += map[0] * s, y += map[2] * s) {
-      const float value = grey.sample_inside(x, y);
+    // B's position of A's (u, v), stepping along u; bilinear between the
+    // four pixels around it.
+    const auto row_x = static_cast<float>(pb.x + map[0] * (-reach) + map[1] * (v * s));
+    const auto row_y = static_cast<float>(pb.y + map[2] * (-reach) + map[3] * (v * s));
+    for (int u = 0; u < kSide; ++u) {
+      const float x = row_x + static_cast<float>(u) * step_x, y = row_y + static_cast<float>(u) * step_y;
+      const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+      const float fx = x - static_cast<float>(x0), fy = y - static_cast<float>(y0);
+      const std::uint8_t* p = pixels + y0 * width + x0;
+      const float top = p[0] + fx * static_cast<float>(p[1] - p[0]);
+      const float bottom = p[width] + fx * static_cast<float>(p[width + 1] - p[width]);
+      const float value = top + fy * (bottom - top);
       sum += value;
       squares += value * value;
       cross += value * patch.values[k++];
@@ -120,23 +131,25 @@ std::array<Vec3, PatchCorrelator::kSurfaces> PatchCorrelator::surfaces(const Vec
   const Vec3 baseline = frame_a_.centre - frame_b_.centre;
   const Vec3 along = unit(baseline - facing * dot(baseline, facing));
   const Vec3 across = cross(facing, along);
-  const auto tilted = [&](double degrees, double along_share, double across_share) {
-    const double angle = degrees * kDegreesToRadians;
-    return facing * std::cos(angle) + unit(along * along_share + across * across_share) * std::sin(angle);
+  // Per surface: the shares of facing, along and across in its normal.
+  struct Tilt {
+    double facing, along, across;
   };
-  return {facing,
-          tilted(60, 0, 1),
-          tilted(60, 0, -1),
-          tilted(30, 0, 1),
-          tilted(30, 0, -1),
-          tilted(30, 1, 0),
-          tilted(30, -1, 0),
-          tilted(45, 1, 1),
-          tilted(45, 1, -1),
-          tilted(45, -1, 1),
-          tilted(45, -1, -1),
-          tilted(60, 1, 0),
-          tilted(60, -1, 0)};
+  static const std::array<Tilt, kSurfaces> kTilts = [] {
+    const auto tilted = [](double degrees, double along_share, double across_share) {
+      const double angle = degrees * kDegreesToRadians;
+      const double share = std::sin(angle) / std::hypot(along_share, across_share);
+      return Tilt{std::cos(angle), along_share * share, across_share * share};
+    };
+    return std::array<Tilt, kSurfaces>{Tilt{1, 0, 0},     tilted(60, 0, 1),  tilted(60, 0, -1),  tilted(30, 0, 1),
+                                       tilted(30, 0, -1), tilted(30, 1, 0),  tilted(30, -1, 0),  tilted(45, 1, 1),
+                                       tilted(45, 1, -1), tilted(45, -1, 1), tilted(45, -1, -1), tilted(60, 1, 0),
+                                       tilted(60, -1, 0)};
+  }();
+  std::array<Vec3, kSurfaces> out;
+  for (std::size_t k = 0; k < kSurfaces; ++k)
+    out[k] = facing * kTilts[k].facing + along * kTilts[k].along + across * kTilts[k].across;
+  return out;
 }
 
 std::optional<PatchCorrelator::Affine> PatchCorrelator::affine(Point2 pa, const Vec3& point, const Vec3& normal) const {

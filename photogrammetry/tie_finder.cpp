@@ -80,6 +80,15 @@ void TieFinder::plan_pairs() {
       pair.guided = options_.guided && a.pose_known && b.pose_known;
       pairs_.push_back(pair);
     }
+  // Guided pairs compare grey levels alone: a photograph that takes part
+  // in no other kind needs no descriptors.
+  corners_only_.assign(images_.size(), false);
+  for (std::size_t i = 0; i < images_.size(); ++i)
+    corners_only_[i] =
+        options_.guided && images_[i]->pose_known &&
+        std::all_of(pairs_.begin(), pairs_.end(), [&](const PairReport& pair) {
+          return pair.guided || (pair.image_a != static_cast<int>(i) && pair.image_b != static_cast<int>(i));
+        });
   matches_.resize(pairs_.size());
   essentials_.assign(pairs_.size(), std::nullopt);
   pair_state_.assign(pairs_.size(), State::Waiting);
@@ -121,10 +130,15 @@ void TieFinder::run(Task task) {
       features_[task.index] = choose_features(detected, grey.width, grey.height, second);
     } else if (std::optional<RgbImage> photograph = read_(*images_[task.index], errors_[task.index])) {
       greys_[task.index] = grey_image(*photograph);
-      DetectedFeatures detected = detect_views(grey, 0, options_.features.squeezed_views);
-      features_[task.index] = choose_features(detected, grey.width, grey.height, options_.features);
-      if (!options_.guided && options_.second_pass_squeezed_views > options_.features.squeezed_views)
-        first_detected_[task.index] = std::move(detected);
+      photograph.reset();
+      if (corners_only_[task.index]) {
+        features_[task.index] = detect_corners(grey, options_.features);
+      } else {
+        DetectedFeatures detected = detect_views(grey, 0, options_.features.squeezed_views);
+        features_[task.index] = choose_features(detected, grey.width, grey.height, options_.features);
+        if (!options_.guided && options_.second_pass_squeezed_views > options_.features.squeezed_views)
+          first_detected_[task.index] = std::move(detected);
+      }
     }
   } else {
     matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);

@@ -17,9 +17,11 @@
 // Pairs: with both poses known (and `guided` set) a pair is matched along
 // its epipolar lines by correlation (guided_match); otherwise by
 // descriptors and checked through an essential matrix
-// (verify_by_essential). Each photograph's grey levels are kept, 1 byte a
-// pixel, until the tracks are made. A track's marks are placed where its
-// first mark's point appears: in two oriented photographs of a guided
+// (verify_by_essential). A photograph whose pairs are all guided needs no
+// descriptors and takes corners (detect_corners, a small fraction of
+// detect_features' time). Each photograph's grey levels are kept, 1 byte
+// a pixel, until the tracks are made. A track's marks are placed where
+// its first mark's point appears: in two oriented photographs of a guided
 // search by correlation along the epipolar line, otherwise by
 // least-squares matching (least_squares_matching.h) from the map that the
 // tracks around it give; a mark is left out where that fails (a detector's
@@ -167,7 +169,8 @@ class TieFinder {
   double work_ = 1;       // features count 2, a pair 1
   double work_done_ = 0;  // of which finished
   std::vector<ImageFeatures> features_;
-  std::vector<GreyImage> greys_;  // until the tracks are placed
+  std::vector<bool> corners_only_;  // per photograph: all its pairs guided (detect_corners)
+  std::vector<GreyImage> greys_;    // until the tracks are placed
   // The first pass's detections, unguided, until a second pass takes them.
   std::vector<DetectedFeatures> first_detected_;
   std::vector<std::string> errors_;  // per photograph
