@@ -66,6 +66,15 @@ inline std::string format_fixed(double value, int decimals) {
   return out;
 }
 
+// The same for a table or result read on screen, where "-0.00" would only
+// say that a computed zero came out a hair below it: a value that rounds
+// to zero is shown unsigned.
+inline std::string format_fixed_shown(double value, int decimals) {
+  std::string out = format_fixed(value, decimals);
+  if (out.size() > 1 && out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
+  return out;
+}
+
 // A photograph position as the Camera Editor shows it: "(%0.02f, %0.02f)".
 inline std::string format_position(double x, double y) {
   std::string text = "(";

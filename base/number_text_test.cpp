@@ -23,6 +23,11 @@ TEST(FormatFixed, MatchesCLocalePrintfIncludingRoundingAndNegativeZero) {
     }
   }
   EXPECT_EQ(format_fixed(-0.0, 6), "-0.000000");
+  // On screen a computed zero a hair below it is no negative number.
+  EXPECT_EQ(format_fixed_shown(-1e-13, 2), "0.00");
+  EXPECT_EQ(format_fixed_shown(-0.004, 2), "0.00");
+  EXPECT_EQ(format_fixed_shown(-0.006, 2), "-0.01");
+  EXPECT_EQ(format_fixed_shown(-300.15, 2), "-300.15");
 }
 
 TEST(FormatFixed, NonFiniteValuesAreNanAndInfWithoutASignOnNan) {

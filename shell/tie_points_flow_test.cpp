@@ -203,6 +203,9 @@ TEST_F(TiePointsFlow, TiesMarkedByClicksOrientThePhotographsWhereTheyWereTaken) 
   ASSERT_TRUE(ridge.position && ridge.precision);
   EXPECT_LT(std::hypot(ridge.position->x - 0, ridge.position->y - 550, ridge.position->z + 150), 1.0);
 
+  // T5 lies on the axes' XY plane: its Z is zero, not "-0.00".
+  EXPECT_EQ(ties().table()->item(row_of("T5"), TiePointsPanel::ZColumn)->text(), "0.00");
+
   // The wrong mark: "yes" in the dock, a red cross in its photograph.
   const int t3 = row_of("T3");
   EXPECT_EQ(ties().table()->item(t3, TiePointsPanel::OutlierColumn)->text(), "yes");

@@ -51,7 +51,7 @@ void set_row(QTableWidget* table, int row, const QStringList& cells, int id) {
   }
 }
 
-QString fixed(double value, int decimals) { return QString::fromStdString(format_fixed(value, decimals)); }
+QString fixed(double value, int decimals) { return QString::fromStdString(format_fixed_shown(value, decimals)); }
 
 const char* phase_text(OrientationPhase phase) {
   switch (phase) {

@@ -49,7 +49,7 @@ class NumberItem : public QTableWidgetItem {
 
 QTableWidgetItem* number_item(std::optional<double> value, int decimals) {
   if (!value || !std::isfinite(*value)) return new NumberItem(-1e300, QString());
-  return new NumberItem(*value, QString::fromStdString(format_fixed(*value, decimals)));
+  return new NumberItem(*value, QString::fromStdString(format_fixed_shown(*value, decimals)));
 }
 
 // What the marks of one point say: photographs, largest residual, outlier.
