@@ -98,29 +98,23 @@ std::optional<LeastSquaresMatch> match_least_squares(const GreyImage& a, Point2 
   Vector8 p;
   p << 0, 0, start[0], start[1], start[2], start[3], 1, 0;
   const double start_area = std::fabs(start[0] * start[3] - start[1] * start[2]);
-  const auto inside = [&](double x, double y) { return x >= 1 && y >= 1 && x < b.width - 2 && y < b.height - 2; };
-  // B's grey levels at the current parameters; false where they leave B.
-  const auto resample = [&]() {
-    for (std::size_t s = 0; s < count; ++s) {
-      const double x = pb.x + p[0] + p[2] * offsets[s].x + p[3] * offsets[s].y;
-      const double y = pb.y + p[1] + p[4] * offsets[s].x + p[5] * offsets[s].y;
-      if (!inside(x, y)) return false;
-      patch_b[s] = b.sample_inside(x, y);
-    }
-    return true;
+  // Where sample s of A's patch lands in B at the current parameters.
+  const auto warped = [&](std::size_t s) {
+    const double u = offsets[s].x, v = offsets[s].y;
+    return Point2{pb.x + p[0] + p[2] * u + p[3] * v, pb.y + p[1] + p[4] * u + p[5] * v};
   };
+  const auto inside = [&](Point2 q) { return q.x >= 1 && q.y >= 1 && q.x < b.width - 2 && q.y < b.height - 2; };
   bool settled = false;
   for (int iteration = 0; iteration < kMaxIterations && !settled; ++iteration) {
     Matrix8 normal = Matrix8::Zero();
     Vector8 rhs = Vector8::Zero();
     for (std::size_t s = 0; s < count; ++s) {
+      const Point2 q = warped(s);
+      if (!inside(q)) return std::nullopt;
+      const double value = b.sample_inside(q.x, q.y);
+      const double gx = p[6] * (b.sample_inside(q.x + 1, q.y) - b.sample_inside(q.x - 1, q.y)) / 2;
+      const double gy = p[6] * (b.sample_inside(q.x, q.y + 1) - b.sample_inside(q.x, q.y - 1)) / 2;
       const double u = offsets[s].x, v = offsets[s].y;
-      const double x = pb.x + p[0] + p[2] * u + p[3] * v;
-      const double y = pb.y + p[1] + p[4] * u + p[5] * v;
-      if (!inside(x, y)) return std::nullopt;
-      const double value = b.sample_inside(x, y);
-      const double gx = p[6] * (b.sample_inside(x + 1, y) - b.sample_inside(x - 1, y)) / 2;
-      const double gy = p[6] * (b.sample_inside(x, y + 1) - b.sample_inside(x, y - 1)) / 2;
       Vector8 row;
       row << gx, gy, gx * u, gx * v, gy * u, gy * v, value, 1;
       const double residual = p[6] * value + p[7] - patch_a[s];
@@ -137,7 +131,11 @@ std::optional<LeastSquaresMatch> match_least_squares(const GreyImage& a, Point2 
   const double area = std::fabs(p[2] * p[5] - p[3] * p[4]);
   const double change = std::sqrt(area / start_area);
   if (!(change <= kMaxScaleChange && change >= 1 / kMaxScaleChange)) return std::nullopt;
-  if (!resample()) return std::nullopt;
+  for (std::size_t s = 0; s < count; ++s) {
+    const Point2 q = warped(s);
+    if (!inside(q)) return std::nullopt;
+    patch_b[s] = b.sample_inside(q.x, q.y);
+  }
   const double score = correlation(patch_a, patch_b);
   if (score < options.min_score) return std::nullopt;
   return LeastSquaresMatch{{pb.x + p[0], pb.y + p[1]}, score};

@@ -77,7 +77,7 @@ void TieFinder::plan_pairs() {
       PairReport pair;
       pair.image_a = i;
       pair.image_b = j;
-      pair.guided = options_.guided && a.pose_known && b.pose_known;
+      pair.guided = guided_between(i, j);
       pairs_.push_back(pair);
     }
   // Guided pairs compare grey levels alone: a photograph that takes part
@@ -223,10 +223,17 @@ bool TieFinder::start_second_pass() {
   return true;
 }
 
+Point2 TieFinder::position_of(const TrackMark& mark) const {
+  return features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
+}
+
+bool TieFinder::guided_between(int a, int b) const {
+  return options_.guided && images_[static_cast<std::size_t>(a)]->pose_known &&
+         images_[static_cast<std::size_t>(b)]->pose_known;
+}
+
 std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, const Correspondences& nearby) const {
-  const auto position = [&](const TrackMark& mark) {
-    return features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
-  };
+  const auto position = [&](const TrackMark& mark) { return position_of(mark); };
   TiePointMarks tie;
   const TrackMark& first = track.front();
   const ProjectImage& anchor = *images_[static_cast<std::size_t>(first.image)];
@@ -240,7 +247,7 @@ std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, c
     // least-squares matching from the map of the features around it.
     if (&mark != &first) {
       std::optional<Point2> moved;
-      if (options_.guided && anchor.pose_known && image.pose_known) {
+      if (guided_between(first.image, mark.image)) {
         const PatchCorrelator correlator(anchor_grey, anchor, grey, image);
         const auto point = correlator.usable() ? correlator.triangulate(position(first), at) : std::nullopt;
         const auto match = point ? correlator.refine(position(first), *point, at, kMarkReachPx) : std::nullopt;
@@ -289,15 +296,14 @@ void TieFinder::finish() {
   JoinedTracks joined = join_tracks(counts, matches);
   result_.conflicts = joined.conflicts;
   drop_inconsistent(joined.tracks);
-  // Where the tracks put each photograph's features in every other.
+  // Where the tracks put each photograph's features in every other, for
+  // the marks that least-squares matching places.
   Correspondences nearby;
   for (const FeatureTrack& track : joined.tracks)
     for (const TrackMark& from : track)
       for (const TrackMark& to : track)
-        if (from.image != to.image)
-          nearby[{from.image, to.image}].emplace_back(
-              features_[static_cast<std::size_t>(from.image)].positions[static_cast<std::size_t>(from.feature)],
-              features_[static_cast<std::size_t>(to.image)].positions[static_cast<std::size_t>(to.feature)]);
+        if (from.image != to.image && !guided_between(from.image, to.image))
+          nearby[{from.image, to.image}].emplace_back(position_of(from), position_of(to));
   for (const FeatureTrack& track : joined.tracks)
     if (std::optional<TiePointMarks> tie = place_marks(track, nearby)) result_.ties.push_back(std::move(*tie));
   greys_.clear();
@@ -344,8 +350,7 @@ void TieFinder::drop_inconsistent(std::vector<FeatureTrack>& tracks) {
   for (std::size_t k = 0; k < pairs_.size(); ++k)
     if (essentials_[k]) essentials[{pairs_[k].image_a, pairs_[k].image_b}] = &*essentials_[k];
   const auto direction = [&](const TrackMark& mark) {
-    const Point2 p = features_[static_cast<std::size_t>(mark.image)].positions[static_cast<std::size_t>(mark.feature)];
-    return rays[static_cast<std::size_t>(mark.image)].direction(p);
+    return rays[static_cast<std::size_t>(mark.image)].direction(position_of(mark));
   };
   const double tolerance = kTrackToleranceFactor * options_.verify_tolerance_px;
   result_.inconsistent = static_cast<int>(std::erase_if(tracks, [&](const FeatureTrack& track) {

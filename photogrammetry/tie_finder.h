@@ -155,6 +155,11 @@ class TieFinder {
   // Drops the tracks of three or more marks two of which miss the
   // epipolar lines of their pair's essential matrix.
   void drop_inconsistent(std::vector<FeatureTrack>& tracks);
+  // A track mark's feature's position in its photograph.
+  Point2 position_of(const TrackMark& mark) const;
+  // Whether two photographs (indices into images_) are matched, and their
+  // track marks placed, along known epipolar lines.
+  bool guided_between(int a, int b) const;
   // Per ordered pair of photographs: the positions of the tracks' features
   // in the first and in the second.
   using Correspondences = std::map<std::pair<int, int>, std::vector<std::pair<Point2, Point2>>>;
