@@ -20,6 +20,8 @@ struct PairMatches {
   int image_a = 0;
   int image_b = 0;
   std::vector<FeatureMatch> matches;
+  // Guided pairs: per match, where A's feature appears in B (empty otherwise).
+  std::vector<Point2> positions_b;
 };
 
 struct TrackMark {

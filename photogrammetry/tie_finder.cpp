@@ -92,15 +92,29 @@ void TieFinder::plan_pairs() {
   matches_.resize(pairs_.size());
   essentials_.assign(pairs_.size(), std::nullopt);
   pair_state_.assign(pairs_.size(), State::Waiting);
+  // The costliest pairs first, so that the last to finish is a short one:
+  // guided pairs cost the more the more alike their views (more to match
+  // and check), descriptor matches about the same for every pair.
+  std::vector<double> cost(pairs_.size(), 0.0);
+  for (std::size_t p = 0; p < pairs_.size(); ++p)
+    if (pairs_[p].guided) {
+      const auto axis = [&](int i) { return PoseFrame::of(*images_[static_cast<std::size_t>(i)]).rows[2]; };
+      cost[p] = 2 + dot(axis(pairs_[p].image_a), axis(pairs_[p].image_b));
+    }
+  pair_order_.resize(pairs_.size());
+  for (std::size_t p = 0; p < pairs_.size(); ++p) pair_order_[p] = p;
+  std::stable_sort(pair_order_.begin(), pair_order_.end(),
+                   [&](std::size_t x, std::size_t y) { return cost[x] > cost[y]; });
   pair_skipped_.assign(pairs_.size(), false);
 }
 
-// Photographs first, in order, then the pairs whose photographs are done;
+// Photographs first, in order, then the pairs whose photographs are done,
+// the costliest first;
 // a pair with a photograph that gave no features is passed over.
 std::optional<TieFinder::Task> TieFinder::next_task() {
   for (std::size_t i = 0; i < images_.size(); ++i)
     if (features_state_[i] == State::Waiting) return Task{true, i};
-  for (std::size_t p = 0; p < pairs_.size(); ++p) {
+  for (const std::size_t p : pair_order_) {
     if (pair_state_[p] != State::Waiting) continue;
     const auto a = static_cast<std::size_t>(pairs_[p].image_a), b = static_cast<std::size_t>(pairs_[p].image_b);
     if (features_state_[a] != State::Done || features_state_[b] != State::Done) continue;
@@ -232,7 +246,8 @@ bool TieFinder::guided_between(int a, int b) const {
          images_[static_cast<std::size_t>(b)]->pose_known;
 }
 
-std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, const Correspondences& nearby) const {
+std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, const Correspondences& nearby,
+                                                    const GuidedPlaces& guided) const {
   const auto position = [&](const TrackMark& mark) { return position_of(mark); };
   TiePointMarks tie;
   const TrackMark& first = track.front();
@@ -247,7 +262,10 @@ std::optional<TiePointMarks> TieFinder::place_marks(const FeatureTrack& track, c
     // least-squares matching from the map of the features around it.
     if (&mark != &first) {
       std::optional<Point2> moved;
-      if (guided_between(first.image, mark.image)) {
+      if (const auto known = guided.find({first.image, first.feature, mark.image, mark.feature});
+          known != guided.end()) {
+        moved = known->second;
+      } else if (guided_between(first.image, mark.image)) {
         const PatchCorrelator correlator(anchor_grey, anchor, grey, image);
         const auto point = correlator.usable() ? correlator.triangulate(position(first), at) : std::nullopt;
         const auto match = point ? correlator.refine(position(first), *point, at, kMarkReachPx) : std::nullopt;
@@ -286,12 +304,20 @@ void TieFinder::finish() {
   std::vector<std::size_t> counts;
   for (const ImageFeatures& f : features_) counts.push_back(f.size());
   // One place found in several views is one feature for the tracks.
+  // A guided pair's match already places the mark of its second feature
+  // where the first's point appears (as place_marks would again) unless
+  // its features stand for others.
+  GuidedPlaces guided;
   for (PairMatches& pair : matches)
-    for (FeatureMatch& m : pair.matches) {
+    for (std::size_t k = 0; k < pair.matches.size(); ++k) {
+      FeatureMatch& m = pair.matches[k];
       const ImageFeatures& fa = features_[static_cast<std::size_t>(pair.image_a)];
       const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
+      const FeatureMatch found = m;
       if (!fa.same_place.empty()) m.a = fa.same_place[static_cast<std::size_t>(m.a)];
       if (!fb.same_place.empty()) m.b = fb.same_place[static_cast<std::size_t>(m.b)];
+      if (k < pair.positions_b.size() && m == found)
+        guided[{pair.image_a, m.a, pair.image_b, m.b}] = pair.positions_b[k];
     }
   JoinedTracks joined = join_tracks(counts, matches);
   result_.conflicts = joined.conflicts;
@@ -304,8 +330,19 @@ void TieFinder::finish() {
       for (const TrackMark& to : track)
         if (from.image != to.image && !guided_between(from.image, to.image))
           nearby[{from.image, to.image}].emplace_back(position_of(from), position_of(to));
-  for (const FeatureTrack& track : joined.tracks)
-    if (std::optional<TiePointMarks> tie = place_marks(track, nearby)) result_.ties.push_back(std::move(*tie));
+  // The marks placed on every core: the tracks dealt out in turn.
+  std::vector<std::optional<TiePointMarks>> placed(joined.tracks.size());
+  {
+    const auto place_every = [&](std::size_t from) {
+      for (std::size_t t = from; t < placed.size(); t += threads_)
+        placed[t] = place_marks(joined.tracks[t], nearby, guided);
+    };
+    std::vector<std::jthread> helpers;
+    for (std::size_t from = 1; from < threads_; ++from) helpers.emplace_back(place_every, from);
+    place_every(0);
+  }
+  for (std::optional<TiePointMarks>& tie : placed)
+    if (tie) result_.ties.push_back(std::move(*tie));
   greys_.clear();
   first_detected_.clear();
   done_ = true;
@@ -316,13 +353,14 @@ PairMatches TieFinder::match_pair(PairReport& pair, std::optional<EssentialMatri
   const ImageFeatures& fb = features_[static_cast<std::size_t>(pair.image_b)];
   const ProjectImage& a = *images_[static_cast<std::size_t>(pair.image_a)];
   const ProjectImage& b = *images_[static_cast<std::size_t>(pair.image_b)];
-  PairMatches out{pair.image_a, pair.image_b, {}};
+  PairMatches out{pair.image_a, pair.image_b, {}, {}};
   if (pair.guided) {
     GuidedMatches guided =
         guided_match({fa, a, greys_[static_cast<std::size_t>(pair.image_a)]},
                      {fb, b, greys_[static_cast<std::size_t>(pair.image_b)]}, options_.guided_matching);
     pair.candidates = guided.candidates;
     out.matches = std::move(guided.matches);
+    out.positions_b = std::move(guided.positions_b);
   } else {
     const std::vector<FeatureMatch> candidates = match_descriptors(fa, fb);
     pair.candidates = static_cast<int>(candidates.size());

@@ -58,6 +58,7 @@
 // and takes part no further. Positions in the result are absolute
 // photograph pixels (x right, y down).
 
+#include <array>
 #include <condition_variable>
 #include <functional>
 #include <list>
@@ -163,8 +164,12 @@ class TieFinder {
   // Per ordered pair of photographs: the positions of the tracks' features
   // in the first and in the second.
   using Correspondences = std::map<std::pair<int, int>, std::vector<std::pair<Point2, Point2>>>;
+  // Where guided matching put a feature of one photograph in another:
+  // (photograph, feature, other photograph, other's feature) to position.
+  using GuidedPlaces = std::map<std::array<int, 4>, Point2>;
   // A track's marks; none when fewer than two are left.
-  std::optional<TiePointMarks> place_marks(const FeatureTrack& track, const Correspondences& nearby) const;
+  std::optional<TiePointMarks> place_marks(const FeatureTrack& track, const Correspondences& nearby,
+                                           const GuidedPlaces& guided) const;
 
   std::vector<const ProjectImage*> images_;
   PhotographRead read_;
@@ -180,7 +185,8 @@ class TieFinder {
   std::vector<DetectedFeatures> first_detected_;
   std::vector<std::string> errors_;  // per photograph
   std::vector<State> features_state_;
-  std::vector<PairReport> pairs_;  // every pair that may overlap
+  std::vector<PairReport> pairs_;        // every pair that may overlap
+  std::vector<std::size_t> pair_order_;  // indices into pairs_ in the order they are started
   std::vector<PairMatches> matches_;
   std::vector<std::optional<EssentialMatrix>> essentials_;  // per pair, when it verified by one
   std::vector<std::pair<int, int>> first_verified_;         // the first pass's verified pairs
