@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <optional>
 
 #include <opencv2/calib3d.hpp>
@@ -45,51 +46,68 @@ std::optional<RayApproach> approach(const Vec3& ca, const Vec3& da, const Vec3& 
   return RayApproach{(b * e - d) / denominator, (e - b * d) / denominator};
 }
 
-// Features of one photograph filed by position in square bins.
-class FeatureBins {
+// The features of B filed by the angle of their rays about the baseline:
+// every epipolar plane holds the baseline, so the rays of B in the plane of
+// a ray of A lie at that ray's angle, and those near the plane at angles
+// near it. Rays are world directions of unit length.
+class EpipolarFan {
  public:
-  static constexpr double kBin = 16.0;
-
-  explicit FeatureBins(const ImageFeatures& features) {
-    double max_x = 0, max_y = 0;
-    for (const Point2& p : features.positions) {
-      max_x = std::max(max_x, p.x);
-      max_y = std::max(max_y, p.y);
+  // The rays must outlive the fan.
+  EpipolarFan(const Vec3& baseline, const std::vector<std::optional<Vec3>>& rays) : axis_(unit(baseline)), rays_(rays) {
+    const Vec3 helper = std::fabs(axis_.x) < 0.9 ? Vec3{1, 0, 0} : Vec3{0, 1, 0};
+    u_ = unit(cross(axis_, helper));
+    v_ = cross(axis_, u_);
+    for (int j = 0; j < static_cast<int>(rays.size()); ++j) {
+      const auto& d = rays[static_cast<std::size_t>(j)];
+      if (!d) continue;
+      const double across = std::sqrt(std::max(0.0, 1 - dot(*d, axis_) * dot(*d, axis_)));
+      fan_.push_back({angle(*d), j});
+      least_across_ = std::min(least_across_, across);
     }
-    columns_ = static_cast<int>(max_x / kBin) + 1;
-    rows_ = static_cast<int>(max_y / kBin) + 1;
-    bins_.resize(static_cast<std::size_t>(columns_ * rows_));
-    searched_.assign(bins_.size(), -1);
-    for (int i = 0; i < static_cast<int>(features.size()); ++i) {
-      const Point2 p = features.positions[static_cast<std::size_t>(i)];
-      if (p.x >= 0 && p.y >= 0) bins_[index(static_cast<int>(p.x / kBin), static_cast<int>(p.y / kBin))].push_back(i);
-    }
+    std::sort(fan_.begin(), fan_.end(), [](const Ray& x, const Ray& y) { return x.angle < y.angle; });
   }
 
-  // Calls f for every feature in the bins within `reach` bins of the
-  // pixel's (at least the eight around it), passing over the bins already
-  // searched for the same `search` (a number other than -1).
+  // Calls f for every feature whose ray is within `off_plane` (the sine of
+  // the angle) of the epipolar plane of A's ray `da`; those on the far
+  // side of the baseline, which cannot meet da's ray in front of both
+  // photographs, may be passed over.
   template <typename F>
-  void around(Point2 p, int reach, int search, F&& f) {
-    reach = std::max(1, reach);
-    const double margin = reach * kBin;
-    if (!(p.x > -margin && p.y > -margin && p.x < columns_ * kBin + margin && p.y < rows_ * kBin + margin)) return;
-    const int cx = static_cast<int>(std::floor(p.x / kBin));
-    const int cy = static_cast<int>(std::floor(p.y / kBin));
-    for (int y = std::max(0, cy - reach); y <= std::min(rows_ - 1, cy + reach); ++y)
-      for (int x = std::max(0, cx - reach); x <= std::min(columns_ - 1, cx + reach); ++x)
-        if (int& last = searched_[index(x, y)]; last != search) {
-          last = search;
-          for (int i : bins_[index(x, y)]) f(i);
-        }
+  void near_plane(const Vec3& da, double off_plane, F&& f) const {
+    const Vec3 normal = cross(axis_, da);
+    const double size = length(normal);
+    if (!(size > 1e-12) || fan_.empty()) return;
+    // A ray `across` away from the baseline's direction turns by at most
+    // asin(off_plane / across) about it while staying that near the plane.
+    const double reach = off_plane < least_across_ ? std::asin(off_plane / least_across_) : std::numbers::pi;
+    const double centre = angle(da);
+    const auto visit = [&](double from, double to) {
+      auto k = std::lower_bound(fan_.begin(), fan_.end(), from, [](const Ray& r, double a) { return r.angle < a; });
+      for (; k != fan_.end() && k->angle <= to; ++k)
+        if (std::fabs(dot(normal, *rays_[static_cast<std::size_t>(k->feature)])) <= off_plane * size) f(k->feature);
+    };
+    const double from = centre - reach, to = centre + reach;
+    constexpr double kTurn = 2 * std::numbers::pi;
+    if (to - from >= kTurn) {
+      visit(-INFINITY, INFINITY);
+      return;
+    }
+    visit(std::max(from, -std::numbers::pi), std::min(to, std::numbers::pi));
+    if (from < -std::numbers::pi) visit(from + kTurn, INFINITY);
+    if (to > std::numbers::pi) visit(-INFINITY, to - kTurn);
   }
 
  private:
-  std::size_t index(int x, int y) const { return static_cast<std::size_t>(y * columns_ + x); }
-  int columns_ = 0;
-  int rows_ = 0;
-  std::vector<std::vector<int>> bins_;
-  std::vector<int> searched_;
+  struct Ray {
+    double angle;
+    int feature;
+  };
+  static Vec3 unit(const Vec3& v) { return v * (1 / length(v)); }
+  double angle(const Vec3& d) const { return std::atan2(dot(d, v_), dot(d, u_)); }
+
+  Vec3 axis_, u_, v_;
+  const std::vector<std::optional<Vec3>>& rays_;
+  std::vector<Ray> fan_;
+  double least_across_ = 1;
 };
 
 std::vector<std::optional<Vec3>> world_rays(const ImageFeatures& features, const CameraRays& rays,
@@ -126,6 +144,12 @@ class RelativeGeometry {
     const auto [in_a, in_b] = distances_px(da, db);
     return 0.5 * (in_a - in_b);
   }
+  // The baseline's direction (from B to A) and B's rays as the geometry
+  // turns them, in which A's epipolar planes are the poses' ones.
+  const Vec3& baseline() const { return baseline_; }
+  Vec3 turned(const Vec3& db) const { return turn(db); }
+  double focal_px() const { return focal_; }
+
   double distance_px(const Vec3& da, const Vec3& db) const {
     const auto [in_a, in_b] = distances_px(da, db);
     return std::max(std::fabs(in_a), std::fabs(in_b));
@@ -372,66 +396,43 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
 
   const auto directions_a = world_rays(a, rays_a, frame_a);
   const auto directions_b = world_rays(b, rays_b, frame_b);
-  FeatureBins bins(b);
+  const EpipolarFan fan(frame_a.centre - frame_b.centre, directions_b);
   const double band = std::max(options.tolerance_px, options.search_px);
 
-  // Each feature of A's candidates in B: within the band of the poses'
-  // epipolar geometry, at a consistent depth.
+  // Feature i of A's candidates in B: within the band of the poses'
+  // epipolar geometry, at a consistent depth, among the features near its
+  // epipolar plane in `near_rays` that `keep` lets through.
   std::vector<std::vector<Candidate>> candidates(a.size());
-  std::vector<int> seen(b.size(), -1);
-  for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+  const auto gather = [&](int i, const EpipolarFan& near_rays, double off_plane, auto&& keep) {
     const auto& da = directions_a[static_cast<std::size_t>(i)];
-    if (!da) continue;
-    // The epipolar curve: the ray sampled evenly in inverse depth, from
-    // the nearest allowed depth out to the farthest (or infinity), the
-    // bins searched around each sample as wide as the band.
-    const double inverse_near = 1 / near;
-    const double inverse_far = std::isfinite(far) ? 1 / far : 0.0;
-    auto point_at = [&](double inverse_depth) {
-      // Depth along the optical axis of A, turned into distance along the ray.
-      const double along = -frame_a.to_camera(frame_a.centre + *da).z;
-      if (inverse_depth <= 0) return frame_a.centre + *da * (1e6 * baseline);
-      return frame_a.centre + *da * (1 / (inverse_depth * along));
-    };
-    const Point2 p_near = pose_b.project(point_at(inverse_near), true);
-    const Point2 p_far = pose_b.project(point_at(inverse_far), true);
-    const double span = std::hypot(p_near.x - p_far.x, p_near.y - p_far.y);
-    const int samples =
-        std::isfinite(span) ? std::clamp(static_cast<int>(span / (FeatureBins::kBin * 0.5)), 2, 2000) : 2000;
-    const int reach = static_cast<int>(std::ceil(band / FeatureBins::kBin));
-    // A ray of B this far off the epipolar plane of A's ray misses it by
-    // far more than the band (its point's reprojection in B is off by at
-    // least half the angle's share of the focal length): passed over
-    // before the exact test.
-    const Vec3 plane = cross(frame_a.centre - frame_b.centre, *da);
-    const double plane_size = length(plane);
-    const double off_plane = 4 * band / std::fabs(rays_b.focal_px());
-    for (int k = 0; k <= samples; ++k) {
-      const double inverse_depth = inverse_far + (inverse_near - inverse_far) * k / samples;
-      const Vec3 world = point_at(inverse_depth);
-      if (!(-frame_b.to_camera(world).z > 0)) continue;
-      bins.around(pose_b.project(world, true), reach, i, [&](int j) {
-        if (seen[static_cast<std::size_t>(j)] == i) return;
-        seen[static_cast<std::size_t>(j)] = i;
-        const auto& db = directions_b[static_cast<std::size_t>(j)];
-        if (!db || std::fabs(dot(plane, *db)) > off_plane * plane_size) return;
-        const auto meet = approach(frame_a.centre, *da, frame_b.centre, *db);
-        if (!meet || meet->s <= 0 || meet->t <= 0) return;
-        const Vec3 point = (frame_a.centre + *da * meet->s + frame_b.centre + *db * meet->t) * 0.5;
-        const double depth = -frame_a.to_camera(point).z;
-        if (!(depth >= near && depth <= far)) return;
-        const Point2 in_a = pose_a.project(point, true);
-        const Point2 in_b = pose_b.project(point, true);
-        const Point2 fa = a.positions[static_cast<std::size_t>(i)];
-        const Point2 fb = b.positions[static_cast<std::size_t>(j)];
-        const double error =
-            std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y), std::hypot(in_b.x - fb.x, in_b.y - fb.y));
-        if (!(error <= band)) return;
-        candidates[static_cast<std::size_t>(i)].push_back({j, static_cast<float>(error), -1, point});
-      });
-    }
-  }
-  for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
+    if (!da) return;
+    near_rays.near_plane(*da, off_plane, [&](int j) {
+      if (!keep(j)) return;
+      const Vec3& db = *directions_b[static_cast<std::size_t>(j)];
+      const auto meet = approach(frame_a.centre, *da, frame_b.centre, db);
+      if (!meet || meet->s <= 0 || meet->t <= 0) return;
+      const Vec3 point = (frame_a.centre + *da * meet->s + frame_b.centre + db * meet->t) * 0.5;
+      const double depth = -frame_a.to_camera(point).z;
+      if (!(depth >= near && depth <= far)) return;
+      const Point2 in_a = pose_a.project(point, true);
+      const Point2 in_b = pose_b.project(point, true);
+      const Point2 fa = a.positions[static_cast<std::size_t>(i)];
+      const Point2 fb = b.positions[static_cast<std::size_t>(j)];
+      const double error = std::max(std::hypot(in_a.x - fa.x, in_a.y - fa.y), std::hypot(in_b.x - fb.x, in_b.y - fb.y));
+      if (!(error <= band)) return;
+      candidates[static_cast<std::size_t>(i)].push_back({j, static_cast<float>(error), -1, point});
+    });
+  };
+  // The whole band: a ray of B off the epipolar plane of A's ray by more
+  // than four times the band's angle misses it by far more than the band
+  // (its point's reprojection in B is off by at least half the angle's
+  // share of the focal length).
+  std::vector<bool> in_whole_band(a.size(), false);
+  const auto gather_whole_band = [&](int i) {
+    if (in_whole_band[static_cast<std::size_t>(i)]) return;
+    in_whole_band[static_cast<std::size_t>(i)] = true;
+    gather(i, fan, 4 * band / std::fabs(rays_b.focal_px()), [](int) { return true; });
+  };
 
   // A feature's candidates that `allowed` lets through by correlation: all
   // by the quick score, the best few of them by the full one. Those left
@@ -588,10 +589,16 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   bool corrected = band > options.tolerance_px;
   if (corrected) {
     const double narrower = std::max(options.tolerance_px, band / 4);
-    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) score(i, everything);
+    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) {
+      gather_whole_band(i);
+      score(i, everything);
+    }
     auto refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     if (!refined) {
-      for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, everything);
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+        gather_whole_band(i);
+        score(i, everything);
+      }
       refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     }
     // The features scored whole correct it once more, then every feature
@@ -604,13 +611,30 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
     corrected = refined.has_value();
     if (corrected) {
       geometry = *refined;
+      // The features not gathered yet, only near the corrected lines (a
+      // distance from them is at least the focal length times the angle
+      // to the plane).
+      std::vector<std::optional<Vec3>> turned_b(directions_b.size());
+      for (std::size_t j = 0; j < turned_b.size(); ++j)
+        if (directions_b[j]) turned_b[j] = geometry.turned(*directions_b[j]);
+      const EpipolarFan corrected_fan(geometry.baseline(), turned_b);
+      const double reach = options.tolerance_px + kFeatureSlack;
+      for (int i = 0; i < static_cast<int>(a.size()); ++i)
+        if (!in_whole_band[static_cast<std::size_t>(i)] && directions_a[static_cast<std::size_t>(i)])
+          gather(i, corrected_fan, reach / geometry.focal_px(), [&](int j) {
+            return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
+                                        *directions_b[static_cast<std::size_t>(j)]) <= reach;
+          });
       for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, within(options.tolerance_px));
       matches = pick(within(options.tolerance_px), fits_within(options.tolerance_px), true);
     }
   }
   if (!corrected) {
     const auto near_poses = [&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; };
-    for (int i = 0; i < static_cast<int>(a.size()); ++i) score(i, near_poses);
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) {
+      gather_whole_band(i);
+      score(i, near_poses);
+    }
     matches = pick(
         near_poses,
         [&](int i, Point2 position) {
@@ -623,6 +647,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
         },
         true);
   }
+  for (const auto& list : candidates) result.candidates += static_cast<int>(list.size());
   for (const Refined& m : matches) {
     result.matches.push_back(m.match);
     result.positions_b.push_back(m.position);

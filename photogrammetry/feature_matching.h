@@ -49,7 +49,9 @@
 // reprojection are kept.
 // Features need no descriptors here (detect_corners serves).
 // Photographs without texture (a plain wall, the sky) give no matches.
-// `candidates` counts the pairs of features within the wide band.
+// `candidates` counts the pairs of features compared: within the wide band
+// for the features that correct the geometry, near the corrected lines for
+// the rest.
 //
 // Positions are absolute photograph pixels (x right, y down); world points
 // in model units. Feature indices refer to the ImageFeatures given.
