@@ -252,7 +252,13 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
   const auto rough = peak_near(coarse, *map, pb, std::max(1, static_cast<int>(std::ceil(reach_px))));
   if (!rough) return std::nullopt;
   const auto whole = [&](Point2 p) { return Point2{std::round(p.x - pb.x) + pb.x, std::round(p.y - pb.y) + pb.y}; };
-  const auto first = peak_near(patch, *map, whole(rough->position), 2);
+  // The fine patch's peak is within a pixel of the coarse one's, most
+  // often: the wider search only when it lies on the narrow one's edge.
+  const auto fine_peak = [&](const Affine& m, Point2 around) {
+    auto found = peak_near(patch, m, around, 1);
+    return found ? found : peak_near(patch, m, around, 2);
+  };
+  const auto first = fine_peak(*map, whole(rough->position));
   if (!first) return std::nullopt;
   // The surface's orientation refined at the peak, by tilting it a little
   // at a time each way while the correlation improves: a wrong orientation
@@ -281,7 +287,7 @@ std::optional<PatchMatch> PatchCorrelator::refine(Point2 pa, const Vec3& point, 
       }
     }
   }
-  return peak_near(patch, *map, whole(first->position), 2);
+  return fine_peak(*map, whole(first->position));
 }
 
 double PatchCorrelator::lead_on_line(Point2 pa, const Vec3& point, Point2 pb, double near, double far) const {
