@@ -365,6 +365,10 @@ double essential_distance_px(const EssentialMatrix& e, const Vec3& da, const Vec
   return std::isfinite(distance) ? distance : INFINITY;
 }
 
+SelfLikeness::SelfLikeness(std::size_t features, double spacing) : values_(features), spacing_(spacing) {
+  for (std::atomic<float>& value : values_) value.store(NAN, std::memory_order_relaxed);
+}
+
 GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& pb, const GuidedOptions& options) {
   GuidedMatches result;
   const ImageFeatures& a = pa.features;
@@ -474,7 +478,15 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
     std::optional<bool> distinct;    // not yet checked: none
   };
   std::vector<Verdict> verdicts(a.size());
-  std::vector<float> self_rivals_a(a.size(), NAN), self_rivals_b(b.size(), NAN);
+  // Each photograph's own features' self-likeness, shared with its other
+  // pairs when it brings one at this pair's spacing.
+  std::optional<SelfLikeness> own_a, own_b;
+  const auto likeness = [&](const GuidedPhotograph& p, std::optional<SelfLikeness>& own) -> SelfLikeness& {
+    if (p.self_likeness && p.self_likeness->spacing() == correlator.spacing()) return *p.self_likeness;
+    return own.emplace(p.features.size(), correlator.spacing());
+  };
+  SelfLikeness& like_a = likeness(pa, own_a);
+  SelfLikeness& like_b = likeness(pb, own_b);
   const auto judged = [&](int i, const Candidate& c) {
     Verdict& v = verdicts[static_cast<std::size_t>(i)];
     if (v.b == c.b) return v.position;
@@ -493,13 +505,11 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
       v.distinct = [&] {
         const Point2 at = a.positions[static_cast<std::size_t>(i)];
         if (correlator.lead_on_line(at, c.point, *v.position, near, far) < options.score_margin) return false;
-        float& rival_a = self_rivals_a[static_cast<std::size_t>(i)];
-        if (std::isnan(rival_a)) rival_a = static_cast<float>(correlator.self_rival(at, false));
-        if (rival_a >= kMostSelfLike) return false;
-        float& rival_b = self_rivals_b[static_cast<std::size_t>(c.b)];
-        if (std::isnan(rival_b)) rival_b = static_cast<float>(correlator.self_rival(*v.position, true));
-        if (rival_b >= kMostSelfLike) return false;
-        return true;
+        if (like_a.at(static_cast<std::size_t>(i), [&] { return correlator.self_rival(at, false); }) >= kMostSelfLike)
+          return false;
+        const Point2 in_b = b.positions[static_cast<std::size_t>(c.b)];
+        return like_b.at(static_cast<std::size_t>(c.b), [&] { return correlator.self_rival(in_b, true); }) <
+               kMostSelfLike;
       }();
     return *v.distinct;
   };

@@ -30,9 +30,9 @@
 // line and all alike, give no match), and mutually; B's position is then
 // moved to the correlation's peak, to a fraction of a pixel, which must
 // score at least `min_refined_score` and `score_margin` above any other
-// place along the epipolar line, features or not; and a match whose patch
-// in A or B correlates at 0.9 with its own surroundings (a repeated
-// pattern whose rival may lie outside B) is left out. The marks are where
+// place along the epipolar line, features or not; and a match whose
+// feature's patch in A or B correlates at 0.9 with its own surroundings (a
+// repeated pattern whose rival may lie outside B) is left out. The marks are where
 // A's feature's surface point appears in B, not where B's detector put
 // its feature.
 // The band is wide because poses oriented from a few hand-placed marks
@@ -57,6 +57,8 @@
 // in model units. Feature indices refer to the ImageFeatures given.
 
 #include <array>
+#include <atomic>
+#include <cmath>
 #include <vector>
 
 #include "model/image_records.h"
@@ -104,12 +106,39 @@ struct GuidedOptions {
   std::vector<Vec3> known_points;
 };
 
+// How like its own surroundings each feature's patch is (the best
+// correlation with itself nearby, PatchCorrelator::self_rival) at one
+// sample spacing: worked out once for all the pairs a photograph takes
+// part in. Pairs on several threads may share one; two asking at once may
+// both work a value out.
+class SelfLikeness {
+ public:
+  SelfLikeness(std::size_t features, double spacing);
+  double spacing() const { return spacing_; }
+  // Feature i's, from `work_out` the first time it is asked for.
+  template <typename F>
+  float at(std::size_t i, F&& work_out) {
+    float value = values_[i].load(std::memory_order_relaxed);
+    if (std::isnan(value)) {
+      value = static_cast<float>(work_out());
+      values_[i].store(value, std::memory_order_relaxed);
+    }
+    return value;
+  }
+
+ private:
+  std::vector<std::atomic<float>> values_;  // NaN until worked out
+  double spacing_;
+};
+
 // A photograph as guided matching reads it: its features, its pose and
-// camera, and its grey levels.
+// camera, its grey levels, and optionally its features' self-likeness
+// shared with its other pairs (used when its spacing is the pair's).
 struct GuidedPhotograph {
   const ImageFeatures& features;
   const ProjectImage& image;
   const GreyImage& grey;
+  SelfLikeness* self_likeness = nullptr;
 };
 
 struct GuidedMatches {

@@ -44,7 +44,7 @@ struct ScenePair {
   }
 
   GuidedMatches guided(const ProjectImage& pose_a, const ProjectImage& pose_b, const GuidedOptions& options) const {
-    return guided_match({fa, pose_a, grey_a}, {fb, pose_b, grey_b}, options);
+    return guided_match({fa, pose_a, grey_a, nullptr}, {fb, pose_b, grey_b, nullptr}, options);
   }
 
   // Distance in pixels of B's mark from the epipolar line of A's mark

@@ -64,6 +64,8 @@ class PatchCorrelator {
   PatchCorrelator(const GreyImage& grey_a, const ProjectImage& image_a, const GreyImage& grey_b,
                   const ProjectImage& image_b);
   bool usable() const { return usable_; }
+  // Pixels between a fine patch's samples (the coarser ones' are multiples).
+  double spacing() const { return spacing_; }
 
   QuickPatch quick_patch(Point2 pa) const;
   CoarsePatch coarse_patch(Point2 pa) const;

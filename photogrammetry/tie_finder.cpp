@@ -43,6 +43,7 @@ TieFinder::TieFinder(std::vector<const ProjectImage*> images, PhotographRead rea
       options_.threads > 0 ? options_.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
   features_.resize(images_.size());
   greys_.resize(images_.size());
+  self_likeness_.resize(images_.size());
   first_detected_.resize(images_.size());
   errors_.resize(images_.size());
   features_state_.assign(images_.size(), State::Waiting);
@@ -154,6 +155,9 @@ void TieFinder::run(Task task) {
           first_detected_[task.index] = std::move(detected);
       }
     }
+    if (options_.guided && images_[task.index]->pose_known)
+      self_likeness_[task.index] =
+          std::make_unique<SelfLikeness>(features_[task.index].size(), patch_spacing(grey, grey));
   } else {
     matches_[task.index] = match_pair(pairs_[task.index], essentials_[task.index]);
   }
@@ -344,6 +348,7 @@ void TieFinder::finish() {
   for (std::optional<TiePointMarks>& tie : placed)
     if (tie) result_.ties.push_back(std::move(*tie));
   greys_.clear();
+  self_likeness_.clear();
   first_detected_.clear();
   done_ = true;
 }
@@ -355,9 +360,11 @@ PairMatches TieFinder::match_pair(PairReport& pair, std::optional<EssentialMatri
   const ProjectImage& b = *images_[static_cast<std::size_t>(pair.image_b)];
   PairMatches out{pair.image_a, pair.image_b, {}, {}};
   if (pair.guided) {
-    GuidedMatches guided =
-        guided_match({fa, a, greys_[static_cast<std::size_t>(pair.image_a)]},
-                     {fb, b, greys_[static_cast<std::size_t>(pair.image_b)]}, options_.guided_matching);
+    GuidedMatches guided = guided_match({fa, a, greys_[static_cast<std::size_t>(pair.image_a)],
+                                         self_likeness_[static_cast<std::size_t>(pair.image_a)].get()},
+                                        {fb, b, greys_[static_cast<std::size_t>(pair.image_b)],
+                                         self_likeness_[static_cast<std::size_t>(pair.image_b)].get()},
+                                        options_.guided_matching);
     pair.candidates = guided.candidates;
     out.matches = std::move(guided.matches);
     out.positions_b = std::move(guided.positions_b);

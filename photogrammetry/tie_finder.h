@@ -63,6 +63,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -181,6 +182,8 @@ class TieFinder {
   std::vector<ImageFeatures> features_;
   std::vector<bool> corners_only_;  // per photograph: all its pairs guided (detect_corners)
   std::vector<GreyImage> greys_;    // until the tracks are placed
+  // Per guided photograph: its features' self-likeness, for all its pairs.
+  std::vector<std::unique_ptr<SelfLikeness>> self_likeness_;
   // The first pass's detections, unguided, until a second pass takes them.
   std::vector<DetectedFeatures> first_detected_;
   std::vector<std::string> errors_;  // per photograph
