@@ -27,6 +27,11 @@ constexpr double kCornerWidth = 2400;
 constexpr int kCornerBlock = 5;
 constexpr int kCornerApart = 7;
 constexpr float kCornerFloor = 1e-4f;
+// Rows of the strength worked out at a time, and the rows beyond them
+// that the gradient, the tensor's sum and the maxima's neighbourhood reach
+// (1 + 2 + 3, and one more for the parabola through a maximum).
+constexpr int kCornerBand = 128;
+constexpr int kCornerBandReach = 8;
 
 // Detects and describes the features of the photograph squeezed
 // horizontally by `squeeze` (1: as it is) and appends them with their
@@ -199,12 +204,11 @@ ImageFeatures detect_corners(const GreyImage& brightness, const FeatureOptions& 
                           std::max(1, static_cast<int>(std::lround(brightness.height / reduce)))),
                  0, 0, cv::INTER_AREA);
     }
-    cv::Mat strength, peaks;
-    cv::cornerMinEigenVal(view, strength, kCornerBlock, 3);
-    cv::dilate(strength, peaks, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(kCornerApart, kCornerApart)));
-    double strongest = 0;
-    cv::minMaxLoc(strength, nullptr, &strongest);
-    const float floor = std::max(kCornerFloor * static_cast<float>(strongest), 1e-12f);
+    // The strength in bands of rows, each computed with the rows its
+    // filters reach beyond it: OpenCV's working images for a whole
+    // 4-megapixel photograph are fresh memory on every call, and the
+    // system's faults on it cost several times the filtering.
+    const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(kCornerApart, kCornerApart));
     const double sx = static_cast<double>(grey.cols) / view.cols, sy = static_cast<double>(grey.rows) / view.rows;
     // A local maximum to a fraction of a pixel by a parabola each way.
     const auto vertex = [](float low, float middle, float high) {
@@ -212,19 +216,40 @@ ImageFeatures detect_corners(const GreyImage& brightness, const FeatureOptions& 
       return curve < 0 ? std::clamp(0.5f * (low - high) / curve, -0.5f, 0.5f) : 0.0f;
     };
     const int margin = kCornerBlock;
-    for (int y = margin; y < view.rows - margin; ++y) {
-      const float* row = strength.ptr<float>(y);
-      const float* above = strength.ptr<float>(y - 1);
-      const float* below = strength.ptr<float>(y + 1);
-      const float* peak = peaks.ptr<float>(y);
-      for (int x = margin; x < view.cols - margin; ++x) {
-        if (!(row[x] > floor && row[x] >= peak[x])) continue;
-        const double ux = x + double{vertex(row[x - 1], row[x], row[x + 1])};
-        const double uy = y + double{vertex(above[x], row[x], below[x])};
-        positions.push_back({static_cast<float>((ux + 0.5) * sx - 0.5), static_cast<float>((uy + 0.5) * sy - 0.5)});
-        responses.push_back(row[x]);
+    double strongest = 0;
+    cv::Mat strength, peaks;
+    for (int top = 0; top < view.rows; top += kCornerBand) {
+      const int bottom = std::min(view.rows, top + kCornerBand);
+      const int from = std::max(0, top - kCornerBandReach), to = std::min(view.rows, bottom + kCornerBandReach);
+      cv::cornerMinEigenVal(view.rowRange(from, to), strength, kCornerBlock, 3);
+      cv::dilate(strength, peaks, kernel);
+      double band_strongest = 0;
+      cv::minMaxLoc(strength.rowRange(top - from, bottom - from), nullptr, &band_strongest);
+      strongest = std::max(strongest, band_strongest);
+      for (int y = std::max(top, margin); y < std::min(bottom, view.rows - margin); ++y) {
+        const float* row = strength.ptr<float>(y - from);
+        const float* above = strength.ptr<float>(y - from - 1);
+        const float* below = strength.ptr<float>(y - from + 1);
+        const float* peak = peaks.ptr<float>(y - from);
+        for (int x = margin; x < view.cols - margin; ++x) {
+          if (!(row[x] > 0 && row[x] >= peak[x])) continue;
+          const double ux = x + double{vertex(row[x - 1], row[x], row[x + 1])};
+          const double uy = y + double{vertex(above[x], row[x], below[x])};
+          positions.push_back({static_cast<float>((ux + 0.5) * sx - 0.5), static_cast<float>((uy + 0.5) * sy - 0.5)});
+          responses.push_back(row[x]);
+        }
       }
     }
+    // Weaker than a share of the strongest: noise.
+    const float floor = std::max(kCornerFloor * static_cast<float>(strongest), 1e-12f);
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < positions.size(); ++k)
+      if (responses[k] > floor) {
+        positions[kept] = positions[k];
+        responses[kept++] = responses[k];
+      }
+    positions.resize(kept);
+    responses.resize(kept);
   } catch (const cv::Exception&) {
     return features;
   }

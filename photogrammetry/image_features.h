@@ -93,7 +93,7 @@ ImageFeatures choose_features(const DetectedFeatures& detected, int width, int h
 // to that first, kept through the same tiles and `max_features`
 // (`squeezed_views` unused).
 // About a tenth of detect_features' time (4-megapixel photograph: some
-// 0.15 against 1.6 CPU seconds). No descriptors: such features cannot be
+// 0.1 against 1.6 CPU seconds). No descriptors: such features cannot be
 // matched by match_descriptors.
 ImageFeatures detect_corners(const GreyImage& photograph, const FeatureOptions& options = {});
 
