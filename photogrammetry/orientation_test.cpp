@@ -297,11 +297,12 @@ TEST(Orientation, APhotographOfAFloorPatchIsNeverOrientedAsItsTwin) {
   // pose from the patch alone can be far off; the pose then comes from the
   // pair with the first photograph, whose marks all lie on the floor and
   // so fit a twin pose about 60 degrees off as well as the right one.
-  // Seeds 24, 35 and 38 take that path: the pair gives the twin in 24 and
-  // 35, the right pose in 38.
+  // Seeds 13, 24, 35 and 38 take that path: the pair gives the twin in 13,
+  // 24 and 35, the right pose in 38. The twin in 13 puts seven of the
+  // twelve located points on their rays.
   const Vec3 target{300, 0, -200};
   int oriented_right = 0;
-  for (unsigned seed : {24u, 35u, 38u}) {
+  for (unsigned seed : {13u, 24u, 35u, 38u}) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> unit(0, 1), patch(-40, 40);
     std::vector<Vec3> points;
