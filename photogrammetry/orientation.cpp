@@ -41,6 +41,11 @@ constexpr int kOutlierRounds = 3;
 // with oriented photographs, when it shares at least so many.
 constexpr double kMinFittingShare = 0.5;
 constexpr int kMinSharedForCheck = 10;
+// A pose from the pair with an oriented photograph must put at least this
+// share of the located points the photograph sees on their rays. Its
+// baseline's length is their median, which puts the middle ones on their
+// rays whatever the turn: a twin pose fits about half of a small patch.
+constexpr double kMinLocatedFittingShare = 0.75;
 // Below this ratio of the second to the widest spread the points lie on a line.
 constexpr double kLineSpread = 1e-3;
 // Axes whose plane point is seen from the origin within this sine of the
@@ -235,7 +240,8 @@ struct OrientationRun::State {
   bool fits_shared_marks(int photo, const Pose& pose) const;
   // The pose from the relative orientation with the oriented photograph
   // sharing the most marks, its baseline's length from the located points
-  // this one sees; none when that too misfits its shared marks.
+  // this one sees; none when it leaves more than a quarter of those points
+  // off their rays or, like the first, misfits its shared marks.
   std::optional<Pose> pose_from_shared_pair(int photo) const;
   void locate_points();
   void find_outliers();
@@ -606,7 +612,9 @@ std::optional<Pose> OrientationRun::State::pose_from_shared_pair(int photo) cons
         length(cross(to, ray.direction)) / length(to) * focal <= input.settings.outlier_threshold_px)
       ++fitting;
   }
-  if (2 * fitting < lengths.size() || !fits_shared_marks(photo, out)) return std::nullopt;
+  if (static_cast<double>(fitting) < kMinLocatedFittingShare * static_cast<double>(lengths.size()) ||
+      !fits_shared_marks(photo, out))
+    return std::nullopt;
   return out;
 }
 

@@ -32,8 +32,10 @@
 // plane can give a pose far off that fits them alone. When it does not,
 // the pose comes from the relative orientation with the oriented
 // photograph sharing the most marks, the baseline's length from the
-// located points, under the same check; a photograph that fits neither is
-// tried again once more photographs are oriented.
+// located points, under the same check, and it must also put three in four
+// of those located points on their rays (marks on one plane fit a twin pose
+// as well); a photograph that fits neither is tried again once more
+// photographs are oriented.
 //
 // Datum, in this order of preference: three or more located points with
 // surveyed coordinates (a similarity fit; each one's residual reported);

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <random>
 
+#include "photogrammetry/camera_rays.h"
 #include "photogrammetry/projection.h"
 #include "testing/cameras.h"
 #include "testing/orientation_scenes.h"
@@ -267,6 +271,69 @@ TEST(Orientation, SparsePhotographsAreListedAndTheFrameWithoutDatumIsArbitrary) 
   const double ratio = length(point(result, "P1").position - point(result, "P0").position) /
                        length(point(result, "P2").position - point(result, "P0").position);
   EXPECT_NEAR(ratio, 600 / std::hypot(100.0, 400.0), 1e-3);
+}
+
+// The angle (degrees) between the turn from photograph a to photograph b in
+// a result and the same turn in the truth, whatever the result's frame.
+double turn_error_deg(const CameraPose& a, const CameraPose& b, const CameraPose& true_a, const CameraPose& true_b) {
+  const auto rows = [](const CameraPose& pose) {
+    ProjectImage image;
+    image.pose = pose;
+    return PoseFrame::of(image).rows;
+  };
+  const std::array<Vec3, 3> ra = rows(a), rb = rows(b), ta = rows(true_a), tb = rows(true_b);
+  // trace((Rb Ra^T) (Tb Ta^T)^T)
+  double trace = 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    for (std::size_t j = 0; j < 3; ++j) trace += dot(rb[i], ra[j]) * dot(tb[i], ta[j]);
+  return std::acos(std::clamp((trace - 1) / 2, -1.0, 1.0)) / kDegreesToRadians;
+}
+
+TEST(Orientation, APhotographOfAFloorPatchIsNeverOrientedAsItsTwin) {
+  // Three photographs of a floor from 60 degrees around it. The first two
+  // share a box standing on it and ties across it, so their pair is sound.
+  // The third shares with both only twelve ties in one 80 mm patch, and
+  // with the first 35 more ties across the floor. Through 1 px of noise the
+  // pose from the patch alone can be far off; the pose then comes from the
+  // pair with the first photograph, whose marks all lie on the floor and
+  // so fit a twin pose about 60 degrees off as well as the right one.
+  // Seeds 13, 24, 35 and 38 take that path: the pair gives the twin in 13,
+  // 24 and 35, the right pose in 38. The twin in 13 puts seven of the
+  // twelve located points on their rays.
+  const Vec3 target{300, 0, -200};
+  int oriented_right = 0;
+  for (unsigned seed : {13u, 24u, 35u, 38u}) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> unit(0, 1), patch(-40, 40);
+    std::vector<Vec3> points;
+    std::map<std::string, std::vector<int>> seen_by;  // photograph ids
+    const auto add = [&](const Vec3& p, std::vector<int> photographs) {
+      seen_by[test_support::tie_label(static_cast<int>(points.size()))] = std::move(photographs);
+      points.push_back(p);
+    };
+    for (int i = 0; i < 12; ++i) add({300 + patch(rng), 0, -200 + patch(rng)}, {100, 101, 102});
+    for (int i = 0; i < 25; ++i) add({600 * unit(rng), 0, -400 * unit(rng)}, {100, 101});
+    for (int i = 0; i < 25; ++i) add({600 * unit(rng), 300 * unit(rng), -400 * unit(rng)}, {100, 101});
+    for (int i = 0; i < 35; ++i) add({600 * unit(rng), 0, -400 * unit(rng)}, {100, 102});
+    OrientationScene scene = test_support::orientation_scene(
+        test_support::pinhole_camera(), points, test_support::ring_eyes(3, target, 1000, 800, 60), target, 1.0, seed);
+    std::erase_if(scene.input.marks, [&](const OrientationMark& m) {
+      const std::vector<int>& ids = seen_by.at(m.label);
+      return std::find(ids.begin(), ids.end(), m.photograph_id) == ids.end();
+    });
+
+    const OrientationResult result = orient_photographs(scene.input);
+    ASSERT_TRUE(result.ok()) << seed << ": " << result.message;
+    const std::vector<OrientedPhotograph>& photos = result.photographs;
+    ASSERT_TRUE(photos[0].oriented && photos[1].oriented) << seed;
+    EXPECT_LT(turn_error_deg(photos[0].pose, photos[1].pose, scene.poses[0], scene.poses[1]), 5.0) << seed;
+    if (!photos[2].oriented) continue;
+    // Within the pose's precision through this noise, far from the twin.
+    EXPECT_LT(turn_error_deg(photos[0].pose, photos[2].pose, scene.poses[0], scene.poses[2]), 5.0) << seed;
+    ++oriented_right;
+  }
+  // Refusing the twin must not refuse the right pose.
+  EXPECT_GE(oriented_right, 1);
 }
 
 }  // namespace
