@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <span>
 
 #include "base/binary_io.h"
@@ -240,7 +241,16 @@ std::optional<BitmapSize> header_size(QImageReader& reader) {
   return BitmapSize{size.width(), size.height()};
 }
 
+// Qt looks for its image format plugins the first time a reader needs
+// one, and photographs are decoded on several threads at once (tie finding
+// reads one on every core): one thread looks, the others wait for it.
+void load_format_plugins() {
+  static std::once_flag once;
+  std::call_once(once, [] { QImageReader::supportedImageFormats(); });
+}
+
 void prepare(QImageReader& reader) {
+  load_format_plugins();
   reader.setAutoDetectImageFormat(false);
   reader.setAutoTransform(false);
   // Decoding buffers of the largest photograph allowed, in MiB, at 8 bytes
