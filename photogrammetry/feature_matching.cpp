@@ -462,6 +462,10 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
       c->score = static_cast<float>(correlator.score(coarse, c->point, b.positions[static_cast<std::size_t>(c->b)]));
   };
   const auto everything = [](int, const Candidate&) { return true; };
+  const auto score_whole_band = [&](int i, auto&& allowed) {
+    gather_whole_band(i);
+    score(i, allowed);
+  };
 
   // The matches among the candidates `allowed` lets through: each feature
   // of A its best candidate when that correlates well and clearly better
@@ -599,16 +603,10 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   bool corrected = band > options.tolerance_px;
   if (corrected) {
     const double narrower = std::max(options.tolerance_px, band / 4);
-    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) {
-      gather_whole_band(i);
-      score(i, everything);
-    }
+    for (int i = 0; i < static_cast<int>(a.size()); i += kWideShare) score_whole_band(i, everything);
     auto refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     if (!refined) {
-      for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-        gather_whole_band(i);
-        score(i, everything);
-      }
+      for (int i = 0; i < static_cast<int>(a.size()); ++i) score_whole_band(i, everything);
       refined = geometry.refined(rays_of(pick(everything, anywhere, false)), band, narrower);
     }
     // The features scored whole correct it once more, then every feature
@@ -630,7 +628,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
       const EpipolarFan corrected_fan(geometry.baseline(), turned_b);
       const double reach = options.tolerance_px + kFeatureSlack;
       for (int i = 0; i < static_cast<int>(a.size()); ++i)
-        if (!in_whole_band[static_cast<std::size_t>(i)] && directions_a[static_cast<std::size_t>(i)])
+        if (!in_whole_band[static_cast<std::size_t>(i)])
           gather(i, corrected_fan, reach / geometry.focal_px(), [&](int j) {
             return geometry.distance_px(*directions_a[static_cast<std::size_t>(i)],
                                         *directions_b[static_cast<std::size_t>(j)]) <= reach;
@@ -641,10 +639,7 @@ GuidedMatches guided_match(const GuidedPhotograph& pa, const GuidedPhotograph& p
   }
   if (!corrected) {
     const auto near_poses = [&](int, const Candidate& c) { return c.error_px <= options.tolerance_px + kFeatureSlack; };
-    for (int i = 0; i < static_cast<int>(a.size()); ++i) {
-      gather_whole_band(i);
-      score(i, near_poses);
-    }
+    for (int i = 0; i < static_cast<int>(a.size()); ++i) score_whole_band(i, near_poses);
     matches = pick(
         near_poses,
         [&](int i, Point2 position) {

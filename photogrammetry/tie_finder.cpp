@@ -110,8 +110,8 @@ void TieFinder::plan_pairs() {
 }
 
 // Photographs first, in order, then the pairs whose photographs are done,
-// the costliest first;
-// a pair with a photograph that gave no features is passed over.
+// the costliest first; a pair with a photograph that gave no features is
+// passed over.
 std::optional<TieFinder::Task> TieFinder::next_task() {
   for (std::size_t i = 0; i < images_.size(); ++i)
     if (features_state_[i] == State::Waiting) return Task{true, i};
@@ -307,10 +307,10 @@ void TieFinder::finish() {
     if (!error.empty()) result_.errors.push_back(error);
   std::vector<std::size_t> counts;
   for (const ImageFeatures& f : features_) counts.push_back(f.size());
-  // One place found in several views is one feature for the tracks.
-  // A guided pair's match already places the mark of its second feature
-  // where the first's point appears (as place_marks would again) unless
-  // its features stand for others.
+  // One place found in several views is one feature for the tracks. A
+  // guided pair's match already places the mark of its second feature
+  // where the first's point appears (as place_marks would again), unless
+  // its features stood for others.
   GuidedPlaces guided;
   for (PairMatches& pair : matches)
     for (std::size_t k = 0; k < pair.matches.size(); ++k) {
